@@ -1,0 +1,1 @@
+// Dictionary entries of the library, made when it is loaded.
