@@ -67,11 +67,12 @@ class CATBaseUnknown {
   // interface object, the object it extends.
   const CATBaseUnknown* GetIdentity() const;
 
-  // The object an extension extends (null for any other object). The
-  // result is borrowed: it lives as long as this extension.
+  // The object an extension extends, or the implementation an interface
+  // object wraps; null for any other object. Borrowed: it lives as long as
+  // this object.
   CATBaseUnknown* GetImpl() const { return impl_; }
-  // Binds this extension to the object it extends (one reference is taken);
-  // used by the interface-object construction only.
+  // Binds this extension (or interface object) to the object it stands for
+  // (one reference is taken); used by the interface-object construction.
   void SetImpl(CATBaseUnknown* iExtended);
 
   // Automation entry points. This host has no type libraries: no object

@@ -30,7 +30,7 @@ bool IsExtension(CATClassKind kind) {
 
 }  // namespace
 
-HRESULT Tie_Construct(CATTieState& iState, CATBaseUnknown* /*iTie*/,
+HRESULT Tie_Construct(CATTieState& iState, CATBaseUnknown* iTie,
                       CATBaseUnknown* iExtended, CATBaseUnknown* iImplementation,
                       CATMetaClass* iTieMeta, const IID& /*iImplementationId*/,
                       CATClassKind iImplementationKind,
@@ -48,6 +48,10 @@ HRESULT Tie_Construct(CATTieState& iState, CATBaseUnknown* /*iTie*/,
     implementation->SetImpl(iExtended);
   }
   iState.implementation = implementation;
+  // The interface object stands for its implementation (and so for the
+  // object an extension extends): IsEqual and handle equality see one
+  // object whatever interface it is reached through.
+  if (iTie) iTie->SetImpl(implementation);
   return S_OK;
 }
 

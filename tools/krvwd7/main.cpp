@@ -1,8 +1,7 @@
-#include <cstdio>
+#include <iostream>
 
-#include "Version.h"
+#include "Commands.h"
 
-int main() {
-  std::printf("krvwd7 %s\n", Krvwd7Version());
-  return 0;
+int main(int argc, char** argv) {
+  return krvwd7::Main(argc, argv, std::cout, std::cerr);
 }

@@ -1,0 +1,592 @@
+#include "KRVWD7PrdInfo.h"
+
+#include <utility>
+
+#include "CATDocument.h"
+#include "CATGetSystemInfo.h"
+#include "CATILinkableObject.h"
+#include "CATIProduct.h"
+#include "CATISpecAttrAccess.h"
+#include "CATMetaClass.h"
+#include "KRVIWD7BlackBoxSettingAtt.h"
+#include "KRVWD7CoreServices.h"
+#include "KRVWD7UtiPrdServices.h"
+#include "KRVWD7UtiTracer.h"
+#include "KRVWD7UtiVPMServices.h"
+
+namespace {
+
+const IID IID_KRVWD7PrdInfo = {"KRVWD7PrdInfo"};
+
+const char* const kNodeTypeTexts[] = {
+    "Unknown",        "RootProduct", "Component Instance",
+    "Product Instance", "Part Instance", "Model Instance",
+    "Product",        "Part",        "Model"};
+
+// Field widths of the storage names and of the "CDMAorigin" text.
+constexpr int kCompidLength = 16;
+constexpr int kCgrCompidOffset = 43;  // after the last path separator
+constexpr int kOtherCompidOffset = 16;
+
+void TraceLine(const char* iText) {
+  KRVWD7UtiTracer::SetNoFileLine();
+  KRVWD7UtiTracer::Print(iText);
+}
+
+// The path separator of the host's system: "\" on the Windows types.
+const char* PathSeparator() {
+  CATSystemInfo info;
+  if (CATGetSystemInfo(&info) != 0) return "/";
+  switch (info.OSType) {
+    case 4:
+    case 5:
+    case 6:
+    case 8:
+      return "\\";
+    default:
+      return "/";
+  }
+}
+
+// The text of the "CDMAorigin" attribute of iProduct, "" when there is
+// none; traces which step failed.
+CATUnicodeString ReadOrigin(const CATBaseUnknown_var& iProduct, bool& oRead) {
+  oRead = false;
+  CATISpecAttrAccess_var access(iProduct);
+  CATISpecAttrKey* key = access ? access->GetAttrKey("CDMAorigin") : nullptr;
+  if (key == nullptr) {
+    TraceLine("FAILED to retrieve Attribute Key");
+    return CATUnicodeString();
+  }
+  CATUnicodeString value = access->GetString(key, 0);
+  key->Release();
+  if (value.GetLengthInChar() == 0) {
+    TraceLine("FAILED to retrieve Attribute Value");
+    return value;
+  }
+  oRead = true;
+  return value;
+}
+
+// Settings interface with one reference, or null.
+KRVIWD7BlackBoxSettingAtt* GetSettings() {
+  void* settings = nullptr;
+  HRESULT rc =
+      GetKRVWD7BlackBoxSettingCtrl(IID_KRVIWD7BlackBoxSettingAtt, &settings);
+  if (FAILED(rc) || settings == nullptr) return nullptr;
+  return static_cast<KRVIWD7BlackBoxSettingAtt*>(settings);
+}
+
+}  // namespace
+
+// --- Construction and copying -----------------------------------------------
+
+KRVWD7PrdInfo::KRVWD7PrdInfo() { Init(); }
+
+KRVWD7PrdInfo::KRVWD7PrdInfo(const KRVWD7PrdInfo& iOther)
+    : CATBaseUnknown(iOther) {
+  Init();
+  *this = iOther;
+}
+
+KRVWD7PrdInfo& KRVWD7PrdInfo::operator=(const KRVWD7PrdInfo& iOther) {
+  if (this == &iOther) return *this;
+  product_ = iOther.product_;
+  instance_path_ = iOther.instance_path_;
+  version_ = iOther.version_;
+  revision_ = iOther.revision_;
+  part_number_ = iOther.part_number_;
+  position_ = iOther.position_;
+  node_type_ = iOther.node_type_;
+  is_black_box_ = iOther.is_black_box_;
+  printable_id_ = iOther.printable_id_;
+  pdm_env_ = iOther.pdm_env_;
+  doc_compid_ = iOther.doc_compid_;
+  doc_display_name_ = iOther.doc_display_name_;
+  return *this;
+}
+
+KRVWD7PrdInfo::~KRVWD7PrdInfo() = default;
+
+void KRVWD7PrdInfo::Init() {
+  product_ = nullptr;
+  instance_path_ = "";
+  version_ = "";
+  revision_ = "";
+  part_number_ = "";
+  position_ = CATMathTransformation();
+  node_type_ = 0;
+  is_black_box_ = 0;
+  printable_id_ = "";
+  pdm_env_ = "";
+  doc_compid_ = "";
+  doc_display_name_ = "";
+}
+
+// --- Fields -------------------------------------------------------------------
+
+HRESULT KRVWD7PrdInfo::GetProduct(CATBaseUnknown_var& oProduct) const {
+  oProduct = product_;
+  return S_OK;
+}
+
+HRESULT KRVWD7PrdInfo::SetProduct(const CATBaseUnknown_var& iProduct) {
+  product_ = iProduct;
+  return S_OK;
+}
+
+HRESULT KRVWD7PrdInfo::GetInstancePath(CATUnicodeString& oPath,
+                                       int iSkip) const {
+  oPath = instance_path_;
+  for (int i = 0; i < iSkip; ++i) {
+    const int slash = oPath.SearchSubString("/");
+    if (slash < 0) {
+      oPath = "";
+      return E_FAIL;
+    }
+    oPath = oPath.SubString(slash + 1, oPath.GetLengthInChar() - slash - 1);
+  }
+  return S_OK;
+}
+
+HRESULT KRVWD7PrdInfo::SetInstancePath(const CATUnicodeString& iPath) {
+  instance_path_ = iPath;
+  return S_OK;
+}
+
+HRESULT KRVWD7PrdInfo::GetInstanceName(CATUnicodeString& oName) const {
+  const int slash = instance_path_.SearchSubString(
+      "/", -1, CATUnicodeString::CATSearchModeBackward);
+  if (slash < 0) {
+    oName = instance_path_;
+  } else {
+    oName = instance_path_.SubString(
+        slash + 1, instance_path_.GetLengthInChar() - slash - 1);
+  }
+  return S_OK;
+}
+
+HRESULT KRVWD7PrdInfo::GetVersion(CATUnicodeString& oVersion) const {
+  oVersion = version_;
+  return S_OK;
+}
+
+HRESULT KRVWD7PrdInfo::SetVersion(const CATUnicodeString& iVersion) {
+  version_ = iVersion;
+  return S_OK;
+}
+
+HRESULT KRVWD7PrdInfo::GetRevision(CATUnicodeString& oRevision) const {
+  oRevision = revision_;
+  return S_OK;
+}
+
+HRESULT KRVWD7PrdInfo::SetRevision(const CATUnicodeString& iRevision) {
+  revision_ = iRevision;
+  return S_OK;
+}
+
+HRESULT KRVWD7PrdInfo::GetPartNumber(CATUnicodeString& oPartNumber) const {
+  oPartNumber = part_number_;
+  return S_OK;
+}
+
+HRESULT KRVWD7PrdInfo::GetPosition(CATMathTransformation& oPosition) const {
+  oPosition = position_;
+  return S_OK;
+}
+
+HRESULT KRVWD7PrdInfo::SetPosition(const CATMathTransformation& iPosition) {
+  position_ = iPosition;
+  return S_OK;
+}
+
+HRESULT KRVWD7PrdInfo::GetNodeType(int& oType) const {
+  oType = node_type_;
+  return S_OK;
+}
+
+HRESULT KRVWD7PrdInfo::SetNodeType(int iType) {
+  if (iType < 0 || iType > 8) return E_INVALIDARG;
+  node_type_ = iType;
+  return S_OK;
+}
+
+HRESULT KRVWD7PrdInfo::GetIsBlackBox(unsigned char& oIsBlackBox) const {
+  oIsBlackBox = is_black_box_;
+  return S_OK;
+}
+
+HRESULT KRVWD7PrdInfo::SetIsBlackBox(unsigned char iIsBlackBox) {
+  is_black_box_ = iIsBlackBox;
+  return S_OK;
+}
+
+HRESULT KRVWD7PrdInfo::GetPrintableId(CATUnicodeString& oId, int) const {
+  oId = printable_id_;
+  return S_OK;
+}
+
+HRESULT KRVWD7PrdInfo::SetPrintableId(CATUnicodeString iId) {
+  printable_id_ = std::move(iId);
+  return S_OK;
+}
+
+HRESULT KRVWD7PrdInfo::GetPDMEnv(CATUnicodeString& oEnv) const {
+  oEnv = pdm_env_;
+  return S_OK;
+}
+
+HRESULT KRVWD7PrdInfo::SetPDMEnv(const CATUnicodeString& iEnv) {
+  pdm_env_ = iEnv;
+  return S_OK;
+}
+
+HRESULT KRVWD7PrdInfo::GetDocCompid(CATUnicodeString& oCompid) const {
+  oCompid = doc_compid_;
+  return S_OK;
+}
+
+HRESULT KRVWD7PrdInfo::SetDocCompid(const CATUnicodeString& iCompid) {
+  doc_compid_ = iCompid;
+  return S_OK;
+}
+
+HRESULT KRVWD7PrdInfo::GetDocDisplayName(CATUnicodeString& oName) const {
+  oName = doc_display_name_;
+  return S_OK;
+}
+
+HRESULT KRVWD7PrdInfo::SetDocDisplayName(const CATUnicodeString& iName) {
+  doc_display_name_ = iName;
+  return S_OK;
+}
+
+// --- Comparisons ----------------------------------------------------------------
+
+int KRVWD7PrdInfo::operator==(const KRVWD7PrdInfo& iOther) const {
+  if (this == &iOther) return 1;
+  const bool has_id = printable_id_.GetLengthInChar() >= 1;
+  const bool other_has_id = iOther.printable_id_.GetLengthInChar() >= 1;
+  if (has_id && other_has_id) {
+    return printable_id_ == iOther.printable_id_ ? 1 : 0;
+  }
+  if (has_id != other_has_id) return 0;
+  return instance_path_ == iOther.instance_path_ ? 1 : 0;
+}
+
+int KRVWD7PrdInfo::operator!=(const KRVWD7PrdInfo& iOther) const {
+  return (*this == iOther) ? 0 : 1;
+}
+
+int KRVWD7PrdInfo::operator<=(const KRVWD7PrdInfo& iOther) const {
+  if (this == &iOther) return 1;
+  return instance_path_ <= iOther.instance_path_ ? 1 : 0;
+}
+
+int KRVWD7PrdInfo::operator>=(const KRVWD7PrdInfo& iOther) const {
+  if (this == &iOther) return 1;
+  return instance_path_ >= iOther.instance_path_ ? 1 : 0;
+}
+
+int KRVWD7PrdInfo::operator<(const KRVWD7PrdInfo& iOther) const {
+  if (this == &iOther) return 0;
+  return (instance_path_ >= iOther.instance_path_) ? 0 : 1;
+}
+
+int KRVWD7PrdInfo::operator>(const KRVWD7PrdInfo& iOther) const {
+  if (this == &iOther) return 0;
+  return (instance_path_ <= iOther.instance_path_) ? 0 : 1;
+}
+
+// --- Dump ---------------------------------------------------------------------
+
+const char* KRVWD7PrdInfo::NodeTypeText(int iType) {
+  if (iType < 1 || iType > 8) return kNodeTypeTexts[0];
+  return kNodeTypeTexts[iType];
+}
+
+void KRVWD7PrdInfo::Dump() const {
+  CATUnicodeString name;
+  GetInstanceName(name);
+  KRVWD7UtiTracer::SetNoFileLine();
+  KRVWD7UtiTracer::PrintV("\tInstance Name: %s", name.ConvertToChar());
+  KRVWD7UtiTracer::SetNoFileLine();
+  KRVWD7UtiTracer::PrintV("\tNode Type    : %s", NodeTypeText(node_type_));
+  KRVWD7UtiTracer::SetNoFileLine();
+  KRVWD7UtiTracer::PrintV("\tPath         : %s", instance_path_.ConvertToChar());
+  KRVWD7UtiTracer::SetNoFileLine();
+  KRVWD7UtiTracer::PrintV("\tVersion      : %s", version_.ConvertToChar());
+  KRVWD7UtiTracer::SetNoFileLine();
+  KRVWD7UtiTracer::PrintV("\tRevision     : %s", revision_.ConvertToChar());
+  KRVWD7UtiTracer::SetNoFileLine();
+  KRVWD7UtiTracer::PrintV("\tPartNumber   : %s", part_number_.ConvertToChar());
+  KRVWD7UtiTracer::SetNoFileLine();
+  KRVWD7UtiTracer::PrintV("\tCLink        : %s", printable_id_.ConvertToChar());
+  KRVWD7UtiTracer::SetNoFileLine();
+  KRVWD7UtiTracer::PrintV("\tIsABlackBox  : %s",
+                          is_black_box_ == 1 ? "YES" : "NO");
+  double c[12];
+  position_.GetCoef(c);
+  KRVWD7UtiTracer::SetNoFileLine();
+  KRVWD7UtiTracer::PrintV(
+      "\tPosition     : %g %g %g %g %g %g %g %g %g %g %g %g", c[0], c[1], c[2],
+      c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11]);
+}
+
+// --- Reading from the host ----------------------------------------------------
+
+HRESULT KRVWD7PrdInfo::GetPrdAttribute(const CATBaseUnknown_var& iProduct,
+                                       int iIndex, CATUnicodeString& oValue) {
+  oValue = "";
+  if (!iProduct) return E_INVALIDARG;
+  switch (iIndex) {
+    case 0:
+      return KRVWD7UtiPrdServices::GetPartNumber(iProduct, oValue);
+    case 1:
+      return KRVWD7UtiPrdServices::GetRevision(iProduct, oValue);
+    case 2:
+      return KRVWD7UtiPrdServices::GetDefinition(iProduct, oValue);
+    case 3:
+      return KRVWD7UtiPrdServices::GetNomenclature(iProduct, oValue);
+    case 5:
+      return KRVWD7UtiPrdServices::GetDescriptionRef(iProduct, oValue);
+    default:  // 4 names no attribute
+      return E_FAIL;
+  }
+}
+
+HRESULT KRVWD7PrdInfo::ReadVersion(const CATBaseUnknown_var& iProduct,
+                                   CATUnicodeString& oVersion) {
+  KRVIWD7BlackBoxSettingAtt* settings = GetSettings();
+  if (settings == nullptr) return E_FAIL;
+  HRESULT rc = E_FAIL;
+  int source = 0;
+  if (SUCCEEDED(settings->GetVersionSource(source))) {
+    if (source == 1) {
+      int attribute = 0;
+      if (SUCCEEDED(settings->GetVersionAttribute(attribute))) {
+        rc = GetPrdAttribute(iProduct, attribute, oVersion);
+      }
+    } else if (source == 2) {
+      CATUnicodeString property;
+      if (SUCCEEDED(settings->GetVersionProperty(property))) {
+        rc = KRVWD7UtiPrdServices::GetPrdProperty(iProduct, property, oVersion);
+      }
+    }
+  }
+  settings->Release();
+  return rc;
+}
+
+HRESULT KRVWD7PrdInfo::ReadRevision(const CATBaseUnknown_var& iProduct,
+                                    CATUnicodeString& oRevision) {
+  KRVIWD7BlackBoxSettingAtt* settings = GetSettings();
+  if (settings == nullptr) return E_FAIL;
+  HRESULT rc = E_FAIL;
+  int source = 0;
+  if (SUCCEEDED(settings->GetRevisionSource(source))) {
+    if (source == 1) {
+      int attribute = 0;
+      if (SUCCEEDED(settings->GetRevisionAttribute(attribute))) {
+        rc = GetPrdAttribute(iProduct, attribute, oRevision);
+      }
+    } else if (source == 2) {
+      CATUnicodeString property;
+      if (SUCCEEDED(settings->GetRevisionProperty(property)) &&
+          property.GetLengthInChar() > 0) {
+        rc = KRVWD7UtiPrdServices::GetPrdProperty(iProduct, property,
+                                                  oRevision);
+      } else {
+        // No property named: the revision of the product's model in VPM.
+        rc = KRVWD7UtiVPMServices::GetModelRevision(iProduct, oRevision);
+      }
+    }
+  }
+  settings->Release();
+  return rc;
+}
+
+HRESULT KRVWD7PrdInfo::GetVersionOrRevision(const CATBaseUnknown_var& iProduct,
+                                            int iSelector,
+                                            CATUnicodeString& oValue) {
+  if (!iProduct || (iSelector != 0 && iSelector != 1)) return E_INVALIDARG;
+  oValue = "";
+  HRESULT rc = iSelector == 0 ? ReadVersion(iProduct, oValue)
+                              : ReadRevision(iProduct, oValue);
+  if (FAILED(rc)) oValue = "";
+  return rc;
+}
+
+HRESULT KRVWD7PrdInfo::RetrieveInfo(const CATBaseUnknown_var& iProduct,
+                                    const CATBaseUnknown_var& iRoot,
+                                    unsigned char iFromStoredIdentity) {
+  Init();
+  if (!iProduct || !iRoot) return E_INVALIDARG;
+  product_ = iProduct;
+  bool failed = false;
+  // Each reading falls back to the field's default on failure.
+  auto note = [&failed](HRESULT rc) {
+    if (FAILED(rc)) failed = true;
+    return SUCCEEDED(rc);
+  };
+
+  if (!note(KRVWD7UtiPrdServices::GetNodeType(iProduct, node_type_))) {
+    node_type_ = 0;
+  }
+  if (!note(ReadVersion(iProduct, version_))) version_ = "";
+  // Unknown nodes and component instances carry no revision.
+  if (node_type_ != 0 && node_type_ != 2) {
+    if (!note(ReadRevision(iProduct, revision_))) revision_ = "";
+  }
+  if (!note(KRVWD7UtiPrdServices::GetPosition(iProduct, position_))) {
+    position_ = CATMathTransformation();
+  }
+  if (!note(KRVWD7UtiPrdServices::GetInstancePath(iProduct, iRoot,
+                                                  instance_path_))) {
+    instance_path_ = "";
+  }
+  if (!note(KRVWD7UtiPrdServices::GetPartNumber(iProduct, part_number_))) {
+    part_number_ = "";
+  }
+  CATBoolean is_black_box = 0;
+  if (note(KRVWD7CoreServices::CheckIsBlackBox(iProduct, is_black_box))) {
+    is_black_box_ = is_black_box ? 1 : 0;
+  }
+  HRESULT rc;
+  if (iFromStoredIdentity == 1) {
+    rc = KRVWD7UtiPrdServices::GetProperty(iProduct, "BBPrintableId",
+                                           printable_id_);
+  } else {
+    rc = KRVWD7UtiVPMServices::GetPrintableId(iProduct, printable_id_);
+  }
+  if (!note(rc)) printable_id_ = "";
+  if (iFromStoredIdentity == 1) {
+    rc = KRVWD7UtiPrdServices::GetProperty(iProduct, "BBVpmEnv", pdm_env_);
+  } else {
+    rc = KRVWD7UtiVPMServices::GetInstanceEnvPath(iProduct, pdm_env_);
+  }
+  if (!note(rc)) pdm_env_ = "";
+  if (!note(GetDocCompid(iProduct, doc_compid_))) doc_compid_ = "";
+  if (!note(GetDocDisplayName(iProduct, doc_display_name_))) {
+    doc_display_name_ = "";
+  }
+  return failed ? E_FAIL : S_OK;
+}
+
+HRESULT KRVWD7PrdInfo::GetDocCompid(const CATBaseUnknown_var& iProduct,
+                                    CATUnicodeString& oCompid) {
+  oCompid = "";
+  if (!iProduct) return E_INVALIDARG;
+  CATIProduct_var product(iProduct);
+  if (!product) return E_FAIL;
+  CATBaseUnknown_var rep;
+  HRESULT rc = product->GetShapeRep(rep, "Default", 0, 1, 0);
+  if (FAILED(rc) || !rep) return S_FALSE;
+  CATILinkableObject_var linkable(rep);
+  CATDocument* document = linkable ? linkable->GetDocument() : nullptr;
+  if (document == nullptr) return E_FAIL;
+
+  // Fields beyond the end of a short name come out empty (SubString clamps).
+  const CATUnicodeString storage = document->StorageName();
+  const int length = storage.GetLengthInChar();
+  if (length >= 4 && storage.SubString(length - 4, 4) == ".cgr") {
+    // <dir><sep> 8 chars, 18 chars, 16 chars, 16 chars (the compid) .cgr
+    const int separator = storage.SearchSubString(
+        PathSeparator(), -1, CATUnicodeString::CATSearchModeBackward);
+    oCompid = storage.SubString(separator + kCgrCompidOffset, kCompidLength);
+  } else {
+    // 16 chars, 16 chars (the compid), 8 chars, 18 chars
+    oCompid = storage.SubString(kOtherCompidOffset, kCompidLength);
+  }
+  return S_OK;
+}
+
+HRESULT KRVWD7PrdInfo::GetDocDisplayName(const CATBaseUnknown_var& iProduct,
+                                         CATUnicodeString& oName) {
+  oName = "";
+  if (!iProduct) return E_INVALIDARG;
+  CATIProduct_var product(iProduct);
+  if (!product) return S_FALSE;
+  if (FAILED(product->IsReference())) product = product->GetReferenceProduct();
+  CATILinkableObject_var linkable(product);
+  CATDocument* document = linkable ? linkable->GetDocument() : nullptr;
+  if (document == nullptr) return S_FALSE;
+
+  CATIDocId* id = nullptr;
+  CATIDocEnvironment* environment = nullptr;
+  HRESULT rc = S_FALSE;
+  if (SUCCEEDED(document->GetDocId(&id)) && id != nullptr &&
+      SUCCEEDED(document->GetDocEnvironment(&environment)) &&
+      environment != nullptr) {
+    rc = environment->GetDisplayName(id, oName);
+    if (FAILED(rc)) {
+      oName = "";
+      rc = S_FALSE;
+    }
+  }
+  if (id) id->Release();
+  if (environment) environment->Release();
+  return rc;
+}
+
+HRESULT KRVWD7PrdInfo::GetVPMInfo(CATBaseUnknown_var iProduct,
+                                  CATUnicodeString& oCoid,
+                                  CATUnicodeString& oEnv,
+                                  CATUnicodeString& oTable,
+                                  CATUnicodeString& oCoidFat,
+                                  CATUnicodeString& oEnvFat,
+                                  CATUnicodeString& oTableFat,
+                                  CATUnicodeString& oLink) const {
+  CATIProduct_var product(iProduct);
+  if (!product) {
+    TraceLine("FAILED! No Selected Element");
+    return S_FALSE;
+  }
+  oCoid = oEnv = oTable = oCoidFat = oEnvFat = oTableFat = oLink = "";
+
+  // "CDMAorigin": COID 0-15, link 16-31, environment 32-39, table 40-57.
+  CATIProduct_var reference = product;
+  if (FAILED(product->IsReference())) {
+    reference = product->GetReferenceProduct();
+  }
+  if (!reference) {
+    TraceLine("FAILED to get Reference Product");
+  } else {
+    bool read = false;
+    CATUnicodeString origin = ReadOrigin(reference, read);
+    if (read) {
+      oCoid = origin.SubString(0, 16);
+      oEnv = origin.SubString(32, 8);
+      oTable = origin.SubString(40, 18);
+    }
+  }
+
+  bool read = false;
+  CATUnicodeString origin = ReadOrigin(product, read);
+  if (!read) return S_FALSE;
+  oCoidFat = origin.SubString(0, 16);
+  oLink = origin.SubString(16, 16);
+  oEnvFat = origin.SubString(32, 8);
+  oTableFat = "PART_LIST";
+  return S_OK;
+}
+
+// --- Class information -----------------------------------------------------------
+
+CATMetaClass* KRVWD7PrdInfo::MetaObject() {
+  static CATMetaClass meta(IID_KRVWD7PrdInfo, "KRVWD7PrdInfo",
+                           CATBaseUnknown::MetaObject(), CATImplementationKind,
+                           "CATNull", "External", &KRVWD7PrdInfo::CreateItself);
+  return &meta;
+}
+
+const char* KRVWD7PrdInfo::ClassName() { return "KRVWD7PrdInfo"; }
+const IID& KRVWD7PrdInfo::ClassId() { return IID_KRVWD7PrdInfo; }
+CATBaseUnknown* KRVWD7PrdInfo::CreateItself() { return nullptr; }
+CATMetaClass* KRVWD7PrdInfo::GetMetaObject() const { return MetaObject(); }
+const char* KRVWD7PrdInfo::IsA() const { return ClassName(); }
+
+int KRVWD7PrdInfo::IsAKindOf(const char* iClassName) const {
+  return GetMetaObject()->IsAKindOf(iClassName);
+}

@@ -1,0 +1,88 @@
+#include "MemDocument.h"
+
+#include "CATMetaClass.h"
+#include "MemProduct.h"
+#include "MemSession.h"
+
+namespace {
+const IID IID_MemDocument = {"MemDocument"};
+}  // namespace
+
+// --- MemDocEnvironment ---------------------------------------------------------
+
+HRESULT MemDocEnvironment::GetDisplayName(const CATIDocId* iId,
+                                          CATUnicodeString& oName) {
+  oName = CATUnicodeString();
+  if (iId == nullptr) return E_FAIL;
+  auto it = names_.find(iId->GetId().ToStdString());
+  if (it == names_.end()) return E_FAIL;
+  oName = CATUnicodeString(it->second);
+  return S_OK;
+}
+
+void MemDocEnvironment::SetDisplayName(const std::string& iId,
+                                       const std::string& iName) {
+  names_[iId] = iName;
+}
+
+void MemDocEnvironment::Forget(const std::string& iId) { names_.erase(iId); }
+
+// --- MemDocument ---------------------------------------------------------------
+
+MemDocument::~MemDocument() {
+  if (root_) root_->Release();
+  if (environment_) environment_->Release();
+}
+
+MemDocument* MemDocument::From(CATBaseUnknown* iObject) {
+  if (iObject == nullptr) return nullptr;
+  return dynamic_cast<MemDocument*>(
+      const_cast<CATBaseUnknown*>(iObject->GetIdentity()));
+}
+
+CATUnicodeString MemDocument::StorageName() const {
+  return CATUnicodeString(storage_);
+}
+
+HRESULT MemDocument::GetDocId(CATIDocId** oDocId) {
+  if (oDocId == nullptr) return E_INVALIDARG;
+  *oDocId = nullptr;
+  if (doc_id_.empty()) return E_FAIL;
+  *oDocId = new CATIDocId(CATUnicodeString(doc_id_));
+  return S_OK;
+}
+
+HRESULT MemDocument::GetDocEnvironment(CATIDocEnvironment** oEnvironment) {
+  if (oEnvironment == nullptr) return E_INVALIDARG;
+  *oEnvironment = nullptr;
+  if (doc_id_.empty() || environment_ == nullptr || session_ == nullptr) {
+    return E_FAIL;
+  }
+  environment_->AddRef();
+  *oEnvironment = environment_;
+  return S_OK;
+}
+
+CATMetaClass* MemDocument::MetaObject() {
+  static CATMetaClass meta(IID_MemDocument, "MemDocument",
+                           CATBaseUnknown::MetaObject(), CATImplementationKind,
+                           "CATNull", "Host");
+  return &meta;
+}
+
+const char* MemDocument::ClassName() { return "MemDocument"; }
+CATMetaClass* MemDocument::GetMetaObject() const { return MetaObject(); }
+const char* MemDocument::IsA() const { return ClassName(); }
+
+// --- Editors: the current one is the current session's -----------------------------
+
+CATFrmEditor* CATFrmEditor::GetCurrentEditor() {
+  return MemSession::Current().CurrentEditor();
+}
+
+void CATFrmEditor::Activate() {
+  // The editor becomes current in the session of its document.
+  MemDocument* document = MemDocument::From(document_);
+  MemSession* session = document ? document->Session() : nullptr;
+  if (session) session->SetCurrentEditor(this);
+}

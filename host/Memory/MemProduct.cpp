@@ -1,0 +1,447 @@
+#include "MemProduct.h"
+
+#include <cstring>
+
+#include "CATMetaClass.h"
+#include "MemDocument.h"
+#include "MemSession.h"
+
+namespace {
+
+const IID IID_MemProduct = {"MemProduct"};
+const char kOriginAttribute[] = "CDMAorigin";
+
+// A shape representation handed out by GetShapeRep: it answers the document
+// that holds it (one reference held on the document).
+class MemShapeRep : public CATILinkableObject {
+ public:
+  explicit MemShapeRep(MemDocument* iDocument) : document_(iDocument) {
+    if (document_) document_->AddRef();
+  }
+  ~MemShapeRep() override {
+    if (document_) document_->Release();
+  }
+  HRESULT QueryInterface(const IID& iIID, void** oPtr) override {
+    if (iIID == IID_CATILinkableObject) {
+      *oPtr = static_cast<CATILinkableObject*>(this);
+      AddRef();
+      return S_OK;
+    }
+    return CATBaseUnknown::QueryInterface(iIID, oPtr);
+  }
+  CATDocument* GetDocument() override {
+    // A closed document is no longer a document of the session.
+    return document_ && document_->Session() ? document_ : nullptr;
+  }
+
+ private:
+  MemDocument* document_;
+};
+
+template <class Iface>
+HRESULT Answer(Iface* iSelf, void** oPtr) {
+  *oPtr = iSelf;
+  iSelf->AddRef();
+  return S_OK;
+}
+
+}  // namespace
+
+// --- MemParm -----------------------------------------------------------------
+
+HRESULT MemParm::QueryInterface(const IID& iIID, void** oPtr) {
+  if (iIID == IID_CATICkeParm) return Answer(static_cast<CATICkeParm*>(this), oPtr);
+  return CATBaseUnknown::QueryInterface(iIID, oPtr);
+}
+
+CATUnicodeString MemParm::Name() const { return CATUnicodeString(name_); }
+
+HRESULT MemParm::Valuate(const CATUnicodeString& iValue) {
+  value_ = iValue.ToStdString();
+  return S_OK;
+}
+
+CATUnicodeString MemParm::Show() const { return CATUnicodeString(value_); }
+
+// --- MemProduct: identity and structure ----------------------------------------
+
+MemProduct::MemProduct() = default;
+
+MemProduct::~MemProduct() {
+  for (auto& entry : parms_) entry.second->Release();
+  for (MemProduct* child : children_) child->Release();
+  if (reference_) reference_->Release();
+}
+
+MemProduct* MemProduct::From(const CATBaseUnknown_var& iObject) {
+  return From(iObject.Get());
+}
+
+MemProduct* MemProduct::From(const CATBaseUnknown* iObject) {
+  if (iObject == nullptr) return nullptr;
+  const MemProduct* product =
+      dynamic_cast<const MemProduct*>(iObject->GetIdentity());
+  if (product == nullptr) {
+    // An interface object whose identity is its own still answers the
+    // product's interfaces through the object it extends.
+    void* out = nullptr;
+    CATBaseUnknown* object = const_cast<CATBaseUnknown*>(iObject);
+    if (object->QueryInterface(IID_CATIProduct, &out) < 0 || out == nullptr) {
+      return nullptr;
+    }
+    CATIProduct* as_product = static_cast<CATIProduct*>(out);
+    product = dynamic_cast<const MemProduct*>(as_product->GetIdentity());
+    as_product->Release();  // the product outlives this call: its owner holds it
+  }
+  if (product == nullptr || !product->IsAttached()) return nullptr;
+  return const_cast<MemProduct*>(product);
+}
+
+MemProduct* MemProduct::Father() const {
+  if (owner_ == nullptr) return nullptr;
+  if (owner_->root_of_) return owner_;
+  if (owner_->instances_.empty()) return owner_;  // a reference being built
+  return owner_->instances_.front();
+}
+
+MemProduct* MemProduct::Top() {
+  MemProduct* top = this;
+  while (MemProduct* father = top->Father()) top = father;
+  return top;
+}
+
+const std::vector<MemProduct*>& MemProduct::Children() const {
+  return Reference()->children_;
+}
+
+int MemProduct::IndexOf(const MemProduct* iChild) const {
+  const std::vector<MemProduct*>& children = Children();
+  for (size_t i = 0; i < children.size(); ++i) {
+    if (children[i] == iChild) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+MemProduct* MemProduct::FindChild(const std::string& iName) const {
+  const MemProduct* reference = Reference();
+  if (!reference->name_index_) {
+    auto index = std::make_unique<std::unordered_map<std::string, MemProduct*>>();
+    index->reserve(reference->children_.size());
+    for (MemProduct* child : reference->children_) index->emplace(child->name_, child);
+    reference->name_index_ = std::move(index);
+  }
+  auto it = reference->name_index_->find(iName);
+  return it == reference->name_index_->end() ? nullptr : it->second;
+}
+
+int MemProduct::Depth() const {
+  int depth = 1;
+  for (const MemProduct* p = Father(); p; p = p->Father()) ++depth;
+  return depth;
+}
+
+bool MemProduct::IsBelow(const MemProduct* iAncestor) const {
+  for (const MemProduct* p = this; p; p = p->Father()) {
+    if (p == iAncestor) return true;
+  }
+  return false;
+}
+
+bool MemProduct::PathFrom(const MemProduct* iRoot, std::string& oPath) const {
+  oPath.clear();
+  std::vector<const std::string*> names;
+  const MemProduct* p = this;
+  for (; p && p != iRoot; p = p->Father()) names.push_back(&p->name_);
+  if (p == nullptr) return false;
+  for (auto it = names.rbegin(); it != names.rend(); ++it) {
+    if (it != names.rbegin()) oPath += '/';
+    oPath += **it;
+  }
+  return true;
+}
+
+void MemProduct::SetInstanceName(const std::string& iName) {
+  name_ = iName;
+  if (owner_) owner_->InvalidateNameIndex();
+}
+
+CATMathTransformation MemProduct::AbsolutePosition() const {
+  if (IsRef()) return CATMathTransformation();
+  const MemProduct* father = Father();
+  if (father == nullptr) return position_;
+  return father->AbsolutePosition() * position_;
+}
+
+const std::string* MemProduct::FindProperty(const std::string& iName) const {
+  auto it = properties_.find(iName);
+  return it == properties_.end() ? nullptr : &it->second;
+}
+
+// --- Reference data -------------------------------------------------------------
+
+MemParm* MemProduct::FindParm(const std::string& iName) const {
+  const auto& parms = Reference()->parms_;
+  auto it = parms.find(iName);
+  return it == parms.end() ? nullptr : it->second;
+}
+
+MemParm* MemProduct::AddParm(const std::string& iName, const std::string& iValue) {
+  auto& parms = Reference()->parms_;
+  if (parms.count(iName)) return nullptr;
+  MemParm* parm = new MemParm(iName, iValue);
+  parms.emplace(iName, parm);
+  return parm;
+}
+
+const MemShape* MemProduct::FindShape(const std::string& iName) const {
+  for (const MemShape& shape : Reference()->shapes_) {
+    if (shape.name == iName) return &shape;
+  }
+  return nullptr;
+}
+
+bool MemProduct::AddShape(const MemShape& iShape) {
+  if (iShape.name.empty() || FindShape(iShape.name)) return false;
+  Reference()->shapes_.push_back(iShape);
+  return true;
+}
+
+bool MemProduct::RemoveShape(const std::string& iName) {
+  MemProduct* reference = Reference();
+  for (auto it = reference->shapes_.begin(); it != reference->shapes_.end(); ++it) {
+    if (it->name == iName) {
+      reference->shapes_.erase(it);
+      if (reference->active_shape_ == iName) reference->active_shape_.clear();
+      return true;
+    }
+  }
+  return false;
+}
+
+const MemShape* MemProduct::ActiveShape() const {
+  const MemProduct* reference = Reference();
+  if (reference->shapes_.empty()) return nullptr;
+  if (!reference->active_shape_.empty()) {
+    if (const MemShape* shape = FindShape(reference->active_shape_)) return shape;
+  }
+  if (const MemShape* shape = FindShape("Default")) return shape;
+  return &reference->shapes_.front();
+}
+
+bool MemProduct::SetActiveShape(const std::string& iName) {
+  if (FindShape(iName) == nullptr) return false;
+  Reference()->active_shape_ = iName;
+  return true;
+}
+
+// --- Object data ----------------------------------------------------------------
+
+int MemProduct::NodeType() const {
+  if (node_type_ >= 0) return node_type_;
+  const MemProduct* reference = Reference();
+  if (IsRef()) {
+    if (root_of_) return 1;
+    switch (kind_) {
+      case MemKind::kComponent:
+      case MemKind::kProduct: return 6;
+      case MemKind::kPart: return 7;
+      case MemKind::kModel: return 8;
+      case MemKind::kOther: return 9;
+    }
+    return 0;
+  }
+  if (reference->node_type_ >= 0) return reference->node_type_;
+  switch (reference->kind_) {
+    case MemKind::kComponent: return 2;
+    case MemKind::kProduct: return 3;
+    case MemKind::kPart: return 4;
+    case MemKind::kModel: return 5;
+    case MemKind::kOther: return 9;
+  }
+  return 0;
+}
+
+bool MemProduct::IsLoadedInContext() const {
+  for (const MemProduct* p = this; p; p = p->Father()) {
+    if (!p->loaded_) return false;
+  }
+  return true;
+}
+
+std::string MemProduct::DescriptiveText() const {
+  if (IsRef()) return part_number_;
+  return name_ + " (" + PartNumber() + ")";
+}
+
+// --- CATBaseUnknown -------------------------------------------------------------
+
+HRESULT MemProduct::QueryInterface(const IID& iIID, void** oPtr) {
+  if (iIID == IID_CATIProduct) return Answer(static_cast<CATIProduct*>(this), oPtr);
+  if (iIID == IID_CATIMovable) return Answer(static_cast<CATIMovable*>(this), oPtr);
+  if (iIID == IID_CATILinkableObject) {
+    return Answer(static_cast<CATILinkableObject*>(this), oPtr);
+  }
+  if (iIID == IID_CATISpecAttrAccess) {
+    return Answer(static_cast<CATISpecAttrAccess*>(this), oPtr);
+  }
+  if (iIID == IID_CATIProductShape) {
+    return Answer(static_cast<CATIProductShape*>(this), oPtr);
+  }
+  if (iIID == IID_CATIProductReplace) {
+    return Answer(static_cast<CATIProductReplace*>(this), oPtr);
+  }
+  if (iIID == IID_CATIProductInSession) {
+    return Answer(static_cast<CATIProductInSession*>(this), oPtr);
+  }
+  return CATBaseUnknown::QueryInterface(iIID, oPtr);
+}
+
+CATMetaClass* MemProduct::MetaObject() {
+  static CATMetaClass meta(IID_MemProduct, "MemProduct",
+                           CATBaseUnknown::MetaObject(), CATImplementationKind,
+                           "ASMPRODUCT", "Host");
+  return &meta;
+}
+
+const char* MemProduct::ClassName() { return "MemProduct"; }
+CATMetaClass* MemProduct::GetMetaObject() const { return MetaObject(); }
+const char* MemProduct::IsA() const { return ClassName(); }
+
+// --- CATIProduct ----------------------------------------------------------------
+
+HRESULT MemProduct::IsReference() const { return IsRef() ? S_OK : E_FAIL; }
+
+CATIProduct_var MemProduct::GetReferenceProduct() {
+  return CATIProduct_var(static_cast<CATIProduct*>(Reference()));
+}
+
+CATIProduct_var MemProduct::GetFatherProduct() {
+  MemProduct* father = Father();
+  if (father == nullptr) return CATIProduct_var();
+  return CATIProduct_var(static_cast<CATIProduct*>(father));
+}
+
+HRESULT MemProduct::GetShapeRep(CATBaseUnknown_var& oRep,
+                                const CATUnicodeString& iName, int, int, int) {
+  oRep = nullptr;
+  const MemShape* shape = FindShape(iName.ToStdString());
+  if (shape == nullptr) return S_FALSE;
+  MemDocument* document = nullptr;
+  if (session_ && !shape->document.empty()) {
+    document = session_->FindDocument(shape->document);
+  }
+  MemShapeRep* rep = new MemShapeRep(document);
+  oRep = static_cast<CATBaseUnknown*>(static_cast<CATILinkableObject*>(rep));
+  rep->Release();
+  return S_OK;
+}
+
+CATUnicodeString MemProduct::GetDescriptiveText() {
+  return CATUnicodeString(DescriptiveText());
+}
+
+// --- CATIMovable ----------------------------------------------------------------
+
+HRESULT MemProduct::GetPosition(CATMathTransformation& oPosition,
+                                const CATIMovable_var& iReference, int, int) {
+  oPosition = CATMathTransformation();
+  if (!IsAttached()) return E_FAIL;
+  if (!iReference) {
+    oPosition = AbsolutePosition();
+    return S_OK;
+  }
+  MemProduct* other = From(iReference.Get());
+  if (other == nullptr || other->Top() != Top()) return E_FAIL;
+  oPosition = other->AbsolutePosition().Inverse() * AbsolutePosition();
+  return S_OK;
+}
+
+// --- CATILinkableObject -----------------------------------------------------------
+
+CATDocument* MemProduct::GetDocument() { return document_; }
+
+// --- CATISpecAttrAccess -----------------------------------------------------------
+
+CATISpecAttrKey* MemProduct::GetAttrKey(const char* iName) {
+  if (iName == nullptr || std::strcmp(iName, kOriginAttribute) != 0) return nullptr;
+  if (!has_origin_) return nullptr;
+  return new CATISpecAttrKey(CATUnicodeString(kOriginAttribute));
+}
+
+CATUnicodeString MemProduct::GetString(CATISpecAttrKey* iKey, int iIndex) {
+  if (iKey == nullptr || iIndex != 0 || !has_origin_) return CATUnicodeString();
+  if (iKey->GetName().ToStdString() != kOriginAttribute) return CATUnicodeString();
+  return CATUnicodeString(origin_);
+}
+
+// --- CATIProductShape -------------------------------------------------------------
+
+HRESULT MemProduct::GetShapeFilePath(CATUnicodeString& oPath) {
+  const MemShape* shape = ActiveShape();
+  oPath = CATUnicodeString(shape ? shape->path : std::string());
+  return shape ? S_OK : S_FALSE;
+}
+
+HRESULT MemProduct::GetShapeName(CATUnicodeString& oName) {
+  const MemShape* shape = ActiveShape();
+  oName = CATUnicodeString(shape ? shape->name : std::string());
+  return shape ? S_OK : S_FALSE;
+}
+
+HRESULT MemProduct::RemoveShapeRepresentation(const CATUnicodeString& iName, int,
+                                              CATBoolean) {
+  return RemoveShape(iName.ToStdString()) ? S_OK : E_FAIL;
+}
+
+HRESULT MemProduct::AddShapeRepresentation(const CATUnicodeString& iPath,
+                                           const CATUnicodeString& iName, int,
+                                           CATBoolean) {
+  if (iPath.IsEmpty() || iName.IsEmpty()) return E_INVALIDARG;
+  if (FindShape(iName.ToStdString())) return E_FAIL;
+  MemShape shape{iName.ToStdString(), iPath.ToStdString(), iPath.ToStdString()};
+  if (session_) session_->ShapeDocument(shape.document);
+  AddShape(shape);
+  return S_OK;
+}
+
+// --- CATIProductReplace -----------------------------------------------------------
+
+HRESULT MemProduct::ReplaceComponent(const CATIProduct_var& iOldInstance,
+                                     const CATIProduct_var& iNewReference,
+                                     CATBoolean iAllInstances,
+                                     CATIProduct_var& oNewComponent) {
+  oNewComponent = nullptr;
+  MemProduct* old_instance = From(iOldInstance.Get());
+  MemProduct* new_reference = From(iNewReference.Get());
+  if (old_instance == nullptr || new_reference == nullptr || !IsAttached() ||
+      old_instance->IsRef() || old_instance->owner_ != Reference() ||
+      !new_reference->IsRef()) {
+    return E_INVALIDARG;
+  }
+  std::vector<MemProduct*> targets{old_instance};
+  if (iAllInstances) {
+    for (MemProduct* other : old_instance->Reference()->instances_) {
+      if (other != old_instance) targets.push_back(other);
+    }
+  }
+  // Keep the old reference alive while its instances go.
+  CATBaseUnknown_var keep(static_cast<CATIProduct*>(old_instance->Reference()));
+  HRESULT rc = S_OK;
+  for (MemProduct* target : targets) {
+    MemProduct* replaced = session_->Replace(target, new_reference);
+    if (replaced == nullptr) {
+      rc = E_FAIL;
+      break;
+    }
+    if (target == old_instance) {
+      oNewComponent = CATIProduct_var(static_cast<CATIProduct*>(replaced));
+    }
+  }
+  return rc;
+}
+
+// --- CATIProductInSession ----------------------------------------------------------
+
+HRESULT MemProduct::ActivateShape(const CATUnicodeString& iShapeName) {
+  return SetActiveShape(iShapeName.ToStdString()) ? S_OK : E_FAIL;
+}

@@ -1,0 +1,326 @@
+// A product of the in-memory session: a reference or an instance.
+//
+// The structure is an occurrence tree. A document's root product is a
+// reference; every other node is an instance placed in a father and bound to
+// its own reference product (a separate object). The children of an
+// occurrence are the children of its reference, in their order; a child's
+// father is the occurrence above it (the single instance of the reference
+// that holds it, or the document's root). Leaf references (parts, models,
+// empty components) may be shared by several instances; a reference that has
+// children has at most one instance, so an occurrence is never reached twice.
+//
+// What lives where:
+//  - on the reference: part number, revision, definition, nomenclature,
+//    description, user properties, knowledge parameters, shape
+//    representations, the kind and the children. Accessors on an instance
+//    read and write its reference's values.
+//  - on each product object (instance, or reference seen alone or as root):
+//    instance name, position in the father, text properties, VPM identity,
+//    "CDMAorigin" attribute, graphic properties, explicit node type, loaded
+//    flag and representation mode.
+//
+// Texts are UTF-8 std::strings. Every MemProduct* handed out is borrowed: it
+// stays valid while the session holds the product (callers that keep one
+// longer hold a reference through a handle). A product removed from the
+// session (Delete, Close) is "detached": From() no longer finds it and the
+// session's operations refuse it, but handles to it stay safe to release.
+//
+// Every product has the late type "ASMPRODUCT", so extensions that the
+// interface dictionary declares for that type attach to it; its own
+// interfaces (below) are answered first.
+#ifndef KRVWD7_HOST_MEMPRODUCT_H_
+#define KRVWD7_HOST_MEMPRODUCT_H_
+
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "CATBaseUnknown.h"
+#include "CATICkeParm.h"
+#include "CATILinkableObject.h"
+#include "CATIMovable.h"
+#include "CATIProduct.h"
+#include "CATIProductInSession.h"
+#include "CATIProductReplace.h"
+#include "CATIProductShape.h"
+#include "CATISpecAttrAccess.h"
+#include "CATMathTransformation.h"
+
+class MemDocument;
+class MemSession;
+
+// What a reference stands for; gives the derived node types.
+enum class MemKind {
+  kComponent,  // a component without its own document (instance code 2)
+  kProduct,    // an assembly product (instance code 3)
+  kPart,       // a part (instance code 4, reference code 7)
+  kModel,      // a model (instance code 5, reference code 8)
+  kOther       // a further leaf kind (code 9)
+};
+
+// Representation mode of a product.
+enum class MemMode { kDesign, kProduct, kVisu };
+
+// VPM identity of a product object; empty texts mean "none".
+struct MemVpm {
+  std::string printableId;    // 58-char head + 16-char clinks
+  std::string env;            // instance environment path
+  std::string modelRevision;  // revision of the product's model
+};
+
+// A shape representation of a reference.
+struct MemShape {
+  std::string name;      // "Default", ...
+  std::string document;  // storage name of the document holding it; "" none
+  std::string path;      // file path of the representation
+};
+
+// Graphic properties of a product object.
+struct MemGraphic {
+  std::string color;  // "#RRGGBB", "" for the inherited colour
+  bool shown = true;  // show / no-show state
+};
+
+// A text knowledge parameter; lives on a reference. Reference counted.
+class MemParm : public CATICkeParm {
+ public:
+  MemParm(const std::string& iName, const std::string& iValue)
+      : name_(iName), value_(iValue) {}
+  HRESULT QueryInterface(const IID& iIID, void** oPtr) override;
+  CATUnicodeString Name() const override;
+  HRESULT Valuate(const CATUnicodeString& iValue) override;
+  CATUnicodeString Show() const override;
+
+  const std::string& name() const { return name_; }
+  const std::string& value() const { return value_; }
+  void set_value(const std::string& iValue) { value_ = iValue; }
+
+ private:
+  std::string name_;
+  std::string value_;
+};
+
+class MemProduct : public CATIProduct,
+                   public CATIMovable,
+                   public CATILinkableObject,
+                   public CATISpecAttrAccess,
+                   public CATIProductShape,
+                   public CATIProductReplace,
+                   public CATIProductInSession {
+ public:
+  // The product that iObject stands for (the object itself, or the product
+  // that an extension or interface object is bound to, by GetIdentity());
+  // null for an empty handle, a non-product or a detached product. Borrowed.
+  static MemProduct* From(const CATBaseUnknown_var& iObject);
+  static MemProduct* From(const CATBaseUnknown* iObject);
+
+  // --- Structure -------------------------------------------------------
+  bool IsRef() const { return reference_ == nullptr; }
+  // This product's reference (itself for a reference). Never null.
+  MemProduct* Reference() { return reference_ ? reference_ : this; }
+  const MemProduct* Reference() const { return reference_ ? reference_ : this; }
+  // True for the root reference of a document.
+  bool IsRoot() const { return root_of_ != nullptr; }
+  // The occurrence above (instance or document root); null at the top and
+  // for a reference seen alone.
+  MemProduct* Father() const;
+  // The top of this product's structure (a document root, or this product
+  // when it is a reference seen alone). O(depth).
+  MemProduct* Top();
+  // Children in order (those of the reference for an instance). Borrowed.
+  const std::vector<MemProduct*>& Children() const;
+  // Position of iChild among Children(), -1 when it is not one. O(children).
+  int IndexOf(const MemProduct* iChild) const;
+  // The first direct child named iName, null when none. O(1) amortised.
+  MemProduct* FindChild(const std::string& iName) const;
+  // Instances of this reference in the session (any order). Borrowed.
+  const std::vector<MemProduct*>& Instances() const { return instances_; }
+  // 1 + the number of fathers up to the top.
+  int Depth() const;
+  // True when iAncestor is this product or one of its fathers.
+  bool IsBelow(const MemProduct* iAncestor) const;
+  // Instance names from below iRoot down to this product joined by "/";
+  // "" for iRoot itself; false when this product is not below iRoot. O(depth).
+  bool PathFrom(const MemProduct* iRoot, std::string& oPath) const;
+  // The document that holds this product (borrowed; null when detached).
+  MemDocument* Document() const { return document_; }
+  // The session that holds the product; null when detached.
+  MemSession* Session() const { return session_; }
+  bool IsAttached() const { return session_ != nullptr; }
+
+  // --- Attributes of the reference (read and written through instances) --
+  const std::string& PartNumber() const { return Reference()->part_number_; }
+  // Part numbers are changed through MemSession::SetPartNumber (uniqueness).
+  const std::string& Revision() const { return Reference()->revision_; }
+  const std::string& Definition() const { return Reference()->definition_; }
+  const std::string& Nomenclature() const { return Reference()->nomenclature_; }
+  const std::string& Description() const { return Reference()->description_; }
+  void SetRevision(const std::string& iValue) { Reference()->revision_ = iValue; }
+  void SetDefinition(const std::string& iValue) { Reference()->definition_ = iValue; }
+  void SetNomenclature(const std::string& iValue) { Reference()->nomenclature_ = iValue; }
+  void SetDescription(const std::string& iValue) { Reference()->description_ = iValue; }
+  MemKind Kind() const { return Reference()->kind_; }
+  void SetKind(MemKind iKind) { Reference()->kind_ = iKind; }
+
+  // User properties of the reference, by name.
+  std::map<std::string, std::string>& UserProperties() { return Reference()->user_properties_; }
+  const std::map<std::string, std::string>& UserProperties() const { return Reference()->user_properties_; }
+
+  // Knowledge parameters of the reference. FindParm: borrowed, null when
+  // absent. AddParm: the new parameter, null when one of that name exists.
+  MemParm* FindParm(const std::string& iName) const;
+  MemParm* AddParm(const std::string& iName, const std::string& iValue);
+  // All parameters by name (each holds one reference owned by the product).
+  const std::map<std::string, MemParm*>& Parms() const { return Reference()->parms_; }
+
+  // Shape representations of the reference, in creation order.
+  const std::vector<MemShape>& Shapes() const { return Reference()->shapes_; }
+  // The shape named iName, null when none.
+  const MemShape* FindShape(const std::string& iName) const;
+  // False when a shape of that name exists (or the name is empty).
+  bool AddShape(const MemShape& iShape);
+  // False when there is none of that name.
+  bool RemoveShape(const std::string& iName);
+  // The active shape: ActiveShapeName() or, when unset, "Default" if
+  // present, else the first shape. Null when the reference has none.
+  const MemShape* ActiveShape() const;
+  const std::string& ActiveShapeName() const { return Reference()->active_shape_; }
+  // False when there is no shape of that name.
+  bool SetActiveShape(const std::string& iName);
+
+  // --- Data of this product object ----------------------------------------
+  const std::string& InstanceName() const { return name_; }
+  void SetInstanceName(const std::string& iName);
+  // Position in the father (identity for a root or a reference alone).
+  const CATMathTransformation& Position() const { return position_; }
+  void SetPosition(const CATMathTransformation& iPosition) { position_ = iPosition; }
+  // Composition of the positions from the top down to this product.
+  CATMathTransformation AbsolutePosition() const;
+
+  // Text properties of this object, by name.
+  std::map<std::string, std::string>& Properties() { return properties_; }
+  const std::map<std::string, std::string>& Properties() const { return properties_; }
+  // The property's value or null when absent (borrowed).
+  const std::string* FindProperty(const std::string& iName) const;
+
+  MemVpm& Vpm() { return vpm_; }
+  const MemVpm& Vpm() const { return vpm_; }
+  // "CDMAorigin" attribute; HasOrigin() false means no such attribute.
+  bool HasOrigin() const { return has_origin_; }
+  const std::string& Origin() const { return origin_; }
+  void SetOrigin(const std::string& iOrigin) { origin_ = iOrigin; has_origin_ = true; }
+  void ClearOrigin() { origin_.clear(); has_origin_ = false; }
+
+  MemGraphic& Graphic() { return graphic_; }
+  const MemGraphic& Graphic() const { return graphic_; }
+
+  // Node type code 0 to 9: the explicit code when set (this object's, else
+  // for an instance its reference's explicit code), otherwise derived:
+  // document root 1; instance 2/3/4/5/9 by its reference's kind (component,
+  // product, part, model, other); reference alone 6 (component or product),
+  // 7 (part), 8 (model), 9 (other).
+  int NodeType() const;
+  // Explicit code (-1: none, derive it).
+  int ExplicitNodeType() const { return node_type_; }
+  void SetExplicitNodeType(int iCode) { node_type_ = iCode; }
+
+  // Loaded flag and representation mode. A product is visible to mode 2
+  // listings when it and all its fathers are loaded.
+  bool IsLoaded() const { return loaded_; }
+  void SetLoaded(bool iLoaded) { loaded_ = iLoaded; }
+  // True when this product and every father up to the top are loaded.
+  bool IsLoadedInContext() const;
+  MemMode Mode() const { return mode_; }
+  void SetMode(MemMode iMode) { mode_ = iMode; }
+
+  // Identifier of a reference in the session file ("" when it has none).
+  const std::string& FileId() const { return Reference()->file_id_; }
+  void SetFileId(const std::string& iId) { Reference()->file_id_ = iId; }
+
+  // "Name (PartNumber)" for an instance, "PartNumber" for a reference.
+  std::string DescriptiveText() const;
+
+  // --- CATBaseUnknown ------------------------------------------------------
+  HRESULT QueryInterface(const IID& iIID, void** oPtr) override;
+  static CATMetaClass* MetaObject();
+  static const char* ClassName();
+  CATMetaClass* GetMetaObject() const override;
+  const char* IsA() const override;
+
+  // --- CATIProduct ---------------------------------------------------------
+  HRESULT IsReference() const override;  // S_OK on a reference, else E_FAIL
+  CATIProduct_var GetReferenceProduct() override;
+  CATIProduct_var GetFatherProduct() override;
+  HRESULT GetShapeRep(CATBaseUnknown_var& oRep, const CATUnicodeString& iName,
+                      int iStatus, int iFlag1, int iFlag2) override;
+  CATUnicodeString GetDescriptiveText() override;
+  // --- CATIMovable -------------------------------------------------------
+  HRESULT GetPosition(CATMathTransformation& oPosition,
+                      const CATIMovable_var& iReference, int iStatus,
+                      int iFlag) override;
+  // --- CATILinkableObject ----------------------------------------------
+  CATDocument* GetDocument() override;
+  // --- CATISpecAttrAccess (the "CDMAorigin" attribute) -------------------
+  CATISpecAttrKey* GetAttrKey(const char* iName) override;
+  CATUnicodeString GetString(CATISpecAttrKey* iKey, int iIndex) override;
+  // --- CATIProductShape --------------------------------------------------
+  HRESULT GetShapeFilePath(CATUnicodeString& oPath) override;
+  HRESULT GetShapeName(CATUnicodeString& oName) override;
+  HRESULT RemoveShapeRepresentation(const CATUnicodeString& iName, int iKind,
+                                    CATBoolean iInContext) override;
+  HRESULT AddShapeRepresentation(const CATUnicodeString& iPath,
+                                 const CATUnicodeString& iName, int iKind,
+                                 CATBoolean iInContext) override;
+  // --- CATIProductReplace (name, position and graphic properties kept) ----
+  HRESULT ReplaceComponent(const CATIProduct_var& iOldInstance,
+                           const CATIProduct_var& iNewReference,
+                           CATBoolean iAllInstances,
+                           CATIProduct_var& oNewComponent) override;
+  // --- CATIProductInSession ----------------------------------------------
+  HRESULT ActivateShape(const CATUnicodeString& iShapeName) override;
+
+ private:
+  friend class MemSession;
+  MemProduct();
+  ~MemProduct() override;
+  MemProduct(const MemProduct&) = delete;
+  MemProduct& operator=(const MemProduct&) = delete;
+
+  void InvalidateNameIndex() const { name_index_.reset(); }
+
+  MemSession* session_ = nullptr;
+  MemDocument* document_ = nullptr;
+  MemProduct* reference_ = nullptr;  // one reference held; null on a reference
+  MemProduct* owner_ = nullptr;      // reference whose children hold this instance
+  MemDocument* root_of_ = nullptr;   // document whose root this reference is
+  int instance_slot_ = -1;           // position in reference_->instances_
+
+  // Reference data.
+  std::string part_number_, revision_, definition_, nomenclature_, description_;
+  MemKind kind_ = MemKind::kComponent;
+  std::map<std::string, std::string> user_properties_;
+  std::map<std::string, MemParm*> parms_;
+  std::vector<MemShape> shapes_;
+  std::string active_shape_;
+  std::vector<MemProduct*> children_;   // one reference each
+  std::vector<MemProduct*> instances_;  // borrowed
+  std::string file_id_;
+  bool pinned_ = false;  // declared in the file's "references": kept without instances
+  mutable std::unique_ptr<std::unordered_map<std::string, MemProduct*>> name_index_;
+
+  // Object data.
+  std::string name_;
+  CATMathTransformation position_;
+  std::map<std::string, std::string> properties_;
+  MemVpm vpm_;
+  std::string origin_;
+  bool has_origin_ = false;
+  MemGraphic graphic_;
+  int node_type_ = -1;
+  bool loaded_ = true;
+  MemMode mode_ = MemMode::kDesign;
+};
+
+#endif  // KRVWD7_HOST_MEMPRODUCT_H_

@@ -1,0 +1,424 @@
+#include "MemSession.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "CATFrmEditor.h"
+
+namespace {
+
+std::string TrimBlanks(const std::string& iText) {
+  size_t end = iText.find_last_not_of(' ');
+  return end == std::string::npos ? std::string() : iText.substr(0, end + 1);
+}
+
+}  // namespace
+
+MemSession::MemSession() : environment_object_(new MemDocEnvironment) {}
+
+MemSession::~MemSession() {
+  Close();
+  environment_object_->Release();
+}
+
+MemSession& MemSession::Current() {
+  static MemSession* session = new MemSession;
+  return *session;
+}
+
+void MemSession::Close() {
+  UndoGlobals();
+  current_editor_ = nullptr;
+  pinned_.clear();
+  // Detach everything first, then release: releases may delete products
+  // that others still point at.
+  std::vector<MemProduct*> references(references_.begin(), references_.end());
+  references_.clear();
+  by_part_number_.clear();
+  std::vector<MemProduct*> children;
+  for (MemProduct* reference : references) {
+    reference->session_ = nullptr;
+    reference->document_ = nullptr;
+    reference->root_of_ = nullptr;
+    reference->pinned_ = false;
+    reference->instances_.clear();
+    reference->InvalidateNameIndex();
+    for (MemProduct* child : reference->children_) {
+      child->session_ = nullptr;
+      child->document_ = nullptr;
+      child->owner_ = nullptr;
+      child->instance_slot_ = -1;
+      children.push_back(child);
+    }
+    reference->children_.clear();
+  }
+  std::vector<MemDocument*> documents;
+  documents.swap(documents_);
+  by_storage_.clear();
+  by_doc_id_.clear();
+  std::vector<MemProduct*> roots;
+  for (MemDocument* document : documents) {
+    document->session_ = nullptr;
+    if (document->root_) roots.push_back(document->root_);
+    document->root_ = nullptr;
+    document->editor_.reset();
+  }
+  for (MemProduct* child : children) child->Release();
+  for (MemProduct* root : roots) root->Release();
+  for (MemProduct* reference : references) reference->Release();
+  for (MemDocument* document : documents) document->Release();
+  environment_object_->Release();
+  environment_object_ = new MemDocEnvironment;
+
+  replacements_.clear();
+  by_old_.clear();
+  by_new_.clear();
+  settings_ = MemSettings();
+  environment_.clear();
+  os_type_ = -1;
+  interactive_ = false;
+}
+
+// --- Documents -------------------------------------------------------------------
+
+std::vector<MemDocument*> MemSession::ProductDocuments() const {
+  std::vector<MemDocument*> result;
+  for (MemDocument* document : documents_) {
+    if (document->IsProductDocument()) result.push_back(document);
+  }
+  return result;
+}
+
+MemDocument* MemSession::FindDocument(const std::string& iStorage) const {
+  auto it = by_storage_.find(iStorage);
+  return it == by_storage_.end() ? nullptr : it->second;
+}
+
+MemDocument* MemSession::NewShapeDocument(const std::string& iStorage) {
+  if (iStorage.empty() || by_storage_.count(iStorage)) return nullptr;
+  MemDocument* document = new MemDocument;
+  document->session_ = this;
+  document->name_ = iStorage;
+  document->storage_ = iStorage;
+  environment_object_->AddRef();
+  document->environment_ = environment_object_;
+  documents_.push_back(document);
+  by_storage_.emplace(iStorage, document);
+  return document;
+}
+
+MemDocument* MemSession::NewProductDocument(const std::string& iName,
+                                            const std::string& iStorage,
+                                            const std::string& iRootPartNumber,
+                                            bool iPdm) {
+  MemDocument* document = NewShapeDocument(iStorage);
+  if (document == nullptr) return nullptr;
+  document->name_ = iName;
+  document->pdm_ = iPdm;
+  MemProduct* root = NewReference(document, iRootPartNumber, MemKind::kProduct);
+  root->root_of_ = document;
+  root->AddRef();  // the document's reference
+  document->root_ = root;
+  document->editor_ = std::make_unique<CATFrmEditor>(document);
+  if (current_editor_ == nullptr) current_editor_ = document->editor_.get();
+  return document;
+}
+
+MemDocument* MemSession::ShapeDocument(const std::string& iStorage) {
+  if (MemDocument* document = FindDocument(iStorage)) return document;
+  return NewShapeDocument(iStorage);
+}
+
+bool MemSession::SetDocId(MemDocument* iDocument, const std::string& iDocId,
+                          const std::string& iDisplayName) {
+  if (iDocument == nullptr || iDocument->session_ != this) return false;
+  if (!iDocId.empty()) {
+    auto it = by_doc_id_.find(iDocId);
+    if (it != by_doc_id_.end() && it->second != iDocument) return false;
+  }
+  if (!iDocument->doc_id_.empty()) {
+    by_doc_id_.erase(iDocument->doc_id_);
+    environment_object_->Forget(iDocument->doc_id_);
+  }
+  iDocument->doc_id_ = iDocId;
+  iDocument->display_name_ = iDisplayName;
+  if (!iDocId.empty()) {
+    by_doc_id_[iDocId] = iDocument;
+    environment_object_->SetDisplayName(iDocId, iDisplayName);
+  }
+  return true;
+}
+
+// --- Products ----------------------------------------------------------------------
+
+void MemSession::Register(MemProduct* iReference) {
+  iReference->session_ = this;
+  references_.insert(iReference);
+  if (!iReference->part_number_.empty()) {
+    by_part_number_.emplace(PartKey(iReference->document_, iReference->part_number_),
+                            iReference);
+  }
+}
+
+void MemSession::Unregister(MemProduct* iReference) {
+  references_.erase(iReference);
+  auto it = by_part_number_.find(PartKey(iReference->document_, iReference->part_number_));
+  if (it != by_part_number_.end() && it->second == iReference) {
+    by_part_number_.erase(it);
+  }
+}
+
+MemProduct* MemSession::NewReference(MemDocument* iDocument,
+                                     const std::string& iPartNumber,
+                                     MemKind iKind) {
+  MemProduct* reference = new MemProduct;  // the session's reference
+  reference->part_number_ = UniquePartNumber(iPartNumber, iDocument);
+  reference->kind_ = iKind;
+  reference->document_ = iDocument;
+  Register(reference);
+  return reference;
+}
+
+void MemSession::LinkInstance(MemProduct* iInstance, MemProduct* iReference) {
+  iReference->AddRef();
+  iInstance->reference_ = iReference;
+  iInstance->instance_slot_ = static_cast<int>(iReference->instances_.size());
+  iReference->instances_.push_back(iInstance);
+}
+
+void MemSession::UnlinkInstance(MemProduct* iInstance) {
+  MemProduct* reference = iInstance->reference_;
+  int slot = iInstance->instance_slot_;
+  if (reference == nullptr || slot < 0) return;
+  std::vector<MemProduct*>& instances = reference->instances_;
+  MemProduct* last = instances.back();
+  instances[slot] = last;
+  last->instance_slot_ = slot;
+  instances.pop_back();
+  iInstance->instance_slot_ = -1;
+}
+
+namespace {
+
+// True when iReference is iInner or holds it below, following each
+// reference up to the one whose children hold its (single) instance.
+bool Contains(const MemProduct* iReference, const MemProduct* iInner) {
+  for (const MemProduct* r = iInner; r;) {
+    if (r == iReference) return true;
+    if (r->Instances().empty()) return false;
+    const MemProduct* father = r->Instances().front()->Father();
+    r = father ? father->Reference() : nullptr;
+  }
+  return false;
+}
+
+// Whether iReference may get a new instance below iFather (see NewInstance).
+bool CanPlace(const MemProduct* iFather, const MemProduct* iReference) {
+  if (!iReference->IsRef() || iReference->IsRoot()) return false;
+  if (!iReference->Children().empty() && !iReference->Instances().empty()) {
+    return false;
+  }
+  const MemProduct* father_reference = iFather->Reference();
+  if (father_reference == iReference) return false;
+  if (father_reference->Instances().size() > 1) return false;
+  return !Contains(iReference, father_reference);
+}
+
+void InsertChild(std::vector<MemProduct*>& ioChildren, MemProduct* iChild,
+                 int iIndex) {
+  if (iIndex < 0 || iIndex >= static_cast<int>(ioChildren.size())) {
+    ioChildren.push_back(iChild);
+  } else {
+    ioChildren.insert(ioChildren.begin() + iIndex, iChild);
+  }
+}
+
+}  // namespace
+
+void MemSession::SetDocument(MemProduct* iProduct, MemDocument* iDocument) {
+  if (iProduct->document_ == iDocument) return;
+  iProduct->document_ = iDocument;
+  for (MemProduct* child : iProduct->Children()) SetDocument(child, iDocument);
+}
+
+MemProduct* MemSession::NewInstance(MemProduct* iFather, MemProduct* iReference,
+                                    const std::string& iName, int iIndex) {
+  if (iFather == nullptr || iReference == nullptr) return nullptr;
+  if (iFather->session_ != this || iReference->session_ != this) return nullptr;
+  if (!CanPlace(iFather, iReference)) return nullptr;
+  MemProduct* father_reference = iFather->Reference();
+  MemProduct* instance = new MemProduct;  // held by the father's children
+  instance->session_ = this;
+  instance->name_ = iName;
+  instance->owner_ = father_reference;
+  instance->document_ = iFather->document_;
+  LinkInstance(instance, iReference);
+  bool appended = iIndex < 0 || iIndex >= static_cast<int>(father_reference->children_.size());
+  InsertChild(father_reference->children_, instance, iIndex);
+  if (appended && father_reference->name_index_) {
+    father_reference->name_index_->emplace(iName, instance);
+  } else {
+    father_reference->InvalidateNameIndex();
+  }
+  // The children of a sub-assembly now live in the father's document.
+  for (MemProduct* child : iReference->children_) SetDocument(child, instance->document_);
+  return instance;
+}
+
+MemProduct* MemSession::NewComponent(MemProduct* iFather, const std::string& iName,
+                                     const std::string& iPartNumber, MemKind iKind) {
+  if (iFather == nullptr || iFather->session_ != this) return nullptr;
+  if (iFather->Reference()->instances_.size() > 1) return nullptr;
+  MemProduct* reference = NewReference(iFather->document_, iPartNumber, iKind);
+  MemProduct* instance = NewInstance(iFather, reference, iName);
+  if (instance == nullptr) DropReference(reference);
+  return instance;
+}
+
+void MemSession::DetachInstance(MemProduct* iInstance) {
+  MemProduct* reference = iInstance->reference_;
+  UnlinkInstance(iInstance);
+  iInstance->session_ = nullptr;
+  iInstance->document_ = nullptr;
+  iInstance->owner_ = nullptr;
+  if (reference && reference->session_ == this && reference->instances_.empty() &&
+      !reference->pinned_ && !reference->root_of_) {
+    DropReference(reference);
+  }
+}
+
+void MemSession::DropReference(MemProduct* iReference) {
+  Unregister(iReference);
+  iReference->session_ = nullptr;
+  iReference->document_ = nullptr;
+  iReference->InvalidateNameIndex();
+  std::vector<MemProduct*> children;
+  children.swap(iReference->children_);
+  for (MemProduct* child : children) {
+    DetachInstance(child);
+    child->Release();
+  }
+  iReference->Release();  // the session's reference
+}
+
+HRESULT MemSession::Remove(MemProduct* iChild) {
+  if (iChild == nullptr) return E_INVALIDARG;
+  if (iChild->session_ != this || iChild->IsRef() || iChild->owner_ == nullptr) {
+    return E_FAIL;
+  }
+  MemProduct* owner = iChild->owner_;
+  auto it = std::find(owner->children_.begin(), owner->children_.end(), iChild);
+  if (it == owner->children_.end()) return E_FAIL;
+  owner->children_.erase(it);
+  owner->InvalidateNameIndex();
+  DetachInstance(iChild);
+  iChild->Release();  // the father's reference
+  return S_OK;
+}
+
+HRESULT MemSession::Move(MemProduct* iChild, MemProduct* iFather, int iIndex) {
+  if (iChild == nullptr || iFather == nullptr) return E_INVALIDARG;
+  if (iChild->session_ != this || iFather->session_ != this) return E_FAIL;
+  if (iChild->IsRef() || iChild->owner_ == nullptr) return E_FAIL;
+  if (iFather->IsBelow(iChild)) return E_FAIL;
+  MemProduct* father_reference = iFather->Reference();
+  if (father_reference->instances_.size() > 1) return E_FAIL;
+  if (Contains(iChild->Reference(), father_reference)) return E_FAIL;
+  MemProduct* owner = iChild->owner_;
+  auto it = std::find(owner->children_.begin(), owner->children_.end(), iChild);
+  if (it == owner->children_.end()) return E_FAIL;
+  owner->children_.erase(it);
+  owner->InvalidateNameIndex();
+  InsertChild(father_reference->children_, iChild, iIndex);
+  father_reference->InvalidateNameIndex();
+  iChild->owner_ = father_reference;
+  SetDocument(iChild, iFather->document_);
+  return S_OK;
+}
+
+MemProduct* MemSession::Replace(MemProduct* iOld, MemProduct* iNewReference) {
+  if (iOld == nullptr || iNewReference == nullptr) return nullptr;
+  if (iOld->session_ != this || iOld->IsRef()) return nullptr;
+  MemProduct* father = iOld->Father();
+  if (father == nullptr) return nullptr;
+  int index = iOld->owner_->IndexOf(iOld);
+  MemProduct* instance = NewInstance(father, iNewReference, iOld->name_, index);
+  if (instance == nullptr) return nullptr;
+  instance->position_ = iOld->position_;
+  instance->graphic_ = iOld->graphic_;
+  Remove(iOld);
+  return instance;
+}
+
+void MemSession::Pin(MemProduct* iReference) {
+  if (iReference && iReference->IsRef() && iReference->session_ == this &&
+      !iReference->pinned_ && !iReference->root_of_) {
+    iReference->pinned_ = true;
+    pinned_.push_back(iReference);
+  }
+}
+
+// --- Part numbers ----------------------------------------------------------------------
+
+std::string MemSession::PartKey(const MemDocument* iDocument,
+                                const std::string& iPartNumber) {
+  char scope[32];
+  std::snprintf(scope, sizeof scope, "%p|", static_cast<const void*>(iDocument));
+  return scope + iPartNumber;
+}
+
+MemProduct* MemSession::FindByPartNumber(const std::string& iPartNumber,
+                                         const MemDocument* iDocument) const {
+  if (iPartNumber.empty()) return nullptr;
+  auto it = by_part_number_.find(PartKey(iDocument, iPartNumber));
+  return it == by_part_number_.end() ? nullptr : it->second;
+}
+
+HRESULT MemSession::SetPartNumber(MemProduct* iProduct, const std::string& iPartNumber) {
+  if (iProduct == nullptr) return E_INVALIDARG;
+  if (iProduct->session_ != this) return E_FAIL;
+  MemProduct* reference = iProduct->Reference();
+  if (reference->part_number_ == iPartNumber) return S_OK;
+  if (FindByPartNumber(iPartNumber, reference->document_)) return S_FALSE;
+  Unregister(reference);
+  reference->part_number_ = iPartNumber;
+  Register(reference);
+  return S_OK;
+}
+
+std::string MemSession::UniquePartNumber(const std::string& iBase,
+                                         const MemDocument* iDocument) const {
+  if (iBase.empty() || !FindByPartNumber(iBase, iDocument)) return iBase;
+  for (unsigned long n = 1;; ++n) {
+    std::string candidate = iBase + "." + std::to_string(n);
+    if (!FindByPartNumber(candidate, iDocument)) return candidate;
+  }
+}
+
+// --- Replacement table --------------------------------------------------------------------
+
+std::string MemSession::ReplacementKey(const std::string& iClink,
+                                       const std::string& iEnv) {
+  return iClink + '\x1f' + TrimBlanks(iEnv);
+}
+
+void MemSession::AddReplacement(const MemReplacement& iRow) {
+  replacements_.push_back(iRow);
+  size_t row = replacements_.size() - 1;
+  by_old_.emplace(ReplacementKey(iRow.oldClink, iRow.env), row);
+  by_new_.emplace(ReplacementKey(iRow.newClink, iRow.env), row);
+}
+
+const std::string* MemSession::FindReplacing(const std::string& iOldClink,
+                                             const std::string& iEnv) const {
+  auto it = by_old_.find(ReplacementKey(iOldClink, iEnv));
+  if (it == by_old_.end()) it = by_old_.find(ReplacementKey(iOldClink, ""));
+  return it == by_old_.end() ? nullptr : &replacements_[it->second].newClink;
+}
+
+const std::string* MemSession::FindReplaced(const std::string& iNewClink,
+                                            const std::string& iEnv) const {
+  auto it = by_new_.find(ReplacementKey(iNewClink, iEnv));
+  if (it == by_new_.end()) it = by_new_.find(ReplacementKey(iNewClink, ""));
+  return it == by_new_.end() ? nullptr : &replacements_[it->second].oldClink;
+}

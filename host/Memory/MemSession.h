@@ -1,0 +1,246 @@
+// The in-memory host session: open documents, their product structures, the
+// VPM replacement table, and the session file that describes all of it.
+//
+// The process has one current session (Current()), which the host's
+// services and the toolbox work on; further sessions may be made for tests
+// and benchmarks. A session owns its documents, the products below their
+// roots and the references declared by its file; Close() releases all of it
+// and detaches every product that handles still hold.
+//
+// Structure edits keep these invariants (see MemProduct.h for the model):
+//  - a reference with children has at most one instance; a document root
+//    has none;
+//  - non-empty part numbers are unique among the references of one
+//    document (the document a reference was made in; references made
+//    outside any document form one more scope). A black box and its PSN
+//    are two documents, so their nodes may carry the same numbers, and a
+//    leaf reference they share has one number. An index maps (document,
+//    number) to the reference: look-ups and SetPartNumber are O(1);
+//  - a reference that loses its last instance leaves the session (with
+//    everything below it) unless the session file declared it.
+//
+// Loading a session file checks the whole file before anything changes:
+// on error the session stays as it was and the result says what is wrong
+// and where. Not thread-safe: the host runs on one thread.
+#ifndef KRVWD7_HOST_MEMSESSION_H_
+#define KRVWD7_HOST_MEMSESSION_H_
+
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "CATBaseUnknown.h"
+#include "CATMathTransformation.h"
+#include "MemDocument.h"
+#include "MemProduct.h"
+
+class CATFrmEditor;
+
+// Result of a load or save: ok, or a message naming the file and the place.
+struct MemResult {
+  bool ok = true;
+  std::string error;  // "file.json: documents[1].root.name: expected a string"
+  explicit operator bool() const { return ok; }
+  static MemResult Ok() { return MemResult(); }
+  static MemResult Error(const std::string& iText) { return MemResult{false, iText}; }
+};
+
+// One row of the VPM replacement table: the component link iOld is now
+// replaced by iNew; env "" applies to every environment.
+struct MemReplacement {
+  std::string oldClink;
+  std::string newClink;
+  std::string env;
+};
+
+// The black-box settings a session file gives (applied to the settings
+// library on load, written back as given).
+struct MemSettings {
+  struct Source {
+    int source = 1;
+    int attribute = 0;
+    std::string property;
+  };
+  bool present = false;  // false: the file has no "settings"
+  std::string psnDirectory;
+  std::string noteTemplate;
+  int trace = 0;
+  Source version;
+  Source revision{1, 1, ""};
+};
+
+class MemSession {
+ public:
+  MemSession();
+  ~MemSession();  // Close()
+  MemSession(const MemSession&) = delete;
+  MemSession& operator=(const MemSession&) = delete;
+
+  // The process's session (made empty on first use; never destroyed).
+  static MemSession& Current();
+
+  // Releases every document, product and table; the session is empty.
+  void Close();
+  bool IsEmpty() const { return documents_.empty() && references_.empty(); }
+
+  // --- Documents -----------------------------------------------------------
+  // All documents in opening order (product documents and the others).
+  const std::vector<MemDocument*>& Documents() const { return documents_; }
+  // Product documents in opening order.
+  std::vector<MemDocument*> ProductDocuments() const;
+  // The document stored under iStorage, null when none. O(1).
+  MemDocument* FindDocument(const std::string& iStorage) const;
+  // Opens a new product document whose root is a new reference numbered
+  // iRootPartNumber (made unique). Null when iStorage is empty or taken.
+  MemDocument* NewProductDocument(const std::string& iName,
+                                  const std::string& iStorage,
+                                  const std::string& iRootPartNumber,
+                                  bool iPdm = false);
+  // Opens a document without products (a shape holder). Null when iStorage
+  // is empty or taken.
+  MemDocument* NewShapeDocument(const std::string& iStorage);
+  // The document stored under iStorage, opened as a shape document when
+  // there is none. Null for an empty storage name.
+  MemDocument* ShapeDocument(const std::string& iStorage);
+  // Gives iDocument an identifier and its display name (known to the
+  // session's document environment). False when another document has iDocId.
+  bool SetDocId(MemDocument* iDocument, const std::string& iDocId,
+                const std::string& iDisplayName);
+
+  // The editor whose window is current; null when no product document is
+  // open. Activating makes another current.
+  CATFrmEditor* CurrentEditor() const { return current_editor_; }
+  void SetCurrentEditor(CATFrmEditor* iEditor) { current_editor_ = iEditor; }
+
+  // --- Products ----------------------------------------------------------
+  // A new reference seen alone in iDocument (may be null), numbered
+  // iPartNumber made unique (UniquePartNumber). Borrowed: it stays in the
+  // session until it loses its last instance (Pin keeps it even then).
+  MemProduct* NewReference(MemDocument* iDocument, const std::string& iPartNumber,
+                           MemKind iKind);
+  // A new instance of iReference named iName, appended to iFather's children
+  // (or inserted at iIndex, 0-based, when 0 <= iIndex <= size). Null when
+  // iFather or iReference is not in the session, iReference is not a
+  // reference, is a document root, already has an instance while having
+  // children, or when iReference is iFather's reference or above it (a
+  // cycle), or iFather's reference has several instances (the child would
+  // appear twice).
+  MemProduct* NewInstance(MemProduct* iFather, MemProduct* iReference,
+                          const std::string& iName, int iIndex = -1);
+  // A new reference of iKind numbered iPartNumber (made unique) and its
+  // instance named iName below iFather. Null as NewInstance.
+  MemProduct* NewComponent(MemProduct* iFather, const std::string& iName,
+                           const std::string& iPartNumber, MemKind iKind);
+  // Removes the instance iChild from its father; it is detached with every
+  // product below it. E_INVALIDARG for null, E_FAIL for a root, a reference
+  // or a product not in the session.
+  HRESULT Remove(MemProduct* iChild);
+  // Moves the instance iChild under iFather (appended, or at iIndex). Its
+  // position in the father is left unchanged (callers that keep the
+  // absolute position recompute it). E_FAIL when iFather is iChild or below
+  // it, when iFather's reference is shared, or for products not in the
+  // session; E_INVALIDARG for null.
+  HRESULT Move(MemProduct* iChild, MemProduct* iFather, int iIndex = -1);
+  // Replaces the instance iOld by a new instance of iNewReference at the
+  // same place among its father's children, with iOld's name, position and
+  // graphic properties; iOld is removed. The new instance (borrowed), or
+  // null, nothing changed, when NewInstance would refuse iNewReference.
+  MemProduct* Replace(MemProduct* iOld, MemProduct* iNewReference);
+  // Keeps iReference in the session without instances (a reference the
+  // session file declares); Unpin lets it go with its last instance.
+  void Pin(MemProduct* iReference);
+
+  // --- Part numbers --------------------------------------------------------
+  // The reference of iDocument (null: of no document) numbered
+  // iPartNumber; null when none (or iPartNumber "").
+  MemProduct* FindByPartNumber(const std::string& iPartNumber,
+                               const MemDocument* iDocument = nullptr) const;
+  // Gives iProduct's reference the number iPartNumber: S_OK (also when it
+  // already has it), S_FALSE and no change when another reference of the
+  // same document has it, E_INVALIDARG for null, E_FAIL when not in the
+  // session. "" is allowed and never clashes.
+  HRESULT SetPartNumber(MemProduct* iProduct, const std::string& iPartNumber);
+  // iBase when free in iDocument (or empty), else iBase + ".1", ".2", ...
+  // the first free.
+  std::string UniquePartNumber(const std::string& iBase,
+                               const MemDocument* iDocument = nullptr) const;
+  // Number of references in the session (those with a part number or not).
+  size_t ReferenceCount() const { return references_.size(); }
+
+  // --- VPM replacement table -------------------------------------------------
+  const std::vector<MemReplacement>& Replacements() const { return replacements_; }
+  void AddReplacement(const MemReplacement& iRow);
+  // The clink that replaces iOldClink in iEnv (rows with an empty env match
+  // any; envs compare without trailing blanks), null when none. O(1).
+  const std::string* FindReplacing(const std::string& iOldClink,
+                                   const std::string& iEnv) const;
+  // The old clink that iNewClink replaces in iEnv, null when none. O(1).
+  const std::string* FindReplaced(const std::string& iNewClink,
+                                  const std::string& iEnv) const;
+
+  // --- Session-wide settings of the file ----------------------------------
+  const MemSettings& Settings() const { return settings_; }
+  // Environment overrides applied on load (name -> value).
+  const std::map<std::string, std::string>& Environment() const { return environment_; }
+  int OsType() const { return os_type_; }          // -1: not set by the file
+  bool Interactive() const { return interactive_; }
+
+  // --- Session files (format in docs/session-format.md) ------------------
+  // Replaces the session by the one in the file (or text). On error the
+  // session, the settings, the environment and the faults stay as they were.
+  // iSourceName names the text in messages.
+  MemResult Load(const std::string& iPath);
+  MemResult LoadFromText(const std::string& iText, const std::string& iSourceName);
+  // Writes the whole session atomically (temporary file, then rename).
+  MemResult Save(const std::string& iPath) const;
+  std::string SaveToText() const;
+
+ private:
+  friend class MemProduct;
+  friend class MemSessionLoader;
+  friend class MemSessionWriter;
+
+  void Register(MemProduct* iReference);
+  void Unregister(MemProduct* iReference);
+  void LinkInstance(MemProduct* iInstance, MemProduct* iReference);
+  void UnlinkInstance(MemProduct* iInstance);
+  // Detaches an instance taken out of its father (and what goes with it).
+  void DetachInstance(MemProduct* iInstance);
+  // Takes a reference out of the session with everything below it.
+  void DropReference(MemProduct* iReference);
+  void SetDocument(MemProduct* iProduct, MemDocument* iDocument);
+  // Moves the whole content of iOther (a session built by the loader) into
+  // this empty session.
+  void TakeFrom(MemSession& iOther);
+  // Applies (or undoes) the file's environment, OS type, application kind
+  // and settings to the process.
+  void ApplyGlobals();
+  void UndoGlobals();
+  static std::string PartKey(const MemDocument* iDocument,
+                             const std::string& iPartNumber);
+  static std::string ReplacementKey(const std::string& iClink,
+                                    const std::string& iEnv);
+
+  std::vector<MemDocument*> documents_;  // one reference each
+  std::unordered_map<std::string, MemDocument*> by_storage_;
+  std::unordered_map<std::string, MemDocument*> by_doc_id_;
+  std::unordered_set<MemProduct*> references_;  // one reference each
+  std::vector<MemProduct*> pinned_;             // in pinning order (borrowed)
+  std::unordered_map<std::string, MemProduct*> by_part_number_;
+  CATFrmEditor* current_editor_ = nullptr;
+  MemDocEnvironment* environment_object_ = nullptr;  // one reference held
+
+  std::vector<MemReplacement> replacements_;
+  std::unordered_map<std::string, size_t> by_old_;  // key -> row
+  std::unordered_map<std::string, size_t> by_new_;
+
+  MemSettings settings_;
+  std::map<std::string, std::string> environment_;
+  int os_type_ = -1;
+  bool interactive_ = false;
+  bool applied_globals_ = false;  // Load set the process-wide state above
+};
+
+#endif  // KRVWD7_HOST_MEMSESSION_H_

@@ -1,0 +1,203 @@
+// The black-box settings: one process-wide store behind the settings
+// interface.
+#include "KRVIWD7BlackBoxSettingAtt.h"
+
+#include "MemFaults.h"
+
+const IID IID_KRVIWD7BlackBoxSettingAtt = {"KRVIWD7BlackBoxSettingAtt"};
+
+namespace {
+
+struct SettingsStore {
+  CATUnicodeString psn_directory;
+  CATUnicodeString note_template;
+  int trace = 0;
+  int version_source = 1;
+  int version_attribute = 2;
+  CATUnicodeString version_property;
+  int revision_source = 1;
+  int revision_attribute = 1;
+  CATUnicodeString revision_property;
+  bool psn_directory_locked = false;
+  bool note_template_locked = false;
+  bool trace_locked = false;
+  bool version_locked = false;
+  bool revision_locked = false;
+};
+
+SettingsStore& Store() {
+  static SettingsStore* store = new SettingsStore();
+  return *store;
+}
+
+// The fault declared for iOp, if any (S_OK when none applies).
+bool Faulted(const char* iOp, HRESULT& oRc) { return MemFaults::Hit(iOp, oRc); }
+
+HRESULT Set(const char* iOp, CATUnicodeString& oField,
+            const CATUnicodeString& iValue) {
+  HRESULT rc = S_OK;
+  if (Faulted(iOp, rc)) return rc;
+  oField = iValue;
+  return S_OK;
+}
+
+HRESULT Set(const char* iOp, int& oField, int iValue) {
+  HRESULT rc = S_OK;
+  if (Faulted(iOp, rc)) return rc;
+  oField = iValue;
+  return S_OK;
+}
+
+HRESULT Get(const char* iOp, const CATUnicodeString& iField,
+            CATUnicodeString& oValue) {
+  oValue = CATUnicodeString();
+  HRESULT rc = S_OK;
+  if (Faulted(iOp, rc)) return rc;
+  oValue = iField;
+  return S_OK;
+}
+
+HRESULT Get(const char* iOp, int iField, int& oValue) {
+  oValue = 0;
+  HRESULT rc = S_OK;
+  if (Faulted(iOp, rc)) return rc;
+  oValue = iField;
+  return S_OK;
+}
+
+HRESULT Info(const char* iOp, bool iLocked, CATUnicodeString& oAdmin,
+             CATUnicodeString& oLocked) {
+  oAdmin = CATUnicodeString();
+  oLocked = CATUnicodeString();
+  HRESULT rc = S_OK;
+  if (Faulted(iOp, rc)) return rc;
+  oLocked = iLocked ? "1" : "0";
+  return S_OK;
+}
+
+HRESULT Lock(const char* iOp, bool& oField, unsigned char iLocked) {
+  HRESULT rc = S_OK;
+  if (Faulted(iOp, rc)) return rc;
+  oField = iLocked != 0;
+  return S_OK;
+}
+
+class KRVWD7BlackBoxSettings : public KRVIWD7BlackBoxSettingAtt {
+ public:
+  HRESULT QueryInterface(const IID& iIID, void** oPtr) override {
+    if (iIID == IID_KRVIWD7BlackBoxSettingAtt) {
+      *oPtr = static_cast<KRVIWD7BlackBoxSettingAtt*>(this);
+      AddRef();
+      return S_OK;
+    }
+    return CATBaseUnknown::QueryInterface(iIID, oPtr);
+  }
+
+  HRESULT SetPSNDirectory(const CATUnicodeString& iValue) override {
+    return Set("SetPSNDirectory", Store().psn_directory, iValue);
+  }
+  HRESULT GetPSNDirectory(CATUnicodeString& oValue) override {
+    return Get("GetPSNDirectory", Store().psn_directory, oValue);
+  }
+  HRESULT GetPSNDirectoryInfo(CATUnicodeString& oAdmin,
+                              CATUnicodeString& oLocked) override {
+    return Info("GetPSNDirectoryInfo", Store().psn_directory_locked, oAdmin,
+                oLocked);
+  }
+  HRESULT SetPSNDirectoryLock(unsigned char iLocked) override {
+    return Lock("SetPSNDirectoryLock", Store().psn_directory_locked, iLocked);
+  }
+
+  HRESULT SetNoteTemplate(const CATUnicodeString& iValue) override {
+    return Set("SetNoteTemplate", Store().note_template, iValue);
+  }
+  HRESULT GetNoteTemplate(CATUnicodeString& oValue) override {
+    return Get("GetNoteTemplate", Store().note_template, oValue);
+  }
+  HRESULT GetNoteTemplateInfo(CATUnicodeString& oAdmin,
+                              CATUnicodeString& oLocked) override {
+    return Info("GetNoteTemplateInfo", Store().note_template_locked, oAdmin,
+                oLocked);
+  }
+  HRESULT SetNoteTemplateLock(unsigned char iLocked) override {
+    return Lock("SetNoteTemplateLock", Store().note_template_locked, iLocked);
+  }
+
+  HRESULT SetTraceActivation(int iValue) override {
+    return Set("SetTraceActivation", Store().trace, iValue);
+  }
+  HRESULT GetTraceActivation(int& oValue) override {
+    return Get("GetTraceActivation", Store().trace, oValue);
+  }
+  HRESULT GetTraceActivationInfo(CATUnicodeString& oAdmin,
+                                 CATUnicodeString& oLocked) override {
+    return Info("GetTraceActivationInfo", Store().trace_locked, oAdmin,
+                oLocked);
+  }
+  HRESULT SetTraceActivationLock(unsigned char iLocked) override {
+    return Lock("SetTraceActivationLock", Store().trace_locked, iLocked);
+  }
+
+  HRESULT SetVersionSource(int iValue) override {
+    return Set("SetVersionSource", Store().version_source, iValue);
+  }
+  HRESULT GetVersionSource(int& oValue) override {
+    return Get("GetVersionSource", Store().version_source, oValue);
+  }
+  HRESULT SetVersionAttribute(int iValue) override {
+    return Set("SetVersionAttribute", Store().version_attribute, iValue);
+  }
+  HRESULT GetVersionAttribute(int& oValue) override {
+    return Get("GetVersionAttribute", Store().version_attribute, oValue);
+  }
+  HRESULT SetVersionProperty(const CATUnicodeString& iValue) override {
+    return Set("SetVersionProperty", Store().version_property, iValue);
+  }
+  HRESULT GetVersionProperty(CATUnicodeString& oValue) override {
+    return Get("GetVersionProperty", Store().version_property, oValue);
+  }
+  HRESULT GetVersionSettingInfo(CATUnicodeString& oAdmin,
+                                CATUnicodeString& oLocked) override {
+    return Info("GetVersionSettingInfo", Store().version_locked, oAdmin,
+                oLocked);
+  }
+
+  HRESULT SetRevisionSource(int iValue) override {
+    return Set("SetRevisionSource", Store().revision_source, iValue);
+  }
+  HRESULT GetRevisionSource(int& oValue) override {
+    return Get("GetRevisionSource", Store().revision_source, oValue);
+  }
+  HRESULT SetRevisionAttribute(int iValue) override {
+    return Set("SetRevisionAttribute", Store().revision_attribute, iValue);
+  }
+  HRESULT GetRevisionAttribute(int& oValue) override {
+    return Get("GetRevisionAttribute", Store().revision_attribute, oValue);
+  }
+  HRESULT SetRevisionProperty(const CATUnicodeString& iValue) override {
+    return Set("SetRevisionProperty", Store().revision_property, iValue);
+  }
+  HRESULT GetRevisionProperty(CATUnicodeString& oValue) override {
+    return Get("GetRevisionProperty", Store().revision_property, oValue);
+  }
+  HRESULT GetRevisionSettingInfo(CATUnicodeString& oAdmin,
+                                 CATUnicodeString& oLocked) override {
+    return Info("GetRevisionSettingInfo", Store().revision_locked, oAdmin,
+                oLocked);
+  }
+};
+
+}  // namespace
+
+HRESULT GetKRVWD7BlackBoxSettingCtrl(const IID& iIID, void** oSettings) {
+  if (oSettings == nullptr) return E_INVALIDARG;
+  *oSettings = nullptr;
+  HRESULT rc = S_OK;
+  if (MemFaults::Hit("GetKRVWD7BlackBoxSettingCtrl", rc)) return rc;
+  if (iIID != IID_KRVIWD7BlackBoxSettingAtt) return E_NOINTERFACE;
+  KRVIWD7BlackBoxSettingAtt* settings = new KRVWD7BlackBoxSettings();
+  *oSettings = settings;  // the creation reference goes to the caller
+  return S_OK;
+}
+
+void KRVWD7ResetBlackBoxSettings() { Store() = SettingsStore(); }

@@ -1,0 +1,240 @@
+#include "CATListValKRVWD7PrdInfo.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+KRVWD7PrdInfo Rec(const char* iId, const char* iPath = "") {
+  KRVWD7PrdInfo info;
+  info.SetPrintableId(iId);
+  info.SetInstancePath(iPath);
+  return info;
+}
+
+CATListValKRVWD7PrdInfo ListOf(const std::vector<KRVWD7PrdInfo>& iRecords) {
+  CATListValKRVWD7PrdInfo list;
+  for (const KRVWD7PrdInfo& r : iRecords) list.Append(r);
+  return list;
+}
+
+// "A,B,C": the printable ids in order.
+std::string Ids(const CATListValKRVWD7PrdInfo& iList) {
+  std::string out;
+  for (int i = 1; i <= iList.Size(); ++i) {
+    CATUnicodeString id;
+    iList[i].GetPrintableId(id, 0);
+    if (i > 1) out += ",";
+    out += id.ConvertToChar();
+  }
+  return out;
+}
+
+std::string Paths(const CATListValKRVWD7PrdInfo& iList) {
+  std::string out;
+  for (int i = 1; i <= iList.Size(); ++i) {
+    CATUnicodeString path;
+    iList[i].GetInstancePath(path, 0);
+    if (i > 1) out += ",";
+    out += path.ConvertToChar();
+  }
+  return out;
+}
+
+// Three-way by instance path, for QuickSort and Compare.
+int ByPath(KRVWD7PrdInfo* a, KRVWD7PrdInfo* b) {
+  if (*a < *b) return -1;
+  if (*a > *b) return 1;
+  return 0;
+}
+
+class CATListValKRVWD7PrdInfoTest : public ::testing::Test {
+ protected:
+  void SetUp() override { live_ = CATBaseUnknown::LiveObjects(); }
+  void TearDown() override {
+    EXPECT_EQ(CATBaseUnknown::LiveObjects(), live_) << "records leaked";
+  }
+  long live_ = 0;
+};
+
+TEST_F(CATListValKRVWD7PrdInfoTest, StoresCopies) {
+  CATListValKRVWD7PrdInfo list;
+  KRVWD7PrdInfo a = Rec("A");
+  list.Append(a);
+  a.SetPrintableId("CHANGED");
+  EXPECT_EQ(Ids(list), "A");
+  // A reference to a stored record reaches the copy itself.
+  list[1].SetPrintableId("B");
+  EXPECT_EQ(Ids(list), "B");
+}
+
+TEST_F(CATListValKRVWD7PrdInfoTest, ConstructionFromArraysAndCopies) {
+  KRVWD7PrdInfo array[3] = {Rec("A"), Rec("B"), Rec("C")};
+  CATListValKRVWD7PrdInfo from_array(array, 2);
+  EXPECT_EQ(Ids(from_array), "A,B");
+  KRVWD7PrdInfo* pointers[4] = {&array[2], nullptr, &array[0], nullptr};
+  CATListValKRVWD7PrdInfo from_pointers(pointers, 4);
+  EXPECT_EQ(Ids(from_pointers), "C,A");
+  CATListValKRVWD7PrdInfo copy(from_array);
+  copy[1].SetPrintableId("Z");
+  EXPECT_EQ(Ids(from_array), "A,B");
+  EXPECT_EQ(Ids(copy), "Z,B");
+
+  KRVWD7PrdInfo out[2];
+  from_array.Array(out);
+  CATUnicodeString id;
+  out[1].GetPrintableId(id, 0);
+  EXPECT_EQ(id, "B");
+  KRVWD7PrdInfo* addresses[2] = {nullptr, nullptr};
+  from_array.Array(addresses);
+  EXPECT_EQ(addresses[0], &from_array[1]);
+}
+
+TEST_F(CATListValKRVWD7PrdInfoTest, AssignmentReplacesAndSelfAssignmentKeeps) {
+  CATListValKRVWD7PrdInfo list = ListOf({Rec("A"), Rec("B"), Rec("C")});
+  CATListValKRVWD7PrdInfo& alias = list;
+  list = alias;
+  EXPECT_EQ(Ids(list), "A,B,C");
+  CATListValKRVWD7PrdInfo other = ListOf({Rec("X")});
+  other = list;
+  EXPECT_EQ(Ids(other), "A,B,C");
+  list = ListOf({Rec("Q")});
+  EXPECT_EQ(Ids(other), "A,B,C");
+}
+
+TEST_F(CATListValKRVWD7PrdInfoTest, InsertReplaceSwapRemovePosition) {
+  CATListValKRVWD7PrdInfo list = ListOf({Rec("A"), Rec("C")});
+  list.InsertAt(2, Rec("B"));
+  EXPECT_EQ(Ids(list), "A,B,C");
+  list.InsertBefore(1, Rec("0"));
+  EXPECT_EQ(Ids(list), "0,A,B,C");
+  list.InsertAfter(4, Rec("D"));
+  EXPECT_EQ(Ids(list), "0,A,B,C,D");
+  list.Replace(1, Rec("Z"));
+  list.Swap(1, 5);
+  EXPECT_EQ(Ids(list), "D,A,B,C,Z");
+  list.Replace(2, list[2]);  // replacing a record by itself
+  EXPECT_EQ(Ids(list), "D,A,B,C,Z");
+  list.RemovePosition(1);
+  EXPECT_EQ(Ids(list), "A,B,C,Z");
+  list.Append(ListOf({Rec("E")}));
+  list.Append(list);
+  EXPECT_EQ(Ids(list), "A,B,C,Z,E,A,B,C,Z,E");
+}
+
+TEST_F(CATListValKRVWD7PrdInfoTest, LocateFromAStartPosition) {
+  CATListValKRVWD7PrdInfo list =
+      ListOf({Rec("X"), Rec("A"), Rec("Y"), Rec("Z"), Rec("A")});
+  const struct {
+    int from;
+    int found;
+  } rows[] = {{1, 2}, {2, 2}, {3, 5}, {5, 5}, {6, 0}, {0, 2}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.from);
+    EXPECT_EQ(list.Locate(Rec("A"), row.from), row.found);
+  }
+  EXPECT_EQ(list.NbOccur(Rec("A")), 2);
+  // Identity by path when neither record has an id.
+  CATListValKRVWD7PrdInfo paths = ListOf({Rec("", "R/P"), Rec("ID", "R/Q")});
+  EXPECT_EQ(paths.Locate(Rec("", "R/Q")), 0);
+  EXPECT_EQ(paths.Locate(Rec("", "R/P")), 1);
+}
+
+TEST_F(CATListValKRVWD7PrdInfoTest, RemoveValueAndRemove) {
+  CATListValKRVWD7PrdInfo list = ListOf({Rec("A"), Rec("B"), Rec("A")});
+  EXPECT_EQ(list.RemoveValue(Rec("Q")), 0);
+  EXPECT_EQ(Ids(list), "A,B,A");
+  EXPECT_EQ(list.RemoveValue(Rec("B")), 2);
+  EXPECT_EQ(Ids(list), "A,A");
+
+  CATListValKRVWD7PrdInfo two_a = ListOf({Rec("A"), Rec("B"), Rec("A"), Rec("C")});
+  EXPECT_EQ(two_a.Remove(ListOf({Rec("A"), Rec("Q"), Rec("C")})), 2);
+  EXPECT_EQ(Ids(two_a), "B,A");
+}
+
+TEST_F(CATListValKRVWD7PrdInfoTest, RemoveDuplicatesKeepsTheFirst) {
+  CATListValKRVWD7PrdInfo list = ListOf(
+      {Rec("A", "1"), Rec("B", "2"), Rec("A", "3"), Rec("A", "4"), Rec("C", "5")});
+  CATListValKRVWD7PrdInfo copy(list);
+  EXPECT_EQ(list.RemoveDuplicates(), 2);
+  EXPECT_EQ(Ids(list), "A,B,C");
+  EXPECT_EQ(Paths(list), "1,2,5");
+
+  CATListValKRVWD7PrdInfo removed = ListOf({Rec("OLD")});
+  copy.RemoveDuplicates(removed);
+  EXPECT_EQ(Ids(copy), "A,B,C");
+  EXPECT_EQ(Ids(removed), "OLD,A,A");
+  EXPECT_EQ(Paths(removed), ",3,4");
+}
+
+TEST_F(CATListValKRVWD7PrdInfoTest, IntersectionAppendsInReverse) {
+  CATListValKRVWD7PrdInfo first = ListOf({Rec("A"), Rec("B"), Rec("C")});
+  CATListValKRVWD7PrdInfo second = ListOf({Rec("C"), Rec("A")});
+  CATListValKRVWD7PrdInfo result = ListOf({Rec("KEEP")});
+  CATListValKRVWD7PrdInfo::Intersection(first, second, result);
+  EXPECT_EQ(Ids(result), "KEEP,C,A");
+  // The result may be one of the inputs.
+  CATListValKRVWD7PrdInfo::Intersection(first, second, first);
+  EXPECT_EQ(Ids(first), "A,B,C,C,A");
+}
+
+TEST_F(CATListValKRVWD7PrdInfoTest, SizeGrowsWithFillAndShrinks) {
+  CATListValKRVWD7PrdInfo list = ListOf({Rec("A"), Rec("B"), Rec("C")});
+  KRVWD7PrdInfo fill = Rec("F");
+  list.Size(5, &fill);
+  EXPECT_EQ(Ids(list), "A,B,C,F,F");
+  list.Size(5, nullptr);  // same size: nothing to fill
+  list.Size(1, &fill);
+  EXPECT_EQ(Ids(list), "A");
+  list.RemoveAll(CATCollec::KeepAllocation);
+  EXPECT_EQ(list.Size(), 0);
+  list.Append(Rec("N"));
+  EXPECT_EQ(Ids(list), "N");
+}
+
+TEST_F(CATListValKRVWD7PrdInfoTest, ComparisonsLookAtSizeFirst) {
+  CATListValKRVWD7PrdInfo three = ListOf({Rec("", "a"), Rec("", "a"), Rec("", "a")});
+  CATListValKRVWD7PrdInfo two = ListOf({Rec("", "z"), Rec("", "z")});
+  EXPECT_EQ(three > two, 1);
+  EXPECT_EQ(three >= two, 1);
+  EXPECT_EQ(three < two, 0);
+  EXPECT_EQ(three <= two, 0);
+  EXPECT_EQ(three == two, 0);
+  EXPECT_EQ(two < three, 1);
+
+  // Equal by identity yet ordered by path.
+  CATListValKRVWD7PrdInfo x = ListOf({Rec("A", "p1"), Rec("B", "q")});
+  CATListValKRVWD7PrdInfo y = ListOf({Rec("A", "p2"), Rec("B", "a")});
+  EXPECT_EQ(x == y, 1);
+  EXPECT_EQ(x != y, 0);
+  EXPECT_EQ(x < y, 1);  // first difference: p1 < p2
+  EXPECT_EQ(x <= y, 1);
+  EXPECT_EQ(x > y, 0);
+  EXPECT_EQ(x >= y, 0);
+  EXPECT_EQ(x == x, 1);
+  EXPECT_EQ(x < x, 0);
+  CATListValKRVWD7PrdInfo z = ListOf({Rec("A", "p1"), Rec("C", "q")});
+  EXPECT_EQ(x == z, 0);
+  EXPECT_EQ(x <= z, 1);  // same paths
+  EXPECT_EQ(x >= z, 1);
+}
+
+TEST_F(CATListValKRVWD7PrdInfoTest, QuickSortAndCompareShareOneConvention) {
+  CATListValKRVWD7PrdInfo list =
+      ListOf({Rec("3", "c"), Rec("1", "a"), Rec("2", "b"), Rec("1bis", "a")});
+  list.QuickSort(&ByPath);
+  EXPECT_EQ(Ids(list), "1,1bis,2,3");  // stable for equal paths
+
+  CATListValKRVWD7PrdInfo ab = ListOf({Rec("", "a"), Rec("", "b")});
+  CATListValKRVWD7PrdInfo ac = ListOf({Rec("", "a"), Rec("", "c")});
+  CATListValKRVWD7PrdInfo abc = ListOf({Rec("", "a"), Rec("", "b"), Rec("", "c")});
+  EXPECT_EQ(CATListValKRVWD7PrdInfo::Compare(ab, ac, &ByPath), -1);
+  EXPECT_EQ(CATListValKRVWD7PrdInfo::Compare(ac, ab, &ByPath), 1);
+  EXPECT_EQ(CATListValKRVWD7PrdInfo::Compare(ab, ab, &ByPath), 0);
+  EXPECT_EQ(CATListValKRVWD7PrdInfo::Compare(ac, abc, &ByPath), -1);
+  EXPECT_EQ(CATListValKRVWD7PrdInfo::Compare(abc, ab, &ByPath), 1);
+}
+
+}  // namespace

@@ -1,0 +1,382 @@
+#include "MemSession.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "CATMetaClass.h"
+#include "CATTie.h"
+#include "MemBuilder.h"
+
+namespace {
+
+// Prints a structure, one product per line, for failure messages.
+std::string Dump(MemProduct* iProduct, int iDepth = 0) {
+  std::ostringstream out;
+  out << std::string(2 * iDepth, ' ') << iProduct->DescriptiveText() << "\n";
+  for (MemProduct* child : iProduct->Children()) out << Dump(child, iDepth + 1);
+  return out.str();
+}
+
+double Coef(const CATMathTransformation& iT, int iIndex) {
+  double coef[12];
+  iT.GetCoef(coef);
+  return coef[iIndex];
+}
+
+class MemSessionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    live_ = CATBaseUnknown::LiveObjects();
+    MemBuilder build(session_);
+    doc_ = build.Document("BB.CATProduct", "BB-ROOT");
+    root_ = doc_->Root();
+    asm_ = build.Assembly(root_, "Asm.1", "ASM");
+    bolt_ = build.Part(asm_, "Bolt.1", "BOLT");
+    bolt2_ = build.Instance(asm_, bolt_, "Bolt.2");
+    plate_ = build.Part(root_, "Plate.1", "PLATE");
+  }
+  void TearDown() override {
+    session_.Close();
+    EXPECT_EQ(CATBaseUnknown::LiveObjects(), live_) << "objects leaked";
+  }
+
+  long live_ = 0;
+  MemSession session_;
+  MemDocument* doc_ = nullptr;
+  MemProduct* root_ = nullptr;
+  MemProduct* asm_ = nullptr;
+  MemProduct* bolt_ = nullptr;
+  MemProduct* bolt2_ = nullptr;
+  MemProduct* plate_ = nullptr;
+};
+
+TEST_F(MemSessionTest, ReferencesAndInstances) {
+  CATIProduct_var root(static_cast<CATIProduct*>(root_));
+  CATIProduct_var bolt(static_cast<CATIProduct*>(bolt_));
+  EXPECT_EQ(root->IsReference(), S_OK);
+  EXPECT_EQ(bolt->IsReference(), E_FAIL);
+  // The reference of an instance is another object, a reference.
+  CATIProduct_var bolt_ref = bolt->GetReferenceProduct();
+  ASSERT_TRUE(bolt_ref);
+  EXPECT_FALSE(bolt_ref == bolt);
+  EXPECT_EQ(bolt_ref->IsReference(), S_OK);
+  EXPECT_TRUE(bolt_ref->GetReferenceProduct() == bolt_ref);
+  EXPECT_TRUE(root->GetReferenceProduct() == root);
+  // Both bolts share their reference and read its attributes.
+  EXPECT_EQ(bolt_->Reference(), bolt2_->Reference());
+  bolt_->SetRevision("B");
+  EXPECT_EQ(bolt2_->Revision(), "B");
+  EXPECT_EQ(bolt_->Reference()->Instances().size(), 2u);
+  // Text properties belong to each object.
+  bolt_->Properties()["BBPrintableId"] = "x";
+  EXPECT_EQ(bolt2_->FindProperty("BBPrintableId"), nullptr);
+  EXPECT_EQ(bolt_->Reference()->FindProperty("BBPrintableId"), nullptr);
+}
+
+TEST_F(MemSessionTest, FatherChainGoesThroughOccurrences) {
+  CATIProduct_var bolt(static_cast<CATIProduct*>(bolt_));
+  CATIProduct_var father = bolt->GetFatherProduct();
+  // The father of a part in a sub-assembly is the sub-assembly's instance.
+  EXPECT_TRUE(father == CATIProduct_var(static_cast<CATIProduct*>(asm_)));
+  EXPECT_TRUE(father->GetFatherProduct() == CATIProduct_var(static_cast<CATIProduct*>(root_)));
+  EXPECT_FALSE(CATIProduct_var(static_cast<CATIProduct*>(root_))->GetFatherProduct());
+  EXPECT_EQ(bolt_->Top(), root_);
+  std::string path;
+  ASSERT_TRUE(bolt2_->PathFrom(root_, path));
+  EXPECT_EQ(path, "Asm.1/Bolt.2");
+  ASSERT_TRUE(bolt2_->PathFrom(asm_, path));
+  EXPECT_EQ(path, "Bolt.2");
+  EXPECT_FALSE(plate_->PathFrom(asm_, path));
+  EXPECT_EQ(bolt_->Depth(), 3);
+  EXPECT_EQ(bolt_->Document(), doc_);
+}
+
+TEST_F(MemSessionTest, ChildrenKeepTheirOrderAndFindByName) {
+  ASSERT_EQ(root_->Children().size(), 2u) << Dump(root_);
+  EXPECT_EQ(root_->Children()[0], asm_);
+  EXPECT_EQ(root_->Children()[1], plate_);
+  // An instance lists its reference's children.
+  EXPECT_EQ(&asm_->Children(), &asm_->Reference()->Children());
+  MemProduct* first = session_.NewInstance(root_, plate_->Reference(), "Plate.0", 0);
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(root_->Children()[0], first);
+  EXPECT_EQ(root_->FindChild("Plate.0"), first);
+  // Duplicate names: the first in order is found; renames are seen.
+  MemProduct* dup = session_.NewInstance(root_, plate_->Reference(), "Plate.1");
+  EXPECT_EQ(root_->FindChild("Plate.1"), plate_);
+  plate_->SetInstanceName("Other");
+  EXPECT_EQ(root_->FindChild("Plate.1"), dup);
+  EXPECT_EQ(root_->FindChild("Other"), plate_);
+  EXPECT_EQ(root_->FindChild("Nothing"), nullptr);
+}
+
+TEST_F(MemSessionTest, RelativePositions) {
+  asm_->SetPosition(MemBuilder::Translation(10, 0, 0));
+  bolt_->SetPosition(MemBuilder::Translation(0, 5, 0));
+  CATIMovable_var bolt(static_cast<CATIMovable*>(bolt_));
+  CATMathTransformation position;
+  // From the top: the fathers' positions compose.
+  ASSERT_EQ(bolt->GetPosition(position, CATIMovable_var(), 0, 1), S_OK);
+  EXPECT_DOUBLE_EQ(Coef(position, 9), 10);
+  EXPECT_DOUBLE_EQ(Coef(position, 10), 5);
+  // In the frame of the assembly: the bolt's own position.
+  ASSERT_EQ(bolt->GetPosition(position, CATIMovable_var(static_cast<CATIMovable*>(asm_)), 0, 1), S_OK);
+  EXPECT_DOUBLE_EQ(Coef(position, 9), 0);
+  EXPECT_DOUBLE_EQ(Coef(position, 10), 5);
+  // In the frame of the plate at (0, 0, 3).
+  plate_->SetPosition(MemBuilder::Translation(0, 0, 3));
+  ASSERT_EQ(bolt->GetPosition(position, CATIMovable_var(static_cast<CATIMovable*>(plate_)), 0, 1), S_OK);
+  EXPECT_DOUBLE_EQ(Coef(position, 9), 10);
+  EXPECT_DOUBLE_EQ(Coef(position, 11), -3);
+  // Another structure: no common frame.
+  MemDocument* other = MemBuilder(session_).Document("Other.CATProduct", "OTHER");
+  CATIMovable_var other_root(static_cast<CATIMovable*>(other->Root()));
+  EXPECT_EQ(bolt->GetPosition(position, other_root, 0, 1), E_FAIL);
+}
+
+TEST_F(MemSessionTest, PartNumbersStayUnique) {
+  EXPECT_EQ(session_.FindByPartNumber("BOLT", doc_), bolt_->Reference());
+  // Taken by another reference: refused, the old number kept.
+  EXPECT_EQ(session_.SetPartNumber(plate_, "BOLT"), S_FALSE);
+  EXPECT_EQ(plate_->PartNumber(), "PLATE");
+  EXPECT_EQ(session_.SetPartNumber(plate_, "PLATE"), S_OK);
+  // Renaming frees the old number.
+  EXPECT_EQ(session_.SetPartNumber(plate_, "PLATE-2"), S_OK);
+  EXPECT_EQ(session_.FindByPartNumber("PLATE", doc_), nullptr);
+  EXPECT_EQ(session_.FindByPartNumber("PLATE-2", doc_), plate_->Reference());
+  // New references get a free variant.
+  MemProduct* second = MemBuilder(session_).Part(root_, "Bolt.9", "BOLT");
+  EXPECT_EQ(second->PartNumber(), "BOLT.1");
+  EXPECT_EQ(session_.UniquePartNumber("BOLT", doc_), "BOLT.2");
+  // Another document is another scope: its nodes may carry the same numbers.
+  MemDocument* psn = MemBuilder(session_).Document("PSN.CATProduct", "BB-ROOT");
+  EXPECT_EQ(psn->Root()->PartNumber(), "BB-ROOT");
+  MemProduct* psn_asm = MemBuilder(session_).Assembly(psn->Root(), "Asm.1", "ASM");
+  EXPECT_EQ(psn_asm->PartNumber(), "ASM");
+  EXPECT_EQ(session_.SetPartNumber(psn_asm, "PLATE"), S_OK);
+  EXPECT_EQ(session_.FindByPartNumber("PLATE", psn), psn_asm->Reference());
+  // Empty numbers never clash.
+  EXPECT_EQ(session_.SetPartNumber(second, ""), S_OK);
+  EXPECT_EQ(session_.SetPartNumber(plate_, ""), S_OK);
+  EXPECT_EQ(session_.SetPartNumber(nullptr, "X"), E_INVALIDARG);
+}
+
+TEST_F(MemSessionTest, RemovingFreesTheSubtree) {
+  EXPECT_EQ(session_.Remove(root_), E_FAIL);
+  EXPECT_EQ(session_.Remove(nullptr), E_INVALIDARG);
+  CATBaseUnknown_var held(static_cast<CATIProduct*>(bolt_));
+  ASSERT_EQ(session_.Remove(asm_), S_OK);
+  EXPECT_EQ(root_->Children().size(), 1u);
+  // The assembly's reference left with everything below it.
+  EXPECT_EQ(session_.FindByPartNumber("ASM", doc_), nullptr);
+  EXPECT_EQ(session_.FindByPartNumber("BOLT", doc_), nullptr);
+  // A handle still held is safe, but no longer a product of the session.
+  EXPECT_EQ(MemProduct::From(held), nullptr);
+  EXPECT_EQ(session_.Remove(bolt_), E_FAIL);
+}
+
+TEST_F(MemSessionTest, StructureRulesRefuseSharingAndCycles) {
+  MemProduct* asm_ref = asm_->Reference();
+  // A sub-assembly cannot get a second instance.
+  EXPECT_EQ(session_.NewInstance(root_, asm_ref, "Asm.2"), nullptr);
+  // A shared leaf cannot get children (they would appear twice).
+  EXPECT_EQ(session_.NewInstance(bolt_, plate_->Reference(), "X"), nullptr);
+  // A reference cannot go below itself.
+  MemProduct* lone = session_.NewReference(doc_, "LONE", MemKind::kProduct);
+  MemProduct* inner = session_.NewComponent(lone, "Inner.1", "INNER", MemKind::kProduct);
+  ASSERT_NE(inner, nullptr);
+  EXPECT_EQ(session_.NewInstance(inner, lone, "Loop"), nullptr);
+  EXPECT_EQ(session_.NewInstance(root_, root_, "Root"), nullptr);
+  // Moves keep the same rules.
+  EXPECT_EQ(session_.Move(asm_, asm_), E_FAIL);
+  EXPECT_EQ(session_.Move(plate_, bolt_), E_FAIL);
+  ASSERT_EQ(session_.Move(plate_, asm_, 0), S_OK);
+  EXPECT_EQ(asm_->Children().front(), plate_);
+  EXPECT_EQ(plate_->Father(), asm_);
+  EXPECT_EQ(session_.Move(asm_, plate_), E_FAIL);
+}
+
+TEST_F(MemSessionTest, InterfacesAndIdentity) {
+  CATBaseUnknown_var any(static_cast<CATIProduct*>(bolt_));
+  EXPECT_TRUE(CATIMovable_var(any));
+  EXPECT_TRUE(CATILinkableObject_var(any));
+  EXPECT_TRUE(CATISpecAttrAccess_var(any));
+  EXPECT_TRUE(CATIProductShape_var(any));
+  EXPECT_TRUE(CATIProductReplace_var(any));
+  EXPECT_TRUE(CATIProductInSession_var(any));
+  EXPECT_FALSE(CATICkeParm_var(any));
+  EXPECT_EQ(MemProduct::From(CATIMovable_var(any).Get()), bolt_);
+  EXPECT_STREQ(bolt_->GetMetaObject()->GetType(), "ASMPRODUCT");
+  EXPECT_EQ(CATILinkableObject_var(any)->GetDocument(), doc_);
+  EXPECT_EQ(MemProduct::From(static_cast<CATBaseUnknown*>(doc_)), nullptr);
+}
+
+// An extension of the late type "ASMPRODUCT", as a library would declare it.
+extern const IID IID_TestExtensionIface;
+const IID IID_TestExtensionIface = {"TestExtensionIface"};
+class TestExtensionIface : public virtual CATBaseUnknown {
+ public:
+  static const IID& ClassId() { return IID_TestExtensionIface; }
+};
+class TestExtension : public CATBaseUnknown {
+ public:
+  static CATMetaClass* MetaObject() {
+    static CATMetaClass meta({"TestExtension"}, "TestExtension", CATBaseUnknown::MetaObject(),
+                             CATDataExtensionKind, "ASMPRODUCT", "Test",
+                             [] { return static_cast<CATBaseUnknown*>(new TestExtension); });
+    return &meta;
+  }
+  CATMetaClass* GetMetaObject() const override { return MetaObject(); }
+};
+class TestExtensionTie : public TestExtensionIface {
+ public:
+  ~TestExtensionTie() override { Tie_Destruct(state_); }
+  HRESULT QueryInterface(const IID& iIID, void** oPtr) override {
+    return Tie_Query(state_, this, static_cast<TestExtensionIface*>(this),
+                     IID_TestExtensionIface, iIID, oPtr);
+  }
+  CATTieState state_;
+};
+CATMetaClass* TestIfaceMeta() {
+  static CATMetaClass meta(IID_TestExtensionIface, "TestExtensionIface", nullptr,
+                           CATInterfaceKind, "CATNull", "Test");
+  return &meta;
+}
+CATBaseUnknown* MakeTestTie(CATBaseUnknown* iExtended, CATBaseUnknown* iImplementation) {
+  TestExtensionTie* tie = new TestExtensionTie;
+  Tie_Construct(tie->state_, tie, iExtended, iImplementation, TestIfaceMeta(),
+                IID_CATBaseUnknown, CATDataExtensionKind,
+                [] { return static_cast<CATBaseUnknown*>(new TestExtension); });
+  return tie;
+}
+
+TEST_F(MemSessionTest, ExtensionsOfTheLateTypeFindTheirProduct) {
+  CATFillDictionary entry(TestExtension::MetaObject(), TestIfaceMeta(), MakeTestTie, nullptr, 1);
+  CATBaseUnknown_var product(static_cast<CATIProduct*>(asm_));
+  CATHandle<TestExtensionIface> extension(product);
+  ASSERT_TRUE(extension);
+  // The interface object leads to the product, and so do the product's
+  // own interfaces asked from it.
+  EXPECT_EQ(MemProduct::From(extension.Get()), asm_);
+  EXPECT_EQ(MemProduct::From(CATIProduct_var(extension).Get()), asm_);
+}
+
+TEST_F(MemSessionTest, ReplaceComponentKeepsPlaceNameAndPosition) {
+  MemProduct* nut = session_.NewReference(doc_, "NUT", MemKind::kPart);
+  bolt2_->SetPosition(MemBuilder::Translation(1, 2, 3));
+  CATIProduct_var out;
+  CATIProductReplace_var assembly(static_cast<CATIProduct*>(asm_));
+  EXPECT_EQ(assembly->ReplaceComponent(CATIProduct_var(static_cast<CATIProduct*>(plate_)),
+                                       CATIProduct_var(static_cast<CATIProduct*>(nut)), 0, out),
+            E_INVALIDARG);  // not a child of the assembly
+  ASSERT_EQ(assembly->ReplaceComponent(CATIProduct_var(static_cast<CATIProduct*>(bolt2_)),
+                                       CATIProduct_var(static_cast<CATIProduct*>(nut)), 0, out),
+            S_OK);
+  MemProduct* replaced = MemProduct::From(out);
+  ASSERT_NE(replaced, nullptr);
+  EXPECT_EQ(asm_->Children()[1], replaced) << Dump(root_);
+  EXPECT_EQ(replaced->InstanceName(), "Bolt.2");
+  EXPECT_DOUBLE_EQ(Coef(replaced->Position(), 11), 3);
+  EXPECT_EQ(replaced->PartNumber(), "NUT");
+  EXPECT_EQ(bolt_->PartNumber(), "BOLT");  // the other bolt stays
+  // All instances: the last bolt goes too and its reference leaves.
+  MemProduct* screw = session_.NewReference(doc_, "SCREW", MemKind::kPart);
+  ASSERT_EQ(assembly->ReplaceComponent(CATIProduct_var(static_cast<CATIProduct*>(replaced)),
+                                       CATIProduct_var(static_cast<CATIProduct*>(screw)), 1, out),
+            S_OK);
+  EXPECT_EQ(asm_->Children()[1]->PartNumber(), "SCREW");
+  EXPECT_EQ(session_.FindByPartNumber("NUT", doc_), nullptr);
+}
+
+TEST_F(MemSessionTest, OriginShapesAndDocuments) {
+  CATISpecAttrAccess_var access(static_cast<CATIProduct*>(bolt_));
+  EXPECT_EQ(access->GetAttrKey("CDMAorigin"), nullptr);
+  bolt_->SetOrigin("ORIGIN-TEXT");
+  CATISpecAttrKey* key = access->GetAttrKey("CDMAorigin");
+  ASSERT_NE(key, nullptr);
+  EXPECT_EQ(access->GetString(key, 0).ToStdString(), "ORIGIN-TEXT");
+  EXPECT_EQ(access->GetString(key, 1).ToStdString(), "");
+  key->Release();
+  EXPECT_EQ(access->GetAttrKey("Other"), nullptr);
+  // The part's "Default" shape lives in its own document.
+  CATBaseUnknown_var rep;
+  CATIProduct_var bolt(static_cast<CATIProduct*>(bolt_));
+  ASSERT_EQ(bolt->GetShapeRep(rep, "Default", 0, 1, 0), S_OK);
+  CATDocument* shape_doc = CATILinkableObject_var(rep)->GetDocument();
+  ASSERT_NE(shape_doc, nullptr);
+  EXPECT_EQ(shape_doc->StorageName().ToStdString(), "BOLT.CATPart");
+  EXPECT_EQ(bolt->GetShapeRep(rep, "Other", 0, 1, 0), S_FALSE);
+  EXPECT_FALSE(rep);
+  // Display names come from the session's environment.
+  ASSERT_TRUE(session_.SetDocId(doc_, "DOC-1", "Black box"));
+  EXPECT_FALSE(session_.SetDocId(static_cast<MemDocument*>(shape_doc), "DOC-1", "x"));
+  CATIDocId* id = nullptr;
+  CATIDocEnvironment* env = nullptr;
+  ASSERT_EQ(doc_->GetDocId(&id), S_OK);
+  ASSERT_EQ(doc_->GetDocEnvironment(&env), S_OK);
+  CATUnicodeString name;
+  EXPECT_EQ(env->GetDisplayName(id, name), S_OK);
+  EXPECT_EQ(name.ToStdString(), "Black box");
+  id->Release();
+  env->Release();
+  EXPECT_EQ(static_cast<MemDocument*>(shape_doc)->GetDocId(&id), E_FAIL);
+  // The first product document's editor is current until another is activated.
+  MemDocument* other = MemBuilder(session_).Document("Other.CATProduct", "OTHER");
+  EXPECT_EQ(session_.CurrentEditor(), doc_->Editor());
+  other->Editor()->Activate();
+  EXPECT_EQ(session_.CurrentEditor(), other->Editor());
+  EXPECT_EQ(static_cast<MemDocument*>(shape_doc)->Editor(), nullptr);
+}
+
+TEST_F(MemSessionTest, NodeTypes) {
+  struct Row {
+    MemProduct* product;
+    int code;
+  };
+  MemProduct* component = session_.NewComponent(root_, "C.1", "C", MemKind::kComponent);
+  MemProduct* model = MemBuilder(session_).Add(root_, "M.1", "M", MemKind::kModel);
+  const Row rows[] = {{root_, 1},  {component, 2},          {asm_, 3},
+                      {bolt_, 4},  {model, 5},              {asm_->Reference(), 6},
+                      {bolt_->Reference(), 7}, {model->Reference(), 8}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.product->DescriptiveText());
+    EXPECT_EQ(row.product->NodeType(), row.code);
+  }
+  // Explicit codes: on the instance, else its reference's.
+  bolt_->Reference()->SetExplicitNodeType(9);
+  EXPECT_EQ(bolt2_->NodeType(), 9);
+  bolt_->SetExplicitNodeType(0);
+  EXPECT_EQ(bolt_->NodeType(), 0);
+}
+
+TEST_F(MemSessionTest, ReplacementTable) {
+  session_.AddReplacement({"AAAAAAAAAAAAAAAA", "BBBBBBBBBBBBBBBB", ""});
+  session_.AddReplacement({"CCCCCCCCCCCCCCCC", "DDDDDDDDDDDDDDDD", "ENV1"});
+  ASSERT_NE(session_.FindReplacing("AAAAAAAAAAAAAAAA", "ANY"), nullptr);
+  EXPECT_EQ(*session_.FindReplacing("AAAAAAAAAAAAAAAA", "ANY"), "BBBBBBBBBBBBBBBB");
+  // Environments compare without their padding.
+  ASSERT_NE(session_.FindReplacing("CCCCCCCCCCCCCCCC", "ENV1    "), nullptr);
+  EXPECT_EQ(session_.FindReplacing("CCCCCCCCCCCCCCCC", "ENV2"), nullptr);
+  ASSERT_NE(session_.FindReplaced("DDDDDDDDDDDDDDDD", "ENV1"), nullptr);
+  EXPECT_EQ(*session_.FindReplaced("DDDDDDDDDDDDDDDD", "ENV1"), "CCCCCCCCCCCCCCCC");
+  EXPECT_EQ(session_.FindReplaced("AAAAAAAAAAAAAAAA", ""), nullptr);
+}
+
+TEST_F(MemSessionTest, CloseReleasesEverythingEvenWithHandlesHeld) {
+  CATIProduct_var held(static_cast<CATIProduct*>(bolt_));
+  MemParm* parm = bolt_->AddParm("BBNote", "note");
+  ASSERT_NE(parm, nullptr);
+  EXPECT_EQ(bolt_->AddParm("BBNote", "again"), nullptr);
+  CATICkeParm_var parm_handle(static_cast<CATICkeParm*>(parm));
+  session_.Close();
+  EXPECT_TRUE(session_.IsEmpty());
+  EXPECT_EQ(MemProduct::From(held), nullptr);
+  EXPECT_EQ(held->IsReference(), E_FAIL);  // still a safe object
+  EXPECT_EQ(parm_handle->Show().ToStdString(), "note");
+  held = nullptr;
+  parm_handle = nullptr;
+  EXPECT_EQ(CATBaseUnknown::LiveObjects(), live_);
+}
+
+}  // namespace

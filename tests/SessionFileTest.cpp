@@ -1,0 +1,291 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "CATApplication.h"
+#include "CATGetEnv.h"
+#include "CATGetSystemInfo.h"
+#include "MemFaults.h"
+#include "MemSession.h"
+
+namespace {
+
+// A head of 58 characters and one clink.
+const std::string kId =
+    "0000000000000A010000000000000B01VPMENV  PART_LIST         00000000000000C1";
+
+std::string Session(const std::string& iDocuments, const std::string& iExtra = "") {
+  return R"({"format": "krvwd7-session/1", )" + iExtra + R"("documents": [)" + iDocuments + "]}";
+}
+
+const char kRootDoc[] =
+    R"({"name": "BB", "root": {"partNumber": "ROOT", "children": [
+        {"name": "Bolt.1", "ref": {"partNumber": "BOLT"}}]}})";
+
+std::string ReadFile(const std::string& iPath) {
+  std::ifstream in(iPath, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string TempPath(const std::string& iName) {
+  return ::testing::TempDir() + "/" + std::to_string(::getpid()) + "-" + iName;
+}
+
+class SessionFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // The batch and interactive applications live for the process once
+    // made: make them before counting.
+    CATApplication::MainApplication();
+    {
+      MemSession warm_up;
+      warm_up.LoadFromText(R"({"format": "krvwd7-session/1", "interactive": true})", "w");
+    }
+    live_ = CATBaseUnknown::LiveObjects();
+  }
+  void TearDown() override {
+    session_.Close();
+    EXPECT_EQ(CATBaseUnknown::LiveObjects(), live_);
+  }
+  long live_ = 0;
+  MemSession session_;
+};
+
+TEST_F(SessionFileTest, MalformedFilesAreRefusedWithTheirPlace) {
+  struct Row {
+    const char* name;
+    std::string text;
+    std::string message;
+  };
+  const Row rows[] = {
+      {"bad JSON", "{\"format\": \"krvwd7-session/1\",\n \"documents\": [}",
+       "t.json:2:16: invalid JSON: "},
+      {"not an object", "[]", "t.json: expected an object, got an array"},
+      {"missing format", R"({"documents": []})", "t.json: format: missing required field"},
+      {"wrong format", R"({"format": "other"})",
+       "t.json: format: expected \"krvwd7-session/1\", got 'other'"},
+      {"unknown key", Session("", R"("colour": 1, )"), "t.json: colour: unknown key"},
+      {"missing name", Session(R"({"root": {}})"), "t.json: documents[0].name: missing required field"},
+      {"wrong type", Session(R"({"name": 3})"),
+       "t.json: documents[0].name: expected a string, got a number"},
+      {"short position",
+       Session(R"({"name": "BB", "root": {"children": [{"name": "A", "position": [1,0,0,0,1,0,0,0,1], "ref": {}}]}})"),
+       "t.json: documents[0].root.children[0].position: expected 12 numbers, got 9"},
+      {"text in position",
+       Session(R"({"name": "BB", "root": {"children": [{"name": "A", "position": [1,0,0,0,1,0,0,0,1,0,0,"x"], "ref": {}}]}})"),
+       "t.json: documents[0].root.children[0].position[11]: expected a number, got a string"},
+      {"bad printable id",
+       Session(R"({"name": "BB", "root": {"vpm": {"printableId": "0123456789"}}})"),
+       "t.json: documents[0].root.vpm.printableId: printable identifier must be a 58-character "
+       "head followed by 16-character clinks, got 10 characters"},
+      {"unknown ref id",
+       Session(R"({"name": "BB", "root": {"children": [{"name": "A", "ref": "P9"}]}})"),
+       "t.json: documents[0].root.children[0].ref: unknown reference id 'P9'"},
+      {"duplicate ref id",
+       Session("", R"("references": [{"id": "P1"}, {"id": "P1"}], )"),
+       "t.json: references[1].id: duplicate reference id 'P1'"},
+      {"duplicate part number",
+       Session(R"({"name": "BB", "root": {"partNumber": "X", "children": [{"name": "A", "ref": {"partNumber": "X"}}]}})"),
+       "t.json: documents[0].root.children[0].ref.partNumber: duplicate part number 'X'"},
+      {"shared sub-assembly",
+       Session(R"({"name": "BB", "root": {"children": [{"name": "A", "ref": "S"}, {"name": "B", "ref": "S"}]}})",
+               R"("references": [{"id": "S", "partNumber": "SUB", "children": [{"name": "P", "ref": {}}]}], )"),
+       "t.json: documents[0].root.children[1].ref: reference 'SUB' has children and is already "
+       "used by another instance"},
+      {"reference in itself",
+       Session("", R"("references": [{"id": "S", "partNumber": "SUB", "children": [{"name": "P", "ref": "S"}]}], )"),
+       "t.json: references[0].children[0].ref: reference 'SUB' would contain itself"},
+      {"duplicate storage", Session(R"({"name": "A"}, {"name": "B", "storage": "A"})"),
+       "t.json: documents[1].storage: duplicate document storage name 'A'"},
+      {"bad node type",
+       Session(R"({"name": "BB", "root": {"children": [{"name": "A", "nodeType": 12, "ref": {}}]}})"),
+       "t.json: documents[0].root.children[0].nodeType: expected an integer from 0 to 9, got 12"},
+      {"bad fault", Session("", R"("faults": [{"op": "GetProperty", "rc": "E_WHAT"}], )"),
+       "t.json: faults[0].rc: unknown result name 'E_WHAT'"},
+      {"short clink", Session("", R"("replacements": [{"old": "AB", "new": "0000000000000001"}], )"),
+       "t.json: replacements[0].old: a clink has 16 characters, got 2"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    MemResult result = session_.LoadFromText(row.text, "t.json");
+    EXPECT_FALSE(result.ok);
+    if (row.message.back() == ' ') {
+      EXPECT_EQ(result.error.substr(0, row.message.size()), row.message) << result.error;
+    } else {
+      EXPECT_EQ(result.error, row.message);
+    }
+    EXPECT_TRUE(session_.IsEmpty());
+  }
+}
+
+TEST_F(SessionFileTest, AFailedLoadChangesNothing) {
+  ASSERT_TRUE(session_.LoadFromText(
+      Session(kRootDoc, R"("environment": {"KRV_WD7_FILE_BASED": "MODE4_ON_A_FILEBASE"}, )"), "a.json"));
+  MemProduct* root = session_.Documents().front()->Root();
+  // An error deep in the second file.
+  MemResult result = session_.LoadFromText(
+      Session(R"({"name": "Other", "root": {"children": [{"name": "A", "ref": "nope"}]}})",
+              R"("environment": {"KRV_WD7_FILE_BASED": "OFF"}, "os": 4, )"),
+      "b.json");
+  EXPECT_FALSE(result.ok);
+  ASSERT_EQ(session_.Documents().size(), 1u);
+  EXPECT_EQ(session_.Documents().front()->Root(), root);
+  EXPECT_EQ(root->Children().front()->InstanceName(), "Bolt.1");
+  ASSERT_NE(CATGetEnv("KRV_WD7_FILE_BASED"), nullptr);
+  EXPECT_STREQ(CATGetEnv("KRV_WD7_FILE_BASED"), "MODE4_ON_A_FILEBASE");
+}
+
+TEST_F(SessionFileTest, GlobalsAreAppliedAndUndoneOnClose) {
+  ASSERT_TRUE(session_.LoadFromText(
+      Session(kRootDoc, R"("environment": {"KRV_WD7_TEST_VAR": "on"}, "os": 4, "interactive": true,
+                          "faults": [{"op": "GetProperty", "rc": "E_FAIL", "product": "Bolt.1", "call": 2}], )"),
+      "g.json"));
+  EXPECT_STREQ(CATGetEnv("KRV_WD7_TEST_VAR"), "on");
+  CATSystemInfo info;
+  ASSERT_EQ(CATGetSystemInfo(&info), 0);
+  EXPECT_EQ(info.OSType, 4);
+  EXPECT_TRUE(CATApplication::MainApplication()->IsAKindOf(CATInteractiveApplication::ClassName()));
+  ASSERT_EQ(MemFaults::All().size(), 1u);
+  EXPECT_EQ(MemFaults::All()[0].rc, E_FAIL);
+  EXPECT_EQ(MemFaults::All()[0].product, "Bolt.1");
+  EXPECT_EQ(MemFaults::All()[0].call, 2);
+  session_.Close();
+  EXPECT_EQ(CATGetEnv("KRV_WD7_TEST_VAR"), nullptr);
+  ASSERT_EQ(CATGetSystemInfo(&info), 0);
+  EXPECT_EQ(info.OSType, CATOSTypeLinux);
+  EXPECT_FALSE(CATApplication::MainApplication()->IsAKindOf(CATInteractiveApplication::ClassName()));
+  EXPECT_TRUE(MemFaults::All().empty());
+}
+
+const char kRich[] = R"({
+  "format": "krvwd7-session/1",
+  "replacements": [{"old": "00000000000000C1", "new": "00000000000000C9", "env": "VPMENV"}],
+  "references": [
+    {"id": "bolt", "partNumber": "BOLT", "revision": "B",
+     "shapes": {"Default": {"document": "BOLT.CATPart", "path": "/p/BOLT.CATPart"}},
+     "userProperties": {"Material": "Steel"}},
+    {"id": "spare", "partNumber": "SPARE"}
+  ],
+  "documents": [
+    {"name": "BB", "storage": "bb.CATProduct", "docId": "D1", "displayName": "Black box",
+     "root": {"partNumber": "ROOT",
+              "parameters": {"BBNote": "note", "BBPSNFilename": "./psn.txt"},
+              "properties": {"BBVersion": "2", "BBType": "2"},
+              "children": [
+        {"name": "Écrou ünïcode.1", "position": [1,0,0,0,1,0,0,0,1,10.5,0,-2],
+         "properties": {"BBPrintableId": "0000000000000A010000000000000B01VPMENV  PART_LIST         00000000000000C1"},
+         "origin": "ORIGIN", "color": "#FF0000", "shown": false, "loaded": false, "mode": "visu",
+         "ref": {"partNumber": "SUB", "kind": "component", "children": [
+            {"name": "Bolt.1", "ref": "bolt", "vpm": {"printableId": "0000000000000A010000000000000B01VPMENV  PART_LIST         00000000000000C1", "env": "VPMENV", "modelRevision": "A"}},
+            {"name": "Bolt.2", "ref": "bolt", "nodeType": 9}]}},
+        {"name": "Bolt.3", "ref": "bolt"}]}},
+    {"name": "PSN", "pdm": true, "root": {"partNumber": "PSN-ROOT"}}
+  ],
+  "currentDocument": "PSN"
+})";
+
+TEST_F(SessionFileTest, SaveAndLoadRoundTrip) {
+  MemResult loaded = session_.LoadFromText(kRich, "rich.json");
+  ASSERT_TRUE(loaded) << loaded.error;
+  std::string first = session_.SaveToText();
+  ASSERT_TRUE(session_.LoadFromText(first, "first.json"));
+  EXPECT_EQ(session_.SaveToText(), first);
+  // The reloaded state is the one described.
+  std::vector<MemDocument*> documents = session_.ProductDocuments();
+  ASSERT_EQ(documents.size(), 2u);
+  MemProduct* root = documents[0]->Root();
+  EXPECT_EQ(root->FindParm("BBNote")->value(), "note");
+  EXPECT_EQ(*root->FindProperty("BBType"), "2");
+  MemProduct* sub = root->FindChild("Écrou ünïcode.1");
+  ASSERT_NE(sub, nullptr);
+  double coef[12];
+  sub->Position().GetCoef(coef);
+  EXPECT_DOUBLE_EQ(coef[9], 10.5);
+  EXPECT_EQ(sub->Origin(), "ORIGIN");
+  EXPECT_FALSE(sub->Graphic().shown);
+  EXPECT_FALSE(sub->IsLoaded());
+  EXPECT_EQ(sub->Mode(), MemMode::kVisu);
+  EXPECT_EQ(sub->NodeType(), 2);
+  MemProduct* bolt1 = sub->FindChild("Bolt.1");
+  MemProduct* bolt3 = root->FindChild("Bolt.3");
+  ASSERT_NE(bolt1, nullptr);
+  ASSERT_NE(bolt3, nullptr);
+  EXPECT_EQ(bolt1->Reference(), bolt3->Reference());  // shared, written once
+  EXPECT_EQ(bolt1->Reference()->Instances().size(), 3u);
+  EXPECT_EQ(bolt1->Vpm().modelRevision, "A");
+  EXPECT_EQ(bolt1->NodeType(), 4);
+  EXPECT_EQ(sub->FindChild("Bolt.2")->NodeType(), 9);
+  EXPECT_EQ(bolt1->UserProperties().at("Material"), "Steel");
+  EXPECT_EQ(bolt1->Document(), documents[0]);
+  ASSERT_NE(session_.FindByPartNumber("SPARE"), nullptr);  // declared, unused, kept
+  ASSERT_NE(session_.FindReplacing("00000000000000C1", "VPMENV  "), nullptr);
+  EXPECT_EQ(session_.CurrentEditor(), documents[1]->Editor());
+  EXPECT_TRUE(documents[1]->IsPdm());
+  EXPECT_EQ(documents[0]->DisplayName(), "Black box");
+  EXPECT_EQ(first.find("\"partNumber\": \"BOLT\""), first.rfind("\"partNumber\": \"BOLT\""));
+}
+
+TEST_F(SessionFileTest, SaveIsAtomic) {
+  ASSERT_TRUE(session_.LoadFromText(Session(kRootDoc), "s.json"));
+  std::string path = TempPath("atomic.json");
+  ASSERT_TRUE(session_.Save(path));
+  std::string before = ReadFile(path);
+  // The temporary file cannot be made: the save fails, the file is intact.
+  std::string blocker = path + ".tmp" + std::to_string(::getpid());
+  ASSERT_EQ(::mkdir(blocker.c_str(), 0700), 0);
+  ASSERT_TRUE(session_.LoadFromText(Session(R"({"name": "Other", "root": {}})"), "o.json"));
+  MemResult result = session_.Save(path);
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.error, path + ": cannot create " + blocker);
+  EXPECT_EQ(ReadFile(path), before);
+  ::rmdir(blocker.c_str());
+  // Loading the saved file gives the first session back.
+  ASSERT_TRUE(session_.Load(path));
+  EXPECT_EQ(session_.ProductDocuments().front()->Name(), "BB");
+  std::remove(path.c_str());
+  EXPECT_EQ(session_.Load(path).error, path + ": cannot open the file");
+}
+
+TEST_F(SessionFileTest, ExamplesLoad) {
+  for (const char* name : {"demo.json", "uptodate.json"}) {
+    SCOPED_TRACE(name);
+    std::string path = std::string(KRVWD7_SOURCE_DIR) + "/examples/" + name;
+    MemResult result = session_.Load(path);
+    ASSERT_TRUE(result) << result.error;
+    EXPECT_EQ(session_.ProductDocuments().size(), 2u);
+    std::string saved = session_.SaveToText();
+    ASSERT_TRUE(session_.LoadFromText(saved, "saved"));
+    EXPECT_EQ(session_.SaveToText(), saved);
+  }
+}
+
+TEST_F(SessionFileTest, ExamplesAndSavedFilesMatchTheSchema) {
+  if (std::system("python3 -c 'import jsonschema' 2>/dev/null") != 0) {
+    GTEST_SKIP() << "python3 with jsonschema is not installed";
+  }
+  std::string dir = KRVWD7_SOURCE_DIR;
+  ASSERT_TRUE(session_.Load(dir + "/examples/demo.json"));
+  std::string saved = TempPath("schema.json");
+  ASSERT_TRUE(session_.Save(saved));
+  std::string command = "python3 " + dir + "/scripts/check-session-schema " + dir +
+                        "/examples/demo.json " + dir + "/examples/uptodate.json " + saved;
+  EXPECT_EQ(std::system(command.c_str()), 0);
+  // The schema refuses what the loader refuses.
+  std::string bad = TempPath("bad-schema.json");
+  std::ofstream(bad) << Session(R"({"name": "BB", "root": {"colour": "red"}})");
+  EXPECT_NE(std::system(("python3 " + dir + "/scripts/check-session-schema " + bad +
+                         " >/dev/null").c_str()), 0);
+  std::remove(saved.c_str());
+  std::remove(bad.c_str());
+}
+
+}  // namespace

@@ -1,0 +1,48 @@
+// The commands of krvwd7. Each is a function over the options and two
+// streams that answers the process's exit code, so that tests run them
+// without spawning a process.
+#ifndef KRVWD7_TOOL_COMMANDS_H_
+#define KRVWD7_TOOL_COMMANDS_H_
+
+#include <ostream>
+#include <string>
+
+namespace krvwd7 {
+
+// Exit codes of every command.
+enum ExitCode {
+  kExitOk = 0,           // done; for diff: no difference
+  kExitDifferences = 1,  // diff only: the structures differ
+  kExitUsage = 2,        // bad arguments, or a session that cannot be used
+  kExitFailed = 3        // the library's operation failed (negative result)
+};
+
+struct CommonOptions {
+  std::string session;  // path of the session file
+  bool json = false;    // JSON document on stdout instead of a table
+  std::string trace;    // trace file; "" for no trace
+  bool batch = false;   // no progress bar even on a terminal
+  bool quiet = false;   // no summary lines, only the data
+};
+
+struct RecordsOptions {
+  CommonOptions common;
+  std::string doc;  // document name or storage; "" for every product document
+};
+
+struct DiffOptions {
+  CommonOptions common;
+  std::string bb;   // black-box document; "" to find it
+  std::string psn;  // PSN document; "" to find it
+};
+
+int RunInfo(const CommonOptions& iOptions, std::ostream& oOut, std::ostream& oErr);
+int RunRecords(const RecordsOptions& iOptions, std::ostream& oOut, std::ostream& oErr);
+int RunDiff(const DiffOptions& iOptions, std::ostream& oOut, std::ostream& oErr);
+
+// Parses the command line and runs the command; the whole of main().
+int Main(int argc, char** argv, std::ostream& oOut, std::ostream& oErr);
+
+}  // namespace krvwd7
+
+#endif  // KRVWD7_TOOL_COMMANDS_H_

@@ -1,0 +1,256 @@
+// krvwd7 diff: compares a black box with its PSN the way the black-box
+// services do before an update, and lists every difference.
+#include <cmath>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "CATDocument.h"
+#include "CATMathTransformation.h"
+#include "Commands.h"
+#include "KRVWD7CoreServices.h"
+#include "KRVWD7PrdInfoListServices.h"
+#include "Structures.h"
+#include "Table.h"
+#include "Terminal.h"
+#include "ToolSession.h"
+
+namespace krvwd7 {
+
+namespace {
+
+// The two documents to compare, or a message saying why there are none.
+struct Pair {
+  MemDocument* bb = nullptr;
+  MemDocument* psn = nullptr;
+  std::string error;
+};
+
+MemDocument* FindBlackBoxDocument(const ToolSession& iSession) {
+  for (MemDocument* doc : iSession.Documents()) {
+    if (ReadBlackBox(RootOf(doc)).isBlackBox) return doc;
+  }
+  return nullptr;
+}
+
+// The PSN of a black box: the document whose root carries its PSN printable
+// id, or else the only other product document.
+MemDocument* FindPsnDocument(const ToolSession& iSession, MemDocument* iBB) {
+  CATDocument* found = nullptr;
+  if (KRVWD7CoreServices::RetrieveAssociatedPSNDoc(RootOf(iBB), found) == 0) {
+    for (MemDocument* doc : iSession.Documents()) {
+      if (doc == found) return doc;
+    }
+  }
+  std::vector<MemDocument*> others;
+  for (MemDocument* doc : iSession.Documents()) {
+    if (doc != iBB) others.push_back(doc);
+  }
+  return others.size() == 1 ? others.front() : nullptr;
+}
+
+Pair ChooseDocuments(const DiffOptions& iOptions, const ToolSession& iSession) {
+  Pair pair;
+  const std::string& file = iOptions.common.session;
+  if (!iOptions.bb.empty()) {
+    pair.bb = iSession.FindDocument(iOptions.bb);
+    if (!pair.bb) pair.error = file + ": no product document named '" + iOptions.bb + "'";
+  } else {
+    pair.bb = FindBlackBoxDocument(iSession);
+    if (!pair.bb) pair.error = file + ": the session holds no black box";
+  }
+  if (!pair.bb) return pair;
+  if (!iOptions.psn.empty()) {
+    pair.psn = iSession.FindDocument(iOptions.psn);
+    if (!pair.psn) pair.error = file + ": no product document named '" + iOptions.psn + "'";
+  } else {
+    pair.psn = FindPsnDocument(iSession, pair.bb);
+    if (!pair.psn) {
+      pair.error = file + ": cannot tell which document is the PSN of '" +
+                   pair.bb->Name() + "' (use --psn)";
+    }
+  }
+  if (pair.psn == pair.bb) pair.error = file + ": the black box and the PSN are the same document";
+  return pair;
+}
+
+// The outputs of one comparison.
+struct Comparison {
+  CATListValKRVWD7PrdInfo bbEntries, psnEntries, added;
+  CATListValCATUnicodeString types;
+  int nbDiff = 0;
+  HRESULT rc = 0;
+};
+
+// What changed in one entry, in a few words.
+std::string ChangeText(const std::string& iType, const KRVWD7PrdInfo& iBB,
+                       const KRVWD7PrdInfo& iPSN) {
+  auto arrow = [](const std::string& a, const std::string& b) {
+    return (a.empty() ? "\"\"" : a) + " -> " + (b.empty() ? "\"\"" : b);
+  };
+  if (iType == "VERSION") return "version " + arrow(VersionOf(iBB), VersionOf(iPSN));
+  if (iType == "REVISION") return "revision " + arrow(RevisionOf(iBB), RevisionOf(iPSN));
+  if (iType == "VERSION/REVISION") {
+    return "version " + arrow(VersionOf(iBB), VersionOf(iPSN)) + ", revision " +
+           arrow(RevisionOf(iBB), RevisionOf(iPSN));
+  }
+  if (iType == "ALTCUSTO") {
+    CATUnicodeString a, b;
+    iBB.GetDocCompid(a);
+    iPSN.GetDocCompid(b);
+    return "document " + arrow(a.ToStdString(), b.ToStdString());
+  }
+  if (iType == "POSITION") {
+    CATMathTransformation a, b;
+    iBB.GetPosition(a);
+    iPSN.GetPosition(b);
+    std::ostringstream text;
+    text << "moved by up to " << a.MaxDifference(b);
+    return text.str();
+  }
+  if (iType == "REPLACE") return "part " + arrow(PartNumberOf(iBB), PartNumberOf(iPSN));
+  if (iType == "IDCHANGE") return "identity changed";
+  return "";
+}
+
+nlohmann::json ComparisonJson(const DiffOptions& iOptions, const Pair& iPair,
+                              const Comparison& iResult) {
+  nlohmann::json entries = nlohmann::json::array();
+  std::map<std::string, int> summary;
+  for (int k = 1; k <= iResult.types.Size(); ++k) {
+    std::string type = iResult.types[k].ToStdString();
+    ++summary[type];
+    entries.push_back({{"index", k},
+                       {"type", type},
+                       {"change", ChangeText(type, iResult.bbEntries[k], iResult.psnEntries[k])},
+                       {"bb", RecordJson(iResult.bbEntries[k])},
+                       {"psn", RecordJson(iResult.psnEntries[k])}});
+  }
+  nlohmann::json added = nlohmann::json::array();
+  for (int k = 1; k <= iResult.added.Size(); ++k) added.push_back(RecordJson(iResult.added[k]));
+  if (iResult.added.Size() > 0) summary["ADDED"] = iResult.added.Size();
+  return {{"command", "diff"},
+          {"session", iOptions.common.session},
+          {"blackBox", iPair.bb->Name()},
+          {"psn", iPair.psn->Name()},
+          {"result", iResult.rc},
+          {"nbDiff", iResult.nbDiff},
+          {"upToDate", iResult.nbDiff == 0},
+          {"entries", entries},
+          {"added", added},
+          {"summary", summary}};
+}
+
+void PrintComparison(const DiffOptions& iOptions, const Pair& iPair,
+                     const Comparison& iResult, std::ostream& oOut) {
+  bool colour = UseColour();
+  Table entries;
+  entries.AddColumn("#", false, true);
+  entries.AddColumn("TYPE");
+  entries.AddColumn("BLACK BOX PATH", true);
+  entries.AddColumn("BB PART");
+  entries.AddColumn("PSN PATH", true);
+  entries.AddColumn("PSN PART");
+  entries.AddColumn("CHANGE", true);
+  std::map<std::string, int> summary;
+  for (int k = 1; k <= iResult.types.Size(); ++k) {
+    std::string type = iResult.types[k].ToStdString();
+    ++summary[type];
+    const KRVWD7PrdInfo& bb = iResult.bbEntries[k];
+    const KRVWD7PrdInfo& psn = iResult.psnEntries[k];
+    bool removed = type == "REMOVED";
+    entries.AddRow({std::to_string(k), type, PathOf(bb), PartNumberOf(bb),
+                    removed ? "-" : PathOf(psn), removed ? "-" : PartNumberOf(psn),
+                    ChangeText(type, bb, psn)});
+  }
+  oOut << "Black box " << iPair.bb->Name() << " against PSN " << iPair.psn->Name() << "\n\n";
+  if (entries.RowCount() > 0) {
+    entries.Print(oOut);
+    oOut << "\n";
+  }
+  if (iResult.added.Size() > 0) {
+    Table added;
+    added.AddColumn("ADDED PSN PATH", true);
+    added.AddColumn("PART NUMBER");
+    added.AddColumn("VERSION");
+    added.AddColumn("REVISION");
+    added.AddColumn("TYPE", false, true);
+    for (int k = 1; k <= iResult.added.Size(); ++k) {
+      const KRVWD7PrdInfo& record = iResult.added[k];
+      added.AddRow({PathOf(record), PartNumberOf(record), VersionOf(record),
+                    RevisionOf(record), std::to_string(NodeTypeOf(record))});
+    }
+    added.Print(oOut);
+    oOut << "\n";
+    summary["ADDED"] = iResult.added.Size();
+  }
+  if (iOptions.common.quiet) return;
+  if (iResult.nbDiff == 0) {
+    oOut << Colour("Up to date", "32", colour) << ": no difference\n";
+    return;
+  }
+  std::string line;
+  for (const auto& [type, count] : summary) {
+    line += (line.empty() ? "" : ", ") + std::to_string(count) + " " + type;
+  }
+  oOut << Colour(std::to_string(iResult.nbDiff) + " difference(s)", "33", colour)
+       << ": " << line << "\n";
+}
+
+}  // namespace
+
+int RunDiff(const DiffOptions& iOptions, std::ostream& oOut, std::ostream& oErr) {
+  ToolSession session;
+  std::string error;
+  if (!session.Open(iOptions.common, error)) {
+    oErr << "krvwd7: " << error << "\n";
+    return kExitUsage;
+  }
+  Pair pair = ChooseDocuments(iOptions, session);
+  if (!pair.error.empty()) {
+    oErr << "krvwd7: " << pair.error << "\n";
+    return kExitUsage;
+  }
+  CATBaseUnknown_var bb_root = RootOf(pair.bb);
+  CATBaseUnknown_var psn_root = RootOf(pair.psn);
+  BlackBoxAttributes bb = ReadBlackBox(bb_root);
+  if (!bb.isBlackBox) {
+    oErr << "krvwd7: " << iOptions.common.session << ": document '" << pair.bb->Name()
+         << "' is not a black box\n";
+    return kExitUsage;
+  }
+  if (bb.versionRc < 0 || bb.version != 2) {
+    oErr << "krvwd7: " << iOptions.common.session << ": black box '" << pair.bb->Name()
+         << "' is of version " << bb.version << "; only version 2 can be compared\n";
+    return kExitUsage;
+  }
+  // The same preparation as the services' up-to-date check.
+  KRVWD7CoreServices::SwitchToProductMode(bb_root);
+  KRVWD7CoreServices::SwitchToProductMode(psn_root);
+  CATBaseUnknown_var node = PsnNode(bb_root, bb);
+  if (!node) {
+    oErr << "krvwd7: " << iOptions.common.session << ": black box '" << pair.bb->Name()
+         << "' has no node for its PSN part number '" << bb.psnPartNumber << "'\n";
+    return kExitFailed;
+  }
+  CATListValKRVWD7PrdInfo psn_list, bb_list;
+  KRVWD7PrdInfoListServices::BuildPrdInfoList(psn_root, psn_list, 0,
+                                              CATBaseUnknown_var(), nullptr);
+  KRVWD7PrdInfoListServices::BuildPrdInfoList(node, bb_list, 1, bb_root, nullptr);
+  Comparison result;
+  result.rc = KRVWD7PrdInfoListServices::RetrieveDifferences(
+      psn_root, bb_list, psn_list, result.bbEntries, result.psnEntries,
+      result.added, result.types, result.nbDiff, bb.type, bb.flatten ? 1 : 0);
+  if (iOptions.common.json) {
+    oOut << ComparisonJson(iOptions, pair, result).dump(2) << "\n";
+  } else {
+    PrintComparison(iOptions, pair, result, oOut);
+  }
+  if (result.rc < 0) {
+    oErr << "krvwd7: the comparison failed with result " << ResultText(result.rc) << "\n";
+    return kExitFailed;
+  }
+  return result.nbDiff > 0 ? kExitDifferences : kExitOk;
+}
+
+}  // namespace krvwd7

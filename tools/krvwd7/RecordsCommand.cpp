@@ -1,0 +1,74 @@
+// krvwd7 records: the product records of a structure as the comparison
+// reads them.
+#include <nlohmann/json.hpp>
+
+#include "Commands.h"
+#include "Structures.h"
+#include "Table.h"
+#include "ToolSession.h"
+
+namespace krvwd7 {
+
+int RunRecords(const RecordsOptions& iOptions, std::ostream& oOut,
+               std::ostream& oErr) {
+  ToolSession session;
+  std::string error;
+  if (!session.Open(iOptions.common, error)) {
+    oErr << "krvwd7: " << error << "\n";
+    return kExitUsage;
+  }
+  std::vector<MemDocument*> documents;
+  if (iOptions.doc.empty()) {
+    documents = session.Documents();
+  } else if (MemDocument* doc = session.FindDocument(iOptions.doc)) {
+    documents.push_back(doc);
+  } else {
+    oErr << "krvwd7: " << iOptions.common.session << ": no product document named '"
+         << iOptions.doc << "'\n";
+    return kExitUsage;
+  }
+  nlohmann::json out = nlohmann::json::array();
+  int exit_code = kExitOk;
+  for (MemDocument* doc : documents) {
+    CATListValKRVWD7PrdInfo records;
+    HRESULT rc = BuildRecords(RootOf(doc), records);
+    if (rc < 0) exit_code = kExitFailed;
+    nlohmann::json list = nlohmann::json::array();
+    Table table;
+    table.AddColumn("INSTANCE PATH", true);
+    table.AddColumn("TYPE", false, true);
+    table.AddColumn("PART NUMBER");
+    table.AddColumn("VERSION");
+    table.AddColumn("REVISION");
+    table.AddColumn("PRINTABLE ID", true);
+    for (int i = 1; i <= records.Size(); ++i) {
+      const KRVWD7PrdInfo& record = records[i];
+      list.push_back(RecordJson(record));
+      table.AddRow({PathOf(record), std::to_string(NodeTypeOf(record)),
+                    PartNumberOf(record), VersionOf(record), RevisionOf(record),
+                    PrintableIdOf(record)});
+    }
+    if (iOptions.common.json) {
+      out.push_back({{"document", doc->Name()},
+                     {"result", rc},
+                     {"records", list}});
+      continue;
+    }
+    oOut << doc->Name() << "\n";
+    table.Print(oOut);
+    if (!iOptions.common.quiet) {
+      oOut << records.Size() << " record(s), result " << ResultText(rc) << "\n";
+    }
+    oOut << "\n";
+  }
+  if (iOptions.common.json) {
+    oOut << nlohmann::json{{"command", "records"},
+                           {"session", iOptions.common.session},
+                           {"documents", out}}
+                .dump(2)
+         << "\n";
+  }
+  return exit_code;
+}
+
+}  // namespace krvwd7

@@ -1,0 +1,168 @@
+#include "Structures.h"
+
+#include <cstdio>
+
+#include "CATDocument.h"
+#include "CATIProduct.h"
+#include "CATMathTransformation.h"
+#include "KRVIWD7BlackBox.h"
+#include "KRVWD7CoreServices.h"
+#include "KRVWD7PrdInfoListServices.h"
+#include "KRVWD7UtiDocServices.h"
+#include "KRVWD7UtiPrdServices.h"
+
+namespace krvwd7 {
+
+namespace {
+
+std::string Text(const CATUnicodeString& iText) { return iText.ToStdString(); }
+
+}  // namespace
+
+CATBaseUnknown_var RootOf(CATDocument* iDocument) {
+  CATBaseUnknown_var root;
+  if (KRVWD7UtiPrdDocServices::RetrieveRootProduct(iDocument, root) < 0) {
+    return CATBaseUnknown_var();
+  }
+  return root;
+}
+
+BlackBoxAttributes ReadBlackBox(const CATBaseUnknown_var& iRoot) {
+  BlackBoxAttributes out;
+  KRVIWD7BlackBox_var bb(iRoot);
+  if (!bb) return out;
+  CATBoolean is_bb = 0;
+  if (bb->IsABlackBox(is_bb) < 0 || !is_bb) return out;
+  out.isBlackBox = true;
+  out.versionRc = bb->GetVersion(out.version);
+  CATUnicodeString text;
+  out.typeRc = bb->GetType(out.type, text);
+  out.psnPartNumber = Text(text);
+  if (bb->GetNote(text) >= 0) out.note = Text(text);
+  if (bb->GetPSNFilename(text) >= 0) out.psnFilename = Text(text);
+  CATICkeParm_var parm;
+  CATUnicodeString stored;
+  if (KRVWD7UtiPrdServices::GetParameter(iRoot, "BBPSNFilename", parm,
+                                         &stored) == 0) {
+    out.psnFilenameStored = Text(stored);
+  }
+  CATBoolean flatten = 0;
+  if (bb->GetIsFlatten(flatten) >= 0) out.flatten = flatten != 0;
+  if (bb->GetPSNPrintableId(text) >= 0) out.psnPrintableId = Text(text);
+  return out;
+}
+
+int CountProducts(const CATBaseUnknown_var& iRoot) {
+  CATListValCATBaseUnknown_var* all = nullptr;
+  if (KRVWD7UtiPrdServices::GetAllChildren(iRoot, all, "CATIProduct", 0) < 0) {
+    delete all;
+    return 1;
+  }
+  int count = 1 + (all ? all->Size() : 0);
+  delete all;
+  return count;
+}
+
+CATBaseUnknown_var PsnNode(const CATBaseUnknown_var& iBlackBoxRoot,
+                           const BlackBoxAttributes& iAttributes) {
+  if (iAttributes.typeRc < 0) return CATBaseUnknown_var();
+  if (iAttributes.type == 1) return iBlackBoxRoot;
+  if (iAttributes.type != 2) return CATBaseUnknown_var();
+  CATBaseUnknown_var node;
+  if (KRVWD7UtiPrdServices::FindInstance(iBlackBoxRoot,
+                                         iAttributes.psnPartNumber.c_str(), 0,
+                                         node, 0) != 0) {
+    return CATBaseUnknown_var();
+  }
+  return node;
+}
+
+HRESULT BuildRecords(const CATBaseUnknown_var& iRoot,
+                     CATListValKRVWD7PrdInfo& oRecords) {
+  KRVWD7CoreServices::SwitchToProductMode(iRoot);
+  BlackBoxAttributes bb = ReadBlackBox(iRoot);
+  if (!bb.isBlackBox) {
+    return KRVWD7PrdInfoListServices::BuildPrdInfoList(
+        iRoot, oRecords, 0, CATBaseUnknown_var(), nullptr);
+  }
+  CATBaseUnknown_var node = PsnNode(iRoot, bb);
+  if (!node) {
+    oRecords.RemoveAll();
+    return E_FAIL;
+  }
+  return KRVWD7PrdInfoListServices::BuildPrdInfoList(node, oRecords, 1, iRoot,
+                                                     nullptr);
+}
+
+std::string PathOf(const KRVWD7PrdInfo& iRecord) {
+  CATUnicodeString text;
+  iRecord.GetInstancePath(text, 0);
+  return Text(text);
+}
+std::string PartNumberOf(const KRVWD7PrdInfo& iRecord) {
+  CATUnicodeString text;
+  iRecord.GetPartNumber(text);
+  return Text(text);
+}
+std::string VersionOf(const KRVWD7PrdInfo& iRecord) {
+  CATUnicodeString text;
+  iRecord.GetVersion(text);
+  return Text(text);
+}
+std::string RevisionOf(const KRVWD7PrdInfo& iRecord) {
+  CATUnicodeString text;
+  iRecord.GetRevision(text);
+  return Text(text);
+}
+std::string PrintableIdOf(const KRVWD7PrdInfo& iRecord) {
+  CATUnicodeString text;
+  iRecord.GetPrintableId(text, 1);
+  return Text(text);
+}
+int NodeTypeOf(const KRVWD7PrdInfo& iRecord) {
+  int type = 0;
+  iRecord.GetNodeType(type);
+  return type;
+}
+
+nlohmann::json RecordJson(const KRVWD7PrdInfo& iRecord) {
+  nlohmann::json out;
+  CATBaseUnknown_var product;
+  iRecord.GetProduct(product);
+  CATIProduct_var as_product(product);
+  out["product"] = as_product ? nlohmann::json(Text(as_product->GetDescriptiveText()))
+                              : nlohmann::json(nullptr);
+  out["instancePath"] = PathOf(iRecord);
+  out["version"] = VersionOf(iRecord);
+  out["revision"] = RevisionOf(iRecord);
+  out["partNumber"] = PartNumberOf(iRecord);
+  CATMathTransformation position;
+  iRecord.GetPosition(position);
+  double coef[12];
+  position.GetCoef(coef);
+  out["position"] = std::vector<double>(coef, coef + 12);
+  int type = NodeTypeOf(iRecord);
+  out["nodeType"] = type;
+  out["nodeTypeName"] = KRVWD7PrdInfo::NodeTypeText(type);
+  unsigned char is_bb = 0;
+  iRecord.GetIsBlackBox(is_bb);
+  out["isBlackBox"] = is_bb != 0;
+  out["printableId"] = PrintableIdOf(iRecord);
+  CATUnicodeString text;
+  iRecord.GetPDMEnv(text);
+  out["vpmEnv"] = Text(text);
+  iRecord.GetDocCompid(text);
+  out["docCompid"] = Text(text);
+  iRecord.GetDocDisplayName(text);
+  out["docDisplayName"] = Text(text);
+  return out;
+}
+
+std::string ResultText(HRESULT iRc) {
+  if (iRc >= 0) return std::to_string(iRc);
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "0x%08X", static_cast<unsigned>(iRc));
+  return buffer;
+}
+
+}  // namespace krvwd7

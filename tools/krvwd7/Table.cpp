@@ -1,0 +1,108 @@
+#include "Table.h"
+
+#include <algorithm>
+
+namespace krvwd7 {
+
+namespace {
+
+const char kEllipsis[] = "\xE2\x80\xA6";  // "…"
+const int kGap = 2;                       // blanks between columns
+
+bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+// Byte offset of the character iChars characters from the start.
+size_t ByteOffset(const std::string& iText, int iChars) {
+  size_t i = 0;
+  while (i < iText.size() && iChars > 0) {
+    ++i;
+    while (i < iText.size() && IsContinuation(iText[i])) ++i;
+    --iChars;
+  }
+  return i;
+}
+
+void Pad(std::ostream& oOut, int iCount) {
+  for (int i = 0; i < iCount; ++i) oOut << ' ';
+}
+
+}  // namespace
+
+int TextWidth(const std::string& iText) {
+  int n = 0;
+  for (unsigned char c : iText) n += IsContinuation(c) ? 0 : 1;
+  return n;
+}
+
+std::string ShortenMiddle(const std::string& iText, int iWidth) {
+  int width = TextWidth(iText);
+  if (width <= iWidth) return iText;
+  if (iWidth <= 1) return iWidth == 1 ? kEllipsis : "";
+  int keep = iWidth - 1;
+  int head = (keep + 1) / 2;
+  int tail = keep - head;
+  std::string out = iText.substr(0, ByteOffset(iText, head));
+  out += kEllipsis;
+  out += iText.substr(ByteOffset(iText, width - tail));
+  return out;
+}
+
+void Table::AddColumn(const std::string& iHeader, bool iShrinkable,
+                      bool iRightAligned) {
+  columns_.push_back({iHeader, iShrinkable, iRightAligned});
+}
+
+void Table::AddRow(std::vector<std::string> iCells) {
+  iCells.resize(columns_.size());
+  rows_.push_back(std::move(iCells));
+}
+
+void Table::Print(std::ostream& oOut, int iWidth) const {
+  const size_t n = columns_.size();
+  if (n == 0) return;
+  std::vector<int> widths(n);
+  for (size_t c = 0; c < n; ++c) {
+    widths[c] = TextWidth(columns_[c].header);
+    for (const auto& row : rows_) widths[c] = std::max(widths[c], TextWidth(row[c]));
+  }
+  // Shrink the widest shrinkable column one character at a time until the
+  // table fits; a column keeps at least its header and 8 characters.
+  auto total = [&] {
+    int sum = kGap * static_cast<int>(n - 1);
+    for (int w : widths) sum += w;
+    return sum;
+  };
+  while (total() > iWidth) {
+    int widest = -1;
+    for (size_t c = 0; c < n; ++c) {
+      int floor = std::max(8, TextWidth(columns_[c].header));
+      if (columns_[c].shrinkable && widths[c] > floor &&
+          (widest < 0 || widths[c] > widths[widest])) {
+        widest = static_cast<int>(c);
+      }
+    }
+    if (widest < 0) break;
+    --widths[widest];
+  }
+  auto line = [&](const std::vector<std::string>& cells) {
+    std::string out;
+    for (size_t c = 0; c < n; ++c) {
+      std::string cell = ShortenMiddle(cells[c], widths[c]);
+      int pad = widths[c] - TextWidth(cell);
+      if (c > 0) Pad(oOut, kGap);
+      if (columns_[c].right) Pad(oOut, pad);
+      oOut << cell;
+      if (!columns_[c].right && c + 1 < n) Pad(oOut, pad);
+    }
+    oOut << '\n';
+  };
+  std::vector<std::string> header;
+  for (const auto& col : columns_) header.push_back(col.header);
+  line(header);
+  std::vector<std::string> rule;
+  for (size_t c = 0; c < n; ++c) rule.push_back(std::string(widths[c], '-'));
+  line(rule);
+  for (const auto& row : rows_) line(row);
+}
+
+}  // namespace krvwd7

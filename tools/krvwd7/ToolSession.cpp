@@ -1,0 +1,80 @@
+#include "ToolSession.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "KRVWD7UtiDlgProgress.h"
+#include "KRVWD7UtiTracer.h"
+#include "MemFaults.h"
+#include "MemSession.h"
+
+namespace krvwd7 {
+
+namespace {
+
+// The file must exist and be a regular file; the message says why not.
+bool CheckSessionPath(const std::string& iPath, std::string& oError) {
+  struct stat st;
+  if (stat(iPath.c_str(), &st) != 0) {
+    oError = iPath + ": " + std::strerror(errno);
+    return false;
+  }
+  if (S_ISDIR(st.st_mode)) {
+    oError = iPath + ": is a directory, not a session file";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+ToolSession::~ToolSession() {
+  if (progress_) KRVWD7UtiDlgProgress::SetObserver(nullptr);
+  if (tracing_) KRVWD7UtiTracer::Off();
+  CATApplication::SetMainApplication(nullptr);
+  if (opened_) {
+    MemSession::Current().Close();
+    MemFaults::Clear();
+  }
+}
+
+bool ToolSession::Open(const CommonOptions& iOptions, std::string& oError) {
+  if (!CheckSessionPath(iOptions.session, oError)) return false;
+  MemResult loaded = MemSession::Current().Load(iOptions.session);
+  if (!loaded) {
+    oError = loaded.error;
+    return false;
+  }
+  opened_ = true;
+  if (!iOptions.trace.empty()) {
+    if (!KRVWD7UtiTracer::ToFile(iOptions.trace.c_str())) {
+      oError = iOptions.trace + ": cannot open the trace file: " +
+               std::strerror(errno);
+      return false;
+    }
+    tracing_ = true;
+  }
+  if (!iOptions.batch && IsTerminal(stderr)) {
+    CATApplication::SetMainApplication(&interactive_);
+    KRVWD7UtiDlgProgress::SetObserver(&terminal_progress_);
+    progress_ = true;
+  } else {
+    CATApplication::SetMainApplication(nullptr);  // batch
+  }
+  return true;
+}
+
+std::vector<MemDocument*> ToolSession::Documents() const {
+  return MemSession::Current().ProductDocuments();
+}
+
+MemDocument* ToolSession::FindDocument(const std::string& iName) const {
+  for (MemDocument* doc : Documents()) {
+    if (doc->Name() == iName || doc->Storage() == iName) return doc;
+  }
+  return nullptr;
+}
+
+}  // namespace krvwd7

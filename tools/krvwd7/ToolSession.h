@@ -1,0 +1,49 @@
+// The host session a command runs in.
+//
+// Open() checks the session path, loads the file into the host's current
+// session, makes the host batch or interactive (interactive only when stderr
+// is a terminal and --batch is not given), draws progress bars on the
+// terminal when interactive, and sends the library's trace to --trace.
+// The destructor closes the session and restores the host's defaults, so
+// that commands can run one after the other in one process (tests).
+#ifndef KRVWD7_TOOL_TOOLSESSION_H_
+#define KRVWD7_TOOL_TOOLSESSION_H_
+
+#include <string>
+#include <vector>
+
+#include "CATApplication.h"
+#include "Commands.h"
+#include "MemDocument.h"
+#include "Terminal.h"
+
+namespace krvwd7 {
+
+class ToolSession {
+ public:
+  ToolSession() = default;
+  ~ToolSession();
+  ToolSession(const ToolSession&) = delete;
+  ToolSession& operator=(const ToolSession&) = delete;
+
+  // False, with a one-line message naming the file, when the session cannot
+  // be used; nothing is then loaded.
+  bool Open(const CommonOptions& iOptions, std::string& oError);
+
+  // Product documents in opening order (borrowed from the session).
+  std::vector<MemDocument*> Documents() const;
+  // The product document named iName (its name or its storage name), null
+  // when none.
+  MemDocument* FindDocument(const std::string& iName) const;
+
+ private:
+  bool opened_ = false;
+  bool tracing_ = false;
+  bool progress_ = false;
+  CATInteractiveApplication interactive_;
+  TerminalProgress terminal_progress_;
+};
+
+}  // namespace krvwd7
+
+#endif  // KRVWD7_TOOL_TOOLSESSION_H_

@@ -1,3 +1,0 @@
-#include "Version.h"
-
-const char* Krvwd7Version() { return KRVWD7_VERSION; }
