@@ -16,7 +16,7 @@ const std::string kExamples = std::string(KRVWD7_SOURCE_DIR) + "/examples/";
 
 TEST(TableTest, ShortensTheMiddleOfPathsToFitAndKeepsOtherColumns) {
   Table table;
-  table.AddColumn("PATH", true);
+  table.AddColumn("PATH", 1);
   table.AddColumn("PART");
   std::string path = "Root/" + std::string(120, 'x') + "/Écrou.1";
   table.AddRow({path, "P-100"});

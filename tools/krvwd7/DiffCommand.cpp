@@ -145,13 +145,13 @@ void PrintComparison(const DiffOptions& iOptions, const Pair& iPair,
                      const Comparison& iResult, std::ostream& oOut) {
   bool colour = UseColour();
   Table entries;
-  entries.AddColumn("#", false, true);
+  entries.AddColumn("#", 0, true);
   entries.AddColumn("TYPE");
-  entries.AddColumn("BLACK BOX PATH", true);
+  entries.AddColumn("BLACK BOX PATH", 2);
   entries.AddColumn("BB PART");
-  entries.AddColumn("PSN PATH", true);
+  entries.AddColumn("PSN PATH", 2);
   entries.AddColumn("PSN PART");
-  entries.AddColumn("CHANGE", true);
+  entries.AddColumn("CHANGE", 1, false, 31);
   std::map<std::string, int> summary;
   for (int k = 1; k <= iResult.types.Size(); ++k) {
     std::string type = iResult.types[k].ToStdString();
@@ -170,11 +170,11 @@ void PrintComparison(const DiffOptions& iOptions, const Pair& iPair,
   }
   if (iResult.added.Size() > 0) {
     Table added;
-    added.AddColumn("ADDED PSN PATH", true);
+    added.AddColumn("ADDED PSN PATH", 1);
     added.AddColumn("PART NUMBER");
     added.AddColumn("VERSION");
     added.AddColumn("REVISION");
-    added.AddColumn("TYPE", false, true);
+    added.AddColumn("TYPE", 0, true);
     for (int k = 1; k <= iResult.added.Size(); ++k) {
       const KRVWD7PrdInfo& record = iResult.added[k];
       added.AddRow({PathOf(record), PartNumberOf(record), VersionOf(record),

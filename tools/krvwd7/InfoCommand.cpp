@@ -53,10 +53,10 @@ int RunInfo(const CommonOptions& iOptions, std::ostream& oOut, std::ostream& oEr
   }
   nlohmann::json documents = nlohmann::json::array();
   Table table;
-  table.AddColumn("DOCUMENT", true);
+  table.AddColumn("DOCUMENT", 1);
   table.AddColumn("ROOT");
   table.AddColumn("VPM");
-  table.AddColumn("PRODUCTS", false, true);
+  table.AddColumn("PRODUCTS", 0, true);
   table.AddColumn("BLACK BOX");
   std::vector<std::pair<std::string, BlackBoxAttributes>> black_boxes;
   for (MemDocument* doc : session.Documents()) {

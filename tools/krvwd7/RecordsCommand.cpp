@@ -35,12 +35,12 @@ int RunRecords(const RecordsOptions& iOptions, std::ostream& oOut,
     if (rc < 0) exit_code = kExitFailed;
     nlohmann::json list = nlohmann::json::array();
     Table table;
-    table.AddColumn("INSTANCE PATH", true);
-    table.AddColumn("TYPE", false, true);
+    table.AddColumn("INSTANCE PATH", 2);
+    table.AddColumn("TYPE", 0, true);
     table.AddColumn("PART NUMBER");
     table.AddColumn("VERSION");
     table.AddColumn("REVISION");
-    table.AddColumn("PRINTABLE ID", true);
+    table.AddColumn("PRINTABLE ID", 1);
     for (int i = 1; i <= records.Size(); ++i) {
       const KRVWD7PrdInfo& record = records[i];
       list.push_back(RecordJson(record));

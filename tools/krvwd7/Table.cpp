@@ -47,9 +47,9 @@ std::string ShortenMiddle(const std::string& iText, int iWidth) {
   return out;
 }
 
-void Table::AddColumn(const std::string& iHeader, bool iShrinkable,
-                      bool iRightAligned) {
-  columns_.push_back({iHeader, iShrinkable, iRightAligned});
+void Table::AddColumn(const std::string& iHeader, int iShrinkLevel,
+                      bool iRightAligned, int iMinWidth) {
+  columns_.push_back({iHeader, iShrinkLevel, iRightAligned, iMinWidth});
 }
 
 void Table::AddRow(std::vector<std::string> iCells) {
@@ -65,24 +65,27 @@ void Table::Print(std::ostream& oOut, int iWidth) const {
     widths[c] = TextWidth(columns_[c].header);
     for (const auto& row : rows_) widths[c] = std::max(widths[c], TextWidth(row[c]));
   }
-  // Shrink the widest shrinkable column one character at a time until the
-  // table fits; a column keeps at least its header and 8 characters.
+  // Shrink, level by level, the widest column of the level one character at
+  // a time until the table fits; a column keeps at least its header and 8
+  // characters.
   auto total = [&] {
     int sum = kGap * static_cast<int>(n - 1);
     for (int w : widths) sum += w;
     return sum;
   };
-  while (total() > iWidth) {
-    int widest = -1;
-    for (size_t c = 0; c < n; ++c) {
-      int floor = std::max(8, TextWidth(columns_[c].header));
-      if (columns_[c].shrinkable && widths[c] > floor &&
-          (widest < 0 || widths[c] > widths[widest])) {
-        widest = static_cast<int>(c);
+  for (int level = 1; level <= 2; ++level) {
+    while (total() > iWidth) {
+      int widest = -1;
+      for (size_t c = 0; c < n; ++c) {
+        int floor = std::max(columns_[c].min_width, TextWidth(columns_[c].header));
+        if (columns_[c].shrink == level && widths[c] > floor &&
+            (widest < 0 || widths[c] > widths[widest])) {
+          widest = static_cast<int>(c);
+        }
       }
+      if (widest < 0) break;
+      --widths[widest];
     }
-    if (widest < 0) break;
-    --widths[widest];
   }
   auto line = [&](const std::vector<std::string>& cells) {
     std::string out;

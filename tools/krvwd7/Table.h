@@ -1,9 +1,10 @@
 // An aligned text table for terminals.
 //
 // Columns are as wide as their widest cell. When the table is wider than the
-// limit, cells of the columns marked shrinkable (paths) are shortened in the
-// middle ("Root/…/Leaf.1") until it fits, widest column first; other columns
-// are never cut. Widths count characters, not bytes.
+// limit, cells of the shrinkable columns are shortened in the middle
+// ("Root/…/Leaf.1") until it fits: columns of shrink level 1 (paths) first,
+// widest first, then those of level 2; level 0 columns are never cut.
+// Widths count characters, not bytes.
 #ifndef KRVWD7_TOOL_TABLE_H_
 #define KRVWD7_TOOL_TABLE_H_
 
@@ -15,9 +16,11 @@ namespace krvwd7 {
 
 class Table {
  public:
-  // Adds a column; right-aligned columns suit numbers.
-  void AddColumn(const std::string& iHeader, bool iShrinkable = false,
-                 bool iRightAligned = false);
+  // Adds a column; right-aligned columns suit numbers. iShrinkLevel: 0
+  // never cut, 1 cut first, 2 cut when level 1 is not enough. A cut column
+  // keeps at least iMinWidth characters (and its header).
+  void AddColumn(const std::string& iHeader, int iShrinkLevel = 0,
+                 bool iRightAligned = false, int iMinWidth = 8);
   // REQUIRES: one cell per column.
   void AddRow(std::vector<std::string> iCells);
   size_t RowCount() const { return rows_.size(); }
@@ -29,8 +32,9 @@ class Table {
  private:
   struct Column {
     std::string header;
-    bool shrinkable;
+    int shrink;
     bool right;
+    int min_width;
   };
   std::vector<Column> columns_;
   std::vector<std::vector<std::string>> rows_;
