@@ -185,6 +185,11 @@ void PrintComparison(const DiffOptions& iOptions, const Pair& iPair,
     summary["ADDED"] = iResult.added.Size();
   }
   if (iOptions.common.quiet) return;
+  if (iResult.rc < 0) {
+    oOut << Colour("Comparison failed", "31", colour) << " (result "
+         << ResultText(iResult.rc) << "): the entries above are incomplete\n";
+    return;
+  }
   if (iResult.nbDiff == 0) {
     oOut << Colour("Up to date", "32", colour) << ": no difference\n";
     return;
