@@ -136,9 +136,6 @@ extern "C" CATBaseUnknown* CreateTIEKRVIWD7BlackBoxKRVEWD7BlackBox(
     tie->Release();
     return nullptr;
   }
-  // The interface object stands for the product, like its extension.
-  CATBaseUnknown* extended = tie->State().implementation->GetImpl();
-  if (extended) tie->SetImpl(extended);
   return tie;
 }
 

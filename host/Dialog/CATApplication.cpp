@@ -7,11 +7,13 @@ const IID IID_CATInteractiveApplication = {"CATInteractiveApplication"};
 
 namespace {
 CATApplication* g_main = nullptr;
-}
+// The batch application, made when the host is loaded (not on first use, so
+// that counts of live objects taken later do not see it appear).
+CATApplication g_batch;
+}  // namespace
 
 CATApplication* CATApplication::MainApplication() {
-  static CATApplication* batch = new CATApplication();  // lives for the process
-  return g_main ? g_main : batch;
+  return g_main ? g_main : &g_batch;
 }
 
 void CATApplication::SetMainApplication(CATApplication* iApplication) {
