@@ -221,7 +221,7 @@ TEST_F(KRVWD7UtiPrdServicesTest, SimilarPositionComparesEveryCoefficient) {
     double delta;
     int similar;
   };
-  const Row rows[] = {{0, 0.0, 1},    {0, 0.0009, 1}, {4, -0.001, 1},
+  const Row rows[] = {{0, 0.0, 1},    {0, 0.0009, 1}, {4, -0.00099, 1},
                       {8, 0.0011, 0}, {9, 0.002, 0},  {11, -0.5, 0},
                       {3, 0.0011, 0}};
   for (const Row& row : rows) {

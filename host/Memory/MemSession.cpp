@@ -26,6 +26,12 @@ MemSession& MemSession::Current() {
   return *session;
 }
 
+namespace {
+// The current session is made when the host is loaded, so that counts of
+// live objects taken later do not see its document environment appear.
+const MemSession& g_current_at_load = MemSession::Current();
+}  // namespace
+
 void MemSession::Close() {
   UndoGlobals();
   current_editor_ = nullptr;
