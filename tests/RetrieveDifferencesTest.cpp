@@ -15,6 +15,7 @@
 #include "CATGetEnv.h"
 #include "CATListValCATUnicodeString.h"
 #include "CATListValKRVWD7PrdInfo.h"
+#include "CATMsgCatalog.h"
 #include "CATRawCollint.h"
 #include "KRVIWD7BlackBoxSettingAtt.h"
 #include "KRVWD7PrdInfoListServices.h"
@@ -396,7 +397,9 @@ TEST_F(DifferencesTest, InteractiveProgressStepsEveryRecordButTheSkippedOnes) {
   Diff diff = CompareLists();
   KRVWD7UtiDlgProgress::SetObserver(nullptr);
   CATApplication::SetMainApplication(nullptr);
-  EXPECT_EQ(recorder.title, "BlackBoxDiffIdentificationInProgress");
+  EXPECT_EQ(recorder.title, CATMsgCatalog::BuildMessage("KRVWD7CoreServices",
+                                                     "BlackBoxDiffIdentificationInProgress",
+                                                     nullptr, 0, "missing"));
   EXPECT_EQ(recorder.last, 3);
   EXPECT_EQ(recorder.steps, 2);
   EXPECT_EQ(recorder.ends, 1);

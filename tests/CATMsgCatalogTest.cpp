@@ -1,0 +1,103 @@
+// Message catalogs and the host's error mechanism.
+#include "CATMsgCatalog.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "CATError.h"
+#include "CATGetEnv.h"
+#include "CATInternalError.h"
+
+namespace {
+
+TEST(CATMsgCatalogTest, ShipsEveryKeyTheLibraryUses) {
+  const char* const kKeys[][2] = {
+      {"KRVWD7CoreServices", "BuildPrdInfoList"},
+      {"KRVWD7CoreServices", "BlackBoxDiffIdentificationInProgress"},
+      {"KRVWD7CoreServices", "SwitchToProductModeInProgress"},
+      {"KRVWD7", "BPCVersion"},
+      {"KRVEWD7BlackBoxServices", "BlackBoxFlattenInProgress"},
+      {"KRVEWD7BlackBoxServices", "BlackBoxMigrateInProgress"},
+      {"KRVEWD7BlackBoxServices", "MigrateFrom"},
+      {"KRVWD7CopyPosition", "ErrId1"},
+  };
+  for (const auto& key : kKeys) {
+    EXPECT_EQ(CATMsgCatalog::HasKey(key[0], key[1]), 1) << key[0] << " " << key[1];
+  }
+  struct Range {
+    const char* catalog;
+    const char* keys;  // digits of the ErrId keys
+  };
+  const Range kErrors[] = {{"KRVWD7IdentifyInPSN", "1234789"},
+                           {"KRVWD7AddToBB", "01234567"},
+                           {"KRVWD7UpdatePosition", "134"},
+                           {"KRVWD7MoveToPersonalizedStructure", "012345678"}};
+  for (const Range& range : kErrors) {
+    for (const char* d = range.keys; *d; ++d) {
+      std::string key = std::string("ErrId") + *d;
+      EXPECT_EQ(CATMsgCatalog::HasKey(range.catalog, key.c_str()), 1)
+          << range.catalog << " " << key;
+    }
+  }
+}
+
+class CATMsgCatalogFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char dir[] = "/tmp/krvwd7-catalogs-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    dir_ = dir;
+    std::ofstream(dir_ + "/Test.CATNls") << "// comment\n"
+                                         << "Hello = \"Hello /P1, /P2!\";\n"
+                                         << "Broken = \"no end\n"
+                                         << "Quoted = \"a \\\"b\\\"\"; // trailing\n"
+                                         << "Hello = \"second definition\";\n";
+    CATSetEnvOverride("KRVWD7_CATALOGS", dir_.c_str());
+    CATMsgCatalog::ClearCache();
+  }
+  void TearDown() override {
+    CATRemoveEnvOverride("KRVWD7_CATALOGS");
+    CATMsgCatalog::ClearCache();
+    std::remove((dir_ + "/Test.CATNls").c_str());
+    rmdir(dir_.c_str());
+  }
+  std::string dir_;
+};
+
+TEST_F(CATMsgCatalogFileTest, SubstitutesParametersAndKeepsTheFirstDefinition) {
+  const CATUnicodeString params[] = {"Anna", "Bob"};
+  EXPECT_EQ(CATMsgCatalog::BuildMessage("Test", "Hello", params, 2), "Hello Anna, Bob!");
+  // A parameter that was not given stays as written.
+  EXPECT_EQ(CATMsgCatalog::BuildMessage("Test", "Hello", params, 1), "Hello Anna, /P2!");
+  EXPECT_EQ(CATMsgCatalog::BuildMessage("Test", "Quoted"), "a \"b\"");
+}
+
+TEST_F(CATMsgCatalogFileTest, MissingKeysAndCatalogsGiveTheDefault) {
+  const CATUnicodeString params[] = {"7"};
+  EXPECT_EQ(CATMsgCatalog::BuildMessage("Test", "Broken", nullptr, 0, "dflt"), "dflt");
+  EXPECT_EQ(CATMsgCatalog::BuildMessage("Nope", "Any", params, 1, "n=/P1"), "n=7");
+  EXPECT_EQ(CATMsgCatalog::HasKey("Test", "Broken"), 0);
+}
+
+TEST(CATErrorTest, GetReturnKeepsTheLastErrorUntilCleared) {
+  long live = CATBaseUnknown::LiveObjects();
+  CATError::ClearLastError();
+  CATInternalError* first = new CATInternalError("ErrId1", "KRVWD7CopyPosition");
+  EXPECT_EQ(CATError::GetReturn(first), E_FAIL);
+  EXPECT_EQ(CATError::LastError(), first);
+  EXPECT_NE(first->GetNLSMessage().SearchSubString("flattened"), -1);
+  CATInternalError* second = new CATInternalError("NoSuchKey", "KRVWD7CopyPosition");
+  EXPECT_EQ(CATError::GetReturn(second), E_FAIL);  // releases the first
+  EXPECT_EQ(second->GetNLSMessage(), "NoSuchKey");  // the key when no text
+  EXPECT_EQ(CATError::GetReturn(nullptr), E_FAIL);
+  EXPECT_EQ(CATError::LastError(), second);
+  CATError::ClearLastError();
+  EXPECT_EQ(CATError::LastError(), nullptr);
+  EXPECT_EQ(CATBaseUnknown::LiveObjects(), live);
+}
+
+}  // namespace
