@@ -15,6 +15,9 @@
 namespace {
 
 TEST(CATMsgCatalogTest, ShipsEveryKeyTheLibraryUses) {
+  // Read the shipped catalogs afresh: none of their lines may be malformed.
+  CATMsgCatalog::ClearCache();
+  testing::internal::CaptureStderr();
   const char* const kKeys[][2] = {
       {"KRVWD7CoreServices", "BuildPrdInfoList"},
       {"KRVWD7CoreServices", "BlackBoxDiffIdentificationInProgress"},
@@ -43,6 +46,13 @@ TEST(CATMsgCatalogTest, ShipsEveryKeyTheLibraryUses) {
           << range.catalog << " " << key;
     }
   }
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  // The migrated note reads "<note> (<MigrateFrom><part number>)": the text
+  // must leave a blank before the part number.
+  const CATUnicodeString from = CATMsgCatalog::BuildMessage("KRVEWD7BlackBoxServices",
+                                                            "MigrateFrom");
+  ASSERT_GT(from.GetLengthInChar(), 1);
+  EXPECT_EQ(from.SubString(from.GetLengthInChar() - 1, 1), " ");
 }
 
 class CATMsgCatalogFileTest : public ::testing::Test {
@@ -81,6 +91,17 @@ TEST_F(CATMsgCatalogFileTest, MissingKeysAndCatalogsGiveTheDefault) {
   EXPECT_EQ(CATMsgCatalog::BuildMessage("Test", "Broken", nullptr, 0, "dflt"), "dflt");
   EXPECT_EQ(CATMsgCatalog::BuildMessage("Nope", "Any", params, 1, "n=/P1"), "n=7");
   EXPECT_EQ(CATMsgCatalog::HasKey("Test", "Broken"), 0);
+}
+
+TEST_F(CATMsgCatalogFileTest, ReportsAMalformedLineWithItsPlaceAndSkipsIt) {
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(CATMsgCatalog::HasKey("Test", "Quoted"), 1);  // the line after it
+  const std::string report = testing::internal::GetCapturedStderr();
+  EXPECT_NE(report.find(dir_ + "/Test.CATNls:3:"), std::string::npos) << report;
+  // Read once: a second use reports nothing again.
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(CATMsgCatalog::HasKey("Test", "Broken"), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
 TEST(CATErrorTest, GetReturnKeepsTheLastErrorUntilCleared) {

@@ -269,15 +269,16 @@ TEST_F(SessionFileTest, ExamplesLoad) {
 }
 
 TEST_F(SessionFileTest, ExamplesAndSavedFilesMatchTheSchema) {
-  if (std::system("python3 -c 'import jsonschema' 2>/dev/null") != 0) {
+  if (std::system("/usr/bin/python3 -c 'import jsonschema' 2>/dev/null") != 0) {
     GTEST_SKIP() << "python3 with jsonschema is not installed";
   }
   std::string dir = KRVWD7_SOURCE_DIR;
   ASSERT_TRUE(session_.Load(dir + "/examples/demo.json"));
   std::string saved = TempPath("schema.json");
   ASSERT_TRUE(session_.Save(saved));
-  std::string command = "python3 " + dir + "/scripts/check-session-schema " + dir +
-                        "/examples/demo.json " + dir + "/examples/uptodate.json " + saved;
+  std::string command = "/usr/bin/python3 " + dir + "/scripts/check-session-schema " + dir +
+                        "/examples/demo.json " + dir + "/examples/uptodate.json " + dir +
+                        "/examples/flattened.json " + dir + "/examples/version1.json " + saved;
   EXPECT_EQ(std::system(command.c_str()), 0);
   // The schema refuses what the loader refuses.
   std::string bad = TempPath("bad-schema.json");
