@@ -1,0 +1,108 @@
+// The host's 1-based lists and its tokenizer.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "CATBaseUnknown.h"
+#include "CATListValCATBaseUnknown_var.h"
+#include "CATListValCATUnicodeString.h"
+#include "CATRawCollint.h"
+#include "CATToken.h"
+
+namespace {
+
+TEST(CATListTest, TextListPositionsStartAtOne) {
+  CATListValCATUnicodeString list = {"a", "b", "a", "c", "b"};
+  EXPECT_EQ(list[1], "a");
+  EXPECT_EQ(list[5], "b");
+  EXPECT_EQ(list.Locate("b"), 2);
+  EXPECT_EQ(list.Locate("b", 3), 5);
+  EXPECT_EQ(list.Locate("b", 6), 0);
+  EXPECT_EQ(list.Locate("a", 0), 1);
+  EXPECT_EQ(list.Locate("x"), 0);
+
+  EXPECT_EQ(list.RemoveDuplicates(), 2);
+  EXPECT_EQ(list, CATListValCATUnicodeString({"a", "b", "c"}));
+
+  list.InsertAt(1, "first");
+  list.InsertAt(list.Size() + 1, "last");
+  list.InsertAt(3, "mid");
+  EXPECT_EQ(list, CATListValCATUnicodeString({"first", "a", "mid", "b", "c", "last"}));
+  list.RemovePosition(1);
+  list.RemovePosition(list.Size());
+  EXPECT_EQ(list, CATListValCATUnicodeString({"a", "mid", "b", "c"}));
+  EXPECT_EQ(list.RemoveValue("b"), 3);
+  EXPECT_EQ(list.RemoveValue("b"), 0);
+}
+
+TEST(CATListTest, PositionOutOfRangeAbortsWithAMessage) {
+  CATListValCATUnicodeString list = {"a", "b"};
+  EXPECT_DEATH(list[0], "CATListValCATUnicodeString: position 0 out of range 1..2");
+  EXPECT_DEATH(list.InsertAt(4, "x"), "position 4 out of range 1..3");
+}
+
+TEST(CATListTest, HandleListRemovesDuplicatesByIdentity) {
+  const long live = CATBaseUnknown::LiveObjects();
+  {
+    CATBaseUnknown_var objects[3];
+    for (auto& object : objects) {
+      CATBaseUnknown* raw = new CATBaseUnknown;
+      object = raw;
+      raw->Release();  // the handle holds the only reference
+    }
+    const CATBaseUnknown_var empty;
+    CATListValCATBaseUnknown_var list;
+    for (const auto& h : {objects[0], objects[1], objects[0], empty, objects[2], empty,
+                          objects[1]}) {
+      list.Append(h);
+    }
+    EXPECT_EQ(list.Locate(objects[1], 3), 7);
+    EXPECT_EQ(list.Locate(empty), 4);
+    EXPECT_EQ(list.RemoveDuplicates(), 3);
+    ASSERT_EQ(list.Size(), 4);
+    EXPECT_TRUE(list[1] == objects[0]);
+    EXPECT_TRUE(list[2] == objects[1]);
+    EXPECT_TRUE(list[3] == empty);
+    EXPECT_TRUE(list[4] == objects[2]);
+    list.RemovePosition(1);
+    EXPECT_EQ(list.Locate(objects[0]), 0);
+    EXPECT_EQ(CATBaseUnknown::LiveObjects(), live + 3);
+  }
+  EXPECT_EQ(CATBaseUnknown::LiveObjects(), live);
+}
+
+TEST(CATListTest, IntListSortsAndLocates) {
+  CATRawCollint values = {5, 3, 9, 3, 1};
+  EXPECT_EQ(values.Locate(3), 2);
+  EXPECT_EQ(values.Locate(3, 3), 4);
+  EXPECT_EQ(values.Locate(7), 0);
+  values.QuickSort();
+  EXPECT_EQ(values, CATRawCollint({1, 3, 3, 5, 9}));
+  values.InsertAt(1, 0);
+  values.RemovePosition(values.Size());
+  EXPECT_EQ(values, CATRawCollint({0, 1, 3, 3, 5}));
+}
+
+TEST(CATListTest, TokenGivesPiecesThenEmptyTexts) {
+  struct Case {
+    const char* text;
+    const char* separators;
+    std::vector<const char*> pieces;
+  };
+  const Case kCases[] = {
+      {"/a//b/", "/", {"a", "b"}},
+      {"Root/Écrou_ø/Vis", "/", {"Root", "Écrou_ø", "Vis"}},
+      {"x·y", "·", {"x", "y"}},
+      {"", "/", {}},
+      {"///", "/", {}},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.text);
+    CATToken token(c.text);
+    for (const char* piece : c.pieces) EXPECT_EQ(token.GetNextToken(c.separators), piece);
+    EXPECT_EQ(token.GetNextToken(c.separators), "");
+    EXPECT_EQ(token.GetNextToken(c.separators), "");
+  }
+}
+
+}  // namespace

@@ -1,0 +1,41 @@
+// The current time, fixed by SOURCE_DATE_EPOCH for reproducible output.
+#include "CATTime.h"
+
+#include <gtest/gtest.h>
+
+#include "CATGetEnv.h"
+
+namespace {
+
+TEST(CATTimeTest, SourceDateEpochFixesTheTimeInUtc) {
+  struct Case {
+    const char* epoch;
+    int year, month, day, hour, minute, second;
+  };
+  const Case kCases[] = {
+      {"0", 1970, 1, 1, 0, 0, 0},
+      {"951868799", 2000, 2, 29, 23, 59, 59},
+      {"1700000000", 2023, 11, 14, 22, 13, 20},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.epoch);
+    CATSetEnvOverride("SOURCE_DATE_EPOCH", c.epoch);
+    const CATTime t;
+    EXPECT_EQ(t.GetYear(), c.year);
+    EXPECT_EQ(t.GetMonth(), c.month);
+    EXPECT_EQ(t.GetDay(), c.day);
+    EXPECT_EQ(t.GetHour(), c.hour);
+    EXPECT_EQ(t.GetMinute(), c.minute);
+    EXPECT_EQ(t.GetSecond(), c.second);
+  }
+  // Not a plain number: reported and ignored (the clock is used, not the
+  // digits that lead the value).
+  CATSetEnvOverride("SOURCE_DATE_EPOCH", "86400x");
+  testing::internal::CaptureStderr();
+  const CATTime now;
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("86400x"), std::string::npos);
+  EXPECT_GT(now.GetYear(), 2023);
+  CATRemoveEnvOverride("SOURCE_DATE_EPOCH");
+}
+
+}  // namespace

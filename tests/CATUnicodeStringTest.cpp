@@ -1,0 +1,143 @@
+// Texts of the host: positions in characters, clamping, search, numbers,
+// stream lines and ordering.
+#include "CATUnicodeString.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <vector>
+
+namespace {
+
+TEST(CATUnicodeStringTest, SubStringIsClampedToTheText) {
+  const CATUnicodeString abc("abc");
+  EXPECT_EQ(abc.SubString(1, 100), "bc");
+  EXPECT_EQ(abc.SubString(3, 1), "");
+  EXPECT_EQ(abc.SubString(10, 2), "");
+  EXPECT_EQ(abc.SubString(-2, 2), "ab");
+  EXPECT_EQ(abc.SubString(1, -1), "");
+}
+
+TEST(CATUnicodeStringTest, SearchSubStringForwardAndBackward) {
+  const CATUnicodeString text("a.b.c");
+  struct Case {
+    const char* needle;
+    int start, mode, expected;
+  };
+  const Case kCases[] = {
+      {".", 0, 1, 1},  {".", 2, 1, 3},  {".", 4, 1, -1}, {".", 9, 1, -1},
+      {".", -5, 1, 1}, {".", -1, 2, 3}, {".", 2, 2, 1},  {".", 3, 2, 3},
+      {".", 0, 2, -1}, {"x", 0, 1, -1}, {"x", -1, 2, -1}, {"a.b.c", -1, 2, 0},
+      {"", 2, 1, 2},   {".", 0, 3, -1},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(testing::Message() << c.needle << " from " << c.start << " mode " << c.mode);
+    EXPECT_EQ(text.SearchSubString(c.needle, c.start, c.mode), c.expected);
+  }
+}
+
+TEST(CATUnicodeStringTest, NonAsciiTextCountsCharacters) {
+  const CATUnicodeString nut("Écrou_ø");
+  EXPECT_EQ(nut.GetLengthInChar(), 7);
+  EXPECT_EQ(nut.GetLengthInByte(), 9);
+  EXPECT_EQ(nut.SearchSubString("_"), 5);
+  EXPECT_EQ(nut.SearchSubString("ø"), 6);
+  EXPECT_EQ(nut.SearchSubString("c", -1, 2), 1);
+  EXPECT_EQ(nut.SubString(0, 1), "É");
+  EXPECT_EQ(nut.SubString(5, 10), "_ø");
+  // A byte inside a character is no match.
+  EXPECT_EQ(nut.SearchSubString("\x89"), -1);
+
+  CATUnicodeString edited = nut;
+  edited.Insert(1, "X");
+  EXPECT_EQ(edited, "ÉXcrou_ø");
+  edited.Remove(6, 2);
+  EXPECT_EQ(edited, "ÉXcrou");
+  edited.Remove(0, 1);
+  EXPECT_EQ(edited, "Xcrou");
+  edited.Insert(99, "ø");
+  EXPECT_EQ(edited, "Xcrouø");
+  edited.Resize(2);
+  EXPECT_EQ(edited, "Xc");
+}
+
+TEST(CATUnicodeStringTest, ReplaceAllCountsNonOverlappingReplacements) {
+  CATUnicodeString text("aaaa");
+  EXPECT_EQ(text.ReplaceAll("aa", "b"), 2);
+  EXPECT_EQ(text, "bb");
+  text = "ab";
+  EXPECT_EQ(text.ReplaceAll("a", "aa"), 1);  // no rescan of the new text
+  EXPECT_EQ(text, "aab");
+  EXPECT_EQ(text.ReplaceAll("", "x"), 0);
+  EXPECT_EQ(text.ReplaceAll("z", "x"), 0);
+  EXPECT_EQ(text, "aab");
+}
+
+TEST(CATUnicodeStringTest, StripToUpperAndCompare) {
+  const CATUnicodeString padded(" \tx y \t");
+  EXPECT_EQ(padded.Strip(CATUnicodeString::CATStripModeLeading), "x y \t");
+  EXPECT_EQ(padded.Strip(CATUnicodeString::CATStripModeTrailing), " \tx y");
+  EXPECT_EQ(padded.Strip(CATUnicodeString::CATStripModeBoth), "x y");
+  EXPECT_EQ(CATUnicodeString(" \t ").Strip(), "");
+
+  CATUnicodeString text("écrou_ø1");
+  text.ToUpper();
+  EXPECT_EQ(text, "éCROU_ø1");
+
+  EXPECT_EQ(CATUnicodeString("a").Compare("a"), 2);
+  EXPECT_EQ(CATUnicodeString("a").Compare("A"), 0);
+}
+
+TEST(CATUnicodeStringTest, NumbersFromAndToText) {
+  int value = 99;
+  EXPECT_EQ(CATUnicodeString("12abc").ConvertToNum(&value, "%d"), 1);
+  EXPECT_EQ(value, 12);
+  value = 99;
+  EXPECT_EQ(CATUnicodeString("abc").ConvertToNum(&value, "%d"), 0);
+  EXPECT_EQ(value, 99);
+  EXPECT_EQ(CATUnicodeString("").ConvertToNum(&value, "%d"), 0);
+  EXPECT_EQ(CATUnicodeString("99999999999").ConvertToNum(&value, "%d"), 0);
+  EXPECT_EQ(CATUnicodeString(" -7").ConvertToNum(&value, "%d"), 1);
+  EXPECT_EQ(value, -7);
+
+  CATUnicodeString text("old");
+  EXPECT_EQ(text.BuildFromNum(-42, "%d"), 1);
+  EXPECT_EQ(text, "-42");
+  EXPECT_EQ(text.BuildFromNum(7, "%s"), 0);  // does not fit an int
+  EXPECT_EQ(text, "");
+}
+
+TEST(CATUnicodeStringTest, BuildFromStreamReadsLinesWithoutTheirEnd) {
+  std::istringstream in("one\r\n\r\ntwo\nthree");
+  CATUnicodeString line;
+  const char* const kLines[] = {"one", "", "two", "three"};
+  for (const char* expected : kLines) {
+    ASSERT_EQ(line.BuildFromStream(in), 1);
+    EXPECT_EQ(line, expected);
+  }
+  EXPECT_EQ(line.BuildFromStream(in), 0);
+  EXPECT_EQ(line, "");
+  EXPECT_EQ(line.BuildFromStream(in), 0);
+}
+
+TEST(CATUnicodeStringTest, ComparisonsFormATotalOrder) {
+  const std::vector<CATUnicodeString> texts = {"", "a", "ab", "a b", "b", "B", "z", "É", "ø"};
+  // Code-point order: non-ASCII characters come after every ASCII one.
+  EXPECT_LT(CATUnicodeString("z"), CATUnicodeString("É"));
+  EXPECT_LT(CATUnicodeString("É"), CATUnicodeString("ø"));
+  for (const auto& a : texts) {
+    for (const auto& b : texts) {
+      SCOPED_TRACE(testing::Message() << "'" << a << "' vs '" << b << "'");
+      EXPECT_EQ((a < b) + (a == b) + (b < a), 1);
+      EXPECT_EQ(a <= b, !(b < a));
+      EXPECT_EQ(a >= b, !(a < b));
+      EXPECT_EQ(a > b, b < a);
+      EXPECT_EQ(a != b, !(a == b));
+      for (const auto& c : texts) {
+        if (a < b && b < c) EXPECT_LT(a, c);
+      }
+    }
+  }
+}
+
+}  // namespace
