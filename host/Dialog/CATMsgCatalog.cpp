@@ -64,12 +64,14 @@ bool ParseLine(const std::string& iLine, std::string& oKey, std::string& oText) 
   return pos == iLine.size() || iLine.compare(pos, 2, "//") == 0;
 }
 
+// Catalogs are cached by file path, so that pointing KRVWD7_CATALOGS at
+// another directory reads that directory's files.
 const Texts* Catalog(const std::string& iName) {
-  auto& cache = Cache();
-  auto found = cache.find(iName);
-  if (found != cache.end()) return &found->second;
-  Texts& texts = cache[iName];
   std::string path = CatalogDirectory() + "/" + iName + ".CATNls";
+  auto& cache = Cache();
+  auto found = cache.find(path);
+  if (found != cache.end()) return &found->second;
+  Texts& texts = cache[path];
   std::ifstream in(path);
   std::string line;
   for (int number = 1; std::getline(in, line); ++number) {

@@ -35,6 +35,24 @@ HRESULT Product(const CATBaseUnknown_var& iProduct, MemProduct*& oProduct) {
   return oProduct ? S_OK : E_FAIL;
 }
 
+// The prologue of the copy operations: the fault of iOp, then both
+// products. False, with the result to answer in oRc, when the copy must not
+// go on.
+bool TargetAndSource(const char* iOp, const CATBaseUnknown_var& iTarget,
+                     const CATBaseUnknown_var& iSource, MemProduct*& oTarget,
+                     MemProduct*& oSource, HRESULT& oRc) {
+  oTarget = nullptr;
+  oSource = nullptr;
+  if (MemFaults::Hit(iOp, iTarget, oRc)) return false;
+  if (!iTarget || !iSource) {
+    oRc = E_INVALIDARG;
+    return false;
+  }
+  oRc = Product(iTarget, oTarget);
+  if (SUCCEEDED(oRc)) oRc = Product(iSource, oSource);
+  return SUCCEEDED(oRc);
+}
+
 // One text attribute of the reference, read through a member of MemProduct.
 HRESULT ReadAttribute(const char* iOp, const CATBaseUnknown_var& iProduct,
                       const std::string& (MemProduct::*iGetter)() const,
@@ -328,14 +346,12 @@ HRESULT KRVWD7UtiPrdServices::GetPosition(const CATBaseUnknown_var& iProduct,
 
 HRESULT KRVWD7UtiPrdServices::CopyPosition(const CATBaseUnknown_var& iTarget,
                                            const CATBaseUnknown_var& iSource) {
-  HRESULT rc = S_OK;
-  if (MemFaults::Hit("CopyPosition", iTarget, rc)) return rc;
   MemProduct* target = nullptr;
   MemProduct* source = nullptr;
-  if (!iTarget || !iSource) return E_INVALIDARG;
-  rc = Product(iTarget, target);
-  if (SUCCEEDED(rc)) rc = Product(iSource, source);
-  if (FAILED(rc)) return rc;
+  HRESULT rc = S_OK;
+  if (!TargetAndSource("CopyPosition", iTarget, iSource, target, source, rc)) {
+    return rc;
+  }
   if (target->IsRef()) return E_FAIL;  // a root has no father to be placed in
   target->SetPosition(source->IsRef() ? CATMathTransformation()
                                       : source->Position());
@@ -487,14 +503,12 @@ HRESULT KRVWD7UtiPrdServices::AddNewComponent(const CATBaseUnknown_var& iFather,
 
 HRESULT KRVWD7UtiPrdServices::CopyGraphicProperties(
     const CATBaseUnknown_var& iTarget, const CATBaseUnknown_var& iSource) {
-  HRESULT rc = S_OK;
-  if (MemFaults::Hit("CopyGraphicProperties", iTarget, rc)) return rc;
-  if (!iTarget || !iSource) return E_INVALIDARG;
   MemProduct* target = nullptr;
   MemProduct* source = nullptr;
-  rc = Product(iTarget, target);
-  if (SUCCEEDED(rc)) rc = Product(iSource, source);
-  if (FAILED(rc)) return rc;
+  HRESULT rc = S_OK;
+  if (!TargetAndSource("CopyGraphicProperties", iTarget, iSource, target, source, rc)) {
+    return rc;
+  }
   target->Graphic() = source->Graphic();
   return S_OK;
 }
@@ -502,14 +516,12 @@ HRESULT KRVWD7UtiPrdServices::CopyGraphicProperties(
 HRESULT KRVWD7UtiPrdServices::CopyPropertiesOfInstanceProduct(
     const CATBaseUnknown_var& iTarget, const CATBaseUnknown_var& iSource,
     CATBoolean iFlag) {
-  HRESULT rc = S_OK;
-  if (MemFaults::Hit("CopyPropertiesOfInstanceProduct", iTarget, rc)) return rc;
-  if (!iTarget || !iSource) return E_INVALIDARG;
   MemProduct* target = nullptr;
   MemProduct* source = nullptr;
-  rc = Product(iTarget, target);
-  if (SUCCEEDED(rc)) rc = Product(iSource, source);
-  if (FAILED(rc)) return rc;
+  HRESULT rc = S_OK;
+  if (!TargetAndSource("CopyPropertiesOfInstanceProduct", iTarget, iSource, target, source, rc)) {
+    return rc;
+  }
   if (target == source) return S_OK;
   if (!target->IsRef() && !source->IsRef() &&
       (iFlag || target->InstanceName().empty())) {
@@ -528,14 +540,12 @@ HRESULT KRVWD7UtiPrdServices::CopyPropertiesOfInstanceProduct(
 HRESULT KRVWD7UtiPrdServices::CopyPropertiesOfReferenceProduct(
     const CATBaseUnknown_var& iTarget, const CATBaseUnknown_var& iSource,
     CATBoolean iFlag) {
-  HRESULT rc = S_OK;
-  if (MemFaults::Hit("CopyPropertiesOfReferenceProduct", iTarget, rc)) return rc;
-  if (!iTarget || !iSource) return E_INVALIDARG;
   MemProduct* target = nullptr;
   MemProduct* source = nullptr;
-  rc = Product(iTarget, target);
-  if (SUCCEEDED(rc)) rc = Product(iSource, source);
-  if (FAILED(rc)) return rc;
+  HRESULT rc = S_OK;
+  if (!TargetAndSource("CopyPropertiesOfReferenceProduct", iTarget, iSource, target, source, rc)) {
+    return rc;
+  }
   if (!iFlag || target->Reference() == source->Reference()) return S_OK;
   CopyReferenceData(target, source);
   return S_OK;
