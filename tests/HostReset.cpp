@@ -1,0 +1,51 @@
+// Puts the host's process-wide switches back after every test, so that no
+// test can leave a fault, an environment override, a trace sink, a progress
+// observer or an interactive application switched on for the next one.
+#include <gtest/gtest.h>
+
+#include "CATApplication.h"
+#include "CATError.h"
+#include "CATGetEnv.h"
+#include "CATGetSystemInfo.h"
+#include "KRVWD7UtiDlgProgress.h"
+#include "KRVWD7UtiTracer.h"
+#include "MemFaults.h"
+
+namespace {
+
+class HostReset : public ::testing::EmptyTestEventListener {
+  void OnTestEnd(const ::testing::TestInfo&) override {
+    MemFaults::Clear();
+    CATClearEnvOverrides();
+    CATSetSystemOSType(-1);
+    CATApplication::SetMainApplication(nullptr);
+    KRVWD7UtiDlgProgress::SetObserver(nullptr);
+    KRVWD7UtiTracer::Off();
+    CATError::ClearLastError();
+  }
+};
+
+const bool g_installed = [] {
+  ::testing::UnitTest::GetInstance()->listeners().Append(new HostReset);
+  return true;
+}();
+
+}  // namespace
+
+namespace {
+
+// The two run in this order: the second sees what the first left behind.
+TEST(HostResetTest, FirstLeavesSwitchesOn) {
+  MemFaults::Add("GetProperty", E_FAIL);
+  CATSetEnvOverride("KRV_WD7_RETRIEVEDIFFERENCES2", "");
+  HRESULT rc = S_OK;
+  EXPECT_TRUE(MemFaults::Hit("GetProperty", rc));
+}
+
+TEST(HostResetTest, NextTestFindsThemOff) {
+  HRESULT rc = S_OK;
+  EXPECT_FALSE(MemFaults::Hit("GetProperty", rc));
+  EXPECT_EQ(CATGetEnv("KRV_WD7_RETRIEVEDIFFERENCES2"), nullptr);
+}
+
+}  // namespace
