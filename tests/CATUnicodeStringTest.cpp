@@ -134,7 +134,9 @@ TEST(CATUnicodeStringTest, ComparisonsFormATotalOrder) {
       EXPECT_EQ(a > b, b < a);
       EXPECT_EQ(a != b, !(a == b));
       for (const auto& c : texts) {
-        if (a < b && b < c) EXPECT_LT(a, c);
+        if (a < b && b < c) {
+          EXPECT_LT(a, c);
+        }
       }
     }
   }

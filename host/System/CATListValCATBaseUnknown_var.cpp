@@ -1,69 +1,77 @@
 #include "CATListValCATBaseUnknown_var.h"
 
-#include <unordered_set>
-
-#include "CATListImpl.h"
-
 namespace {
 const char kName[] = "CATListValCATBaseUnknown_var";
 }
 
 CATBaseUnknown_var& CATListValCATBaseUnknown_var::operator[](int iPos) {
-  return CATListImpl::At(items_, iPos, kName);
+  CATCollec::CheckPosition(kName, iPos, Size());
+  return items_[iPos - 1];
 }
 
-const CATBaseUnknown_var& CATListValCATBaseUnknown_var::operator[](int iPos) const {
-  return CATListImpl::At(items_, iPos, kName);
+const CATBaseUnknown_var& CATListValCATBaseUnknown_var::operator[](
+    int iPos) const {
+  CATCollec::CheckPosition(kName, iPos, Size());
+  return items_[iPos - 1];
 }
 
-void CATListValCATBaseUnknown_var::Append(const CATListValCATBaseUnknown_var& iOther) {
+void CATListValCATBaseUnknown_var::Append(
+    const CATListValCATBaseUnknown_var& iOther) {
   if (&iOther == this) {
-    std::vector<CATBaseUnknown_var> copy = items_;
+    std::vector<CATBaseUnknown_var> copy(items_);
     items_.insert(items_.end(), copy.begin(), copy.end());
     return;
   }
   items_.insert(items_.end(), iOther.items_.begin(), iOther.items_.end());
 }
 
-void CATListValCATBaseUnknown_var::InsertAt(int iPos, const CATBaseUnknown_var& iValue) {
-  CATListImpl::InsertAt(items_, iPos, iValue, kName);
+void CATListValCATBaseUnknown_var::InsertAt(int iPos,
+                                            const CATBaseUnknown_var& iValue) {
+  CATCollec::CheckPosition(kName, iPos, Size() + 1);
+  items_.insert(items_.begin() + (iPos - 1), iValue);
 }
 
-void CATListValCATBaseUnknown_var::Replace(int iPos, const CATBaseUnknown_var& iValue) {
-  CATListImpl::At(items_, iPos, kName) = iValue;
+void CATListValCATBaseUnknown_var::Replace(int iPos,
+                                           const CATBaseUnknown_var& iValue) {
+  (*this)[iPos] = iValue;
 }
 
 int CATListValCATBaseUnknown_var::Locate(const CATBaseUnknown_var& iValue,
                                          int iFrom) const {
-  return CATListImpl::Locate(items_, iFrom, [&](const CATBaseUnknown_var& item) {
-    return item == iValue;
-  });
+  for (int i = iFrom < 1 ? 1 : iFrom; i <= Size(); ++i) {
+    if (items_[i - 1] == iValue) return i;
+  }
+  return 0;
 }
 
 void CATListValCATBaseUnknown_var::RemovePosition(int iPos) {
-  CATListImpl::RemovePosition(items_, iPos, kName);
+  CATCollec::CheckPosition(kName, iPos, Size());
+  items_.erase(items_.begin() + (iPos - 1));
 }
 
-int CATListValCATBaseUnknown_var::RemoveValue(const CATBaseUnknown_var& iValue) {
+int CATListValCATBaseUnknown_var::RemoveValue(
+    const CATBaseUnknown_var& iValue) {
   int pos = Locate(iValue);
   if (pos > 0) RemovePosition(pos);
   return pos;
 }
 
 int CATListValCATBaseUnknown_var::RemoveDuplicates() {
-  // Objects are told apart by identity, so a hash of identities is exact.
-  std::unordered_set<const CATBaseUnknown*> seen;
-  std::vector<CATBaseUnknown_var> kept;
-  kept.reserve(items_.size());
-  for (auto& item : items_) {
-    const CATBaseUnknown* id = item ? item->GetIdentity() : nullptr;
-    if (seen.insert(id).second) kept.push_back(std::move(item));
+  int removed = 0;
+  for (int i = 1; i <= Size(); ++i) {
+    for (int j = i + 1; j <= Size();) {
+      if (items_[j - 1] == items_[i - 1]) {
+        items_.erase(items_.begin() + (j - 1));
+        ++removed;
+      } else {
+        ++j;
+      }
+    }
   }
-  int removed = static_cast<int>(items_.size() - kept.size());
-  items_.swap(kept);
   return removed;
 }
 
 void CATListValCATBaseUnknown_var::RemoveAll(CATCollec::MemoryHandling iMode) {
-  CATListImpl::RemoveAll(items_, iMode);
+  items_.clear();
+  if (iMode == CATCollec::ReleaseAllocation) items_.shrink_to_fit();
 }

@@ -1,57 +1,61 @@
 #include "CATListValCATUnicodeString.h"
 
-#include <unordered_set>
-
-#include "CATListImpl.h"
-
 namespace {
 const char kName[] = "CATListValCATUnicodeString";
 }
 
 CATUnicodeString& CATListValCATUnicodeString::operator[](int iPos) {
-  return CATListImpl::At(items_, iPos, kName);
+  CATCollec::CheckPosition(kName, iPos, Size());
+  return items_[iPos - 1];
 }
 
 const CATUnicodeString& CATListValCATUnicodeString::operator[](int iPos) const {
-  return CATListImpl::At(items_, iPos, kName);
+  CATCollec::CheckPosition(kName, iPos, Size());
+  return items_[iPos - 1];
 }
 
-void CATListValCATUnicodeString::Append(const CATListValCATUnicodeString& iOther) {
+void CATListValCATUnicodeString::Append(
+    const CATListValCATUnicodeString& iOther) {
   if (&iOther == this) {
-    std::vector<CATUnicodeString> copy = items_;
+    std::vector<CATUnicodeString> copy(items_);
     items_.insert(items_.end(), copy.begin(), copy.end());
     return;
   }
   items_.insert(items_.end(), iOther.items_.begin(), iOther.items_.end());
 }
 
-void CATListValCATUnicodeString::InsertAt(int iPos, const CATUnicodeString& iValue) {
-  CATListImpl::InsertAt(items_, iPos, iValue, kName);
+void CATListValCATUnicodeString::InsertAt(int iPos,
+                                          const CATUnicodeString& iValue) {
+  CATCollec::CheckPosition(kName, iPos, Size() + 1);
+  items_.insert(items_.begin() + (iPos - 1), iValue);
 }
 
-void CATListValCATUnicodeString::Replace(int iPos, const CATUnicodeString& iValue) {
-  CATListImpl::At(items_, iPos, kName) = iValue;
+void CATListValCATUnicodeString::Replace(int iPos,
+                                         const CATUnicodeString& iValue) {
+  (*this)[iPos] = iValue;
 }
 
 void CATListValCATUnicodeString::Swap(int iPos1, int iPos2) {
-  CATListImpl::Swap(items_, iPos1, iPos2, kName);
+  std::swap((*this)[iPos1], (*this)[iPos2]);
 }
 
 int CATListValCATUnicodeString::Locate(const CATUnicodeString& iValue,
                                        int iFrom) const {
-  return CATListImpl::Locate(items_, iFrom, [&](const CATUnicodeString& item) {
-    return item == iValue;
-  });
+  for (int i = iFrom < 1 ? 1 : iFrom; i <= Size(); ++i) {
+    if (items_[i - 1] == iValue) return i;
+  }
+  return 0;
 }
 
 int CATListValCATUnicodeString::NbOccur(const CATUnicodeString& iValue) const {
   int n = 0;
-  for (const auto& item : items_) n += item == iValue ? 1 : 0;
+  for (const CATUnicodeString& item : items_) n += (item == iValue);
   return n;
 }
 
 void CATListValCATUnicodeString::RemovePosition(int iPos) {
-  CATListImpl::RemovePosition(items_, iPos, kName);
+  CATCollec::CheckPosition(kName, iPos, Size());
+  items_.erase(items_.begin() + (iPos - 1));
 }
 
 int CATListValCATUnicodeString::RemoveValue(const CATUnicodeString& iValue) {
@@ -61,17 +65,21 @@ int CATListValCATUnicodeString::RemoveValue(const CATUnicodeString& iValue) {
 }
 
 int CATListValCATUnicodeString::RemoveDuplicates() {
-  std::unordered_set<std::string> seen;
-  std::vector<CATUnicodeString> kept;
-  kept.reserve(items_.size());
-  for (auto& item : items_) {
-    if (seen.insert(item.ToStdString()).second) kept.push_back(std::move(item));
+  int removed = 0;
+  for (int i = 1; i <= Size(); ++i) {
+    for (int j = i + 1; j <= Size();) {
+      if (items_[j - 1] == items_[i - 1]) {
+        items_.erase(items_.begin() + (j - 1));
+        ++removed;
+      } else {
+        ++j;
+      }
+    }
   }
-  int removed = static_cast<int>(items_.size() - kept.size());
-  items_.swap(kept);
   return removed;
 }
 
 void CATListValCATUnicodeString::RemoveAll(CATCollec::MemoryHandling iMode) {
-  CATListImpl::RemoveAll(items_, iMode);
+  items_.clear();
+  if (iMode == CATCollec::ReleaseAllocation) items_.shrink_to_fit();
 }
