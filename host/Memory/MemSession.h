@@ -67,7 +67,7 @@ struct MemSettings {
   std::string psnDirectory;
   std::string noteTemplate;
   int trace = 0;
-  Source version;
+  Source version{1, 2, ""};  // the definition, as the settings library
   Source revision{1, 1, ""};
 };
 
