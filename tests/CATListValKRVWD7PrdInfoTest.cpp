@@ -5,14 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "TestSessions.h"
+
 namespace {
 
-KRVWD7PrdInfo Rec(const char* iId, const char* iPath = "") {
-  KRVWD7PrdInfo info;
-  info.SetPrintableId(iId);
-  info.SetInstancePath(iPath);
-  return info;
-}
+using krvwd7_test::Paths;
+using krvwd7_test::Rec;
 
 CATListValKRVWD7PrdInfo ListOf(const std::vector<KRVWD7PrdInfo>& iRecords) {
   CATListValKRVWD7PrdInfo list;
@@ -21,33 +19,12 @@ CATListValKRVWD7PrdInfo ListOf(const std::vector<KRVWD7PrdInfo>& iRecords) {
 }
 
 // "A,B,C": the printable ids in order.
-std::string Ids(const CATListValKRVWD7PrdInfo& iList) {
-  std::string out;
-  for (int i = 1; i <= iList.Size(); ++i) {
-    CATUnicodeString id;
-    iList[i].GetPrintableId(id, 0);
-    if (i > 1) out += ",";
-    out += id.ConvertToChar();
-  }
-  return out;
-}
-
-std::string Paths(const CATListValKRVWD7PrdInfo& iList) {
-  std::string out;
-  for (int i = 1; i <= iList.Size(); ++i) {
-    CATUnicodeString path;
-    iList[i].GetInstancePath(path, 0);
-    if (i > 1) out += ",";
-    out += path.ConvertToChar();
-  }
-  return out;
-}
+std::string Ids(const CATListValKRVWD7PrdInfo& iList) { return Paths(iList, true); }
 
 // Three-way by instance path, for QuickSort and Compare.
 int ByPath(KRVWD7PrdInfo* a, KRVWD7PrdInfo* b) {
   if (*a < *b) return -1;
-  if (*a > *b) return 1;
-  return 0;
+  return *a > *b ? 1 : 0;
 }
 
 class CATListValKRVWD7PrdInfoTest : public ::testing::Test {
@@ -68,28 +45,14 @@ TEST_F(CATListValKRVWD7PrdInfoTest, StoresCopies) {
   // A reference to a stored record reaches the copy itself.
   list[1].SetPrintableId("B");
   EXPECT_EQ(Ids(list), "B");
-}
-
-TEST_F(CATListValKRVWD7PrdInfoTest, ConstructionFromArraysAndCopies) {
-  KRVWD7PrdInfo array[3] = {Rec("A"), Rec("B"), Rec("C")};
-  CATListValKRVWD7PrdInfo from_array(array, 2);
-  EXPECT_EQ(Ids(from_array), "A,B");
-  KRVWD7PrdInfo* pointers[4] = {&array[2], nullptr, &array[0], nullptr};
+  // Built from pointers, null entries are skipped; a copy is independent.
+  KRVWD7PrdInfo array[2] = {Rec("A"), Rec("C")};
+  KRVWD7PrdInfo* pointers[4] = {&array[1], nullptr, &array[0], nullptr};
   CATListValKRVWD7PrdInfo from_pointers(pointers, 4);
-  EXPECT_EQ(Ids(from_pointers), "C,A");
-  CATListValKRVWD7PrdInfo copy(from_array);
+  CATListValKRVWD7PrdInfo copy(from_pointers);
   copy[1].SetPrintableId("Z");
-  EXPECT_EQ(Ids(from_array), "A,B");
-  EXPECT_EQ(Ids(copy), "Z,B");
-
-  KRVWD7PrdInfo out[2];
-  from_array.Array(out);
-  CATUnicodeString id;
-  out[1].GetPrintableId(id, 0);
-  EXPECT_EQ(id, "B");
-  KRVWD7PrdInfo* addresses[2] = {nullptr, nullptr};
-  from_array.Array(addresses);
-  EXPECT_EQ(addresses[0], &from_array[1]);
+  EXPECT_EQ(Ids(from_pointers), "C,A");
+  EXPECT_EQ(Ids(copy), "Z,A");
 }
 
 TEST_F(CATListValKRVWD7PrdInfoTest, AssignmentReplacesAndSelfAssignmentKeeps) {
@@ -99,7 +62,6 @@ TEST_F(CATListValKRVWD7PrdInfoTest, AssignmentReplacesAndSelfAssignmentKeeps) {
   EXPECT_EQ(Ids(list), "A,B,C");
   CATListValKRVWD7PrdInfo other = ListOf({Rec("X")});
   other = list;
-  EXPECT_EQ(Ids(other), "A,B,C");
   list = ListOf({Rec("Q")});
   EXPECT_EQ(Ids(other), "A,B,C");
 }
@@ -107,21 +69,16 @@ TEST_F(CATListValKRVWD7PrdInfoTest, AssignmentReplacesAndSelfAssignmentKeeps) {
 TEST_F(CATListValKRVWD7PrdInfoTest, InsertReplaceSwapRemovePosition) {
   CATListValKRVWD7PrdInfo list = ListOf({Rec("A"), Rec("C")});
   list.InsertAt(2, Rec("B"));
-  EXPECT_EQ(Ids(list), "A,B,C");
   list.InsertBefore(1, Rec("0"));
-  EXPECT_EQ(Ids(list), "0,A,B,C");
   list.InsertAfter(4, Rec("D"));
   EXPECT_EQ(Ids(list), "0,A,B,C,D");
   list.Replace(1, Rec("Z"));
   list.Swap(1, 5);
-  EXPECT_EQ(Ids(list), "D,A,B,C,Z");
   list.Replace(2, list[2]);  // replacing a record by itself
   EXPECT_EQ(Ids(list), "D,A,B,C,Z");
   list.RemovePosition(1);
-  EXPECT_EQ(Ids(list), "A,B,C,Z");
-  list.Append(ListOf({Rec("E")}));
   list.Append(list);
-  EXPECT_EQ(Ids(list), "A,B,C,Z,E,A,B,C,Z,E");
+  EXPECT_EQ(Ids(list), "A,B,C,Z,A,B,C,Z");
 }
 
 TEST_F(CATListValKRVWD7PrdInfoTest, LocateFromAStartPosition) {
@@ -148,7 +105,6 @@ TEST_F(CATListValKRVWD7PrdInfoTest, RemoveValueAndRemove) {
   EXPECT_EQ(Ids(list), "A,B,A");
   EXPECT_EQ(list.RemoveValue(Rec("B")), 2);
   EXPECT_EQ(Ids(list), "A,A");
-
   CATListValKRVWD7PrdInfo two_a = ListOf({Rec("A"), Rec("B"), Rec("A"), Rec("C")});
   EXPECT_EQ(two_a.Remove(ListOf({Rec("A"), Rec("Q"), Rec("C")})), 2);
   EXPECT_EQ(Ids(two_a), "B,A");
@@ -159,9 +115,7 @@ TEST_F(CATListValKRVWD7PrdInfoTest, RemoveDuplicatesKeepsTheFirst) {
       {Rec("A", "1"), Rec("B", "2"), Rec("A", "3"), Rec("A", "4"), Rec("C", "5")});
   CATListValKRVWD7PrdInfo copy(list);
   EXPECT_EQ(list.RemoveDuplicates(), 2);
-  EXPECT_EQ(Ids(list), "A,B,C");
   EXPECT_EQ(Paths(list), "1,2,5");
-
   CATListValKRVWD7PrdInfo removed = ListOf({Rec("OLD")});
   copy.RemoveDuplicates(removed);
   EXPECT_EQ(Ids(copy), "A,B,C");
@@ -189,7 +143,6 @@ TEST_F(CATListValKRVWD7PrdInfoTest, SizeGrowsWithFillAndShrinks) {
   list.Size(1, &fill);
   EXPECT_EQ(Ids(list), "A");
   list.RemoveAll(CATCollec::KeepAllocation);
-  EXPECT_EQ(list.Size(), 0);
   list.Append(Rec("N"));
   EXPECT_EQ(Ids(list), "N");
 }
@@ -198,22 +151,15 @@ TEST_F(CATListValKRVWD7PrdInfoTest, ComparisonsLookAtSizeFirst) {
   CATListValKRVWD7PrdInfo three = ListOf({Rec("", "a"), Rec("", "a"), Rec("", "a")});
   CATListValKRVWD7PrdInfo two = ListOf({Rec("", "z"), Rec("", "z")});
   EXPECT_EQ(three > two, 1);
-  EXPECT_EQ(three >= two, 1);
-  EXPECT_EQ(three < two, 0);
   EXPECT_EQ(three <= two, 0);
   EXPECT_EQ(three == two, 0);
   EXPECT_EQ(two < three, 1);
-
   // Equal by identity yet ordered by path.
   CATListValKRVWD7PrdInfo x = ListOf({Rec("A", "p1"), Rec("B", "q")});
   CATListValKRVWD7PrdInfo y = ListOf({Rec("A", "p2"), Rec("B", "a")});
   EXPECT_EQ(x == y, 1);
-  EXPECT_EQ(x != y, 0);
   EXPECT_EQ(x < y, 1);  // first difference: p1 < p2
-  EXPECT_EQ(x <= y, 1);
-  EXPECT_EQ(x > y, 0);
   EXPECT_EQ(x >= y, 0);
-  EXPECT_EQ(x == x, 1);
   EXPECT_EQ(x < x, 0);
   CATListValKRVWD7PrdInfo z = ListOf({Rec("A", "p1"), Rec("C", "q")});
   EXPECT_EQ(x == z, 0);
@@ -226,12 +172,10 @@ TEST_F(CATListValKRVWD7PrdInfoTest, QuickSortAndCompareShareOneConvention) {
       ListOf({Rec("3", "c"), Rec("1", "a"), Rec("2", "b"), Rec("1bis", "a")});
   list.QuickSort(&ByPath);
   EXPECT_EQ(Ids(list), "1,1bis,2,3");  // stable for equal paths
-
   CATListValKRVWD7PrdInfo ab = ListOf({Rec("", "a"), Rec("", "b")});
   CATListValKRVWD7PrdInfo ac = ListOf({Rec("", "a"), Rec("", "c")});
   CATListValKRVWD7PrdInfo abc = ListOf({Rec("", "a"), Rec("", "b"), Rec("", "c")});
   EXPECT_EQ(CATListValKRVWD7PrdInfo::Compare(ab, ac, &ByPath), -1);
-  EXPECT_EQ(CATListValKRVWD7PrdInfo::Compare(ac, ab, &ByPath), 1);
   EXPECT_EQ(CATListValKRVWD7PrdInfo::Compare(ab, ab, &ByPath), 0);
   EXPECT_EQ(CATListValKRVWD7PrdInfo::Compare(ac, abc, &ByPath), -1);
   EXPECT_EQ(CATListValKRVWD7PrdInfo::Compare(abc, ab, &ByPath), 1);

@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "KRVWD7UtiTracer.h"
 #include "MemBuilder.h"
 #include "MemSession.h"
+#include "VersionSettingsKeeper.h"
 
 namespace {
 
@@ -81,51 +84,41 @@ std::string SessionText(const Case& iCase) {
 
 class IsUpToDateTest : public ::testing::Test {
  protected:
-  void SetUp() override { live_ = CATBaseUnknown::LiveObjects(); }
+  void SetUp() override {
+    MemSession::Current();  // lives for the process once made
+    live_ = CATBaseUnknown::LiveObjects();
+  }
   void TearDown() override {
     MemSession::Current().Close();
     EXPECT_EQ(CATBaseUnknown::LiveObjects(), live_) << "objects leaked";
   }
+  VersionSettingsKeeper settings_;  // the sessions change them
   long live_ = 0;
 };
 
 TEST_F(IsUpToDateTest, ChecksAndAnswers) {
-  Case rows[12];
-  rows[0].name = "up to date, type 1";
-  rows[1].name = "up to date, type 2";
-  rows[1].type = 2;
-  rows[2].name = "moved bolt, type 1";
-  rows[2].psn_bolt_x = 5;
-  rows[2].up_to_date = 0;
-  rows[3].name = "moved bolt, type 2";
-  rows[3].type = 2;
-  rows[3].psn_bolt_x = 5;
-  rows[3].up_to_date = 0;
-  rows[4].name = "version 1 black box";
-  rows[4].bb_version = "";
-  rows[4].rc = E_INVALIDARG;
-  rows[5].name = "version 3 black box";
-  rows[5].bb_version = "3";
-  rows[5].rc = E_INVALIDARG;
-  rows[6].name = "not a black box";
-  rows[6].note = false;
-  rows[6].rc = E_INVALIDARG;
-  rows[7].name = "black box not from VPM";
-  rows[7].bb_pdm = false;
-  rows[7].rc = E_INVALIDARG;
-  rows[8].name = "PSN not from VPM";
-  rows[8].psn_pdm = false;
-  rows[8].rc = E_INVALIDARG;
-  rows[9].name = "no PSN root";
-  rows[9].psn_root = false;
-  rows[9].rc = E_FAIL;
-  rows[10].name = "type 2 without the PSN node";
-  rows[10].type = 2;
-  rows[10].psn_part_number = "OTHER";
-  rows[10].rc = E_FAIL;
-  rows[11].name = "unknown type";
-  rows[11].type = 3;
-  rows[11].rc = E_FAIL;
+  typedef void (*Change)(Case&);
+  const std::pair<const char*, Change> changes[] = {
+      {"up to date, type 1", [](Case&) {}},
+      {"up to date, type 2", [](Case& c) { c.type = 2; }},
+      {"moved bolt, type 1", [](Case& c) { c.psn_bolt_x = 5, c.up_to_date = 0; }},
+      {"moved bolt, type 2", [](Case& c) { c.type = 2, c.psn_bolt_x = 5, c.up_to_date = 0; }},
+      {"version 1 black box", [](Case& c) { c.bb_version = "", c.rc = E_INVALIDARG; }},
+      {"version 3 black box", [](Case& c) { c.bb_version = "3", c.rc = E_INVALIDARG; }},
+      {"not a black box", [](Case& c) { c.note = false, c.rc = E_INVALIDARG; }},
+      {"black box not from VPM", [](Case& c) { c.bb_pdm = false, c.rc = E_INVALIDARG; }},
+      {"PSN not from VPM", [](Case& c) { c.psn_pdm = false, c.rc = E_INVALIDARG; }},
+      {"no PSN root", [](Case& c) { c.psn_root = false, c.rc = E_FAIL; }},
+      {"type 2 without the PSN node",
+       [](Case& c) { c.type = 2, c.psn_part_number = "OTHER", c.rc = E_FAIL; }},
+      {"unknown type", [](Case& c) { c.type = 3, c.rc = E_FAIL; }},
+  };
+  std::vector<Case> rows;
+  for (const auto& change : changes) {
+    rows.emplace_back();
+    rows.back().name = change.first;
+    change.second(rows.back());
+  }
   for (const Case& row : rows) {
     SCOPED_TRACE(row.name);
     MemSession& session = MemSession::Current();

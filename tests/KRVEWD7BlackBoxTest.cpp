@@ -266,7 +266,6 @@ TEST_F(KRVEWD7BlackBoxTest, PSNFilenameStoredFormAndReadBack) {
       {"D:\\PSN", "a.PSN", "D:\\PSN\\a.PSN.psn", "D:\\PSN\\a.PSN.psn"},
       {"D:\\PSN", "E:\\a.psn.bak", "E:\\a.psn.bak.psn", "E:\\a.psn.bak.psn"},
       {"D:\\PSN\\", "D:\\PSN\\a.psn", "./a.psn", "D:\\PSN\\a.psn"},
-      {"D:\\PSN\\", "D:\\PSN\\sub\\a", "./sub/a.psn", "D:\\PSN\\sub\\a.psn"},
       {"D:\\PSN\\", "a", "D:\\PSN\\\\a.psn", "D:\\PSN\\\\a.psn"},
       {"", "a", "a.psn", "a.psn"},
       {"", "./a.psn", "./a.psn", "./a.psn"},

@@ -4,91 +4,20 @@
 
 #include <functional>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 #include "CATApplication.h"
-#include "CATDialog.h"
-#include "CATGetEnv.h"
-#include "CATMetaClass.h"
-#include "KRVIWD7BlackBoxSettingAtt.h"
-#include "KRVWD7UtiDlgProgress.h"
-#include "KRVWD7UtiPrdServices.h"
-#include "KRVWD7UtiTracer.h"
-#include "MemBuilder.h"
-#include "MemFaults.h"
-#include "MemSession.h"
+#include "TestSessions.h"
 
 namespace {
 
-static_assert(!std::is_default_constructible<KRVWD7PrdInfoListServices>::value,
-              "the services class is never instantiated");
+using namespace krvwd7_test;
+using Services = KRVWD7PrdInfoListServices;
 
-CATBaseUnknown_var Handle(MemProduct* iProduct) {
-  return CATBaseUnknown_var(static_cast<CATIProduct*>(iProduct));
-}
-
-std::string Joined(const std::vector<std::string>& iLines) {
-  std::string all;
-  for (const std::string& line : iLines) all += line + "\n";
-  return all;
-}
-
-std::string Paths(const CATListValKRVWD7PrdInfo& iList) {
-  std::string out;
-  for (int i = 1; i <= iList.Size(); ++i) {
-    CATUnicodeString path;
-    iList[i].GetInstancePath(path, 0);
-    if (i > 1) out += ",";
-    out += path.ConvertToChar();
-  }
-  return out;
-}
-
-KRVWD7PrdInfo Rec(const char* iId, const char* iPath) {
-  KRVWD7PrdInfo info;
-  info.SetPrintableId(iId);
-  info.SetInstancePath(iPath);
-  return info;
-}
-
-// The trace with the "[PERFO]" line's time replaced by "T".
-std::vector<std::string> TraceWithoutTime() {
-  std::vector<std::string> lines = KRVWD7UtiTracer::Lines();
-  for (std::string& line : lines) {
-    if (line.rfind("[PERFO]", 0) == 0) {
-      const size_t open = line.rfind('[');
-      if (open != std::string::npos && line.back() == ']') {
-        line = line.substr(0, open) + "[T]";
-      }
-    }
-  }
-  return lines;
-}
-
-class CountingObserver : public KRVWD7ProgressObserver {
- public:
-  void OnInit(const KRVWD7UtiDlgProgress& iBar) override {
-    events.push_back("init " + std::string(iBar.Title().ConvertToChar()) + " " +
-                     std::to_string(iBar.First()) + ".." +
-                     std::to_string(iBar.Last()));
-  }
-  void OnStep(const KRVWD7UtiDlgProgress&) override { ++steps; }
-  void OnEnd(const KRVWD7UtiDlgProgress&) override { events.push_back("end"); }
-  std::vector<std::string> events;
-  int steps = 0;
-};
-
-class KRVWD7PrdInfoListServicesTest : public ::testing::Test {
+class KRVWD7PrdInfoListServicesTest : public HostTest {
  protected:
   void SetUp() override {
-    live_ = CATBaseUnknown::LiveObjects();
-    dialogs_ = CATDialog::LiveDialogs();
-    KRVWD7UtiTracer::ToMemory();
-    KRVWD7UtiTracer::ClearLines();
-    KRVWD7UtiDlgProgress::SetObserver(&observer_);
-    CATSetEnvOverride("KRVWD7_CATALOGS", "/nonexistent-catalogs");
-
+    HostTest::SetUp();
     // Root / A.1 / {B.1, C.1}: three children below the root.
     MemBuilder build(session());
     root_ = build.Document("Root.CATProduct", "ROOT")->Root();
@@ -102,22 +31,12 @@ class KRVWD7PrdInfoListServicesTest : public ::testing::Test {
       ++coid;
     }
   }
-  void TearDown() override {
-    CATApplication::SetMainApplication(nullptr);
-    KRVWD7UtiDlgProgress::SetObserver(nullptr);
-    MemFaults::Clear();
-    CATClearEnvOverrides();
-    session().Close();
-    KRVWD7UtiTracer::Off();
-    EXPECT_EQ(CATDialog::LiveDialogs(), dialogs_) << "dialogs leaked";
-    EXPECT_EQ(CATBaseUnknown::LiveObjects(), live_) << "objects leaked";
+  static std::vector<std::string> Trace(const char* iMiddle, const char* iRc) {
+    return {">> KRVWD7PrdInfoListServices::BuildPrdInfoList", iMiddle,
+            "[PERFO] <Retrieving information on product structure> Total time = [T]",
+            std::string("<< KRVWD7PrdInfoListServices::BuildPrdInfoList RC = ") + iRc};
   }
 
-  static MemSession& session() { return MemSession::Current(); }
-
-  long live_ = 0;
-  int dialogs_ = 0;
-  CountingObserver observer_;
   MemProduct* root_ = nullptr;
   MemProduct* a_ = nullptr;
   MemProduct* b_ = nullptr;
@@ -129,41 +48,23 @@ class KRVWD7PrdInfoListServicesTest : public ::testing::Test {
 TEST_F(KRVWD7PrdInfoListServicesTest, BuildsOneRecordPerProductInToolboxOrder) {
   CATListValKRVWD7PrdInfo list;
   list.Append(Rec("STALE", "Stale"));
-  EXPECT_EQ(KRVWD7PrdInfoListServices::BuildPrdInfoList(
-                Handle(root_), list, 0, CATBaseUnknown_var(), nullptr),
+  EXPECT_EQ(Services::BuildPrdInfoList(Handle(root_), list, 0, CATBaseUnknown_var(), nullptr),
             S_OK)
       << Joined(KRVWD7UtiTracer::Lines());
-  // The toolbox's order, read back from the toolbox itself.
-  CATListValCATBaseUnknown_var* children = nullptr;
-  ASSERT_EQ(KRVWD7UtiPrdServices::GetAllChildren(Handle(root_), children,
-                                                 "CATIProduct", 2),
-            S_OK);
-  ASSERT_NE(children, nullptr);
-  ASSERT_EQ(list.Size(), children->Size());
-  for (int i = 1; i <= list.Size(); ++i) {
-    CATBaseUnknown_var product;
-    list[i].GetProduct(product);
-    EXPECT_TRUE(product == (*children)[i]) << i;
-  }
-  delete children;
   EXPECT_EQ(Paths(list), "A.1,A.1/B.1,A.1/C.1");
-
-  const std::vector<std::string> expected = {
-      ">> KRVWD7PrdInfoListServices::BuildPrdInfoList",
-      "Nb of Child found = 3",
-      "[PERFO] <Retrieving information on product structure> Total time = [T]",
-      "<< KRVWD7PrdInfoListServices::BuildPrdInfoList RC = 0"};
-  EXPECT_EQ(TraceWithoutTime(), expected);
-  EXPECT_TRUE(observer_.events.empty());  // batch: no progress bar
+  CATBaseUnknown_var product;
+  list[3].GetProduct(product);
+  EXPECT_TRUE(product == Handle(c_));
+  std::vector<std::string> expected = Trace("Nb of Child found = 3", "0");
+  EXPECT_EQ(TraceWithoutTimes(), expected);
+  EXPECT_TRUE(progress_.events.empty());  // batch: no progress bar
 }
 
 TEST_F(KRVWD7PrdInfoListServicesTest, PathsCountFromThePathRoot) {
   CATListValKRVWD7PrdInfo list;
-  KRVWD7PrdInfoListServices::BuildPrdInfoList(Handle(a_), list, 1,
-                                              CATBaseUnknown_var(), nullptr);
+  Services::BuildPrdInfoList(Handle(a_), list, 1, CATBaseUnknown_var(), nullptr);
   EXPECT_EQ(Paths(list), "B.1,C.1");
-  KRVWD7PrdInfoListServices::BuildPrdInfoList(Handle(a_), list, 1,
-                                              Handle(root_), nullptr);
+  Services::BuildPrdInfoList(Handle(a_), list, 1, Handle(root_), nullptr);
   EXPECT_EQ(Paths(list), "A.1/B.1,A.1/C.1");
 }
 
@@ -172,8 +73,7 @@ TEST_F(KRVWD7PrdInfoListServicesTest, FailedChildIsKeptApartAndTheLoopGoesOn) {
   CATListValKRVWD7PrdInfo list;
   CATListValKRVWD7PrdInfo failed;
   failed.Append(Rec("EARLIER", "Earlier"));
-  EXPECT_EQ(KRVWD7PrdInfoListServices::BuildPrdInfoList(
-                Handle(root_), list, 0, CATBaseUnknown_var(), &failed),
+  EXPECT_EQ(Services::BuildPrdInfoList(Handle(root_), list, 0, CATBaseUnknown_var(), &failed),
             S_FALSE);
   EXPECT_EQ(Paths(list), "A.1,A.1/C.1");
   ASSERT_EQ(failed.Size(), 2);  // not emptied first
@@ -183,18 +83,11 @@ TEST_F(KRVWD7PrdInfoListServicesTest, FailedChildIsKeptApartAndTheLoopGoesOn) {
   CATUnicodeString part_number;
   failed[2].GetPartNumber(part_number);
   EXPECT_EQ(part_number, "B");  // filled as far as it could be
-
-  const std::vector<std::string> expected = {
-      ">> KRVWD7PrdInfoListServices::BuildPrdInfoList",
-      "Nb of Child found = 3",
-      "KRVWD7PrdInfo.RetrieveInfo() has FAILED for child #2",
-      "[PERFO] <Retrieving information on product structure> Total time = [T]",
-      "<< KRVWD7PrdInfoListServices::BuildPrdInfoList RC = 1"};
-  EXPECT_EQ(TraceWithoutTime(), expected);
-
+  std::vector<std::string> expected = Trace("Nb of Child found = 3", "1");
+  expected.insert(expected.begin() + 2, "KRVWD7PrdInfo.RetrieveInfo() has FAILED for child #2");
+  EXPECT_EQ(TraceWithoutTimes(), expected);
   // Without a failed list the child is only left out.
-  EXPECT_EQ(KRVWD7PrdInfoListServices::BuildPrdInfoList(
-                Handle(root_), list, 0, CATBaseUnknown_var(), nullptr),
+  EXPECT_EQ(Services::BuildPrdInfoList(Handle(root_), list, 0, CATBaseUnknown_var(), nullptr),
             S_FALSE);
   EXPECT_EQ(list.Size(), 2);
 }
@@ -204,38 +97,28 @@ TEST_F(KRVWD7PrdInfoListServicesTest, NoChildListingFailureAndEmptyRoot) {
       MemBuilder(session()).Document("Leaf.CATProduct", "LEAFROOT")->Root();
   CATListValKRVWD7PrdInfo list;
   list.Append(Rec("STALE", "Stale"));
-  EXPECT_EQ(KRVWD7PrdInfoListServices::BuildPrdInfoList(
-                Handle(leaf_root), list, 0, CATBaseUnknown_var(), nullptr),
+  EXPECT_EQ(Services::BuildPrdInfoList(Handle(leaf_root), list, 0, CATBaseUnknown_var(),
+                                       nullptr),
             S_FALSE);
   EXPECT_EQ(list.Size(), 0);
-  std::vector<std::string> expected = {
-      ">> KRVWD7PrdInfoListServices::BuildPrdInfoList",
-      "NO Child found (pListOfSubProduct = NULL)",
-      "[PERFO] <Retrieving information on product structure> Total time = [T]",
-      "<< KRVWD7PrdInfoListServices::BuildPrdInfoList RC = 1"};
-  EXPECT_EQ(TraceWithoutTime(), expected);
+  EXPECT_EQ(TraceWithoutTimes(), Trace("NO Child found (pListOfSubProduct = NULL)", "1"));
 
   KRVWD7UtiTracer::ClearLines();
   MemFaults::Add("GetAllChildren", E_FAIL);
-  EXPECT_EQ(KRVWD7PrdInfoListServices::BuildPrdInfoList(
-                Handle(root_), list, 0, CATBaseUnknown_var(), nullptr),
+  EXPECT_EQ(Services::BuildPrdInfoList(Handle(root_), list, 0, CATBaseUnknown_var(), nullptr),
             E_FAIL);
   EXPECT_EQ(list.Size(), 0);
-  expected = {
-      ">> KRVWD7PrdInfoListServices::BuildPrdInfoList",
-      "KRVWD7UtiPrdServices::GetAllChildren() has FAILED",
-      "[PERFO] <Retrieving information on product structure> Total time = [T]",
-      "<< KRVWD7PrdInfoListServices::BuildPrdInfoList RC = 2147500037"};
-  EXPECT_EQ(TraceWithoutTime(), expected);
+  EXPECT_EQ(TraceWithoutTimes(),
+            Trace("KRVWD7UtiPrdServices::GetAllChildren() has FAILED", "2147500037"));
 
   KRVWD7UtiTracer::ClearLines();
   list.Append(Rec("STALE", "Stale"));
-  EXPECT_EQ(KRVWD7PrdInfoListServices::BuildPrdInfoList(
-                CATBaseUnknown_var(), list, 0, Handle(root_), nullptr),
+  EXPECT_EQ(Services::BuildPrdInfoList(CATBaseUnknown_var(), list, 0, Handle(root_), nullptr),
             E_INVALIDARG);
   EXPECT_EQ(list.Size(), 0);
-  expected = {">> KRVWD7PrdInfoListServices::BuildPrdInfoList",
-              "<< KRVWD7PrdInfoListServices::BuildPrdInfoList = 2147942487"};
+  const std::vector<std::string> expected = {
+      ">> KRVWD7PrdInfoListServices::BuildPrdInfoList",
+      "<< KRVWD7PrdInfoListServices::BuildPrdInfoList = 2147942487"};
   EXPECT_EQ(KRVWD7UtiTracer::Lines(), expected);
 }
 
@@ -244,14 +127,13 @@ TEST_F(KRVWD7PrdInfoListServicesTest, InteractiveSessionShowsOneStepPerChild) {
   CATApplication::SetMainApplication(&application);
   MemFaults::Add("GetInstancePath", E_FAIL, "B.1");
   CATListValKRVWD7PrdInfo list;
-  EXPECT_EQ(KRVWD7PrdInfoListServices::BuildPrdInfoList(
-                Handle(root_), list, 0, CATBaseUnknown_var(), nullptr),
+  EXPECT_EQ(Services::BuildPrdInfoList(Handle(root_), list, 0, CATBaseUnknown_var(), nullptr),
             S_FALSE);
+  CATApplication::SetMainApplication(nullptr);
   EXPECT_EQ(list.Size(), 2);
   const std::vector<std::string> expected = {"init BuildPrdInfoList 1..3", "end"};
-  EXPECT_EQ(observer_.events, expected);
-  EXPECT_EQ(observer_.steps, 3);  // failed children step too
-  EXPECT_EQ(CATDialog::LiveDialogs(), dialogs_);
+  EXPECT_EQ(progress_.events, expected);
+  EXPECT_EQ(progress_.steps, 3);  // failed children step too
 }
 
 // --- Look-ups -----------------------------------------------------------------------
@@ -263,69 +145,48 @@ TEST_F(KRVWD7PrdInfoListServicesTest, LookUpsShareOneContract) {
   with_product.SetProduct(Handle(a_));
   list.Append(with_product);
   KRVWD7PrdInfo info;
-  auto reset = [&info]() { info = Rec("DIRTY", "Dirty/Path"); };
-  auto is_reset = [&info]() {
-    CATUnicodeString id, path;
-    info.GetPrintableId(id, 0);
-    info.GetInstancePath(path, 0);
-    return id == "" && path == "";
-  };
   const struct {
     const char* label;
     std::function<HRESULT()> call;
     HRESULT rc;
   } rows[] = {
       {"product, empty key",
-       [&] { return KRVWD7PrdInfoListServices::GetPrdInfo(list, CATBaseUnknown_var(), info); },
+       [&] { return Services::GetPrdInfo(list, CATBaseUnknown_var(), info); }, E_INVALIDARG},
+      {"product, no match", [&] { return Services::GetPrdInfo(list, Handle(b_), info); },
+       E_FAIL},
+      {"path, empty key", [&] { return Services::GetPrdInfo(list, "", 0, info); },
        E_INVALIDARG},
-      {"product, empty list",
-       [&] { return KRVWD7PrdInfoListServices::GetPrdInfo(empty, Handle(a_), info); },
+      {"path, empty list", [&] { return Services::GetPrdInfo(empty, "R/A", 0, info); },
        E_FAIL},
-      {"product, no match",
-       [&] { return KRVWD7PrdInfoListServices::GetPrdInfo(list, Handle(b_), info); },
-       E_FAIL},
-      {"path, empty key",
-       [&] { return KRVWD7PrdInfoListServices::GetPrdInfo(list, "", 0, info); },
-       E_INVALIDARG},
-      {"path, empty list",
-       [&] { return KRVWD7PrdInfoListServices::GetPrdInfo(empty, "R/A", 0, info); },
-       E_FAIL},
-      {"path, no match",
-       [&] { return KRVWD7PrdInfoListServices::GetPrdInfo(list, "R/B", 0, info); },
-       E_FAIL},
+      {"path, no match", [&] { return Services::GetPrdInfo(list, "R/B", 0, info); }, E_FAIL},
       {"id, empty key",
-       [&] { return KRVWD7PrdInfoListServices::GetPrdInfo(list, CATUnicodeString(), info); },
-       E_INVALIDARG},
-      {"id, empty list",
-       [&] { return KRVWD7PrdInfoListServices::GetPrdInfo(empty, CATUnicodeString("ID"), info); },
-       E_FAIL},
+       [&] { return Services::GetPrdInfo(list, CATUnicodeString(), info); }, E_INVALIDARG},
       {"id, no match",
-       [&] { return KRVWD7PrdInfoListServices::GetPrdInfo(list, CATUnicodeString("IX"), info); },
-       E_FAIL},
+       [&] { return Services::GetPrdInfo(list, CATUnicodeString("IX"), info); }, E_FAIL},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.label);
-    reset();
+    info = Rec("DIRTY", "Dirty/Path");
     EXPECT_EQ(row.call(), row.rc);
-    EXPECT_TRUE(is_reset());
+    CATUnicodeString id, path;
+    info.GetPrintableId(id, 0);
+    info.GetInstancePath(path, 0);
+    EXPECT_EQ(id + path, "");  // reset whatever the outcome
   }
 }
 
 TEST_F(KRVWD7PrdInfoListServicesTest, LookUpByProductSkipsEmptyHandles) {
   CATListValKRVWD7PrdInfo list;
   list.Append(Rec("", "no product"));
-  KRVWD7PrdInfo first = Rec("", "first b");
-  first.SetProduct(Handle(b_));
-  KRVWD7PrdInfo second = Rec("", "second b");
-  second.SetProduct(Handle(b_));
-  list.Append(first);
-  list.Append(second);
+  for (const char* path : {"first b", "second b"}) {
+    KRVWD7PrdInfo record = Rec("", path);
+    record.SetProduct(Handle(b_));
+    list.Append(record);
+  }
   KRVWD7PrdInfo info;
   // Another handle type on the same object matches too.
   CATIProduct_var as_product(Handle(b_));
-  EXPECT_EQ(KRVWD7PrdInfoListServices::GetPrdInfo(
-                list, CATBaseUnknown_var(as_product), info),
-            S_OK);
+  EXPECT_EQ(Services::GetPrdInfo(list, CATBaseUnknown_var(as_product), info), S_OK);
   CATUnicodeString path;
   info.GetInstancePath(path, 0);
   EXPECT_EQ(path, "first b");
@@ -337,14 +198,14 @@ TEST_F(KRVWD7PrdInfoListServicesTest, LookUpByPathWithComponentsSkipped) {
   list.Append(Rec("2", "Root/A/B"));
   list.Append(Rec("3", "Other/A/B"));
   KRVWD7PrdInfo info;
-  EXPECT_EQ(KRVWD7PrdInfoListServices::GetPrdInfo(list, "A/B", 1, info), S_OK);
+  EXPECT_EQ(Services::GetPrdInfo(list, "A/B", 1, info), S_OK);
   CATUnicodeString id;
   info.GetPrintableId(id, 0);
   EXPECT_EQ(id, "2");
-  EXPECT_EQ(KRVWD7PrdInfoListServices::GetPrdInfo(list, "B", 0, info), S_OK);
+  EXPECT_EQ(Services::GetPrdInfo(list, "B", 0, info), S_OK);
   info.GetPrintableId(id, 0);
   EXPECT_EQ(id, "1");
-  EXPECT_EQ(KRVWD7PrdInfoListServices::GetPrdInfo(list, "A/B", 0, info), E_FAIL);
+  EXPECT_EQ(Services::GetPrdInfo(list, "A/B", 0, info), E_FAIL);
 }
 
 TEST_F(KRVWD7PrdInfoListServicesTest, LookUpByPrintableIdTracesEachComparison) {
@@ -354,8 +215,7 @@ TEST_F(KRVWD7PrdInfoListServicesTest, LookUpByPrintableIdTracesEachComparison) {
   list.Append(Rec("Y", "p3"));
   list.Append(Rec("K", "p4"));
   KRVWD7PrdInfo info;
-  EXPECT_EQ(KRVWD7PrdInfoListServices::GetPrdInfo(list, CATUnicodeString("K"), info),
-            S_OK);
+  EXPECT_EQ(Services::GetPrdInfo(list, CATUnicodeString("K"), info), S_OK);
   CATUnicodeString path;
   info.GetInstancePath(path, 0);
   EXPECT_EQ(path, "p2");
@@ -366,24 +226,11 @@ TEST_F(KRVWD7PrdInfoListServicesTest, LookUpByPrintableIdTracesEachComparison) {
 
   KRVWD7UtiTracer::ClearLines();
   CATListValKRVWD7PrdInfo empty;
-  EXPECT_EQ(KRVWD7PrdInfoListServices::GetPrdInfo(empty, CATUnicodeString("K"), info),
-            E_FAIL);
+  EXPECT_EQ(Services::GetPrdInfo(empty, CATUnicodeString("K"), info), E_FAIL);
   EXPECT_EQ(KRVWD7UtiTracer::Lines(), std::vector<std::string>{"Nb of product=0"});
 }
 
-// --- Dump and UpdateClink -----------------------------------------------------------
-
-TEST_F(KRVWD7PrdInfoListServicesTest, DumpWritesEveryRecordInOrder) {
-  CATListValKRVWD7PrdInfo list;
-  list.Append(Rec("1", "R/First"));
-  list.Append(Rec("2", "R/Second"));
-  EXPECT_EQ(KRVWD7PrdInfoListServices::DumpPrdInfoList(list), S_OK);
-  const std::vector<std::string>& lines = KRVWD7UtiTracer::Lines();
-  ASSERT_EQ(lines.size(), 18u);
-  EXPECT_EQ(lines[0], "\tInstance Name: First");
-  EXPECT_EQ(lines[9], "\tInstance Name: Second");
-  EXPECT_EQ(lines[15], "\tCLink        : 2");
-}
+// --- UpdateClink --------------------------------------------------------------------
 
 TEST_F(KRVWD7PrdInfoListServicesTest, UpdateClinkTable) {
   const std::string head(58, 'H');
@@ -411,21 +258,9 @@ TEST_F(KRVWD7PrdInfoListServicesTest, UpdateClinkTable) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.label);
     CATUnicodeString updated = "garbage";
-    EXPECT_EQ(KRVWD7PrdInfoListServices::UpdateClink(row.id.c_str(), clinks,
-                                                     row.replacing, updated),
-              S_OK);
+    EXPECT_EQ(Services::UpdateClink(row.id.c_str(), clinks, row.replacing, updated), S_OK);
     EXPECT_EQ(updated, row.updated.c_str());
   }
-}
-
-TEST_F(KRVWD7PrdInfoListServicesTest, ClassIdentity) {
-  CATMetaClass* meta = KRVWD7PrdInfoListServices::MetaObject();
-  EXPECT_STREQ(meta->GetClassName(), "KRVWD7PrdInfoListServices");
-  EXPECT_EQ(meta->GetKind(), CATImplementationKind);
-  EXPECT_STREQ(meta->GetType(), "CATNull");
-  EXPECT_STREQ(meta->GetTag(), "External");
-  EXPECT_EQ(meta->GetBase(), CATBaseUnknown::MetaObject());
-  EXPECT_EQ(meta->CreateInstance(), nullptr);
 }
 
 }  // namespace

@@ -6,31 +6,40 @@
 #include <vector>
 
 #include "CATGetSystemInfo.h"
-#include "CATMetaClass.h"
 #include "KRVIWD7BlackBoxSettingAtt.h"
 #include "KRVWD7UtiPrdServices.h"
-#include "KRVWD7UtiTracer.h"
-#include "MemBuilder.h"
-#include "MemFaults.h"
-#include "MemSession.h"
+#include "TestSessions.h"
 
 namespace {
 
-KRVWD7PrdInfo Record(const char* iId, const char* iPath) {
-  KRVWD7PrdInfo info;
-  info.SetPrintableId(iId);
-  info.SetInstancePath(iPath);
-  return info;
-}
+using krvwd7_test::Handle;
+using krvwd7_test::Joined;
+using krvwd7_test::NotAProduct;
+using Record = KRVWD7PrdInfo;
 
-std::string Joined(const std::vector<std::string>& iLines) {
-  std::string all;
-  for (const std::string& line : iLines) all += line + "\n";
-  return all;
-}
+Record Rec(const char* iId, const char* iPath) { return krvwd7_test::Rec(iId, iPath); }
 
-CATBaseUnknown_var Handle(MemProduct* iProduct) {
-  return CATBaseUnknown_var(static_cast<CATIProduct*>(iProduct));
+// Every field but the product and the position, as "id|path|version|...".
+std::string Fields(const Record& iInfo) {
+  CATUnicodeString id, path, version, revision, part_number, env, compid, display;
+  int type = -1;
+  unsigned char black_box = 9;
+  iInfo.GetPrintableId(id, 0);
+  iInfo.GetInstancePath(path, 0);
+  iInfo.GetVersion(version);
+  iInfo.GetRevision(revision);
+  iInfo.GetPartNumber(part_number);
+  iInfo.GetNodeType(type);
+  iInfo.GetIsBlackBox(black_box);
+  iInfo.GetPDMEnv(env);
+  iInfo.GetDocCompid(compid);
+  iInfo.GetDocDisplayName(display);
+  std::string out;
+  for (const CATUnicodeString* text : {&id, &path, &version, &revision, &part_number})
+    out += text->ToStdString() + "|";
+  out += std::to_string(type) + "|" + std::to_string(black_box);
+  for (const CATUnicodeString* text : {&env, &compid, &display}) out += "|" + text->ToStdString();
+  return out;
 }
 
 // --- The record itself ------------------------------------------------------------
@@ -41,31 +50,12 @@ class KRVWD7PrdInfoRecordTest : public ::testing::Test {
     KRVWD7UtiTracer::ToMemory();
     KRVWD7UtiTracer::ClearLines();
   }
-  void TearDown() override { KRVWD7UtiTracer::Off(); }
 };
 
-TEST_F(KRVWD7PrdInfoRecordTest, DefaultRecordDumpsItsDefaults) {
-  KRVWD7PrdInfo info;
-  CATBaseUnknown_var product;
-  info.GetProduct(product);
-  EXPECT_FALSE(product);
-
-  info.Dump();
-  const std::vector<std::string> expected = {
-      "\tInstance Name: ",
-      "\tNode Type    : Unknown",
-      "\tPath         : ",
-      "\tVersion      : ",
-      "\tRevision     : ",
-      "\tPartNumber   : ",
-      "\tCLink        : ",
-      "\tIsABlackBox  : NO",
-      "\tPosition     : 1 0 0 0 1 0 0 0 1 0 0 0"};
-  EXPECT_EQ(KRVWD7UtiTracer::Lines(), expected);
-}
-
-TEST_F(KRVWD7PrdInfoRecordTest, DumpWritesEveryField) {
-  KRVWD7PrdInfo info = Record("ID-1", "Root/Asm.1/Bolt.1");
+TEST_F(KRVWD7PrdInfoRecordTest, DumpWritesEveryFieldAndTheDefaults) {
+  KRVWD7PrdInfo defaults;
+  defaults.Dump();
+  KRVWD7PrdInfo info = Rec("ID-1", "Root/Asm.1/Bolt.1");
   info.SetNodeType(4);
   info.SetVersion("B");
   info.SetRevision("03");
@@ -73,15 +63,16 @@ TEST_F(KRVWD7PrdInfoRecordTest, DumpWritesEveryField) {
   info.SetPosition(CATMathTransformation(0, -1, 0, 1, 0, 0, 0, 0, 1, 10, 2.5, -3));
   info.Dump();
   const std::vector<std::string> expected = {
-      "\tInstance Name: Bolt.1",
-      "\tNode Type    : Part Instance",
+      "\tInstance Name: ",       "\tNode Type    : Unknown",
+      "\tPath         : ",       "\tVersion      : ",
+      "\tRevision     : ",       "\tPartNumber   : ",
+      "\tCLink        : ",       "\tIsABlackBox  : NO",
+      "\tPosition     : 1 0 0 0 1 0 0 0 1 0 0 0",
+      "\tInstance Name: Bolt.1", "\tNode Type    : Part Instance",
       "\tPath         : Root/Asm.1/Bolt.1",
-      "\tVersion      : B",
-      "\tRevision     : 03",
-      "\tPartNumber   : ",
-      "\tCLink        : ID-1",
-      "\tIsABlackBox  : YES",
-      "\tPosition     : 0 -1 0 1 0 0 0 0 1 10 2.5 -3"};
+      "\tVersion      : B",      "\tRevision     : 03",
+      "\tPartNumber   : ",       "\tCLink        : ID-1",
+      "\tIsABlackBox  : YES",    "\tPosition     : 0 -1 0 1 0 0 0 0 1 10 2.5 -3"};
   EXPECT_EQ(KRVWD7UtiTracer::Lines(), expected);
 }
 
@@ -108,9 +99,7 @@ TEST_F(KRVWD7PrdInfoRecordTest, SetNodeTypeRefusesCodesOutsideZeroToEight) {
     int code;
     HRESULT rc;
     int stored;
-  } rows[] = {{9, E_INVALIDARG, 3}, {-1, E_INVALIDARG, 3},
-              {0, S_OK, 0},         {8, S_OK, 8},
-              {100, E_INVALIDARG, 8}};
+  } rows[] = {{9, E_INVALIDARG, 3}, {-1, E_INVALIDARG, 3}, {0, S_OK, 0}, {8, S_OK, 8}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.code);
     EXPECT_EQ(info.SetNodeType(row.code), row.rc);
@@ -140,8 +129,8 @@ TEST_F(KRVWD7PrdInfoRecordTest, EqualityByPrintableIdElsePathOrderByPath) {
   for (const auto& row : rows) {
     SCOPED_TRACE(std::string(row.id1) + "@" + row.path1 + " vs " + row.id2 +
                  "@" + row.path2);
-    KRVWD7PrdInfo a = Record(row.id1, row.path1);
-    KRVWD7PrdInfo b = Record(row.id2, row.path2);
+    KRVWD7PrdInfo a = Rec(row.id1, row.path1);
+    KRVWD7PrdInfo b = Rec(row.id2, row.path2);
     EXPECT_EQ(a == b, row.equal);
     EXPECT_EQ(a != b, 1 - row.equal);
     EXPECT_EQ(a < b, row.less);
@@ -150,21 +139,16 @@ TEST_F(KRVWD7PrdInfoRecordTest, EqualityByPrintableIdElsePathOrderByPath) {
     EXPECT_EQ(a > b, (!row.less && !same_path) ? 1 : 0);
     EXPECT_EQ(a >= b, row.less ? 0 : 1);
   }
-}
-
-TEST_F(KRVWD7PrdInfoRecordTest, ComparedWithItself) {
-  KRVWD7PrdInfo a = Record("", "Root/X");
+  // Compared with itself.
+  KRVWD7PrdInfo a = Rec("", "Root/X");
   const KRVWD7PrdInfo& same = a;
-  EXPECT_EQ(a == same, 1);
-  EXPECT_EQ(a <= same, 1);
-  EXPECT_EQ(a >= same, 1);
-  EXPECT_EQ(a != same, 0);
-  EXPECT_EQ(a < same, 0);
-  EXPECT_EQ(a > same, 0);
+  EXPECT_EQ(std::to_string(a == same) + std::to_string(a <= same) + std::to_string(a >= same) +
+                std::to_string(a != same) + std::to_string(a < same) + std::to_string(a > same),
+            "111000");
 }
 
 TEST_F(KRVWD7PrdInfoRecordTest, InstancePathWithComponentsCut) {
-  KRVWD7PrdInfo info = Record("", "Root/A/B");
+  KRVWD7PrdInfo info = Rec("ID-42", "Root/A/B");
   const struct {
     int skip;
     const char* path;
@@ -177,30 +161,23 @@ TEST_F(KRVWD7PrdInfoRecordTest, InstancePathWithComponentsCut) {
     EXPECT_EQ(info.GetInstancePath(path, row.skip), row.rc);
     EXPECT_EQ(path, row.path);
   }
-  CATUnicodeString name;
+  CATUnicodeString name, id0, id1;
   EXPECT_EQ(info.GetInstanceName(name), S_OK);
   EXPECT_EQ(name, "B");
   info.SetInstancePath("Root");
   info.GetInstanceName(name);
   EXPECT_EQ(name, "Root");
-}
-
-TEST_F(KRVWD7PrdInfoRecordTest, PrintableIdSelectorDoesNotMatter) {
-  KRVWD7PrdInfo info = Record("ID-42", "Root");
-  CATUnicodeString id0, id1;
+  // The printable id selector does not matter.
   info.GetPrintableId(id0, 0);
   info.GetPrintableId(id1, 1);
-  EXPECT_EQ(id0, "ID-42");
-  EXPECT_EQ(id1, "ID-42");
+  EXPECT_EQ(id0 + id1, "ID-42ID-42");
 }
 
 TEST_F(KRVWD7PrdInfoRecordTest, CopyAndAssignmentCopyAllFieldsAndShareTheProduct) {
   long live = CATBaseUnknown::LiveObjects();
   {
-    CATBaseUnknown* object = new CATBaseUnknown;
-    CATBaseUnknown_var product(object);
-    object->Release();
-    KRVWD7PrdInfo source = Record("ID", "Root/P");
+    CATBaseUnknown_var product = NotAProduct();
+    KRVWD7PrdInfo source = Rec("ID", "Root/P");
     source.SetProduct(product);
     source.SetVersion("V");
     source.SetRevision("R");
@@ -210,70 +187,28 @@ TEST_F(KRVWD7PrdInfoRecordTest, CopyAndAssignmentCopyAllFieldsAndShareTheProduct
     source.SetPDMEnv("ENV");
     source.SetDocCompid("COMPID");
     source.SetDocDisplayName("Display");
-
+    ASSERT_EQ(Fields(source), "ID|Root/P|V|R||7|1|ENV|COMPID|Display");
     KRVWD7PrdInfo target;
     target = source;
     KRVWD7PrdInfo copy(source);
     for (const KRVWD7PrdInfo* info : {&target, &copy}) {
       CATBaseUnknown_var p;
-      CATUnicodeString text;
       CATMathTransformation position;
-      int type = 0;
-      unsigned char flag = 0;
       info->GetProduct(p);
       EXPECT_TRUE(p == product);
-      info->GetPrintableId(text, 0);
-      EXPECT_EQ(text, "ID");
-      info->GetInstancePath(text, 0);
-      EXPECT_EQ(text, "Root/P");
-      info->GetVersion(text);
-      EXPECT_EQ(text, "V");
-      info->GetRevision(text);
-      EXPECT_EQ(text, "R");
       info->GetPosition(position);
       EXPECT_TRUE(position == MemBuilder::Translation(1, 2, 3));
-      info->GetNodeType(type);
-      EXPECT_EQ(type, 7);
-      info->GetIsBlackBox(flag);
-      EXPECT_EQ(flag, 1);
-      info->GetPDMEnv(text);
-      EXPECT_EQ(text, "ENV");
-      info->GetDocCompid(text);
-      EXPECT_EQ(text, "COMPID");
-      info->GetDocDisplayName(text);
-      EXPECT_EQ(text, "Display");
+      EXPECT_EQ(Fields(*info), Fields(source));
     }
-    // Self-assignment keeps everything.
     KRVWD7PrdInfo& alias = target;
-    target = alias;
-    CATUnicodeString id;
-    target.GetPrintableId(id, 0);
-    EXPECT_EQ(id, "ID");
-    // Init drops the product again.
-    target.Init();
+    target = alias;  // self-assignment keeps everything
+    EXPECT_EQ(Fields(target), Fields(source));
+    target.Init();  // drops the product again
     CATBaseUnknown_var p;
     target.GetProduct(p);
     EXPECT_FALSE(p);
   }
   EXPECT_EQ(CATBaseUnknown::LiveObjects(), live);
-}
-
-TEST_F(KRVWD7PrdInfoRecordTest, ClassIdentity) {
-  CATMetaClass* meta = KRVWD7PrdInfo::MetaObject();
-  EXPECT_STREQ(meta->GetClassName(), "KRVWD7PrdInfo");
-  EXPECT_EQ(meta->GetKind(), CATImplementationKind);
-  EXPECT_STREQ(meta->GetType(), "CATNull");
-  EXPECT_STREQ(meta->GetTag(), "External");
-  EXPECT_EQ(meta->GetBase(), CATBaseUnknown::MetaObject());
-  EXPECT_EQ(meta->CreateInstance(), nullptr);
-  EXPECT_EQ(KRVWD7PrdInfo::CreateItself(), nullptr);
-  KRVWD7PrdInfo info;
-  const CATBaseUnknown& base = info;
-  EXPECT_EQ(base.GetMetaObject(), meta);
-  EXPECT_STREQ(base.IsA(), "KRVWD7PrdInfo");
-  EXPECT_EQ(base.IsAKindOf("KRVWD7PrdInfo"), 1);
-  EXPECT_EQ(base.IsAKindOf("CATBaseUnknown"), 1);
-  EXPECT_EQ(base.IsAKindOf("KRVWD7CoreServices"), 0);
 }
 
 // --- Reading from the host ----------------------------------------------------------
@@ -306,11 +241,8 @@ class KRVWD7PrdInfoReadTest : public ::testing::Test {
     asm_->Vpm().env = "VPMENV";
   }
   void TearDown() override {
-    MemFaults::Clear();
-    CATSetSystemOSType(-1);
     SetSources(1, 0, "", 1, 1, "");
     session().Close();
-    KRVWD7UtiTracer::Off();
     EXPECT_EQ(CATBaseUnknown::LiveObjects(), live_) << "objects leaked";
   }
 
@@ -339,39 +271,21 @@ class KRVWD7PrdInfoReadTest : public ::testing::Test {
 };
 
 TEST_F(KRVWD7PrdInfoReadTest, EmptyProductOrRootLeavesTheInitState) {
-  KRVWD7PrdInfo info = Record("OLD", "Old/Path");
-  EXPECT_EQ(info.RetrieveInfo(CATBaseUnknown_var(), Handle(root_), 0),
-            E_INVALIDARG);
-  CATUnicodeString text;
-  info.GetPrintableId(text, 0);
-  EXPECT_EQ(text, "");
-  info = Record("OLD", "Old/Path");
-  EXPECT_EQ(info.RetrieveInfo(Handle(bolt_), CATBaseUnknown_var(), 0),
-            E_INVALIDARG);
-  info.GetInstancePath(text, 0);
-  EXPECT_EQ(text, "");
+  KRVWD7PrdInfo info = Rec("OLD", "Old/Path");
+  EXPECT_EQ(info.RetrieveInfo(CATBaseUnknown_var(), Handle(root_), 0), E_INVALIDARG);
+  EXPECT_EQ(Fields(info), Fields(KRVWD7PrdInfo()));
+  info = Rec("OLD", "Old/Path");
+  EXPECT_EQ(info.RetrieveInfo(Handle(bolt_), CATBaseUnknown_var(), 0), E_INVALIDARG);
+  EXPECT_EQ(Fields(info), Fields(KRVWD7PrdInfo()));
 }
 
 TEST_F(KRVWD7PrdInfoReadTest, PartInstanceFromVpmAndFromStoredIdentity) {
   KRVWD7PrdInfo info;
   ASSERT_EQ(info.RetrieveInfo(Handle(bolt_), Handle(root_), 0), S_OK)
       << Joined(KRVWD7UtiTracer::Lines());
-  CATUnicodeString text;
-  int type = -1;
-  info.GetNodeType(type);
-  EXPECT_EQ(type, 4);
-  info.GetInstancePath(text, 0);
-  EXPECT_EQ(text, "Asm.1/Bolt.1");
-  info.GetPartNumber(text);
-  EXPECT_EQ(text, "BOLT");
-  info.GetVersion(text);
-  EXPECT_EQ(text, "BOLT");  // attribute 0: the part number
-  info.GetRevision(text);
-  EXPECT_EQ(text, "C");
-  info.GetPrintableId(text, 0);
-  EXPECT_EQ(text, MemBuilder::PrintableId(1, {2, 3}));
-  info.GetPDMEnv(text);
-  EXPECT_EQ(text, "VPMENV/VPMENV");
+  // Version attribute 0: the part number; no shape: no compid.
+  EXPECT_EQ(Fields(info), MemBuilder::PrintableId(1, {2, 3}) +
+                              "|Asm.1/Bolt.1|BOLT|C|BOLT|4|0|VPMENV/VPMENV||");
   CATMathTransformation position;
   info.GetPosition(position);
   EXPECT_TRUE(position == MemBuilder::Translation(5, 0, 0));
@@ -380,10 +294,7 @@ TEST_F(KRVWD7PrdInfoReadTest, PartInstanceFromVpmAndFromStoredIdentity) {
   EXPECT_TRUE(product == Handle(bolt_));
 
   ASSERT_EQ(info.RetrieveInfo(Handle(bolt_), Handle(root_), 1), S_OK);
-  info.GetPrintableId(text, 0);
-  EXPECT_EQ(text, "STORED-ID");
-  info.GetPDMEnv(text);
-  EXPECT_EQ(text, "STORED-ENV");
+  EXPECT_EQ(Fields(info), "STORED-ID|Asm.1/Bolt.1|BOLT|C|BOLT|4|0|STORED-ENV||");
 }
 
 TEST_F(KRVWD7PrdInfoReadTest, StoredIdentityAbsentDoesNotFail) {
@@ -406,44 +317,25 @@ TEST_F(KRVWD7PrdInfoReadTest, ComponentInstanceHasNoRevisionAndDoesNotFail) {
   KRVWD7PrdInfo info;
   EXPECT_EQ(info.RetrieveInfo(Handle(component), Handle(root_), 0), S_OK)
       << Joined(KRVWD7UtiTracer::Lines());
-  CATUnicodeString revision = "x";
-  info.GetRevision(revision);
-  EXPECT_EQ(revision, "");
-  int type = -1;
-  info.GetNodeType(type);
-  EXPECT_EQ(type, 2);
+  EXPECT_EQ(Fields(info), MemBuilder::PrintableId(9, {9}) + "|Comp.1|COMP||COMP|2|0|VPMENV||");
 }
 
 TEST_F(KRVWD7PrdInfoReadTest, VersionAttributeFourFailsTheReadingOnly) {
   SetSources(1, 4, "", 1, 1, "");
   KRVWD7PrdInfo info;
   EXPECT_EQ(info.RetrieveInfo(Handle(bolt_), Handle(root_), 0), E_FAIL);
-  CATUnicodeString text = "x";
-  info.GetVersion(text);
-  EXPECT_EQ(text, "");
-  // Every other field is filled all the same.
-  info.GetRevision(text);
-  EXPECT_EQ(text, "C");
-  info.GetPartNumber(text);
-  EXPECT_EQ(text, "BOLT");
-  info.GetInstancePath(text, 0);
-  EXPECT_EQ(text, "Asm.1/Bolt.1");
-  info.GetPrintableId(text, 0);
-  EXPECT_EQ(text, MemBuilder::PrintableId(1, {2, 3}));
+  // No version; every other field is filled all the same.
+  EXPECT_EQ(Fields(info), MemBuilder::PrintableId(1, {2, 3}) +
+                              "|Asm.1/Bolt.1||C|BOLT|4|0|VPMENV/VPMENV||");
 }
 
 TEST_F(KRVWD7PrdInfoReadTest, FailedNodeTypeCountsAsUnknown) {
   MemFaults::Add("GetNodeType", E_FAIL, "Bolt.1");
   KRVWD7PrdInfo info;
   EXPECT_EQ(info.RetrieveInfo(Handle(bolt_), Handle(root_), 0), E_FAIL);
-  int type = -1;
-  info.GetNodeType(type);
-  EXPECT_EQ(type, 0);
-  CATUnicodeString text = "x";
-  info.GetRevision(text);
-  EXPECT_EQ(text, "");  // unknown nodes carry no revision
-  info.GetVersion(text);
-  EXPECT_EQ(text, "BOLT");
+  // Unknown nodes carry no revision.
+  EXPECT_EQ(Fields(info), MemBuilder::PrintableId(1, {2, 3}) +
+                              "|Asm.1/Bolt.1|BOLT||BOLT|0|0|VPMENV/VPMENV||");
 }
 
 TEST_F(KRVWD7PrdInfoReadTest, AttributeIndexTable) {
@@ -563,10 +455,7 @@ TEST_F(KRVWD7PrdInfoReadTest, DocCompidWithoutShapeOrDocument) {
   EXPECT_EQ(KRVWD7PrdInfo::GetDocCompid(Handle(part), compid), E_FAIL);
   EXPECT_EQ(info.RetrieveInfo(Handle(part), Handle(root_), 0), E_FAIL);
 
-  CATBaseUnknown* object = new CATBaseUnknown;
-  CATBaseUnknown_var not_a_product(object);
-  object->Release();
-  EXPECT_EQ(KRVWD7PrdInfo::GetDocCompid(not_a_product, compid), E_FAIL);
+  EXPECT_EQ(KRVWD7PrdInfo::GetDocCompid(NotAProduct(), compid), E_FAIL);
   EXPECT_EQ(KRVWD7PrdInfo::GetDocCompid(CATBaseUnknown_var(), compid),
             E_INVALIDARG);
 }
@@ -588,69 +477,44 @@ TEST_F(KRVWD7PrdInfoReadTest, DocDisplayNameOfTheReferenceDocument) {
             E_INVALIDARG);
 }
 
+// GetVPMInfo's result and its seven outputs, as "rc:coid|env|table|coid_fat|env_fat|table_fat|link".
+std::string VpmInfo(const CATBaseUnknown_var& iProduct) {
+  KRVWD7PrdInfo info;
+  CATUnicodeString out[7] = {"keep", "keep", "keep", "keep", "keep", "keep", "keep"};
+  const HRESULT rc =
+      info.GetVPMInfo(iProduct, out[0], out[1], out[2], out[3], out[4], out[5], out[6]);
+  std::string text = std::to_string(rc) + ":";
+  for (int i = 0; i < 7; ++i) text += (i ? "|" : "") + out[i].ToStdString();
+  return text;
+}
+
 TEST_F(KRVWD7PrdInfoReadTest, VpmInfoFromTheOriginAttributes) {
   const std::string ref_origin = "RCOID00000000001" "RLINK00000000001" "RENV    "
                                  "REFTABLE          ";
-  const std::string own_origin = "ICOID00000000001" "ILINK00000000001" "IENV    "
-                                 "INSTTABLE         ";
-  bolt_->SetOrigin(own_origin);
-  KRVWD7PrdInfo info;
-  CATUnicodeString coid, env, table, coid_fat, env_fat, table_fat, link;
-
+  bolt_->SetOrigin("ICOID00000000001" "ILINK00000000001" "IENV    " "INSTTABLE         ");
   // The reference lacks the attribute, the instance has it.
-  EXPECT_EQ(info.GetVPMInfo(Handle(bolt_), coid, env, table, coid_fat, env_fat,
-                            table_fat, link),
-            S_OK);
-  EXPECT_EQ(coid, "");
-  EXPECT_EQ(env, "");
-  EXPECT_EQ(table, "");
-  EXPECT_EQ(coid_fat, "ICOID00000000001");
-  EXPECT_EQ(link, "ILINK00000000001");
-  EXPECT_EQ(env_fat, "IENV    ");
-  EXPECT_EQ(table_fat, "PART_LIST");
+  EXPECT_EQ(VpmInfo(Handle(bolt_)),
+            "0:|||ICOID00000000001|IENV    |PART_LIST|ILINK00000000001");
   EXPECT_EQ(KRVWD7UtiTracer::Lines(),
             std::vector<std::string>{"FAILED to retrieve Attribute Key"});
-
   // Both carry it.
   bolt_->Reference()->SetOrigin(ref_origin);
-  EXPECT_EQ(info.GetVPMInfo(Handle(bolt_), coid, env, table, coid_fat, env_fat,
-                            table_fat, link),
-            S_OK);
-  EXPECT_EQ(coid, "RCOID00000000001");
-  EXPECT_EQ(env, "RENV    ");
-  EXPECT_EQ(table, "REFTABLE          ");
-
+  EXPECT_EQ(VpmInfo(Handle(bolt_)), "0:RCOID00000000001|RENV    |REFTABLE          |"
+                                    "ICOID00000000001|IENV    |PART_LIST|ILINK00000000001");
   // The instance's value is empty: 1, the reference's part stays filled.
   KRVWD7UtiTracer::ClearLines();
   bolt_->SetOrigin("");
-  EXPECT_EQ(info.GetVPMInfo(Handle(bolt_), coid, env, table, coid_fat, env_fat,
-                            table_fat, link),
-            S_FALSE);
-  EXPECT_EQ(coid, "RCOID00000000001");
-  EXPECT_EQ(table_fat, "");
+  EXPECT_EQ(VpmInfo(Handle(bolt_)), "1:RCOID00000000001|RENV    |REFTABLE          ||||");
   EXPECT_EQ(KRVWD7UtiTracer::Lines(),
             std::vector<std::string>{"FAILED to retrieve Attribute Value"});
-
   // A short origin text: fields beyond its end are empty.
   bolt_->SetOrigin("SHORT");
-  EXPECT_EQ(info.GetVPMInfo(Handle(bolt_), coid, env, table, coid_fat, env_fat,
-                            table_fat, link),
-            S_OK);
-  EXPECT_EQ(coid_fat, "SHORT");
-  EXPECT_EQ(link, "");
-  EXPECT_EQ(env_fat, "");
+  EXPECT_EQ(VpmInfo(Handle(bolt_)), "0:RCOID00000000001|RENV    |REFTABLE          |"
+                                    "SHORT||PART_LIST|");
 }
 
 TEST_F(KRVWD7PrdInfoReadTest, VpmInfoOfANonProduct) {
-  CATBaseUnknown* object = new CATBaseUnknown;
-  CATBaseUnknown_var not_a_product(object);
-  object->Release();
-  KRVWD7PrdInfo info;
-  CATUnicodeString coid = "keep", env, table, coid_fat, env_fat, table_fat, link;
-  EXPECT_EQ(info.GetVPMInfo(not_a_product, coid, env, table, coid_fat, env_fat,
-                            table_fat, link),
-            S_FALSE);
-  EXPECT_EQ(coid, "keep");
+  EXPECT_EQ(VpmInfo(NotAProduct()), "1:keep|keep|keep|keep|keep|keep|keep");
   EXPECT_EQ(KRVWD7UtiTracer::Lines(),
             std::vector<std::string>{"FAILED! No Selected Element"});
 }

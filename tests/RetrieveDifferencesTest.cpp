@@ -5,28 +5,24 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <random>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "CATApplication.h"
-#include "CATDialog.h"
-#include "CATGetEnv.h"
 #include "CATListValCATUnicodeString.h"
-#include "CATListValKRVWD7PrdInfo.h"
 #include "CATMsgCatalog.h"
 #include "CATRawCollint.h"
-#include "KRVIWD7BlackBoxSettingAtt.h"
 #include "KRVWD7PrdInfoListServices.h"
-#include "KRVWD7UtiDlgProgress.h"
 #include "KRVWD7UtiPrdServices.h"
-#include "KRVWD7UtiTracer.h"
-#include "MemBuilder.h"
-#include "MemFaults.h"
-#include "MemSession.h"
+#include "TestSessions.h"
+#include "VersionSettingsKeeper.h"
 
 namespace {
+
+using namespace krvwd7_test;
 
 const char kMethod2[] = "KRV_WD7_RETRIEVEDIFFERENCES2";
 
@@ -43,10 +39,6 @@ const char kBaseSession[] = R"({
   ]
 })";
 
-CATBaseUnknown_var Handle(MemProduct* iProduct) {
-  return CATBaseUnknown_var(static_cast<CATIProduct*>(iProduct));
-}
-
 std::string Id(uint64_t iCoid, const std::vector<uint64_t>& iClinks) {
   return MemBuilder::PrintableId(iCoid, iClinks);
 }
@@ -59,30 +51,6 @@ std::string Name(const KRVWD7PrdInfo& iInfo) {
   CATUnicodeString name;
   iInfo.GetInstanceName(name);
   return name.ConvertToChar();
-}
-
-// The trace with the times of "[PERFO]" lines replaced by "T".
-std::vector<std::string> TraceWithoutTimes() {
-  std::vector<std::string> lines = KRVWD7UtiTracer::Lines();
-  for (std::string& line : lines) {
-    if (line.rfind("[PERFO]", 0) == 0) {
-      line = line.substr(0, line.rfind('[')) + "[T]";
-    }
-  }
-  return lines;
-}
-
-bool Traced(const std::string& iLine) {
-  for (const std::string& line : KRVWD7UtiTracer::Lines()) {
-    if (line == iLine) return true;
-  }
-  return false;
-}
-
-std::string Joined(const std::vector<std::string>& iLines) {
-  std::string all;
-  for (const std::string& line : iLines) all += line + "\n";
-  return all;
 }
 
 // Outputs of one comparison.
@@ -111,17 +79,12 @@ class DifferencesTest : public ::testing::Test {
  protected:
   void SetUp() override {
     CATSetEnvOverride(kMethod2, nullptr);
-    // The settings controller lives for the process once made.
-    void* settings = nullptr;
-    if (GetKRVWD7BlackBoxSettingCtrl(IID_KRVIWD7BlackBoxSettingAtt, &settings) >= 0) {
-      static_cast<KRVIWD7BlackBoxSettingAtt*>(settings)->Release();
-    }
+    // The current session lives for the process once made; the settings
+    // keeper holds one reference until the fixture ends.
+    MemSession::Current();
+    settings_.reset(new VersionSettingsKeeper);
     live_ = CATBaseUnknown::LiveObjects();
-    MemSession& session = MemSession::Current();
-    MemResult loaded = session.LoadFromText(kBaseSession, "base");
-    ASSERT_TRUE(loaded.ok) << loaded.error;
-    bb_ = session.FindDocument("BB.CATProduct")->Root();
-    psn_ = session.FindDocument("PSN.CATProduct")->Root();
+    Reload();
     KRVWD7UtiTracer::ToMemory();
   }
   void TearDown() override {
@@ -132,9 +95,17 @@ class DifferencesTest : public ::testing::Test {
     MemSession::Current().Close();
     CATRemoveEnvOverride(kMethod2);
     EXPECT_EQ(CATBaseUnknown::LiveObjects(), live_) << "objects leaked";
+    settings_.reset();
   }
 
   MemSession& Session() { return MemSession::Current(); }
+  // Starts again from the two empty roots.
+  void Reload() {
+    Session().Close();
+    ASSERT_TRUE(Session().LoadFromText(kBaseSession, "base").ok);
+    bb_ = Session().FindDocument("BB.CATProduct")->Root();
+    psn_ = Session().FindDocument("PSN.CATProduct")->Root();
+  }
 
   // A reference numbered iPartNumber with the version iVersion.
   MemProduct* Ref(const std::string& iPartNumber, const std::string& iVersion = "1",
@@ -193,6 +164,7 @@ class DifferencesTest : public ::testing::Test {
     return CompareLists(iIsFlatten);
   }
 
+  std::unique_ptr<VersionSettingsKeeper> settings_;
   long live_ = 0;
   MemProduct* bb_ = nullptr;
   MemProduct* psn_ = nullptr;
@@ -200,12 +172,10 @@ class DifferencesTest : public ::testing::Test {
   CATListValKRVWD7PrdInfo psn_list_;
 };
 
-// Records built by hand (no product behind them).
+// A record built by hand (no product behind it) with a version.
 KRVWD7PrdInfo Rec(const std::string& iId, const std::string& iPath,
-                  const std::string& iVersion = "1") {
-  KRVWD7PrdInfo info;
-  info.SetPrintableId(iId.c_str());
-  info.SetInstancePath(iPath.c_str());
+                  const std::string& iVersion) {
+  KRVWD7PrdInfo info = krvwd7_test::Rec(iId, iPath);
   info.SetVersion(iVersion.c_str());
   return info;
 }
@@ -273,41 +243,35 @@ TEST_F(DifferencesTest, EmptyBlackBoxListMakesEveryPsnRecordAddedEvenFlattened) 
   EXPECT_TRUE(Traced("2 > An added product"));
 }
 
-TEST_F(DifferencesTest, VersionAndPositionGiveTwoEntriesAndThePsnRecordIsSkipped) {
-  Bb(bb_, Ref("BOLT", "1"), "Bolt.1", Id(1, {0xA1}), "E1/E2", At(0));
-  Psn(psn_, Ref("BOLT-2", "2"), "Bolt.9", Id(1, {0xA1}), At(1));
-  Diff diff = Compare();
-  EXPECT_EQ(diff.Text(), "VERSION Bolt.1>Bolt.9, POSITION Bolt.1>Bolt.9");
-  EXPECT_EQ(diff.count, 2);
-  EXPECT_TRUE(Traced("Size of oIndexinListPSN=2"));
-  EXPECT_TRUE(Traced("1 > Skip (already in oIndexinListPSN)"));
-}
-
-TEST_F(DifferencesTest, VersionAndRevisionCasesInTheirOrder) {
+// The PSN record of a pair with entries is skipped in phase 2.
+TEST_F(DifferencesTest, VersionRevisionAndPositionCasesInTheirOrder) {
   struct Row {
     const char* bb_version;
     const char* psn_version;
     const char* bb_revision;
     const char* psn_revision;
+    double psn_x;
     const char* expected;
+    int entries;
   };
-  const Row rows[] = {{"1", "2", "A", "B", "VERSION/REVISION B>P"},
-                      {"1", "2", "A", "A", "VERSION B>P"},
-                      {"1", "1", "A", "B", "REVISION B>P"},
-                      {"1", "1", "A", "A", ""}};
+  const Row rows[] = {{"1", "2", "A", "B", 0, "VERSION/REVISION B>P", 1},
+                      {"1", "2", "A", "A", 0, "VERSION B>P", 1},
+                      {"1", "1", "A", "B", 0, "REVISION B>P", 1},
+                      {"1", "2", "A", "A", 1, "VERSION B>P, POSITION B>P", 2},
+                      {"1", "1", "A", "A", 0, "", 0}};
   int n = 0;
   for (const Row& row : rows) {
     SCOPED_TRACE(row.expected);
-    Session().Close();
-    ASSERT_TRUE(Session().LoadFromText(kBaseSession, "base").ok);
-    bb_ = Session().FindDocument("BB.CATProduct")->Root();
-    psn_ = Session().FindDocument("PSN.CATProduct")->Root();
+    Reload();
     ++n;
     Bb(bb_, Ref("X", row.bb_version), "B", Id(n, {0xA1}), "E1/E2", At(0), row.bb_revision);
-    Psn(psn_, Ref("Y", row.psn_version), "P", Id(n, {0xA1}), At(0), row.psn_revision);
+    Psn(psn_, Ref("Y", row.psn_version), "P", Id(n, {0xA1}), At(row.psn_x), row.psn_revision);
     Diff diff = Compare();
     EXPECT_EQ(diff.Text(), row.expected);
-    EXPECT_TRUE(diff.CountHolds());
+    EXPECT_EQ(diff.count, row.entries);
+    EXPECT_TRUE(Traced("Size of oIndexinListPSN=" + std::to_string(row.entries)));
+    EXPECT_TRUE(Traced(row.entries ? "1 > Skip (already in oIndexinListPSN)"
+                                   : "1 > Not an added product"));
   }
 }
 
@@ -338,7 +302,7 @@ TEST_F(DifferencesTest, EmptyPrintableIdsArePairedAndSkippedByPath) {
   bb_list_.Append(Rec("", "A", "1"));
   psn_list_.Append(Rec("", "B", "2"));  // paired with A: the texts are equal
   psn_list_.Append(Rec("", "C", "2"));  // not an entry, but A carries its id
-  psn_list_.Append(Rec(Id(7, {0xA7}), "D"));
+  psn_list_.Append(Rec(Id(7, {0xA7}), "D", "1"));
   Diff diff = CompareLists();
   EXPECT_EQ(diff.Text(), "VERSION A>B + D");
   EXPECT_EQ(diff.count, 2);
@@ -372,18 +336,6 @@ TEST_F(DifferencesTest, FlattenedPositionsAreTakenInThePsnRootFrame) {
   EXPECT_EQ(CompareLists(0).Text(), "POSITION Bolt.1>Bolt.1 + Asm.1");
 }
 
-class Recorder : public KRVWD7ProgressObserver {
- public:
-  void OnInit(const KRVWD7UtiDlgProgress& iBar) override {
-    title = iBar.Title().ConvertToChar();
-    last = iBar.Last();
-  }
-  void OnStep(const KRVWD7UtiDlgProgress&) override { ++steps; }
-  void OnEnd(const KRVWD7UtiDlgProgress&) override { ++ends; }
-  std::string title;
-  int last = 0, steps = 0, ends = 0;
-};
-
 TEST_F(DifferencesTest, InteractiveProgressStepsEveryRecordButTheSkippedOnes) {
   Bb(bb_, Ref("A", "1"), "A.1", Id(1, {0xA1}), "E1/E2");
   Psn(psn_, Ref("A2", "2"), "A.9", Id(1, {0xA1}));  // a version entry: skipped
@@ -391,18 +343,17 @@ TEST_F(DifferencesTest, InteractiveProgressStepsEveryRecordButTheSkippedOnes) {
   BuildLists();
   CATInteractiveApplication application;
   CATApplication::SetMainApplication(&application);
-  Recorder recorder;
+  ProgressRecorder recorder;
   KRVWD7UtiDlgProgress::SetObserver(&recorder);
   const int dialogs = CATDialog::LiveDialogs();
   Diff diff = CompareLists();
   KRVWD7UtiDlgProgress::SetObserver(nullptr);
   CATApplication::SetMainApplication(nullptr);
-  EXPECT_EQ(recorder.title, CATMsgCatalog::BuildMessage("KRVWD7CoreServices",
-                                                     "BlackBoxDiffIdentificationInProgress",
-                                                     nullptr, 0, "missing"));
-  EXPECT_EQ(recorder.last, 3);
+  const std::string title = CATMsgCatalog::BuildMessage(
+      "KRVWD7CoreServices", "BlackBoxDiffIdentificationInProgress", nullptr, 0, "missing")
+      .ToStdString();
+  EXPECT_EQ(recorder.events, (std::vector<std::string>{"init " + title + " 1..3", "end"}));
   EXPECT_EQ(recorder.steps, 2);
-  EXPECT_EQ(recorder.ends, 1);
   EXPECT_EQ(CATDialog::LiveDialogs(), dialogs);
   EXPECT_EQ(diff.Text(), "VERSION A.1>A.9 + B.9");
 }
@@ -436,33 +387,26 @@ class ReplacementTest : public DifferencesTest,
   }
 };
 
-TEST_P(ReplacementTest, TheMethodIsChosenByTheVariableEvenEmpty) {
-  Bb(bb_, Ref("BOLT"), "Bolt.1", Id(1, {0xA1}), "E1/E2");
-  Compare();
-  EXPECT_TRUE(Traced(Start())) << Joined(KRVWD7UtiTracer::Lines());
-}
-
-TEST_P(ReplacementTest, AnotherPartNumberIsAReplacement) {
-  Replacement(0xA1, 0xB1);
-  Bb(bb_, Ref("BOLT"), "Bolt.1", Id(1, {0xA1}), "E1/E2", At(0));
-  PsnWithOrigin(psn_, Ref("NUT"), "Nut.1", 1, {0xB1}, At(0));
-  Diff diff = Compare();
-  EXPECT_EQ(diff.rc, S_OK);
-  EXPECT_EQ(diff.Text(), "REPLACE Bolt.1>Nut.1") << Joined(KRVWD7UtiTracer::Lines());
-  EXPECT_EQ(diff.count, 1);
-  EXPECT_TRUE(Traced("IndexInDiffTypeList=1"));
-  EXPECT_TRUE(Traced(GetParam() == 1 ? "oDiffTypeList[IndexInDiffTypeList]=REMOVED (before)"
-                                     : "iDiffTypeList[IndexInDiffTypeList]=REMOVED (before)"));
-  EXPECT_TRUE(Traced("iDiffTypeList[IndexInDiffTypeList]=REPLACE (after)"));
-}
-
-TEST_P(ReplacementTest, AReplacementAtAnotherPlaceAddsAPositionEntry) {
-  Replacement(0xA1, 0xB1);
-  Bb(bb_, Ref("BOLT"), "Bolt.1", Id(1, {0xA1}), "E1/E2", At(0));
-  PsnWithOrigin(psn_, Ref("NUT"), "Nut.1", 1, {0xB1}, At(3));
-  Diff diff = Compare();
-  EXPECT_EQ(diff.Text(), "REPLACE Bolt.1>Nut.1, POSITION Bolt.1>Nut.1");
-  EXPECT_EQ(diff.count, 2);
+// The method is chosen by the variable, even empty.
+TEST_P(ReplacementTest, AnotherPartNumberIsAReplacementPlusAPositionIfMoved) {
+  for (double x : {0.0, 3.0}) {
+    SCOPED_TRACE(x);
+    Reload();
+    Replacement(0xA1, 0xB1);
+    Bb(bb_, Ref("BOLT"), "Bolt.1", Id(1, {0xA1}), "E1/E2", At(0));
+    PsnWithOrigin(psn_, Ref("NUT"), "Nut.1", 1, {0xB1}, At(x));
+    Diff diff = Compare();
+    EXPECT_EQ(diff.rc, S_OK);
+    EXPECT_EQ(diff.Text(), x == 0 ? "REPLACE Bolt.1>Nut.1"
+                                  : "REPLACE Bolt.1>Nut.1, POSITION Bolt.1>Nut.1")
+        << Joined(KRVWD7UtiTracer::Lines());
+    EXPECT_EQ(diff.count, x == 0 ? 1 : 2);
+    EXPECT_TRUE(Traced(Start()));
+    EXPECT_TRUE(Traced("IndexInDiffTypeList=1"));
+    EXPECT_TRUE(Traced(GetParam() == 1 ? "oDiffTypeList[IndexInDiffTypeList]=REMOVED (before)"
+                                       : "iDiffTypeList[IndexInDiffTypeList]=REMOVED (before)"));
+    EXPECT_TRUE(Traced("iDiffTypeList[IndexInDiffTypeList]=REPLACE (after)"));
+  }
 }
 
 TEST_P(ReplacementTest, SamePartNumberClassification) {
@@ -480,10 +424,7 @@ TEST_P(ReplacementTest, SamePartNumberClassification) {
                       {2, "B", "2", "VERSION/REVISION Bolt.1>Bolt.9, POSITION Bolt.1>Bolt.9"}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.expected);
-    Session().Close();
-    ASSERT_TRUE(Session().LoadFromText(kBaseSession, "base").ok);
-    bb_ = Session().FindDocument("BB.CATProduct")->Root();
-    psn_ = Session().FindDocument("PSN.CATProduct")->Root();
+    Reload();
     Replacement(0xA1, 0xB1);
     // Another version needs a reference of its own, numbered alike in the
     // PSN document.
@@ -522,30 +463,24 @@ TEST_P(ReplacementTest, ReplacedFatherAndChangedComponent) {
   EXPECT_EQ(diff.count, 3);
 }
 
-TEST_P(ReplacementTest, AFailedQueryChangesNothingAndIsReturned) {
-  MemFaults::Add(GetParam() == 1 ? "GetReplacingClinks" : "GetReplacingClinks2", E_FAIL);
-  Replacement(0xA1, 0xB1);
-  Bb(bb_, Ref("BOLT"), "Bolt.1", Id(1, {0xA1}), "E1/E2");
-  PsnWithOrigin(psn_, Ref("NUT"), "Nut.1", 1, {0xB1});
-  Diff diff = Compare();
-  EXPECT_EQ(diff.rc, E_FAIL);
-  EXPECT_EQ(diff.Text(), "REMOVED Bolt.1>Bolt.1 + Nut.1");
-  EXPECT_EQ(diff.count, 2);
-  EXPECT_TRUE(Traced(GetParam() == 1 ? "GetReplacingClinks() FAILED"
-                                     : "GetReplacingClinks2() FAILED"));
-}
-
-TEST_P(ReplacementTest, AShortAnswerChangesNothingAndIsASuccess) {
-  // The fault answers S_OK with an empty list.
-  MemFaults::Add(GetParam() == 1 ? "GetReplacingClinks" : "GetReplacingClinks2", S_OK);
-  Replacement(0xA1, 0xB1);
-  Bb(bb_, Ref("BOLT"), "Bolt.1", Id(1, {0xA1}), "E1/E2");
-  PsnWithOrigin(psn_, Ref("NUT"), "Nut.1", 1, {0xB1});
-  Diff diff = Compare();
-  EXPECT_EQ(diff.rc, S_OK);
-  EXPECT_EQ(diff.Text(), "REMOVED Bolt.1>Bolt.1 + Nut.1");
-  EXPECT_TRUE(Traced(GetParam() == 1 ? "GetReplacingClinks() FAILED"
-                                     : "GetReplacingClinks2() FAILED"));
+// A failed query is returned; a short answer (S_OK with an empty list) is
+// a success; both change nothing.
+TEST_P(ReplacementTest, AFailedOrShortQueryChangesNothing) {
+  for (HRESULT fault : {E_FAIL, S_OK}) {
+    SCOPED_TRACE(fault);
+    Reload();
+    MemFaults::Clear();
+    MemFaults::Add(GetParam() == 1 ? "GetReplacingClinks" : "GetReplacingClinks2", fault);
+    Replacement(0xA1, 0xB1);
+    Bb(bb_, Ref("BOLT"), "Bolt.1", Id(1, {0xA1}), "E1/E2");
+    PsnWithOrigin(psn_, Ref("NUT"), "Nut.1", 1, {0xB1});
+    Diff diff = Compare();
+    EXPECT_EQ(diff.rc, fault);
+    EXPECT_EQ(diff.Text(), "REMOVED Bolt.1>Bolt.1 + Nut.1");
+    EXPECT_EQ(diff.count, 2);
+    EXPECT_TRUE(Traced(GetParam() == 1 ? "GetReplacingClinks() FAILED"
+                                       : "GetReplacingClinks2() FAILED"));
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(BothMethods, ReplacementTest, ::testing::Values(1, 2),
@@ -614,7 +549,7 @@ TEST_F(DifferencesTest, Method2RowOfAnAddedRecordWithoutProduct) {
   CATListValKRVWD7PrdInfo removed, added, in_bb, in_psn;
   CATListValCATUnicodeString types;
   CATRawCollint indexes;
-  added.Append(Rec("", "Loose"));
+  added.Append(krvwd7_test::Rec("", "Loose"));
   int count = 1;
   KRVWD7UtiTracer::ClearLines();
   HRESULT rc = KRVWD7PrdInfoListServices::RetrieveDifferences2(

@@ -12,6 +12,7 @@
 // record. Removals from lists are done by one compaction per list, never by
 // an erase per removed element.
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -196,23 +197,54 @@ class ClinkTable {
 // --- Indexes ----------------------------------------------------------------------
 
 // First position of each printable id (any text, the empty one included)
-// of a list: the answer of a first-to-last scan for an equal id.
+// of a list: the answer of a first-to-last scan for an equal id. An open-
+// addressing table of (hash, position) pairs, 16 bytes a record, so that
+// large lists stay cache friendly; a matching hash is confirmed against the
+// record's id. REQUIRES: the list does not change while the index is used.
 class IdIndex {
  public:
-  IdIndex(const CATListValKRVWD7PrdInfo& iList, int iSelector) {
-    first_.reserve(static_cast<size_t>(iList.Size()));
+  IdIndex(const CATListValKRVWD7PrdInfo& iList, int iSelector)
+      : list_(iList), selector_(iSelector) {
+    size_t capacity = 16;
+    while (capacity < 2 * static_cast<size_t>(iList.Size())) capacity *= 2;
+    slots_.assign(capacity, Slot());
     for (int i = 1; i <= iList.Size(); ++i) {
-      first_.emplace(IdOf(iList[i], iSelector).ToStdString(), i);
+      const CATUnicodeString id = IdOf(iList[i], selector_);
+      const size_t hash = Hash(id);
+      size_t at = hash & (slots_.size() - 1);
+      // Keep the first position of an id: stop at a slot that holds it.
+      while (slots_[at].pos != 0 &&
+             !(slots_[at].hash == hash && IdAt(slots_[at].pos) == id)) {
+        at = (at + 1) & (slots_.size() - 1);
+      }
+      if (slots_[at].pos == 0) slots_[at] = Slot{hash, i};
     }
   }
   // 0 when no record carries iId.
   int Find(const CATUnicodeString& iId) const {
-    auto found = first_.find(iId.ToStdString());
-    return found == first_.end() ? 0 : found->second;
+    const size_t hash = Hash(iId);
+    for (size_t at = hash & (slots_.size() - 1); slots_[at].pos != 0;
+         at = (at + 1) & (slots_.size() - 1)) {
+      if (slots_[at].hash == hash && IdAt(slots_[at].pos) == iId) {
+        return slots_[at].pos;
+      }
+    }
+    return 0;
   }
 
  private:
-  std::unordered_map<std::string, int> first_;
+  struct Slot {
+    size_t hash = 0;
+    int pos = 0;  // 0: empty
+  };
+  static size_t Hash(const CATUnicodeString& iId) {
+    return std::hash<std::string>()(iId.ToStdString());
+  }
+  CATUnicodeString IdAt(int iPos) const { return IdOf(list_[iPos], selector_); }
+
+  const CATListValKRVWD7PrdInfo& list_;
+  const int selector_;
+  std::vector<Slot> slots_;
 };
 
 // First position of the records equal to a value by record equality:
@@ -227,25 +259,28 @@ class EqualityIndex {
     for (int i = 1; i <= iList.Size(); ++i) Add(iList[i], i);
   }
   void Add(const KRVWD7PrdInfo& iInfo, int iPos) {
-    const CATUnicodeString id = IdOf(iInfo, 0);
+    CATUnicodeString id = IdOf(iInfo, 0);
     if (id.GetLengthInChar() > 0) {
-      by_id_.emplace(id.ToStdString(), iPos);
+      by_id_.emplace(std::move(id), iPos);
     } else {
-      by_path_.emplace(PathOf(iInfo).ToStdString(), iPos);
+      by_path_.emplace(PathOf(iInfo), iPos);
     }
   }
   int Find(const KRVWD7PrdInfo& iInfo) const {
     const CATUnicodeString id = IdOf(iInfo, 0);
-    const auto& table = id.GetLengthInChar() > 0 ? by_id_ : by_path_;
-    auto found = table.find(id.GetLengthInChar() > 0
-                                ? id.ToStdString()
-                                : PathOf(iInfo).ToStdString());
-    return found == table.end() ? 0 : found->second;
+    if (id.GetLengthInChar() > 0) return Lookup(by_id_, id);
+    return Lookup(by_path_, PathOf(iInfo));
   }
 
  private:
-  std::unordered_map<std::string, int> by_id_;
-  std::unordered_map<std::string, int> by_path_;
+  typedef std::unordered_map<CATUnicodeString, int> Table;
+  static int Lookup(const Table& iTable, const CATUnicodeString& iKey) {
+    auto found = iTable.find(iKey);
+    return found == iTable.end() ? 0 : found->second;
+  }
+
+  Table by_id_;
+  Table by_path_;
 };
 
 // The look-up by printable id (selector 0) of the list services: the first
@@ -260,14 +295,8 @@ class TracedIdLookUp {
   // The position found, 0 when none. REQUIRES: iId is not empty.
   int Find(const CATUnicodeString& iId) {
     if (!KRVWD7UtiTracer::IsOn()) {
-      if (index_.empty() && list_.Size() > 0) {
-        index_.reserve(static_cast<size_t>(list_.Size()));
-        for (int i = 1; i <= list_.Size(); ++i) {
-          index_.emplace(IdOf(list_[i], 0).ToStdString(), i);
-        }
-      }
-      auto found = index_.find(iId.ToStdString());
-      return found == index_.end() ? 0 : found->second;
+      if (!index_) index_.reset(new IdIndex(list_, 0));
+      return index_->Find(iId);
     }
     TraceF("Nb of product=%d", list_.Size());
     for (int i = 1; i <= list_.Size(); ++i) {
@@ -286,7 +315,7 @@ class TracedIdLookUp {
 
  private:
   const CATListValKRVWD7PrdInfo& list_;
-  std::unordered_map<std::string, int> index_;
+  std::unique_ptr<IdIndex> index_;  // built on first use, tracing off
 };
 
 // --- Removing marked positions ------------------------------------------------
@@ -513,11 +542,16 @@ HRESULT KRVWD7PrdInfoListServices::RetrieveDifferences(
   KRVWD7UtiTimer phase1_timer;
   CATListValKRVWD7PrdInfo removed_list;
   CATRawCollint removed_entry_indexes;
+  // The PSN records that are the first of their id, marked when a
+  // black-box record carries that id: phase 2 reads "some black-box record
+  // has p's id" there instead of searching the black-box list.
+  const IdIndex psn_ids(iListPSN, 1);
+  std::vector<char> id_in_bb(static_cast<size_t>(nb_psn) + 1, 0);
   {
-    const IdIndex psn_ids(iListPSN, 1);
     for (int i = 1; i <= nb_bb; ++i) {
       const KRVWD7PrdInfo& b = iListBB[i];
       const int found = psn_ids.Find(IdOf(b, iBBType));
+      if (found != 0) id_in_bb[static_cast<size_t>(found)] = 1;
       if (found == 0) {
         oDiffTypeList.Append("REMOVED");
         oIndexinListBB.Append(b);
@@ -565,14 +599,16 @@ HRESULT KRVWD7PrdInfoListServices::RetrieveDifferences(
   KRVWD7UtiTimer phase2_timer;
   {
     const EqualityIndex paired(oIndexinListPSN);
-    const IdIndex bb_ids(iListBB, iBBType);
     for (int j = 1; j <= nb_psn; ++j) {
       const KRVWD7PrdInfo& p = iListPSN[j];
       if (paired.Find(p) != 0) {
         TraceF("%d > Skip (already in oIndexinListPSN)", j);
         continue;
       }
-      if (nb_bb != 0 && bb_ids.Find(IdOf(p, 1)) != 0) {
+      // p's id is carried by a black-box record exactly when the first PSN
+      // record of that id was found in phase 1.
+      const int first = psn_ids.Find(IdOf(p, 1));
+      if (id_in_bb[static_cast<size_t>(first)] != 0) {
         TraceF("%d > Not an added product", j);
       } else {
         TraceF("%d > An added product", j);

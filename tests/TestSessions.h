@@ -1,0 +1,117 @@
+// Helpers shared by the tests of the core library: handles on in-memory
+// products, hand-made records, trace look-ups, a progress recorder and a
+// fixture that checks for leaked objects and dialogs.
+#ifndef KRVWD7_TESTS_TESTSESSIONS_H_
+#define KRVWD7_TESTS_TESTSESSIONS_H_
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "CATDialog.h"
+#include "CATGetEnv.h"
+#include "CATListValKRVWD7PrdInfo.h"
+#include "KRVWD7UtiDlgProgress.h"
+#include "KRVWD7UtiTracer.h"
+#include "MemBuilder.h"
+#include "MemFaults.h"
+#include "MemSession.h"
+
+namespace krvwd7_test {
+
+inline CATBaseUnknown_var Handle(MemProduct* iProduct) {
+  return CATBaseUnknown_var(static_cast<CATIProduct*>(iProduct));
+}
+
+// A live object that is no product.
+inline CATBaseUnknown_var NotAProduct() {
+  CATBaseUnknown* object = new CATBaseUnknown;
+  CATBaseUnknown_var handle(object);
+  object->Release();
+  return handle;
+}
+
+// A record built by hand (no product behind it).
+inline KRVWD7PrdInfo Rec(const std::string& iId, const std::string& iPath = "") {
+  KRVWD7PrdInfo info;
+  info.SetPrintableId(iId.c_str());
+  info.SetInstancePath(iPath.c_str());
+  return info;
+}
+
+// "p1,p2": the instance paths (or with iIds the printable ids) in order.
+inline std::string Paths(const CATListValKRVWD7PrdInfo& iList, bool iIds = false) {
+  std::string out;
+  for (int i = 1; i <= iList.Size(); ++i) {
+    CATUnicodeString text;
+    if (iIds) iList[i].GetPrintableId(text, 0); else iList[i].GetInstancePath(text, 0);
+    out += (i > 1 ? "," : "") + std::string(text.ConvertToChar());
+  }
+  return out;
+}
+
+inline std::string Joined(const std::vector<std::string>& iLines) {
+  std::string all;
+  for (const std::string& line : iLines) all += line + "\n";
+  return all;
+}
+
+// The trace with the times of "[PERFO]" lines replaced by "T".
+inline std::vector<std::string> TraceWithoutTimes() {
+  std::vector<std::string> lines = KRVWD7UtiTracer::Lines();
+  for (std::string& line : lines) {
+    if (line.rfind("[PERFO]", 0) == 0) line = line.substr(0, line.rfind('[')) + "[T]";
+  }
+  return lines;
+}
+
+inline bool Traced(const std::string& iLine) {
+  for (const std::string& line : KRVWD7UtiTracer::Lines()) {
+    if (line == iLine) return true;
+  }
+  return false;
+}
+
+// Records what progress bars show: "init TITLE first..last", "end"; steps counted.
+class ProgressRecorder : public KRVWD7ProgressObserver {
+ public:
+  void OnInit(const KRVWD7UtiDlgProgress& iBar) override {
+    events.push_back("init " + iBar.Title().ToStdString() + " " +
+                     std::to_string(iBar.First()) + ".." + std::to_string(iBar.Last()));
+  }
+  void OnStep(const KRVWD7UtiDlgProgress&) override { ++steps; }
+  void OnEnd(const KRVWD7UtiDlgProgress&) override { events.push_back("end"); }
+  std::vector<std::string> events;
+  int steps = 0;
+};
+
+// Traces to memory, records progress bars, reads no catalog file; checks
+// that the test leaves no object and no dialog behind.
+class HostTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    live_ = CATBaseUnknown::LiveObjects();
+    dialogs_ = CATDialog::LiveDialogs();
+    KRVWD7UtiTracer::ToMemory();
+    KRVWD7UtiTracer::ClearLines();
+    KRVWD7UtiDlgProgress::SetObserver(&progress_);
+    CATSetEnvOverride("KRVWD7_CATALOGS", "/nonexistent-catalogs");
+  }
+  void TearDown() override {
+    KRVWD7UtiDlgProgress::SetObserver(nullptr);
+    MemFaults::Clear();
+    session().Close();
+    EXPECT_EQ(CATDialog::LiveDialogs(), dialogs_) << "dialogs leaked";
+    EXPECT_EQ(CATBaseUnknown::LiveObjects(), live_) << "objects leaked";
+  }
+  static MemSession& session() { return MemSession::Current(); }
+
+  long live_ = 0;
+  int dialogs_ = 0;
+  ProgressRecorder progress_;
+};
+
+}  // namespace krvwd7_test
+
+#endif  // KRVWD7_TESTS_TESTSESSIONS_H_
