@@ -12,6 +12,7 @@
 // record. Removals from lists are done by one compaction per list, never by
 // an erase per removed element.
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -129,6 +130,17 @@ const char* VersionDifference(const KRVWD7PrdInfo& iFirst,
   return nullptr;
 }
 
+// "ALTCUSTO": both records name their document's component and the two
+// names differ.
+bool IsAlternateCustomization(const KRVWD7PrdInfo& iFirst,
+                              const KRVWD7PrdInfo& iSecond) {
+  CATUnicodeString compid1, compid2;
+  iFirst.GetDocCompid(compid1);
+  iSecond.GetDocCompid(compid2);
+  return compid1.GetLengthInChar() > 0 && compid2.GetLengthInChar() > 0 &&
+         compid1 != compid2;
+}
+
 // --- Printable ids --------------------------------------------------------------
 
 // Number of whole clinks after the head; the division truncates towards
@@ -196,56 +208,114 @@ class ClinkTable {
 
 // --- Indexes ----------------------------------------------------------------------
 
+size_t HashOf(const CATUnicodeString& iId) {
+  return std::hash<std::string>()(iId.ToStdString());
+}
+
+class IdIndex;
+template <class Visit>
+void VisitHashed(const CATListValKRVWD7PrdInfo& iList, int iSelector,
+                 const IdIndex& iIndex, Visit&& iVisit);
+
 // First position of each printable id (any text, the empty one included)
 // of a list: the answer of a first-to-last scan for an equal id. An open-
-// addressing table of (hash, position) pairs, 16 bytes a record, so that
-// large lists stay cache friendly; a matching hash is confirmed against the
-// record's id. REQUIRES: the list does not change while the index is used.
+// addressing table of (hash tag, position) pairs, 8 bytes a slot at most
+// half full, so that large lists stay cache friendly; a matching tag is
+// confirmed against the record's id. Also answers, for every position, the
+// first position carrying the same id.
+// REQUIRES: the list does not change while the index is used.
 class IdIndex {
  public:
   IdIndex(const CATListValKRVWD7PrdInfo& iList, int iSelector)
       : list_(iList), selector_(iSelector) {
     size_t capacity = 16;
     while (capacity < 2 * static_cast<size_t>(iList.Size())) capacity *= 2;
+    mask_ = capacity - 1;
     slots_.assign(capacity, Slot());
-    for (int i = 1; i <= iList.Size(); ++i) {
-      const CATUnicodeString id = IdOf(iList[i], selector_);
-      const size_t hash = Hash(id);
-      size_t at = hash & (slots_.size() - 1);
-      // Keep the first position of an id: stop at a slot that holds it.
-      while (slots_[at].pos != 0 &&
-             !(slots_[at].hash == hash && IdAt(slots_[at].pos) == id)) {
-        at = (at + 1) & (slots_.size() - 1);
-      }
-      if (slots_[at].pos == 0) slots_[at] = Slot{hash, i};
-    }
+    first_of_.assign(static_cast<size_t>(iList.Size()) + 1, 0);
+    VisitHashed(iList, iSelector, *this,
+                [this](int iPos, const CATUnicodeString& iId, size_t iHash) {
+                  first_of_[static_cast<size_t>(iPos)] = Insert(iId, iHash, iPos);
+                });
   }
-  // 0 when no record carries iId.
-  int Find(const CATUnicodeString& iId) const {
-    const size_t hash = Hash(iId);
-    for (size_t at = hash & (slots_.size() - 1); slots_[at].pos != 0;
-         at = (at + 1) & (slots_.size() - 1)) {
-      if (slots_[at].hash == hash && IdAt(slots_[at].pos) == iId) {
+
+  // 0 when no record carries iId; iHash is HashOf(iId).
+  int Find(const CATUnicodeString& iId, size_t iHash) const {
+    const uint32_t tag = Tag(iHash);
+    for (size_t at = iHash & mask_; slots_[at].pos != 0;
+         at = (at + 1) & mask_) {
+      if (slots_[at].tag == tag && IdAt(slots_[at].pos) == iId) {
         return slots_[at].pos;
       }
     }
     return 0;
   }
+  int Find(const CATUnicodeString& iId) const { return Find(iId, HashOf(iId)); }
+
+  // The first position whose record carries the id of the record at iPos.
+  int FirstOf(int iPos) const { return first_of_[static_cast<size_t>(iPos)]; }
+
+  // Asks for the slot a later Find(.., iHash) starts at.
+  void Prefetch(size_t iHash) const { __builtin_prefetch(&slots_[iHash & mask_]); }
 
  private:
   struct Slot {
-    size_t hash = 0;
-    int pos = 0;  // 0: empty
+    uint32_t tag = 0;
+    int32_t pos = 0;  // 0: empty
   };
-  static size_t Hash(const CATUnicodeString& iId) {
-    return std::hash<std::string>()(iId.ToStdString());
+  static uint32_t Tag(size_t iHash) {
+    return static_cast<uint32_t>(static_cast<uint64_t>(iHash) >> 32);
   }
-  CATUnicodeString IdAt(int iPos) const { return IdOf(list_[iPos], selector_); }
+  // The record's id, read into a buffer reused from call to call.
+  const CATUnicodeString& IdAt(int iPos) const {
+    list_[iPos].GetPrintableId(scratch_, selector_);
+    return scratch_;
+  }
+  // Keeps the first position of an id: stops at a slot that holds it.
+  // Answers the position kept for iId.
+  int Insert(const CATUnicodeString& iId, size_t iHash, int iPos) {
+    const uint32_t tag = Tag(iHash);
+    size_t at = iHash & mask_;
+    for (; slots_[at].pos != 0; at = (at + 1) & mask_) {
+      if (slots_[at].tag == tag && IdAt(slots_[at].pos) == iId) {
+        return slots_[at].pos;
+      }
+    }
+    slots_[at] = Slot{tag, iPos};
+    return iPos;
+  }
 
   const CATListValKRVWD7PrdInfo& list_;
   const int selector_;
+  size_t mask_ = 0;
   std::vector<Slot> slots_;
+  std::vector<int> first_of_;          // by position, element 0 unused
+  mutable CATUnicodeString scratch_;   // IdAt's buffer
 };
+
+// Calls iVisit(position, id, hash) for each record of iList in order. The
+// ids are hashed a chunk ahead and iIndex is asked for the slot of each,
+// so that a visit finds its slot, and its record, in the cache: random
+// slots of a large table otherwise miss the caches at every record.
+template <class Visit>
+void VisitHashed(const CATListValKRVWD7PrdInfo& iList, int iSelector,
+                 const IdIndex& iIndex, Visit&& iVisit) {
+  constexpr int kChunk = 32;
+  size_t hashes[kChunk];
+  CATUnicodeString id;  // reused, so that no id is copied to the heap
+  for (int base = 1; base <= iList.Size(); base += kChunk) {
+    const int end = std::min(iList.Size(), base + kChunk - 1);
+    for (int i = base; i <= end; ++i) {
+      iList[i].GetPrintableId(id, iSelector);
+      hashes[i - base] = HashOf(id);
+      iIndex.Prefetch(hashes[i - base]);
+    }
+    for (int i = base; i <= end; ++i) {
+      iList[i].GetPrintableId(id, iSelector);
+      iVisit(i, id, hashes[i - base]);
+    }
+  }
+}
 
 // First position of the records equal to a value by record equality:
 // printable ids when both have one, instance paths when neither has one.
@@ -542,51 +612,43 @@ HRESULT KRVWD7PrdInfoListServices::RetrieveDifferences(
   KRVWD7UtiTimer phase1_timer;
   CATListValKRVWD7PrdInfo removed_list;
   CATRawCollint removed_entry_indexes;
-  // The PSN records that are the first of their id, marked when a
-  // black-box record carries that id: phase 2 reads "some black-box record
-  // has p's id" there instead of searching the black-box list.
+  // Marks on the PSN records that are the first of their id: in_bb when a
+  // black-box record carries that id, paired when phase 1 made an entry
+  // with that record. Phase 2 reads them instead of searching lists.
   const IdIndex psn_ids(iListPSN, 1);
-  std::vector<char> id_in_bb(static_cast<size_t>(nb_psn) + 1, 0);
-  {
-    for (int i = 1; i <= nb_bb; ++i) {
-      const KRVWD7PrdInfo& b = iListBB[i];
-      const int found = psn_ids.Find(IdOf(b, iBBType));
-      if (found != 0) id_in_bb[static_cast<size_t>(found)] = 1;
-      if (found == 0) {
-        oDiffTypeList.Append("REMOVED");
-        oIndexinListBB.Append(b);
-        oIndexinListPSN.Append(b);
-        removed_list.Append(b);
-        removed_entry_indexes.Append(oDiffTypeList.Size());
-        ++oNbDiff;
-      } else {
-        const KRVWD7PrdInfo& p = iListPSN[found];
-        const char* type = VersionDifference(b, p);
-        if (type == nullptr) {
-          CATUnicodeString compid_bb, compid_psn;
-          b.GetDocCompid(compid_bb);
-          p.GetDocCompid(compid_psn);
-          if (compid_bb.GetLengthInChar() > 0 &&
-              compid_psn.GetLengthInChar() > 0 && compid_bb != compid_psn) {
-            type = "ALTCUSTO";
-          }
-        }
-        if (type != nullptr) {
-          oDiffTypeList.Append(type);
-          oIndexinListBB.Append(b);
-          oIndexinListPSN.Append(p);
-          ++oNbDiff;
-        }
-        if (!Similar(StoredPosition(b), PSNPosition(p, iPSNRoot, iIsFlatten))) {
-          oDiffTypeList.Append("POSITION");
-          oIndexinListBB.Append(b);
-          oIndexinListPSN.Append(p);
-          ++oNbDiff;
-        }
+  std::vector<char> in_bb(static_cast<size_t>(nb_psn) + 1, 0);
+  std::vector<char> paired(static_cast<size_t>(nb_psn) + 1, 0);
+  auto append = [&](const char* iType, const KRVWD7PrdInfo& iB,
+                    const KRVWD7PrdInfo& iP) {
+    oDiffTypeList.Append(iType);
+    oIndexinListBB.Append(iB);
+    oIndexinListPSN.Append(iP);
+    ++oNbDiff;
+  };
+  VisitHashed(iListBB, iBBType, psn_ids,
+              [&](int i, const CATUnicodeString& iId, size_t iHash) {
+    const KRVWD7PrdInfo& b = iListBB[i];
+    const int found = psn_ids.Find(iId, iHash);
+    if (found == 0) {
+      append("REMOVED", b, b);
+      removed_list.Append(b);
+      removed_entry_indexes.Append(oDiffTypeList.Size());
+    } else {
+      in_bb[static_cast<size_t>(found)] = 1;
+      const KRVWD7PrdInfo& p = iListPSN[found];
+      const char* type = VersionDifference(b, p);
+      if (type == nullptr && IsAlternateCustomization(b, p)) type = "ALTCUSTO";
+      if (type != nullptr) {
+        append(type, b, p);
+        paired[static_cast<size_t>(found)] = 1;
       }
-      if (progress) progress->StepIt();
+      if (!Similar(StoredPosition(b), PSNPosition(p, iPSNRoot, iIsFlatten))) {
+        append("POSITION", b, p);
+        paired[static_cast<size_t>(found)] = 1;
+      }
     }
-  }
+    if (progress) progress->StepIt();
+  });
   TracePerfo(
       "[PERFO] <Differences Identification> <1 Identification of removed "
       "products in the WP> = [%s]",
@@ -598,17 +660,24 @@ HRESULT KRVWD7PrdInfoListServices::RetrieveDifferences(
   TraceF("Size of oIndexinListPSN=%d", oIndexinListPSN.Size());
   KRVWD7UtiTimer phase2_timer;
   {
-    const EqualityIndex paired(oIndexinListPSN);
+    // A PSN record with an id is in oIndexinListPSN exactly when the first
+    // record of its id was paired: every entry so far holds a PSN record
+    // found by id, or a removed black-box record whose id no PSN record
+    // carries. Records without an id compare by instance path, so those
+    // are looked up among the entries.
+    const EqualityIndex entries(oIndexinListPSN);
+    const int first_without_id = psn_ids.Find(CATUnicodeString());
     for (int j = 1; j <= nb_psn; ++j) {
       const KRVWD7PrdInfo& p = iListPSN[j];
-      if (paired.Find(p) != 0) {
+      const int first = psn_ids.FirstOf(j);
+      const bool skip = first == first_without_id
+                            ? entries.Find(p) != 0
+                            : paired[static_cast<size_t>(first)] != 0;
+      if (skip) {
         TraceF("%d > Skip (already in oIndexinListPSN)", j);
         continue;
       }
-      // p's id is carried by a black-box record exactly when the first PSN
-      // record of that id was found in phase 1.
-      const int first = psn_ids.Find(IdOf(p, 1));
-      if (id_in_bb[static_cast<size_t>(first)] != 0) {
+      if (in_bb[static_cast<size_t>(first)] != 0) {
         TraceF("%d > Not an added product", j);
       } else {
         TraceF("%d > An added product", j);
