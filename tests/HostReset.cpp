@@ -1,12 +1,14 @@
 // Puts the host's process-wide switches back after every test, so that no
 // test can leave a fault, an environment override, a trace sink, a progress
-// observer or an interactive application switched on for the next one.
+// observer, an interactive application or changed black-box settings
+// behind for the next one.
 #include <gtest/gtest.h>
 
 #include "CATApplication.h"
 #include "CATError.h"
 #include "CATGetEnv.h"
 #include "CATGetSystemInfo.h"
+#include "KRVIWD7BlackBoxSettingAtt.h"
 #include "KRVWD7UtiDlgProgress.h"
 #include "KRVWD7UtiTracer.h"
 #include "MemFaults.h"
@@ -22,6 +24,7 @@ class HostReset : public ::testing::EmptyTestEventListener {
     KRVWD7UtiDlgProgress::SetObserver(nullptr);
     KRVWD7UtiTracer::Off();
     CATError::ClearLastError();
+    KRVWD7ResetBlackBoxSettings();
   }
 };
 

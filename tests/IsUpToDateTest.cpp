@@ -10,7 +10,6 @@
 #include "KRVWD7UtiTracer.h"
 #include "MemBuilder.h"
 #include "MemSession.h"
-#include "VersionSettingsKeeper.h"
 
 namespace {
 
@@ -92,7 +91,6 @@ class IsUpToDateTest : public ::testing::Test {
     MemSession::Current().Close();
     EXPECT_EQ(CATBaseUnknown::LiveObjects(), live_) << "objects leaked";
   }
-  VersionSettingsKeeper settings_;  // the sessions change them
   long live_ = 0;
 };
 

@@ -73,8 +73,6 @@ class KRVEWD7BlackBoxTest : public ::testing::Test {
     MemFaults::Clear();
     MemSession::Current().Close();
     EXPECT_EQ(CATBaseUnknown::LiveObjects(), live_) << "objects leaked";
-    KRVWD7ResetBlackBoxSettings();
-    KRVWD7UtiTracer::Off();
   }
   static std::string Prop(MemProduct* iProduct, const char* iName) {
     const std::string* value = iProduct->FindProperty(iName);

@@ -141,7 +141,6 @@ TEST(KRVWD7UtiDlgProgressTest, ObserverSeesEveryCallAndTheBarIsReleased) {
 class KRVWD7SettingsTest : public ::testing::Test {
  protected:
   void SetUp() override { KRVWD7ResetBlackBoxSettings(); }
-  void TearDown() override { KRVWD7ResetBlackBoxSettings(); }
   static KRVIWD7BlackBoxSettingAtt* Open() {
     void* out = nullptr;
     EXPECT_EQ(GetKRVWD7BlackBoxSettingCtrl(IID_KRVIWD7BlackBoxSettingAtt, &out), S_OK);

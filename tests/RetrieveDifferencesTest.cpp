@@ -18,7 +18,6 @@
 #include "KRVWD7PrdInfoListServices.h"
 #include "KRVWD7UtiPrdServices.h"
 #include "TestSessions.h"
-#include "VersionSettingsKeeper.h"
 
 namespace {
 
@@ -79,10 +78,8 @@ class DifferencesTest : public ::testing::Test {
  protected:
   void SetUp() override {
     CATSetEnvOverride(kMethod2, nullptr);
-    // The current session lives for the process once made; the settings
-    // keeper holds one reference until the fixture ends.
+    // The current session lives for the process once made.
     MemSession::Current();
-    settings_.reset(new VersionSettingsKeeper);
     live_ = CATBaseUnknown::LiveObjects();
     Reload();
     KRVWD7UtiTracer::ToMemory();
@@ -95,7 +92,6 @@ class DifferencesTest : public ::testing::Test {
     MemSession::Current().Close();
     CATRemoveEnvOverride(kMethod2);
     EXPECT_EQ(CATBaseUnknown::LiveObjects(), live_) << "objects leaked";
-    settings_.reset();
   }
 
   MemSession& Session() { return MemSession::Current(); }
@@ -164,7 +160,6 @@ class DifferencesTest : public ::testing::Test {
     return CompareLists(iIsFlatten);
   }
 
-  std::unique_ptr<VersionSettingsKeeper> settings_;
   long live_ = 0;
   MemProduct* bb_ = nullptr;
   MemProduct* psn_ = nullptr;

@@ -12,6 +12,7 @@
 #include "CATApplication.h"
 #include "CATGetEnv.h"
 #include "CATGetSystemInfo.h"
+#include "KRVIWD7BlackBoxSettingAtt.h"
 #include "MemFaults.h"
 #include "MemSession.h"
 
@@ -141,9 +142,16 @@ TEST_F(SessionFileTest, AFailedLoadChangesNothing) {
   EXPECT_STREQ(CATGetEnv("KRV_WD7_FILE_BASED"), "MODE4_ON_A_FILEBASE");
 }
 
+KRVIWD7BlackBoxSettingAtt* OpenSettings() {
+  void* out = nullptr;
+  EXPECT_EQ(GetKRVWD7BlackBoxSettingCtrl(IID_KRVIWD7BlackBoxSettingAtt, &out), S_OK);
+  return static_cast<KRVIWD7BlackBoxSettingAtt*>(out);
+}
+
 TEST_F(SessionFileTest, GlobalsAreAppliedAndUndoneOnClose) {
   ASSERT_TRUE(session_.LoadFromText(
       Session(kRootDoc, R"("environment": {"KRV_WD7_TEST_VAR": "on"}, "os": 4, "interactive": true,
+                          "settings": {"psnDirectory": "D:\\PSN", "version": {"source": 1, "attribute": 3}},
                           "faults": [{"op": "GetProperty", "rc": "E_FAIL", "product": "Bolt.1", "call": 2}], )"),
       "g.json"));
   EXPECT_STREQ(CATGetEnv("KRV_WD7_TEST_VAR"), "on");
@@ -155,7 +163,19 @@ TEST_F(SessionFileTest, GlobalsAreAppliedAndUndoneOnClose) {
   EXPECT_EQ(MemFaults::All()[0].rc, E_FAIL);
   EXPECT_EQ(MemFaults::All()[0].product, "Bolt.1");
   EXPECT_EQ(MemFaults::All()[0].call, 2);
+  KRVIWD7BlackBoxSettingAtt* settings = OpenSettings();
+  CATUnicodeString directory;
+  int attribute = 0;
+  settings->GetPSNDirectory(directory);
+  settings->GetVersionAttribute(attribute);
+  EXPECT_EQ(directory, "D:\\PSN");
+  EXPECT_EQ(attribute, 3);
   session_.Close();
+  settings->GetPSNDirectory(directory);
+  settings->GetVersionAttribute(attribute);
+  settings->Release();
+  EXPECT_EQ(directory, "");
+  EXPECT_EQ(attribute, 2);
   EXPECT_EQ(CATGetEnv("KRV_WD7_TEST_VAR"), nullptr);
   ASSERT_EQ(CATGetSystemInfo(&info), 0);
   EXPECT_EQ(info.OSType, CATOSTypeLinux);

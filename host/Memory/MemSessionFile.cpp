@@ -1020,6 +1020,7 @@ void MemSession::UndoGlobals() {
   for (const auto& entry : environment_) CATRemoveEnvOverride(entry.first.c_str());
   CATSetSystemOSType(-1);
   CATApplication::SetMainApplication(nullptr);
+  if (settings_.present) KRVWD7ResetBlackBoxSettings();
   MemFaults::Clear();
   applied_globals_ = false;
 }
