@@ -103,6 +103,15 @@ TEST_F(KRVWD7PrdInfoListServicesTest, NoChildListingFailureAndEmptyRoot) {
   EXPECT_EQ(list.Size(), 0);
   EXPECT_EQ(TraceWithoutTimes(), Trace("NO Child found (pListOfSubProduct = NULL)", "1"));
 
+  // Children, none of them loaded: the toolbox answers an empty list.
+  KRVWD7UtiTracer::ClearLines();
+  a_->SetLoaded(false);
+  EXPECT_EQ(Services::BuildPrdInfoList(Handle(root_), list, 0, CATBaseUnknown_var(), nullptr),
+            S_FALSE);
+  EXPECT_EQ(list.Size(), 0);
+  EXPECT_EQ(TraceWithoutTimes(), Trace("NO Child found (pListOfSubProduct.Size = 0)", "1"));
+  a_->SetLoaded(true);
+
   KRVWD7UtiTracer::ClearLines();
   MemFaults::Add("GetAllChildren", E_FAIL);
   EXPECT_EQ(Services::BuildPrdInfoList(Handle(root_), list, 0, CATBaseUnknown_var(), nullptr),

@@ -84,8 +84,11 @@ HRESULT ChildrenArguments(const CATBaseUnknown_var& iProduct,
 
 // Appends the products of iProducts as handles to a new list; null when
 // there are none. The caller deletes the list.
-CATListValCATBaseUnknown_var* MakeList(const std::vector<MemProduct*>& iProducts) {
-  if (iProducts.empty()) return nullptr;
+// Null when iFather has no child at all; an empty list when it has
+// children but none of them is listed (mode 2, none loaded).
+CATListValCATBaseUnknown_var* MakeList(const MemProduct* iFather,
+                                       const std::vector<MemProduct*>& iProducts) {
+  if (iFather->Children().empty()) return nullptr;
   auto* list = new CATListValCATBaseUnknown_var();
   for (MemProduct* product : iProducts) list->Append(Handle(product));
   return list;
@@ -415,7 +418,7 @@ HRESULT KRVWD7UtiPrdServices::GetChildren(const CATBaseUnknown_var& iProduct,
     if (iMode == 2 && !child->IsLoaded()) continue;
     children.push_back(child);
   }
-  oChildren = MakeList(children);
+  oChildren = MakeList(product, children);
   return S_OK;
 }
 
@@ -431,7 +434,7 @@ HRESULT KRVWD7UtiPrdServices::GetAllChildren(
   if (iMode == 2 && !product->IsLoadedInContext()) return S_OK;
   std::vector<MemProduct*> products;
   CollectBelow(product, iMode, products);
-  oChildren = MakeList(products);
+  oChildren = MakeList(product, products);
   return S_OK;
 }
 

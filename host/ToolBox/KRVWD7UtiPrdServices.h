@@ -105,7 +105,8 @@ class KRVWD7UtiPrdServices {
   static HRESULT GetNodeType(const CATBaseUnknown_var& iProduct, int& oType);
 
   // Children. The list is allocated here and deleted by the caller; it is
-  // null when there is no child. iInterface must be "CATIProduct". Mode 0:
+  // null when the product has no child at all, and empty when it has
+  // children but the mode lists none of them. iInterface must be "CATIProduct". Mode 0:
   // every product; mode 2: products already loaded only (a product that the
   // session marks as not loaded is left out with everything below it until
   // SwitchToProductMode loads it; in mode 2 a product that is itself not
