@@ -328,7 +328,10 @@ HRESULT MemProduct::GetShapeRep(CATBaseUnknown_var& oRep,
   if (shape == nullptr) return S_FALSE;
   MemDocument* document = nullptr;
   if (session_ && !shape->document.empty()) {
-    document = session_->FindDocument(shape->document);
+    if (shape->resolved == nullptr) {
+      shape->resolved = session_->FindDocument(shape->document);
+    }
+    document = shape->resolved;
   }
   MemShapeRep* rep = new MemShapeRep(document);
   oRep = static_cast<CATBaseUnknown*>(static_cast<CATILinkableObject*>(rep));

@@ -75,6 +75,9 @@ struct MemShape {
   std::string name;      // "Default", ...
   std::string document;  // storage name of the document holding it; "" none
   std::string path;      // file path of the representation
+  // The session's document of that storage name, found on first use and
+  // kept: documents live as long as their session.
+  mutable MemDocument* resolved = nullptr;
 };
 
 // Graphic properties of a product object.
