@@ -1,10 +1,12 @@
 # Entry points. Everything builds with CMake and Ninja under build/.
 BUILD      ?= build
 BUILD_ASAN ?= build-asan
+BUILD_FUZZ ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all bootstrap demo test test-asan bench format clean
+.PHONY: all bootstrap demo test test-asan bench fuzz format clean
 
 all: $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
@@ -32,8 +34,17 @@ test-asan: $(BUILD_ASAN)/build.ninja
 bench: all
 	$(BUILD)/bin/krvwd7_bench --benchmark_counters_tabular=true
 
+# Fuzzes the session loader for FUZZ_SECONDS with clang's libFuzzer; new
+# inputs go to build-fuzz/corpus, crashes to build-fuzz/crash-*.
+fuzz: | bootstrap
+	CXX=clang++ cmake -S . -B $(BUILD_FUZZ) -G Ninja -DKRVWD7_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	cmake --build $(BUILD_FUZZ) -j $(JOBS) --target krvwd7_fuzz_session
+	mkdir -p $(BUILD_FUZZ)/corpus
+	cd $(BUILD_FUZZ) && ASAN_OPTIONS=detect_leaks=1 bin/krvwd7_fuzz_session -max_total_time=$(FUZZ_SECONDS) \
+	  -max_len=65536 corpus $(CURDIR)/fuzz/corpus/session $(CURDIR)/examples
+
 format:
 	find host include KRVWD7Core.m tools tests bench fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(BUILD_ASAN)
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ)
