@@ -27,7 +27,7 @@ test: all
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 test-asan: $(BUILD_ASAN)/build.ninja
-	cmake --build $(BUILD_ASAN) -j $(JOBS) --target krvwd7_tests krvwd7
+	cmake --build $(BUILD_ASAN) -j $(JOBS)
 	cd $(BUILD_ASAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
