@@ -241,14 +241,7 @@ class IdIndex {
 
   // 0 when no record carries iId; iHash is HashOf(iId).
   int Find(const CATUnicodeString& iId, size_t iHash) const {
-    const uint32_t tag = Tag(iHash);
-    for (size_t at = iHash & mask_; slots_[at].pos != 0;
-         at = (at + 1) & mask_) {
-      if (slots_[at].tag == tag && IdAt(slots_[at].pos) == iId) {
-        return slots_[at].pos;
-      }
-    }
-    return 0;
+    return slots_[Probe(iId, iHash)].pos;
   }
   int Find(const CATUnicodeString& iId) const { return Find(iId, HashOf(iId)); }
 
@@ -271,18 +264,21 @@ class IdIndex {
     list_[iPos].GetPrintableId(scratch_, selector_);
     return scratch_;
   }
-  // Keeps the first position of an id: stops at a slot that holds it.
-  // Answers the position kept for iId.
-  int Insert(const CATUnicodeString& iId, size_t iHash, int iPos) {
+  // The slot that holds iId, or the empty slot where it belongs.
+  size_t Probe(const CATUnicodeString& iId, size_t iHash) const {
     const uint32_t tag = Tag(iHash);
     size_t at = iHash & mask_;
-    for (; slots_[at].pos != 0; at = (at + 1) & mask_) {
-      if (slots_[at].tag == tag && IdAt(slots_[at].pos) == iId) {
-        return slots_[at].pos;
-      }
+    while (slots_[at].pos != 0 &&
+           !(slots_[at].tag == tag && IdAt(slots_[at].pos) == iId)) {
+      at = (at + 1) & mask_;
     }
-    slots_[at] = Slot{tag, iPos};
-    return iPos;
+    return at;
+  }
+  // Keeps the first position of an id; answers the position kept for iId.
+  int Insert(const CATUnicodeString& iId, size_t iHash, int iPos) {
+    Slot& slot = slots_[Probe(iId, iHash)];
+    if (slot.pos == 0) slot = Slot{Tag(iHash), iPos};
+    return slot.pos;
   }
 
   const CATListValKRVWD7PrdInfo& list_;
