@@ -268,19 +268,6 @@ TEST_F(SessionFileTest, SaveIsAtomic) {
   EXPECT_EQ(session_.Load(path).error, path + ": cannot open the file");
 }
 
-TEST_F(SessionFileTest, ExamplesLoad) {
-  for (const char* name : {"demo.json", "uptodate.json"}) {
-    SCOPED_TRACE(name);
-    std::string path = std::string(KRVWD7_SOURCE_DIR) + "/examples/" + name;
-    MemResult result = session_.Load(path);
-    ASSERT_TRUE(result) << result.error;
-    EXPECT_EQ(session_.ProductDocuments().size(), 2u);
-    std::string saved = session_.SaveToText();
-    ASSERT_TRUE(session_.LoadFromText(saved, "saved"));
-    EXPECT_EQ(session_.SaveToText(), saved);
-  }
-}
-
 TEST_F(SessionFileTest, ExamplesAndSavedFilesMatchTheSchema) {
   if (std::system("/usr/bin/python3 -c 'import jsonschema' 2>/dev/null") != 0) {
     GTEST_SKIP() << "python3 with jsonschema is not installed";
