@@ -13,6 +13,7 @@
 #include <sstream>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 #include <nlohmann/json.hpp>
 
@@ -682,16 +683,16 @@ class MemSessionWriter {
         entry["old"] = row.oldClink;
         entry["new"] = row.newClink;
         if (!row.env.empty()) entry["env"] = row.env;
-        rows.push_back(entry);
+        rows.push_back(std::move(entry));
       }
-      root["replacements"] = rows;
+      root["replacements"] = std::move(rows);
     }
     if (!declared_.empty()) {
       OrderedJson references = OrderedJson::array();
       for (MemProduct* reference : declared_) {
         references.push_back(ReferenceObject(reference, nullptr, true));
       }
-      root["references"] = references;
+      root["references"] = std::move(references);
     }
     OrderedJson documents = OrderedJson::array();
     for (MemDocument* document : s_.documents_) {
@@ -703,14 +704,14 @@ class MemSessionWriter {
       if (!document->DocId().empty()) entry["docId"] = document->DocId();
       if (!document->DisplayName().empty()) entry["displayName"] = document->DisplayName();
       if (document->Root()) entry["root"] = ReferenceObject(document->Root(), document, false);
-      documents.push_back(entry);
+      documents.push_back(std::move(entry));
     }
-    root["documents"] = documents;
+    root["documents"] = std::move(documents);
     const std::vector<MemFault>& faults = MemFaults::All();
     if (!faults.empty()) {
       OrderedJson entries = OrderedJson::array();
       for (const MemFault& fault : faults) entries.push_back(Fault(fault));
-      root["faults"] = entries;
+      root["faults"] = std::move(entries);
     }
     return root;
   }
@@ -735,7 +736,7 @@ class MemSessionWriter {
       entry["source"] = source->source;
       entry["attribute"] = source->attribute;
       entry["property"] = source->property;
-      result[source == &settings.version ? "version" : "revision"] = entry;
+      result[source == &settings.version ? "version" : "revision"] = std::move(entry);
     }
     return result;
   }
@@ -798,7 +799,7 @@ class MemSessionWriter {
       if (!vpm.printableId.empty()) entry["printableId"] = vpm.printableId;
       if (!vpm.env.empty()) entry["env"] = vpm.env;
       if (!vpm.modelRevision.empty()) entry["modelRevision"] = vpm.modelRevision;
-      ioJson["vpm"] = entry;
+      ioJson["vpm"] = std::move(entry);
     }
     if (iProduct->HasOrigin()) ioJson["origin"] = iProduct->Origin();
     if (!iProduct->Graphic().color.empty()) ioJson["color"] = iProduct->Graphic().color;
@@ -832,7 +833,7 @@ class MemSessionWriter {
     if (!iReference->Parms().empty()) {
       OrderedJson parms;
       for (const auto& entry : iReference->Parms()) parms[entry.first] = entry.second->value();
-      json["parameters"] = parms;
+      json["parameters"] = std::move(parms);
     }
     if (!iReference->UserProperties().empty()) json["userProperties"] = iReference->UserProperties();
     if (!iReference->Shapes().empty()) {
@@ -841,16 +842,16 @@ class MemSessionWriter {
         OrderedJson entry = OrderedJson::object();
         if (!shape.document.empty()) entry["document"] = shape.document;
         if (!shape.path.empty()) entry["path"] = shape.path;
-        shapes[shape.name] = entry;
+        shapes[shape.name] = std::move(entry);
       }
-      json["shapes"] = shapes;
+      json["shapes"] = std::move(shapes);
     }
     text("activeShape", iReference->ActiveShapeName());
     WriteObjectData(json, iReference);
     if (!iReference->Children().empty()) {
       OrderedJson children = OrderedJson::array();
       for (MemProduct* child : iReference->Children()) children.push_back(Instance(child));
-      json["children"] = children;
+      json["children"] = std::move(children);
     }
     return json;
   }
@@ -870,7 +871,7 @@ class MemSessionWriter {
           numbers.push_back(value);
         }
       }
-      json["position"] = numbers;
+      json["position"] = std::move(numbers);
     }
     WriteObjectData(json, iInstance);
     MemProduct* reference = iInstance->Reference();
