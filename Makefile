@@ -32,7 +32,8 @@ test-asan: $(BUILD_ASAN)/build.ninja
 	  ctest --output-on-failure -j $(JOBS)
 
 bench: all
-	$(BUILD)/bin/krvwd7_bench --benchmark_counters_tabular=true
+	$(BUILD)/bin/krvwd7_bench --benchmark_counters_tabular=true --benchmark_repetitions=5 \
+	  --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true
 
 # Fuzzes the session loader for FUZZ_SECONDS with clang's libFuzzer; new
 # inputs go to build-fuzz/corpus, crashes to build-fuzz/crash-*.
