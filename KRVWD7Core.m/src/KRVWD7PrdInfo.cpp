@@ -84,10 +84,19 @@ KRVIWD7BlackBoxSettingAtt* GetSettings() {
 KRVWD7PrdInfo::KRVWD7PrdInfo() { Init(); }
 
 KRVWD7PrdInfo::KRVWD7PrdInfo(const KRVWD7PrdInfo& iOther)
-    : CATBaseUnknown(iOther) {
-  Init();
-  *this = iOther;
-}
+    : CATBaseUnknown(iOther),
+      product_(iOther.product_),
+      instance_path_(iOther.instance_path_),
+      version_(iOther.version_),
+      revision_(iOther.revision_),
+      part_number_(iOther.part_number_),
+      position_(iOther.position_),
+      node_type_(iOther.node_type_),
+      is_black_box_(iOther.is_black_box_),
+      printable_id_(iOther.printable_id_),
+      pdm_env_(iOther.pdm_env_),
+      doc_compid_(iOther.doc_compid_),
+      doc_display_name_(iOther.doc_display_name_) {}
 
 KRVWD7PrdInfo& KRVWD7PrdInfo::operator=(const KRVWD7PrdInfo& iOther) {
   if (this == &iOther) return *this;
