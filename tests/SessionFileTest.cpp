@@ -125,6 +125,30 @@ TEST_F(SessionFileTest, MalformedFilesAreRefusedWithTheirPlace) {
   }
 }
 
+// A document whose root holds iLevels instances, each inside the previous.
+std::string Nested(int iLevels) {
+  std::string root = R"({"partNumber": "ROOT")";
+  for (int i = 0; i < iLevels; ++i) {
+    root += R"(, "children": [{"name": "c.1", "ref": {"partNumber": "P)" + std::to_string(i) + "\"";
+  }
+  for (int i = 0; i < iLevels; ++i) root += "}}]";
+  return Session(R"({"name": "Deep", "root": )" + root + "}}");
+}
+
+TEST_F(SessionFileTest, StructuresDeeperThanAThousandLevelsAreRefused) {
+  EXPECT_TRUE(session_.LoadFromText(Nested(1000), "deep.json"));
+  const MemResult refused = session_.LoadFromText(Nested(1001), "deep.json");
+  ASSERT_FALSE(refused);
+  // The place keeps its start and its end, not the thousand levels between.
+  EXPECT_EQ(refused.error.rfind("deep.json: documents[0].root.children[0].ref.children[0]", 0), 0u)
+      << refused.error;
+  EXPECT_NE(refused.error.find(" ... "), std::string::npos);
+  EXPECT_LT(refused.error.size(), 400u);
+  EXPECT_NE(refused.error.find("ref.children[0]: the product structure is nested deeper than "
+                               "1000 levels"),
+            std::string::npos);
+}
+
 TEST_F(SessionFileTest, AFailedLoadChangesNothing) {
   ASSERT_TRUE(session_.LoadFromText(
       Session(kRootDoc, R"("environment": {"KRV_WD7_FILE_BASED": "MODE4_ON_A_FILEBASE"}, )"), "a.json"));

@@ -32,6 +32,9 @@ using OrderedJson = nlohmann::ordered_json;
 namespace {
 
 const char kFormat[] = "krvwd7-session/1";
+// Deepest product structure a file may describe: structures are read and
+// written recursively, and real ones are a few tens of levels deep.
+constexpr int kMaxDepth = 1000;
 
 // A place in the file, rendered only when an error names it: loading
 // builds no text for the places that are fine. A path refers to its parent,
@@ -58,6 +61,14 @@ class JPath {
   const char* key_ = nullptr;  // null: an array item
   size_t index_ = 0;
 };
+
+// A place deep in a structure, with its middle cut out: its start names
+// the document, its end the object.
+std::string Shortened(const std::string& iPath) {
+  constexpr size_t kKept = 100;
+  if (iPath.size() <= 2 * kKept + 40) return iPath;
+  return iPath.substr(0, kKept) + " ... " + iPath.substr(iPath.size() - kKept);
+}
 
 struct LoadError {
   std::string path;
@@ -599,6 +610,7 @@ class MemSessionLoader {
   }
 
   void LoadInstance(MemProduct* iFather, const Json& iNode, const JPath& iPath) {
+    DepthGuard guard(depth_, iPath);
     ExpectObject(iNode, iPath);
     CheckKeys(iNode, iPath, {"name", "position", "nodeType", "properties", "vpm", "origin",
                              "color", "shown", "loaded", "mode", "ref"});
@@ -650,10 +662,28 @@ class MemSessionLoader {
     return CATMathTransformation(coef);
   }
 
+  // Counts the levels of instances being loaded; refuses one too many.
+  class DepthGuard {
+   public:
+    DepthGuard(int& ioDepth, const JPath& iPath) : depth_(ioDepth) {
+      if (++depth_ > kMaxDepth) {
+        Fail(iPath, "the product structure is nested deeper than " +
+                        std::to_string(kMaxDepth) + " levels");
+      }
+    }
+    ~DepthGuard() { --depth_; }
+    DepthGuard(const DepthGuard&) = delete;
+    DepthGuard& operator=(const DepthGuard&) = delete;
+
+   private:
+    int& depth_;
+  };
+
   MemSession& s_;
   std::vector<MemDocument*> opened_;
   std::unordered_map<std::string, MemProduct*> by_id_;
   std::unordered_set<std::string> ids_;
+  int depth_ = 0;  // instances being loaded, one inside the other
 };
 
 // --- Writer ---------------------------------------------------------------------
@@ -913,8 +943,8 @@ MemResult MemSession::LoadFromText(const std::string& iText, const std::string& 
     Json root = Json::parse(iText);
     loader.Load(root);
   } catch (const LoadError& error) {
-    return MemResult::Error(iSourceName + ": " + (error.path.empty() ? "" : error.path + ": ") +
-                            error.what);
+    const std::string path = Shortened(error.path);
+    return MemResult::Error(iSourceName + ": " + (path.empty() ? "" : path + ": ") + error.what);
   } catch (const Json::parse_error& error) {
     std::string what = error.what();
     size_t colon = what.find("]: ");  // drop nlohmann's "[json.exception...]"
