@@ -26,7 +26,7 @@
 
 #include <unistd.h>
 
-using Json = nlohmann::json;
+using Json = nlohmann::ordered_json;
 using OrderedJson = nlohmann::ordered_json;
 
 namespace {
