@@ -37,6 +37,11 @@ class CATUnicodeString {
   CATUnicodeString(CATUnicodeString&&) noexcept = default;
   CATUnicodeString& operator=(const CATUnicodeString&) = default;
   CATUnicodeString& operator=(CATUnicodeString&&) noexcept = default;
+  // In place, keeping the storage: no temporary text is made.
+  CATUnicodeString& operator=(const char* iUtf8) {
+    text_.assign(iUtf8 ? iUtf8 : "");
+    return *this;
+  }
 
   // The UTF-8 bytes, null terminated. Valid while this text lives and is
   // not changed.
