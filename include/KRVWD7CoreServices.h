@@ -53,6 +53,15 @@ class KRVWD7CoreServices : public CATBaseUnknown {
   static HRESULT RetrieveAssociatedPSNDoc(const CATBaseUnknown_var& iBlackBox,
                                           CATDocument*& oDocument);
 
+  // The node of the black box iBlackBoxRoot that stands for its PSN root:
+  // iBlackBoxRoot itself for a black box of type 1, the instance of its PSN
+  // part number below it for type 2 (the services locate it the same way).
+  // oType is the black box's type (0 when it cannot be read). 0 found,
+  // E_FAIL when there is no such node (not a black box, another type, the
+  // instance missing), E_INVALIDARG for an empty handle.
+  static HRESULT RetrievePSNNode(const CATBaseUnknown_var& iBlackBoxRoot,
+                                 CATBaseUnknown_var& oNode, int& oType);
+
   // Writes the build version text (catalog "KRVWD7", key "BPCVersion") to
   // the standard output.
   static void DumpBPCVersion();

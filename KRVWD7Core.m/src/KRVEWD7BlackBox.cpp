@@ -5,9 +5,12 @@
 #include "CATICkeParm.h"
 #include "CATIProduct.h"
 #include "CATMetaClass.h"
-#include "KRVIWD7BlackBoxSettingAtt.h"
+#include "KRVWD7CoreInternal.h"
 #include "KRVWD7UtiPrdServices.h"
-#include "KRVWD7UtiTracer.h"
+
+using krvwd7_core::DefaultPSNDirectory;
+using krvwd7_core::Trace;
+using krvwd7_core::TraceF;
 
 namespace {
 
@@ -21,19 +24,10 @@ const char kPSNFilename[] = "BBPSNFilename";
 const char kFlatten[] = "BBFlatten";
 const char kPSNPrintableId[] = "BBPSNPrintableId";
 
-// Every trace line of this class goes out without the file-and-line prefix.
-void Trace(const char* iText) {
-  KRVWD7UtiTracer::SetNoFileLine();
-  KRVWD7UtiTracer::Print(iText);
-}
 void TraceName(const char* iLabel, const CATUnicodeString& iValue) {
-  KRVWD7UtiTracer::SetNoFileLine();
-  KRVWD7UtiTracer::PrintV("%s='%s'", iLabel, iValue.ConvertToChar());
+  TraceF("%s='%s'", iLabel, iValue.ConvertToChar());
 }
-void TracePos(int iPos) {
-  KRVWD7UtiTracer::SetNoFileLine();
-  KRVWD7UtiTracer::PrintV("pos=%d", iPos);
-}
+void TracePos(int iPos) { TraceF("pos=%d", iPos); }
 
 CATUnicodeString FormatInt(int iValue) {
   CATUnicodeString text;
@@ -79,21 +73,6 @@ bool ReadParameter(const CATBaseUnknown_var& iProduct, const char* iName,
   CATICkeParm_var parm;
   HRESULT rc = KRVWD7UtiPrdServices::GetParameter(iProduct, iName, parm, oValue);
   return rc == S_OK && parm;
-}
-
-// The default PSN directory of the user's settings; empty when the settings
-// or the directory cannot be had (that is not a failure).
-CATUnicodeString DefaultPSNDirectory() {
-  CATUnicodeString directory;
-  void* settings = nullptr;
-  HRESULT rc =
-      GetKRVWD7BlackBoxSettingCtrl(IID_KRVIWD7BlackBoxSettingAtt, &settings);
-  if (FAILED(rc) || settings == nullptr) return directory;
-  KRVIWD7BlackBoxSettingAtt* att =
-      static_cast<KRVIWD7BlackBoxSettingAtt*>(settings);
-  if (FAILED(att->GetPSNDirectory(directory))) directory = CATUnicodeString();
-  att->Release();
-  return directory;
 }
 
 bool StartsWith(const CATUnicodeString& iText, const CATUnicodeString& iHead) {

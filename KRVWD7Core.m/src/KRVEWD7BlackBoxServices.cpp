@@ -4,10 +4,10 @@
 #include "CATListValCATUnicodeString.h"
 #include "CATListValKRVWD7PrdInfo.h"
 #include "KRVIWD7BlackBox.h"
+#include "KRVWD7CoreInternal.h"
 #include "KRVWD7CoreServices.h"
 #include "KRVWD7PrdInfoListServices.h"
 #include "KRVWD7UtiDocServices.h"
-#include "KRVWD7UtiPrdServices.h"
 
 namespace {
 
@@ -20,34 +20,11 @@ CATBaseUnknown_var RootOf(CATDocument& iDocument) {
   return root;
 }
 
-// True when iRoot is a black box of version 2.
+// True when iBlackBox is a black box of version 2.
 bool IsCurrentBlackBox(const KRVIWD7BlackBox_var& iBlackBox) {
-  if (!iBlackBox) return false;
-  CATBoolean is_black_box = 0;
-  if (FAILED(iBlackBox->IsABlackBox(is_black_box)) || !is_black_box) {
-    return false;
-  }
+  if (!krvwd7_core::IsABlackBox(iBlackBox)) return false;
   int version = 0;
   return SUCCEEDED(iBlackBox->GetVersion(version)) && version == 2;
-}
-
-// The node of the black box that stands for the PSN root: the root itself
-// (type 1) or the instance of the PSN part number below it (type 2); empty
-// otherwise.
-CATBaseUnknown_var PSNNodeOf(const CATBaseUnknown_var& iRoot,
-                             const KRVIWD7BlackBox_var& iBlackBox,
-                             int& oType) {
-  CATUnicodeString part_number;
-  oType = 0;
-  if (FAILED(iBlackBox->GetType(oType, part_number))) return CATBaseUnknown_var();
-  if (oType == 1) return iRoot;
-  if (oType != 2) return CATBaseUnknown_var();
-  CATBaseUnknown_var node;
-  if (KRVWD7UtiPrdServices::FindInstance(iRoot, part_number, 0, node, 0) !=
-      S_OK) {
-    return CATBaseUnknown_var();
-  }
-  return node;
 }
 
 }  // namespace
@@ -75,7 +52,9 @@ HRESULT KRVEWD7BlackBoxServices::IsUpToDate(CATDocument& iBBDocument,
   KRVWD7CoreServices::SwitchToProductMode(psn_root);
 
   int type = 0;
-  const CATBaseUnknown_var node = PSNNodeOf(bb_root, black_box, type);
+  CATUnicodeString psn_part_number;
+  const CATBaseUnknown_var node =
+      krvwd7_core::PSNNodeOf(bb_root, black_box, type, psn_part_number);
   if (!node) return E_FAIL;
 
   CATListValKRVWD7PrdInfo psn_list;

@@ -2,42 +2,23 @@
 
 #include <iostream>
 
-#include "CATApplication.h"
 #include "CATDocument.h"
 #include "CATIProduct.h"
 #include "CATListPtrCATDocument.h"
 #include "CATMetaClass.h"
 #include "CATMsgCatalog.h"
 #include "KRVIWD7BlackBox.h"
-#include "KRVWD7UtiDlgProgress.h"
+#include "KRVWD7CoreInternal.h"
 #include "KRVWD7UtiDocServices.h"
 #include "KRVWD7UtiPrdServices.h"
-#include "KRVWD7UtiTimer.h"
-#include "KRVWD7UtiTracer.h"
 #include "KRVWD7UtiVPMServices.h"
+
+using krvwd7_core::IsABlackBox;
+using krvwd7_core::Trace;
 
 namespace {
 
 const IID IID_KRVWD7CoreServices = {"KRVWD7CoreServices"};
-
-void TraceLine(const char* iText) {
-  KRVWD7UtiTracer::SetNoFileLine();
-  KRVWD7UtiTracer::Print(iText);
-}
-
-bool IsInteractive() {
-  CATApplication* application = CATApplication::MainApplication();
-  return application != nullptr &&
-         application->IsAKindOf(CATInteractiveApplication::ClassName());
-}
-
-// True when iProduct answers the black-box test with success and true.
-bool IsABlackBox(const CATBaseUnknown_var& iProduct) {
-  KRVIWD7BlackBox_var black_box(iProduct);
-  if (!black_box) return false;
-  CATBoolean is_black_box = 0;
-  return SUCCEEDED(black_box->IsABlackBox(is_black_box)) && is_black_box;
-}
 
 }  // namespace
 
@@ -67,13 +48,13 @@ HRESULT KRVWD7CoreServices::CheckIsBlackBox(const CATBaseUnknown_var& iProduct,
 
 CATBoolean KRVWD7CoreServices::CheckIsInsideSubBB(
     const CATBaseUnknown_var& iProduct, const CATBaseUnknown_var& iRoot) {
-  if (iProduct && IsABlackBox(iProduct)) return 0;
+  if (iProduct && IsABlackBox(KRVIWD7BlackBox_var(iProduct))) return 0;
   CATIProduct_var current(iProduct);
   if (!current) return 0;
   // Walks the father chain: O(depth).
   while (current) {
     if (current == iRoot) return 0;
-    if (IsABlackBox(current)) return 1;
+    if (IsABlackBox(KRVIWD7BlackBox_var(current))) return 1;
     current = current->GetFatherProduct();
   }
   return 0;
@@ -81,34 +62,20 @@ CATBoolean KRVWD7CoreServices::CheckIsInsideSubBB(
 
 HRESULT KRVWD7CoreServices::SwitchToProductMode(
     const CATBaseUnknown_var& iProduct) {
-  TraceLine(">> KRVWD7CoreServices::SwitchToProductMode");
+  Trace(">> KRVWD7CoreServices::SwitchToProductMode");
   if (!iProduct) return E_INVALIDARG;
 
-  KRVWD7UtiDlgProgress* progress = nullptr;
-  if (IsInteractive()) {
-    const CATUnicodeString title = CATMsgCatalog::BuildMessage(
-        "KRVWD7CoreServices", "SwitchToProductModeInProgress", nullptr, 0,
-        "SwitchToProductModeInProgress");
-    progress =
-        new KRVWD7UtiDlgProgress(nullptr, "ProgressSwitchToProductModeId", title);
-    progress->InitProgressBar(0, 1, 1);
-  }
-
+  krvwd7_core::ScopedProgress progress("ProgressSwitchToProductModeId",
+                                       "KRVWD7CoreServices",
+                                       "SwitchToProductModeInProgress");
+  progress.Init(0, 1, 1);
   KRVWD7UtiTimer timer;
   const HRESULT rc = KRVWD7UtiPrdServices::SwitchToProductMode(iProduct);
-  CATUnicodeString elapsed;
-  timer.GetElapsedTimeString(elapsed, 1);
-  KRVWD7UtiTracer::SetNoFileLine();
-  KRVWD7UtiTracer::PrintV(
-      "[PERFO] <Retrieving Document from VPM> Total time = [%s]",
-      elapsed.ConvertToChar());
-
-  if (progress) {
-    progress->StepIt();
-    progress->EndProgressBar();
-    progress->RequestDelayedDestruction();
-  }
-  TraceLine("<< KRVWD7CoreServices::SwitchToProductMode");
+  krvwd7_core::TracePerfo(
+      "[PERFO] <Retrieving Document from VPM> Total time = [%s]", timer);
+  progress.Step();
+  progress.End();
+  Trace("<< KRVWD7CoreServices::SwitchToProductMode");
   return rc;
 }
 
@@ -146,6 +113,18 @@ HRESULT KRVWD7CoreServices::RetrieveAssociatedPSNDoc(
     }
   }
   return E_FAIL;
+}
+
+HRESULT KRVWD7CoreServices::RetrievePSNNode(
+    const CATBaseUnknown_var& iBlackBoxRoot, CATBaseUnknown_var& oNode,
+    int& oType) {
+  oNode = CATBaseUnknown_var();
+  oType = 0;
+  if (!iBlackBoxRoot) return E_INVALIDARG;
+  CATUnicodeString psn_part_number;
+  oNode = krvwd7_core::PSNNodeOf(iBlackBoxRoot, KRVIWD7BlackBox_var(iBlackBoxRoot),
+                                 oType, psn_part_number);
+  return oNode ? S_OK : E_FAIL;
 }
 
 void KRVWD7CoreServices::DumpBPCVersion() {

@@ -9,10 +9,14 @@
 #include "CATISpecAttrAccess.h"
 #include "CATMetaClass.h"
 #include "KRVIWD7BlackBoxSettingAtt.h"
+#include "KRVWD7CoreInternal.h"
 #include "KRVWD7CoreServices.h"
 #include "KRVWD7UtiPrdServices.h"
 #include "KRVWD7UtiTracer.h"
 #include "KRVWD7UtiVPMServices.h"
+
+using krvwd7_core::Trace;
+using krvwd7_core::TraceF;
 
 namespace {
 
@@ -27,11 +31,6 @@ const char* const kNodeTypeTexts[] = {
 constexpr int kCompidLength = 16;
 constexpr int kCgrCompidOffset = 43;  // after the last path separator
 constexpr int kOtherCompidOffset = 16;
-
-void TraceLine(const char* iText) {
-  KRVWD7UtiTracer::SetNoFileLine();
-  KRVWD7UtiTracer::Print(iText);
-}
 
 // The path separator of the host's system: "\" on the Windows types.
 const char* PathSeparator() {
@@ -55,26 +54,17 @@ CATUnicodeString ReadOrigin(const CATBaseUnknown_var& iProduct, bool& oRead) {
   CATISpecAttrAccess_var access(iProduct);
   CATISpecAttrKey* key = access ? access->GetAttrKey("CDMAorigin") : nullptr;
   if (key == nullptr) {
-    TraceLine("FAILED to retrieve Attribute Key");
+    Trace("FAILED to retrieve Attribute Key");
     return CATUnicodeString();
   }
   CATUnicodeString value = access->GetString(key, 0);
   key->Release();
   if (value.GetLengthInChar() == 0) {
-    TraceLine("FAILED to retrieve Attribute Value");
+    Trace("FAILED to retrieve Attribute Value");
     return value;
   }
   oRead = true;
   return value;
-}
-
-// Settings interface with one reference, or null.
-KRVIWD7BlackBoxSettingAtt* GetSettings() {
-  void* settings = nullptr;
-  HRESULT rc =
-      GetKRVWD7BlackBoxSettingCtrl(IID_KRVIWD7BlackBoxSettingAtt, &settings);
-  if (FAILED(rc) || settings == nullptr) return nullptr;
-  return static_cast<KRVIWD7BlackBoxSettingAtt*>(settings);
 }
 
 }  // namespace
@@ -318,29 +308,18 @@ const char* KRVWD7PrdInfo::NodeTypeText(int iType) {
 void KRVWD7PrdInfo::Dump() const {
   CATUnicodeString name;
   GetInstanceName(name);
-  KRVWD7UtiTracer::SetNoFileLine();
-  KRVWD7UtiTracer::PrintV("\tInstance Name: %s", name.ConvertToChar());
-  KRVWD7UtiTracer::SetNoFileLine();
-  KRVWD7UtiTracer::PrintV("\tNode Type    : %s", NodeTypeText(node_type_));
-  KRVWD7UtiTracer::SetNoFileLine();
-  KRVWD7UtiTracer::PrintV("\tPath         : %s", instance_path_.ConvertToChar());
-  KRVWD7UtiTracer::SetNoFileLine();
-  KRVWD7UtiTracer::PrintV("\tVersion      : %s", version_.ConvertToChar());
-  KRVWD7UtiTracer::SetNoFileLine();
-  KRVWD7UtiTracer::PrintV("\tRevision     : %s", revision_.ConvertToChar());
-  KRVWD7UtiTracer::SetNoFileLine();
-  KRVWD7UtiTracer::PrintV("\tPartNumber   : %s", part_number_.ConvertToChar());
-  KRVWD7UtiTracer::SetNoFileLine();
-  KRVWD7UtiTracer::PrintV("\tCLink        : %s", printable_id_.ConvertToChar());
-  KRVWD7UtiTracer::SetNoFileLine();
-  KRVWD7UtiTracer::PrintV("\tIsABlackBox  : %s",
-                          is_black_box_ == 1 ? "YES" : "NO");
+  TraceF("\tInstance Name: %s", name.ConvertToChar());
+  TraceF("\tNode Type    : %s", NodeTypeText(node_type_));
+  TraceF("\tPath         : %s", instance_path_.ConvertToChar());
+  TraceF("\tVersion      : %s", version_.ConvertToChar());
+  TraceF("\tRevision     : %s", revision_.ConvertToChar());
+  TraceF("\tPartNumber   : %s", part_number_.ConvertToChar());
+  TraceF("\tCLink        : %s", printable_id_.ConvertToChar());
+  TraceF("\tIsABlackBox  : %s", is_black_box_ == 1 ? "YES" : "NO");
   double c[12];
   position_.GetCoef(c);
-  KRVWD7UtiTracer::SetNoFileLine();
-  KRVWD7UtiTracer::PrintV(
-      "\tPosition     : %g %g %g %g %g %g %g %g %g %g %g %g", c[0], c[1], c[2],
-      c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11]);
+  TraceF("\tPosition     : %g %g %g %g %g %g %g %g %g %g %g %g", c[0], c[1],
+         c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11]);
 }
 
 // --- Reading from the host ----------------------------------------------------
@@ -367,8 +346,8 @@ HRESULT KRVWD7PrdInfo::GetPrdAttribute(const CATBaseUnknown_var& iProduct,
 
 HRESULT KRVWD7PrdInfo::ReadVersion(const CATBaseUnknown_var& iProduct,
                                    CATUnicodeString& oVersion) {
-  KRVIWD7BlackBoxSettingAtt* settings = GetSettings();
-  if (settings == nullptr) return E_FAIL;
+  krvwd7_core::SettingsHandle settings;
+  if (!settings) return E_FAIL;
   HRESULT rc = E_FAIL;
   int source = 0;
   if (SUCCEEDED(settings->GetVersionSource(source))) {
@@ -384,14 +363,13 @@ HRESULT KRVWD7PrdInfo::ReadVersion(const CATBaseUnknown_var& iProduct,
       }
     }
   }
-  settings->Release();
   return rc;
 }
 
 HRESULT KRVWD7PrdInfo::ReadRevision(const CATBaseUnknown_var& iProduct,
                                     CATUnicodeString& oRevision) {
-  KRVIWD7BlackBoxSettingAtt* settings = GetSettings();
-  if (settings == nullptr) return E_FAIL;
+  krvwd7_core::SettingsHandle settings;
+  if (!settings) return E_FAIL;
   HRESULT rc = E_FAIL;
   int source = 0;
   if (SUCCEEDED(settings->GetRevisionSource(source))) {
@@ -412,7 +390,6 @@ HRESULT KRVWD7PrdInfo::ReadRevision(const CATBaseUnknown_var& iProduct,
       }
     }
   }
-  settings->Release();
   return rc;
 }
 
@@ -549,7 +526,7 @@ HRESULT KRVWD7PrdInfo::GetVPMInfo(CATBaseUnknown_var iProduct,
                                   CATUnicodeString& oLink) const {
   CATIProduct_var product(iProduct);
   if (!product) {
-    TraceLine("FAILED! No Selected Element");
+    Trace("FAILED! No Selected Element");
     return S_FALSE;
   }
   oCoid = oEnv = oTable = oCoidFat = oEnvFat = oTableFat = oLink = "";
@@ -560,7 +537,7 @@ HRESULT KRVWD7PrdInfo::GetVPMInfo(CATBaseUnknown_var iProduct,
     reference = product->GetReferenceProduct();
   }
   if (!reference) {
-    TraceLine("FAILED to get Reference Product");
+    Trace("FAILED to get Reference Product");
   } else {
     bool read = false;
     CATUnicodeString origin = ReadOrigin(reference, read);

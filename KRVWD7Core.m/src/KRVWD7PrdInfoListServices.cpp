@@ -2,39 +2,26 @@
 
 #include <memory>
 
-#include "CATApplication.h"
 #include "CATListValCATBaseUnknown_var.h"
 #include "CATMetaClass.h"
-#include "CATMsgCatalog.h"
-#include "KRVWD7UtiDlgProgress.h"
+#include "KRVWD7CoreInternal.h"
 #include "KRVWD7UtiPrdServices.h"
-#include "KRVWD7UtiTimer.h"
-#include "KRVWD7UtiTracer.h"
+
+using krvwd7_core::kClinkLength;
+using krvwd7_core::kHeadLength;
+using krvwd7_core::Trace;
+using krvwd7_core::TraceF;
 
 namespace {
 
 const IID IID_KRVWD7PrdInfoListServices = {"KRVWD7PrdInfoListServices"};
-
-constexpr int kHeadLength = 58;
-constexpr int kClinkLength = 16;
-
-void TraceLine(const char* iText) {
-  KRVWD7UtiTracer::SetNoFileLine();
-  KRVWD7UtiTracer::Print(iText);
-}
-
-bool IsInteractive() {
-  CATApplication* application = CATApplication::MainApplication();
-  return application != nullptr &&
-         application->IsAKindOf(CATInteractiveApplication::ClassName());
-}
 
 // Reads every child into oList (or oFailedList); the toolbox's list is
 // deleted here. The result of the listing step.
 HRESULT ReadChildren(const CATBaseUnknown_var& iRoot,
                      const CATBaseUnknown_var& iPathRoot,
                      unsigned char iFromStoredIdentity,
-                     KRVWD7UtiDlgProgress* iProgress,
+                     krvwd7_core::ScopedProgress& ioProgress,
                      CATListValKRVWD7PrdInfo& oList,
                      CATListValKRVWD7PrdInfo* oFailedList) {
   CATListValCATBaseUnknown_var* raw_children = nullptr;
@@ -42,21 +29,20 @@ HRESULT ReadChildren(const CATBaseUnknown_var& iRoot,
       iRoot, raw_children, "CATIProduct", 2);
   std::unique_ptr<CATListValCATBaseUnknown_var> children(raw_children);
   if (FAILED(listed)) {
-    TraceLine("KRVWD7UtiPrdServices::GetAllChildren() has FAILED");
+    Trace("KRVWD7UtiPrdServices::GetAllChildren() has FAILED");
     return E_FAIL;
   }
   if (!children) {
-    TraceLine("NO Child found (pListOfSubProduct = NULL)");
+    Trace("NO Child found (pListOfSubProduct = NULL)");
     return S_FALSE;
   }
   const int count = children->Size();
   if (count == 0) {
-    TraceLine("NO Child found (pListOfSubProduct.Size = 0)");
+    Trace("NO Child found (pListOfSubProduct.Size = 0)");
     return S_FALSE;
   }
-  if (iProgress) iProgress->InitProgressBar(1, count, 1);
-  KRVWD7UtiTracer::SetNoFileLine();
-  KRVWD7UtiTracer::PrintV("Nb of Child found = %d", count);
+  ioProgress.Init(1, count, 1);
+  TraceF("Nb of Child found = %d", count);
 
   HRESULT rc = S_OK;
   const CATBaseUnknown_var& path_root = iPathRoot ? iPathRoot : iRoot;
@@ -64,15 +50,13 @@ HRESULT ReadChildren(const CATBaseUnknown_var& iRoot,
     KRVWD7PrdInfo info;
     if (FAILED(info.RetrieveInfo((*children)[i], path_root,
                                  iFromStoredIdentity))) {
-      KRVWD7UtiTracer::SetNoFileLine();
-      KRVWD7UtiTracer::PrintV(
-          "KRVWD7PrdInfo.RetrieveInfo() has FAILED for child #%d", i);
+      TraceF("KRVWD7PrdInfo.RetrieveInfo() has FAILED for child #%d", i);
       if (oFailedList) oFailedList->Append(info);
       rc = S_FALSE;
     } else {
       oList.Append(info);
     }
-    if (iProgress) iProgress->StepIt();
+    ioProgress.Step();
   }
   return rc;
 }
@@ -86,41 +70,26 @@ HRESULT KRVWD7PrdInfoListServices::BuildPrdInfoList(
     const CATBaseUnknown_var& iRoot, CATListValKRVWD7PrdInfo& oList,
     unsigned char iFromStoredIdentity, const CATBaseUnknown_var& iPathRoot,
     CATListValKRVWD7PrdInfo* oFailedList) {
-  TraceLine(">> KRVWD7PrdInfoListServices::BuildPrdInfoList");
+  Trace(">> KRVWD7PrdInfoListServices::BuildPrdInfoList");
   oList.RemoveAll();
   if (!iRoot) {
-    KRVWD7UtiTracer::SetNoFileLine();
-    KRVWD7UtiTracer::PrintV("<< KRVWD7PrdInfoListServices::BuildPrdInfoList = %ld",
-                            TraceValue(E_INVALIDARG));
+    TraceF("<< KRVWD7PrdInfoListServices::BuildPrdInfoList = %ld",
+           TraceValue(E_INVALIDARG));
     return E_INVALIDARG;
   }
 
-  KRVWD7UtiDlgProgress* progress = nullptr;
-  if (IsInteractive()) {
-    const CATUnicodeString title = CATMsgCatalog::BuildMessage(
-        "KRVWD7CoreServices", "BuildPrdInfoList", nullptr, 0,
-        "BuildPrdInfoList");
-    progress = new KRVWD7UtiDlgProgress(nullptr, "ProgressSwitchToProductModeId",
-                                        title);
-  }
+  krvwd7_core::ScopedProgress progress("ProgressSwitchToProductModeId",
+                                       "KRVWD7CoreServices", "BuildPrdInfoList");
   KRVWD7UtiTimer timer;
   const HRESULT rc = ReadChildren(iRoot, iPathRoot, iFromStoredIdentity,
                                   progress, oList, oFailedList);
-
-  CATUnicodeString elapsed;
-  timer.GetElapsedTimeString(elapsed, 1);
-  KRVWD7UtiTracer::SetNoFileLine();
-  KRVWD7UtiTracer::PrintV(
+  krvwd7_core::TracePerfo(
       "[PERFO] <Retrieving information on product structure> Total time = "
       "[%s]",
-      elapsed.ConvertToChar());
-  if (progress) {
-    progress->EndProgressBar();
-    progress->RequestDelayedDestruction();
-  }
-  KRVWD7UtiTracer::SetNoFileLine();
-  KRVWD7UtiTracer::PrintV("<< KRVWD7PrdInfoListServices::BuildPrdInfoList RC = %ld",
-                          TraceValue(rc));
+      timer);
+  progress.End();
+  TraceF("<< KRVWD7PrdInfoListServices::BuildPrdInfoList RC = %ld",
+         TraceValue(rc));
   return rc;
 }
 
@@ -167,22 +136,19 @@ HRESULT KRVWD7PrdInfoListServices::GetPrdInfo(
     KRVWD7PrdInfo& oInfo) {
   oInfo.Init();
   if (iPrintableId.GetLengthInChar() == 0) return E_INVALIDARG;
-  KRVWD7UtiTracer::SetNoFileLine();
-  KRVWD7UtiTracer::PrintV("Nb of product=%d", iList.Size());
+  TraceF("Nb of product=%d", iList.Size());
   for (int i = 1; i <= iList.Size(); ++i) {
     CATUnicodeString id;
     iList[i].GetPrintableId(id, 0);
-    TraceLine("Comparaison : ");
-    KRVWD7UtiTracer::SetNoFileLine();
-    KRVWD7UtiTracer::PrintV("c1=%s", id.ConvertToChar());
-    KRVWD7UtiTracer::SetNoFileLine();
-    KRVWD7UtiTracer::PrintV("c2=%s", iPrintableId.ConvertToChar());
+    Trace("Comparaison : ");
+    TraceF("c1=%s", id.ConvertToChar());
+    TraceF("c2=%s", iPrintableId.ConvertToChar());
     if (id == iPrintableId) {
       oInfo = iList[i];
-      TraceLine("c1 == c2 FOUND");
+      Trace("c1 == c2 FOUND");
       return S_OK;
     }
-    TraceLine("c1 != c2 CONTINUE");
+    Trace("c1 != c2 CONTINUE");
   }
   return E_FAIL;
 }

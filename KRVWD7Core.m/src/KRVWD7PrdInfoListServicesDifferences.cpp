@@ -19,47 +19,28 @@
 #include <unordered_set>
 #include <vector>
 
-#include "CATApplication.h"
 #include "CATGetEnv.h"
 #include "CATIMovable.h"
 #include "CATListValCATUnicodeString.h"
 #include "CATMathTransformation.h"
-#include "CATMsgCatalog.h"
 #include "CATRawCollint.h"
 #include "KRVWD7PrdInfoListServices.h"
-#include "KRVWD7UtiDlgProgress.h"
+#include "KRVWD7CoreInternal.h"
 #include "KRVWD7UtiPrdServices.h"
 #include "KRVWD7UtiTimer.h"
 #include "KRVWD7UtiTracer.h"
 #include "KRVWD7UtiVPMServices.h"
 
+using krvwd7_core::kClinkLength;
+using krvwd7_core::kHeadLength;
+using krvwd7_core::Trace;
+using krvwd7_core::TraceF;
+using krvwd7_core::TracePerfo;
+
 namespace {
 
-constexpr int kHeadLength = 58;
-constexpr int kClinkLength = 16;
 constexpr double kPositionTolerance = 0.001;
 const char kNotReplaced[] = "NotReplaced";
-
-// --- Tracing --------------------------------------------------------------------
-
-void Trace(const char* iText) {
-  KRVWD7UtiTracer::SetNoFileLine();
-  KRVWD7UtiTracer::Print(iText);
-}
-
-template <typename... Args>
-void TraceF(const char* iFormat, Args... iArgs) {
-  KRVWD7UtiTracer::SetNoFileLine();
-  KRVWD7UtiTracer::PrintV(iFormat, iArgs...);
-}
-
-// iFormat holds one %s, the elapsed time of iTimer.
-void TracePerfo(const char* iFormat, const KRVWD7UtiTimer& iTimer) {
-  if (!KRVWD7UtiTracer::IsOn()) return;
-  CATUnicodeString elapsed;
-  iTimer.GetElapsedTimeString(elapsed, 1);
-  TraceF(iFormat, elapsed.ConvertToChar());
-}
 
 // --- Record fields ----------------------------------------------------------------
 
@@ -562,10 +543,111 @@ void GatherAncestors(const CATUnicodeString& iId, int iCount,
   }
 }
 
-bool IsInteractive() {
-  CATApplication* application = CATApplication::MainApplication();
-  return application != nullptr &&
-         application->IsAKindOf(CATInteractiveApplication::ClassName());
+// The outputs of one comparison, as its caller handed them.
+struct DiffOutputs {
+  CATListValKRVWD7PrdInfo& inBB;
+  CATListValKRVWD7PrdInfo& inPSN;
+  CATListValKRVWD7PrdInfo& added;
+  CATListValCATUnicodeString& types;
+  int& count;
+
+  void Append(const char* iType, const KRVWD7PrdInfo& iB,
+              const KRVWD7PrdInfo& iP) {
+    types.Append(iType);
+    inBB.Append(iB);
+    inPSN.Append(iP);
+    ++count;
+  }
+};
+
+// Marks that phase 1 leaves on the PSN records that are the first of their
+// id (1-based): inBB when a black-box record carries that id, paired when
+// an entry was made with that record. Phase 2 reads them instead of
+// searching lists.
+struct PsnMarks {
+  explicit PsnMarks(int iSize)
+      : inBB(static_cast<size_t>(iSize) + 1, 0),
+        paired(static_cast<size_t>(iSize) + 1, 0) {}
+  std::vector<char> inBB;
+  std::vector<char> paired;
+};
+
+// Phase 1: each black-box record is paired with the first PSN record of
+// its id; an unpaired one is a "REMOVED" entry (and goes to the removed
+// list), a pair whose version, revision, document or position differs
+// makes its entries.
+void IdentifyRemovedAndChanged(const CATBaseUnknown_var& iPSNRoot,
+                               const CATListValKRVWD7PrdInfo& iListBB,
+                               const CATListValKRVWD7PrdInfo& iListPSN,
+                               const IdIndex& iPsnIds, int iBBType,
+                               unsigned char iIsFlatten, DiffOutputs& ioOut,
+                               PsnMarks& ioMarks,
+                               CATListValKRVWD7PrdInfo& oRemovedList,
+                               CATRawCollint& oRemovedEntryIndexes,
+                               krvwd7_core::ScopedProgress& ioProgress) {
+  VisitHashed(iListBB, iBBType, iPsnIds,
+              [&](int i, const CATUnicodeString& iId, size_t iHash) {
+    const KRVWD7PrdInfo& b = iListBB[i];
+    const int found = iPsnIds.Find(iId, iHash);
+    if (found == 0) {
+      ioOut.Append("REMOVED", b, b);
+      oRemovedList.Append(b);
+      oRemovedEntryIndexes.Append(ioOut.types.Size());
+    } else {
+      const size_t mark = static_cast<size_t>(found);
+      ioMarks.inBB[mark] = 1;
+      const KRVWD7PrdInfo& p = iListPSN[found];
+      const char* type = VersionDifference(b, p);
+      if (type == nullptr && IsAlternateCustomization(b, p)) type = "ALTCUSTO";
+      if (type != nullptr) {
+        ioOut.Append(type, b, p);
+        ioMarks.paired[mark] = 1;
+      }
+      if (!Similar(StoredPosition(b), PSNPosition(p, iPSNRoot, iIsFlatten))) {
+        ioOut.Append("POSITION", b, p);
+        ioMarks.paired[mark] = 1;
+      }
+    }
+    ioProgress.Step();
+  });
+}
+
+// Phase 2: the PSN records that no black-box record carries are added
+// products (in a flattened black box only leaves count). A PSN record with
+// an id is in the entries exactly when the first record of its id was
+// paired: every entry so far holds a PSN record found by id, or a removed
+// black-box record whose id no PSN record carries. Records without an id
+// compare by instance path, so those are looked up among the entries.
+void IdentifyAdded(const CATListValKRVWD7PrdInfo& iListPSN,
+                   const IdIndex& iPsnIds, int iNbBB, unsigned char iIsFlatten,
+                   const PsnMarks& iMarks, DiffOutputs& ioOut,
+                   krvwd7_core::ScopedProgress& ioProgress) {
+  const EqualityIndex entries(ioOut.inPSN);
+  const int first_without_id = iPsnIds.Find(CATUnicodeString());
+  for (int j = 1; j <= iListPSN.Size(); ++j) {
+    const KRVWD7PrdInfo& p = iListPSN[j];
+    const size_t first = static_cast<size_t>(iPsnIds.FirstOf(j));
+    const bool skip = static_cast<int>(first) == first_without_id
+                          ? entries.Find(p) != 0
+                          : iMarks.paired[first] != 0;
+    if (skip) {
+      TraceF("%d > Skip (already in oIndexinListPSN)", j);
+      continue;
+    }
+    if (iMarks.inBB[first] != 0) {
+      TraceF("%d > Not an added product", j);
+    } else {
+      TraceF("%d > An added product", j);
+      int node_type = 0;
+      p.GetNodeType(node_type);
+      const bool leaf = node_type == 4 || node_type == 5 || node_type == 9;
+      if (iNbBB == 0 || iIsFlatten == 0 || leaf) {
+        ioOut.added.Append(p);
+        ++ioOut.count;
+      }
+    }
+    ioProgress.Step();
+  }
 }
 
 }  // namespace
@@ -593,101 +675,32 @@ HRESULT KRVWD7PrdInfoListServices::RetrieveDifferences(
   TraceF("Number of product in the BB=%d", nb_bb);
   TraceF("Number of product in the PSN=%d", nb_psn);
 
-  KRVWD7UtiDlgProgress* progress = nullptr;
-  if (IsInteractive()) {
-    const CATUnicodeString title = CATMsgCatalog::BuildMessage(
-        "KRVWD7CoreServices", "BlackBoxDiffIdentificationInProgress", nullptr,
-        0, "BlackBoxDiffIdentificationInProgress");
-    progress = new KRVWD7UtiDlgProgress(
-        nullptr, "BlackBoxSynchronizationProgress", title);
-    progress->InitProgressBar(1, nb_bb + nb_psn, 1);
-  }
+  krvwd7_core::ScopedProgress progress("BlackBoxSynchronizationProgress",
+                                       "KRVWD7CoreServices",
+                                       "BlackBoxDiffIdentificationInProgress");
+  progress.Init(1, nb_bb + nb_psn, 1);
+  DiffOutputs out{oIndexinListBB, oIndexinListPSN, oAddedList, oDiffTypeList,
+                  oNbDiff};
+  const IdIndex psn_ids(iListPSN, 1);
+  PsnMarks marks(nb_psn);
 
-  // Phase 1: removed and changed products.
   Trace("Identification of removed products in the WP (start)");
   KRVWD7UtiTimer phase1_timer;
   CATListValKRVWD7PrdInfo removed_list;
   CATRawCollint removed_entry_indexes;
-  // Marks on the PSN records that are the first of their id: in_bb when a
-  // black-box record carries that id, paired when phase 1 made an entry
-  // with that record. Phase 2 reads them instead of searching lists.
-  const IdIndex psn_ids(iListPSN, 1);
-  std::vector<char> in_bb(static_cast<size_t>(nb_psn) + 1, 0);
-  std::vector<char> paired(static_cast<size_t>(nb_psn) + 1, 0);
-  auto append = [&](const char* iType, const KRVWD7PrdInfo& iB,
-                    const KRVWD7PrdInfo& iP) {
-    oDiffTypeList.Append(iType);
-    oIndexinListBB.Append(iB);
-    oIndexinListPSN.Append(iP);
-    ++oNbDiff;
-  };
-  VisitHashed(iListBB, iBBType, psn_ids,
-              [&](int i, const CATUnicodeString& iId, size_t iHash) {
-    const KRVWD7PrdInfo& b = iListBB[i];
-    const int found = psn_ids.Find(iId, iHash);
-    if (found == 0) {
-      append("REMOVED", b, b);
-      removed_list.Append(b);
-      removed_entry_indexes.Append(oDiffTypeList.Size());
-    } else {
-      in_bb[static_cast<size_t>(found)] = 1;
-      const KRVWD7PrdInfo& p = iListPSN[found];
-      const char* type = VersionDifference(b, p);
-      if (type == nullptr && IsAlternateCustomization(b, p)) type = "ALTCUSTO";
-      if (type != nullptr) {
-        append(type, b, p);
-        paired[static_cast<size_t>(found)] = 1;
-      }
-      if (!Similar(StoredPosition(b), PSNPosition(p, iPSNRoot, iIsFlatten))) {
-        append("POSITION", b, p);
-        paired[static_cast<size_t>(found)] = 1;
-      }
-    }
-    if (progress) progress->StepIt();
-  });
+  IdentifyRemovedAndChanged(iPSNRoot, iListBB, iListPSN, psn_ids, iBBType,
+                            iIsFlatten, out, marks, removed_list,
+                            removed_entry_indexes, progress);
   TracePerfo(
       "[PERFO] <Differences Identification> <1 Identification of removed "
       "products in the WP> = [%s]",
       phase1_timer);
   Trace("Identification of removed products in the WP (end)");
 
-  // Phase 2: added products.
   Trace("Identification of added products in the PSN (start)");
   TraceF("Size of oIndexinListPSN=%d", oIndexinListPSN.Size());
   KRVWD7UtiTimer phase2_timer;
-  {
-    // A PSN record with an id is in oIndexinListPSN exactly when the first
-    // record of its id was paired: every entry so far holds a PSN record
-    // found by id, or a removed black-box record whose id no PSN record
-    // carries. Records without an id compare by instance path, so those
-    // are looked up among the entries.
-    const EqualityIndex entries(oIndexinListPSN);
-    const int first_without_id = psn_ids.Find(CATUnicodeString());
-    for (int j = 1; j <= nb_psn; ++j) {
-      const KRVWD7PrdInfo& p = iListPSN[j];
-      const int first = psn_ids.FirstOf(j);
-      const bool skip = first == first_without_id
-                            ? entries.Find(p) != 0
-                            : paired[static_cast<size_t>(first)] != 0;
-      if (skip) {
-        TraceF("%d > Skip (already in oIndexinListPSN)", j);
-        continue;
-      }
-      if (in_bb[static_cast<size_t>(first)] != 0) {
-        TraceF("%d > Not an added product", j);
-      } else {
-        TraceF("%d > An added product", j);
-        int node_type = 0;
-        p.GetNodeType(node_type);
-        const bool leaf = node_type == 4 || node_type == 5 || node_type == 9;
-        if (nb_bb == 0 || iIsFlatten == 0 || leaf) {
-          oAddedList.Append(p);
-          ++oNbDiff;
-        }
-      }
-      if (progress) progress->StepIt();
-    }
-  }
+  IdentifyAdded(iListPSN, psn_ids, nb_bb, iIsFlatten, marks, out, progress);
   TracePerfo(
       "[PERFO] <Differences Identification> <2 Identification of added "
       "products in the PSN> = [%s]",
@@ -708,10 +721,7 @@ HRESULT KRVWD7PrdInfoListServices::RetrieveDifferences(
                               iIsFlatten);
   }
 
-  if (progress) {
-    progress->EndProgressBar();
-    progress->RequestDelayedDestruction();
-  }
+  progress.End();
   TracePerfo("[PERFO] <Differences Identification> Total time = [%s]",
              total_timer);
   Trace("<< KRVWD7PrdInfoListServices::RetrieveDifferences");

@@ -11,6 +11,7 @@
 typedef int32_t HRESULT;
 typedef uint32_t ULONG;
 typedef unsigned char CATBoolean;
+typedef int64_t CATLONG64;
 
 constexpr HRESULT S_OK = 0;
 constexpr HRESULT S_FALSE = 1;

@@ -4,8 +4,6 @@
 
 #include "MemFaults.h"
 
-const IID IID_KRVIWD7BlackBoxSettingAtt = {"KRVIWD7BlackBoxSettingAtt"};
-
 namespace {
 
 struct SettingsStore {

@@ -232,8 +232,9 @@ int RunDiff(const DiffOptions& iOptions, std::ostream& oOut, std::ostream& oErr)
   // The same preparation as the services' up-to-date check.
   KRVWD7CoreServices::SwitchToProductMode(bb_root);
   KRVWD7CoreServices::SwitchToProductMode(psn_root);
-  CATBaseUnknown_var node = PsnNode(bb_root, bb);
-  if (!node) {
+  CATBaseUnknown_var node;
+  int type = 0;
+  if (FAILED(KRVWD7CoreServices::RetrievePSNNode(bb_root, node, type))) {
     oErr << "krvwd7: " << iOptions.common.session << ": black box '" << pair.bb->Name()
          << "' has no node for its PSN part number '" << bb.psnPartNumber << "'\n";
     return kExitFailed;

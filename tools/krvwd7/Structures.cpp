@@ -63,20 +63,6 @@ int CountProducts(const CATBaseUnknown_var& iRoot) {
   return count;
 }
 
-CATBaseUnknown_var PsnNode(const CATBaseUnknown_var& iBlackBoxRoot,
-                           const BlackBoxAttributes& iAttributes) {
-  if (iAttributes.typeRc < 0) return CATBaseUnknown_var();
-  if (iAttributes.type == 1) return iBlackBoxRoot;
-  if (iAttributes.type != 2) return CATBaseUnknown_var();
-  CATBaseUnknown_var node;
-  if (KRVWD7UtiPrdServices::FindInstance(iBlackBoxRoot,
-                                         iAttributes.psnPartNumber.c_str(), 0,
-                                         node, 0) != 0) {
-    return CATBaseUnknown_var();
-  }
-  return node;
-}
-
 HRESULT BuildRecords(const CATBaseUnknown_var& iRoot,
                      CATListValKRVWD7PrdInfo& oRecords) {
   KRVWD7CoreServices::SwitchToProductMode(iRoot);
@@ -85,8 +71,9 @@ HRESULT BuildRecords(const CATBaseUnknown_var& iRoot,
     return KRVWD7PrdInfoListServices::BuildPrdInfoList(
         iRoot, oRecords, 0, CATBaseUnknown_var(), nullptr);
   }
-  CATBaseUnknown_var node = PsnNode(iRoot, bb);
-  if (!node) {
+  CATBaseUnknown_var node;
+  int type = 0;
+  if (FAILED(KRVWD7CoreServices::RetrievePSNNode(iRoot, node, type))) {
     oRecords.RemoveAll();
     return E_FAIL;
   }

@@ -38,12 +38,6 @@ BlackBoxAttributes ReadBlackBox(const CATBaseUnknown_var& iRoot);
 // Number of products of the structure below iRoot, iRoot included.
 int CountProducts(const CATBaseUnknown_var& iRoot);
 
-// The node of a black box that stands for its PSN root: the root itself
-// for type 1, the instance of the PSN part number for type 2; empty when
-// there is none.
-CATBaseUnknown_var PsnNode(const CATBaseUnknown_var& iBlackBoxRoot,
-                           const BlackBoxAttributes& iAttributes);
-
 // The records of a structure as the comparison reads them: for a black box
 // below its PSN node with the stored identity, paths from the black-box
 // root; for any other root, from VPM. Returns BuildPrdInfoList's result.
