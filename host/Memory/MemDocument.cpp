@@ -73,16 +73,3 @@ CATMetaClass* MemDocument::MetaObject() {
 const char* MemDocument::ClassName() { return "MemDocument"; }
 CATMetaClass* MemDocument::GetMetaObject() const { return MetaObject(); }
 const char* MemDocument::IsA() const { return ClassName(); }
-
-// --- Editors: the current one is the current session's -----------------------------
-
-CATFrmEditor* CATFrmEditor::GetCurrentEditor() {
-  return MemSession::Current().CurrentEditor();
-}
-
-void CATFrmEditor::Activate() {
-  // The editor becomes current in the session of its document.
-  MemDocument* document = MemDocument::From(document_);
-  MemSession* session = document ? document->Session() : nullptr;
-  if (session) session->SetCurrentEditor(this);
-}

@@ -22,7 +22,11 @@ MemSession::~MemSession() {
 }
 
 MemSession& MemSession::Current() {
-  static MemSession* session = new MemSession;
+  static MemSession* session = [] {
+    MemSession* current = new MemSession;
+    CATFrmLayout::Set(current);  // the host's windows are this session's
+    return current;
+  }();
   return *session;
 }
 
@@ -125,7 +129,7 @@ MemDocument* MemSession::NewProductDocument(const std::string& iName,
   root->root_of_ = document;
   root->AddRef();  // the document's reference
   document->root_ = root;
-  document->editor_ = std::make_unique<CATFrmEditor>(document);
+  document->editor_ = std::make_unique<CATFrmEditor>(document, this);
   if (current_editor_ == nullptr) current_editor_ = document->editor_.get();
   return document;
 }

@@ -36,7 +36,7 @@
 #include "MemDocument.h"
 #include "MemProduct.h"
 
-class CATFrmEditor;
+#include "CATFrmEditor.h"
 
 // Result of a load or save: ok, or a message naming the file and the place.
 struct MemResult {
@@ -71,10 +71,10 @@ struct MemSettings {
   Source revision{1, 1, ""};
 };
 
-class MemSession {
+class MemSession : public CATFrmLayout {
  public:
   MemSession();
-  ~MemSession();  // Close()
+  ~MemSession() override;  // Close()
   MemSession(const MemSession&) = delete;
   MemSession& operator=(const MemSession&) = delete;
 
@@ -109,10 +109,14 @@ class MemSession {
   bool SetDocId(MemDocument* iDocument, const std::string& iDocId,
                 const std::string& iDisplayName);
 
-  // The editor whose window is current; null when no product document is
-  // open. Activating makes another current.
-  CATFrmEditor* CurrentEditor() const { return current_editor_; }
-  void SetCurrentEditor(CATFrmEditor* iEditor) { current_editor_ = iEditor; }
+  // The window layout of the session's editors: the editor whose window is
+  // current; null when no product document is open. Activating an editor
+  // makes it current. The process's layout (CATFrmEditor::GetCurrentEditor)
+  // is the current session's.
+  CATFrmEditor* CurrentEditor() const override { return current_editor_; }
+  void SetCurrentEditor(CATFrmEditor* iEditor) override {
+    current_editor_ = iEditor;
+  }
 
   // --- Products ----------------------------------------------------------
   // A new reference seen alone in iDocument (may be null), numbered

@@ -1013,7 +1013,10 @@ void MemSession::TakeFrom(MemSession& iOther) {
   environment_.swap(iOther.environment_);
   os_type_ = iOther.os_type_;
   interactive_ = iOther.interactive_;
-  for (MemDocument* document : documents_) document->session_ = this;
+  for (MemDocument* document : documents_) {
+    document->session_ = this;
+    if (document->editor_) document->editor_->SetLayout(this);
+  }
   for (MemProduct* reference : references_) {
     reference->session_ = this;
     for (MemProduct* child : reference->children_) child->session_ = this;

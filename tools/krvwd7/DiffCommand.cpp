@@ -21,13 +21,13 @@ namespace {
 
 // The two documents to compare, or a message saying why there are none.
 struct Pair {
-  MemDocument* bb = nullptr;
-  MemDocument* psn = nullptr;
+  CATDocument* bb = nullptr;
+  CATDocument* psn = nullptr;
   std::string error;
 };
 
-MemDocument* FindBlackBoxDocument(const ToolSession& iSession) {
-  for (MemDocument* doc : iSession.Documents()) {
+CATDocument* FindBlackBoxDocument(const ToolSession& iSession) {
+  for (CATDocument* doc : iSession.Documents()) {
     if (ReadBlackBox(RootOf(doc)).isBlackBox) return doc;
   }
   return nullptr;
@@ -35,15 +35,15 @@ MemDocument* FindBlackBoxDocument(const ToolSession& iSession) {
 
 // The PSN of a black box: the document whose root carries its PSN printable
 // id, or else the only other product document.
-MemDocument* FindPsnDocument(const ToolSession& iSession, MemDocument* iBB) {
+CATDocument* FindPsnDocument(const ToolSession& iSession, CATDocument* iBB) {
   CATDocument* found = nullptr;
   if (KRVWD7CoreServices::RetrieveAssociatedPSNDoc(RootOf(iBB), found) == 0) {
-    for (MemDocument* doc : iSession.Documents()) {
+    for (CATDocument* doc : iSession.Documents()) {
       if (doc == found) return doc;
     }
   }
-  std::vector<MemDocument*> others;
-  for (MemDocument* doc : iSession.Documents()) {
+  std::vector<CATDocument*> others;
+  for (CATDocument* doc : iSession.Documents()) {
     if (doc != iBB) others.push_back(doc);
   }
   return others.size() == 1 ? others.front() : nullptr;
@@ -67,7 +67,7 @@ Pair ChooseDocuments(const DiffOptions& iOptions, const ToolSession& iSession) {
     pair.psn = FindPsnDocument(iSession, pair.bb);
     if (!pair.psn) {
       pair.error = file + ": cannot tell which document is the PSN of '" +
-                   pair.bb->Name() + "' (use --psn)";
+                   ToolSession::NameOf(pair.bb) + "' (use --psn)";
     }
   }
   if (pair.psn == pair.bb) pair.error = file + ": the black box and the PSN are the same document";
@@ -131,8 +131,8 @@ nlohmann::json ComparisonJson(const DiffOptions& iOptions, const Pair& iPair,
   if (iResult.added.Size() > 0) summary["ADDED"] = iResult.added.Size();
   return {{"command", "diff"},
           {"session", iOptions.common.session},
-          {"blackBox", iPair.bb->Name()},
-          {"psn", iPair.psn->Name()},
+          {"blackBox", ToolSession::NameOf(iPair.bb)},
+          {"psn", ToolSession::NameOf(iPair.psn)},
           {"result", iResult.rc},
           {"nbDiff", iResult.nbDiff},
           {"upToDate", iResult.nbDiff == 0},
@@ -163,7 +163,7 @@ void PrintComparison(const DiffOptions& iOptions, const Pair& iPair,
                     removed ? "-" : PathOf(psn), removed ? "-" : PartNumberOf(psn),
                     ChangeText(type, bb, psn)});
   }
-  oOut << "Black box " << iPair.bb->Name() << " against PSN " << iPair.psn->Name() << "\n\n";
+  oOut << "Black box " << ToolSession::NameOf(iPair.bb) << " against PSN " << ToolSession::NameOf(iPair.psn) << "\n\n";
   if (entries.RowCount() > 0) {
     entries.Print(oOut);
     oOut << "\n";
@@ -220,12 +220,12 @@ int RunDiff(const DiffOptions& iOptions, std::ostream& oOut, std::ostream& oErr)
   CATBaseUnknown_var psn_root = RootOf(pair.psn);
   BlackBoxAttributes bb = ReadBlackBox(bb_root);
   if (!bb.isBlackBox) {
-    oErr << "krvwd7: " << iOptions.common.session << ": document '" << pair.bb->Name()
+    oErr << "krvwd7: " << iOptions.common.session << ": document '" << ToolSession::NameOf(pair.bb)
          << "' is not a black box\n";
     return kExitUsage;
   }
   if (bb.versionRc < 0 || bb.version != 2) {
-    oErr << "krvwd7: " << iOptions.common.session << ": black box '" << pair.bb->Name()
+    oErr << "krvwd7: " << iOptions.common.session << ": black box '" << ToolSession::NameOf(pair.bb)
          << "' is of version " << bb.version << "; only version 2 can be compared\n";
     return kExitUsage;
   }
@@ -235,7 +235,7 @@ int RunDiff(const DiffOptions& iOptions, std::ostream& oOut, std::ostream& oErr)
   CATBaseUnknown_var node;
   int type = 0;
   if (FAILED(KRVWD7CoreServices::RetrievePSNNode(bb_root, node, type))) {
-    oErr << "krvwd7: " << iOptions.common.session << ": black box '" << pair.bb->Name()
+    oErr << "krvwd7: " << iOptions.common.session << ": black box '" << ToolSession::NameOf(pair.bb)
          << "' has no node for its PSN part number '" << bb.psnPartNumber << "'\n";
     return kExitFailed;
   }

@@ -59,14 +59,14 @@ int RunInfo(const CommonOptions& iOptions, std::ostream& oOut, std::ostream& oEr
   table.AddColumn("PRODUCTS", 0, true);
   table.AddColumn("BLACK BOX");
   std::vector<std::pair<std::string, BlackBoxAttributes>> black_boxes;
-  for (MemDocument* doc : session.Documents()) {
+  for (CATDocument* doc : session.Documents()) {
     CATBaseUnknown_var root = RootOf(doc);
     CATUnicodeString part_number;
     KRVWD7UtiPrdServices::GetPartNumber(root, part_number);
     bool pdm = KRVWD7UtiPDMServices::IsPDMDocument(doc) == 0;
     int count = root ? CountProducts(root) : 0;
     BlackBoxAttributes bb = ReadBlackBox(root);
-    nlohmann::json entry = {{"name", doc->Name()},
+    nlohmann::json entry = {{"name", ToolSession::NameOf(doc)},
                             {"storage", doc->StorageName().ToStdString()},
                             {"root", part_number.ToStdString()},
                             {"pdm", pdm},
@@ -74,10 +74,10 @@ int RunInfo(const CommonOptions& iOptions, std::ostream& oOut, std::ostream& oEr
                             {"blackBox", bb.isBlackBox ? AttributesJson(bb)
                                                        : nlohmann::json(nullptr)}};
     documents.push_back(entry);
-    table.AddRow({doc->Name(), part_number.ToStdString(), pdm ? "yes" : "no",
+    table.AddRow({ToolSession::NameOf(doc), part_number.ToStdString(), pdm ? "yes" : "no",
                   std::to_string(count),
                   bb.isBlackBox ? "version " + std::to_string(bb.version) : "-"});
-    if (bb.isBlackBox) black_boxes.emplace_back(doc->Name(), bb);
+    if (bb.isBlackBox) black_boxes.emplace_back(ToolSession::NameOf(doc), bb);
   }
   if (iOptions.json) {
     oOut << nlohmann::json{{"command", "info"},

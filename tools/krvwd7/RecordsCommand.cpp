@@ -17,10 +17,10 @@ int RunRecords(const RecordsOptions& iOptions, std::ostream& oOut,
     oErr << "krvwd7: " << error << "\n";
     return kExitUsage;
   }
-  std::vector<MemDocument*> documents;
+  std::vector<CATDocument*> documents;
   if (iOptions.doc.empty()) {
     documents = session.Documents();
-  } else if (MemDocument* doc = session.FindDocument(iOptions.doc)) {
+  } else if (CATDocument* doc = session.FindDocument(iOptions.doc)) {
     documents.push_back(doc);
   } else {
     oErr << "krvwd7: " << iOptions.common.session << ": no product document named '"
@@ -29,7 +29,7 @@ int RunRecords(const RecordsOptions& iOptions, std::ostream& oOut,
   }
   nlohmann::json out = nlohmann::json::array();
   int exit_code = kExitOk;
-  for (MemDocument* doc : documents) {
+  for (CATDocument* doc : documents) {
     CATListValKRVWD7PrdInfo records;
     HRESULT rc = BuildRecords(RootOf(doc), records);
     if (rc < 0) exit_code = kExitFailed;
@@ -49,12 +49,12 @@ int RunRecords(const RecordsOptions& iOptions, std::ostream& oOut,
                     PrintableIdOf(record)});
     }
     if (iOptions.common.json) {
-      out.push_back({{"document", doc->Name()},
+      out.push_back({{"document", ToolSession::NameOf(doc)},
                      {"result", rc},
                      {"records", list}});
       continue;
     }
-    oOut << doc->Name() << "\n";
+    oOut << ToolSession::NameOf(doc) << "\n";
     table.Print(oOut);
     if (!iOptions.common.quiet) {
       oOut << records.Size() << " record(s), result " << ResultText(rc) << "\n";

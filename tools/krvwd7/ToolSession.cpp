@@ -5,10 +5,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include "HostSession.h"
 #include "KRVWD7UtiDlgProgress.h"
 #include "KRVWD7UtiTracer.h"
-#include "MemFaults.h"
-#include "MemSession.h"
 
 namespace krvwd7 {
 
@@ -34,19 +33,12 @@ ToolSession::~ToolSession() {
   if (progress_) KRVWD7UtiDlgProgress::SetObserver(nullptr);
   if (tracing_) KRVWD7UtiTracer::Off();
   CATApplication::SetMainApplication(nullptr);
-  if (opened_) {
-    MemSession::Current().Close();
-    MemFaults::Clear();
-  }
+  if (opened_) HostSession::Close();
 }
 
 bool ToolSession::Open(const CommonOptions& iOptions, std::string& oError) {
   if (!CheckSessionPath(iOptions.session, oError)) return false;
-  MemResult loaded = MemSession::Current().Load(iOptions.session);
-  if (!loaded) {
-    oError = loaded.error;
-    return false;
-  }
+  if (!HostSession::Load(iOptions.session, oError)) return false;
   opened_ = true;
   if (!iOptions.trace.empty()) {
     if (!KRVWD7UtiTracer::ToFile(iOptions.trace.c_str())) {
@@ -66,15 +58,16 @@ bool ToolSession::Open(const CommonOptions& iOptions, std::string& oError) {
   return true;
 }
 
-std::vector<MemDocument*> ToolSession::Documents() const {
-  return MemSession::Current().ProductDocuments();
+std::vector<CATDocument*> ToolSession::Documents() const {
+  return HostSession::ProductDocuments();
 }
 
-MemDocument* ToolSession::FindDocument(const std::string& iName) const {
-  for (MemDocument* doc : Documents()) {
-    if (doc->Name() == iName || doc->Storage() == iName) return doc;
-  }
-  return nullptr;
+CATDocument* ToolSession::FindDocument(const std::string& iName) const {
+  return HostSession::FindProductDocument(iName);
+}
+
+std::string ToolSession::NameOf(CATDocument* iDocument) {
+  return HostSession::NameOf(iDocument);
 }
 
 }  // namespace krvwd7

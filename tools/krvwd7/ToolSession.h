@@ -14,8 +14,9 @@
 
 #include "CATApplication.h"
 #include "Commands.h"
-#include "MemDocument.h"
 #include "Terminal.h"
+
+class CATDocument;
 
 namespace krvwd7 {
 
@@ -31,10 +32,12 @@ class ToolSession {
   bool Open(const CommonOptions& iOptions, std::string& oError);
 
   // Product documents in opening order (borrowed from the session).
-  std::vector<MemDocument*> Documents() const;
+  std::vector<CATDocument*> Documents() const;
   // The product document named iName (its name or its storage name), null
   // when none.
-  MemDocument* FindDocument(const std::string& iName) const;
+  CATDocument* FindDocument(const std::string& iName) const;
+  // The name a user sees in the document's window title.
+  static std::string NameOf(CATDocument* iDocument);
 
  private:
   bool opened_ = false;
