@@ -39,15 +39,15 @@ namespace {
 
 // The two run in this order: the second sees what the first left behind.
 TEST(HostResetTest, FirstLeavesSwitchesOn) {
-  MemFaults::Add("GetProperty", E_FAIL);
+  MemFaults::Add(MemFaultPoint::kGetProperty, E_FAIL);
   CATSetEnvOverride("KRV_WD7_RETRIEVEDIFFERENCES2", "");
   HRESULT rc = S_OK;
-  EXPECT_TRUE(MemFaults::Hit("GetProperty", rc));
+  EXPECT_TRUE(MemFaults::Hit(MemFaultPoint::kGetProperty, rc));
 }
 
 TEST(HostResetTest, NextTestFindsThemOff) {
   HRESULT rc = S_OK;
-  EXPECT_FALSE(MemFaults::Hit("GetProperty", rc));
+  EXPECT_FALSE(MemFaults::Hit(MemFaultPoint::kGetProperty, rc));
   EXPECT_EQ(CATGetEnv("KRV_WD7_RETRIEVEDIFFERENCES2"), nullptr);
 }
 

@@ -137,9 +137,9 @@ TEST_F(KRVEWD7BlackBoxTest, IsABlackBoxByParametersOnly) {
   }
   // A found parameter without a handle does not count; both are asked.
   root_->AddParm("BBNote", "n");
-  MemFaults::Add("GetParameter", S_OK);
+  MemFaults::Add(MemFaultPoint::kGetParameter, S_OK);
   EXPECT_EQ(Get(BlackBox(root_), &KRVIWD7BlackBox::IsABlackBox), Answer(S_OK, "0"));
-  EXPECT_EQ(MemFaults::Hits("GetParameter"), 2);
+  EXPECT_EQ(MemFaults::Hits(MemFaultPoint::kGetParameter), 2);
 }
 
 TEST_F(KRVEWD7BlackBoxTest, Version) {
@@ -155,7 +155,7 @@ TEST_F(KRVEWD7BlackBoxTest, Version) {
   EXPECT_EQ(Prop(root_, "BBVersion"), "7");
   EXPECT_EQ(Get(bb, &KRVIWD7BlackBox::GetVersion), Answer(S_OK, "7"));
   // A negative read: version 1 for the getter, nothing written by the setter.
-  MemFaults::Add("GetProperty", E_FAIL);
+  MemFaults::Add(MemFaultPoint::kGetProperty, E_FAIL);
   EXPECT_EQ(Get(bb, &KRVIWD7BlackBox::GetVersion), Answer(S_FALSE, "1"));
   EXPECT_EQ(bb->SetVersion(3), E_FAIL);
   EXPECT_EQ(Prop(root_, "BBVersion"), "7");
@@ -180,11 +180,11 @@ TEST_F(KRVEWD7BlackBoxTest, Type) {
   EXPECT_EQ(Type(bb), Answer(S_OK, "1:"));  // an absent part number is no failure
   // A negative part-number read (3rd GetProperty, after version and type).
   root_->Properties()["BBPSNPartNumber"] = "PN";
-  MemFaults::Add("GetProperty", E_FAIL, "", 3);
+  MemFaults::Add(MemFaultPoint::kGetProperty, E_FAIL, "", 3);
   EXPECT_EQ(Type(bb), Answer(E_FAIL, "1:"));
   // The part number is written even when the type's write fails.
   MemFaults::Clear();
-  MemFaults::Add("GetProperty", E_FAIL, "", 1);
+  MemFaults::Add(MemFaultPoint::kGetProperty, E_FAIL, "", 1);
   EXPECT_EQ(bb->SetType(2, "NEW"), E_FAIL);
   EXPECT_EQ(Prop(root_, "BBType") + " " + Prop(root_, "BBPSNPartNumber"), "1 NEW");
 }
@@ -200,11 +200,11 @@ TEST_F(KRVEWD7BlackBoxTest, Note) {
   EXPECT_EQ(root_->Parms().size(), 2u);
   EXPECT_EQ(Get(bb, &KRVIWD7BlackBox::GetNote), Answer(S_OK, "second"));
   // Found without a handle, or a failed creation.
-  MemFaults::Add("GetParameter", S_OK);
+  MemFaults::Add(MemFaultPoint::kGetParameter, S_OK);
   EXPECT_EQ(bb->SetNote("third"), E_FAIL);
   EXPECT_EQ(Parm(root_, "BBNote"), "second");
   MemFaults::Clear();
-  MemFaults::Add("CreateParameter", E_FAIL);
+  MemFaults::Add(MemFaultPoint::kCreateParameter, E_FAIL);
   EXPECT_EQ(BlackBox(sub_->Reference())->SetNote("n"), E_FAIL);
   EXPECT_EQ(Parm(sub_, "BBNote"), "<none>");
 }
@@ -221,7 +221,7 @@ TEST_F(KRVEWD7BlackBoxTest, FlattenAndPrintableId) {
   EXPECT_EQ(Get(bb, &KRVIWD7BlackBox::GetPSNPrintableId), Answer(S_FALSE, ""));
   ASSERT_EQ(bb->SetPSNPrintableId("ID-1"), S_OK);
   EXPECT_EQ(Get(bb, &KRVIWD7BlackBox::GetPSNPrintableId), Answer(S_OK, "ID-1"));
-  MemFaults::Add("GetProperty", E_OUTOFMEMORY);
+  MemFaults::Add(MemFaultPoint::kGetProperty, E_OUTOFMEMORY);
   EXPECT_EQ(Get(bb, &KRVIWD7BlackBox::GetPSNPrintableId), Answer(E_OUTOFMEMORY, ""));
 }
 
@@ -305,7 +305,7 @@ TEST_F(KRVEWD7BlackBoxTest, SetPSNFilenameTraces) {
 TEST_F(KRVEWD7BlackBoxTest, PSNFilenameFaults) {
   KRVIWD7BlackBox_var bb = BlackBox(root_);
   // Unavailable settings: an empty directory, both ways.
-  MemFaults::Add("GetKRVWD7BlackBoxSettingCtrl", E_FAIL);
+  MemFaults::Add(MemFaultPoint::kGetKRVWD7BlackBoxSettingCtrl, E_FAIL);
   KRVWD7UtiTracer::ClearLines();
   ASSERT_EQ(bb->SetPSNFilename("D:\\PSN\\a"), S_OK);
   EXPECT_EQ(Parm(root_, "BBPSNFilename"), "D:\\PSN\\a.psn");
@@ -315,12 +315,12 @@ TEST_F(KRVEWD7BlackBoxTest, PSNFilenameFaults) {
   EXPECT_EQ(Get(bb, &KRVIWD7BlackBox::GetPSNFilename), Answer(S_OK, "./a.psn"));
   // A failing directory query means no directory as well.
   MemFaults::Clear();
-  MemFaults::Add("GetPSNDirectory", E_FAIL);
+  MemFaults::Add(MemFaultPoint::kGetPSNDirectory, E_FAIL);
   ASSERT_EQ(bb->SetPSNFilename("b"), S_OK);
   EXPECT_EQ(Parm(root_, "BBPSNFilename"), "b.psn");
   // A failed creation is a failure, and still traces its exit.
   MemFaults::Clear();
-  MemFaults::Add("CreateParameter", E_FAIL);
+  MemFaults::Add(MemFaultPoint::kCreateParameter, E_FAIL);
   EXPECT_EQ(BlackBox(sub_->Reference())->SetPSNFilename("a"), E_FAIL);
   EXPECT_EQ(Parm(sub_, "BBPSNFilename"), "<none>");
   EXPECT_EQ(KRVWD7UtiTracer::Lines().back(), "<< KRVEWD7BlackBox::SetPSNFilename");

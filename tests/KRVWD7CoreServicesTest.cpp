@@ -53,7 +53,7 @@ TEST_F(KRVWD7CoreServicesTest, CheckVPMDocumentWithTheFileBasedSwitch) {
   }
   // A failing PDM test refuses the document too.
   CATSetEnvOverride("KRV_WD7_FILE_BASED", nullptr);
-  MemFaults::Add("IsPDMDocument", E_FAIL);
+  MemFaults::Add(MemFaultPoint::kIsPDMDocument, E_FAIL);
   EXPECT_EQ(KRVWD7CoreServices::CheckVPMDocument(*doc_), E_FAIL);
 }
 
@@ -126,7 +126,7 @@ TEST_F(KRVWD7CoreServicesTest, SwitchToProductModeInBatch) {
 TEST_F(KRVWD7CoreServicesTest, SwitchToProductModeInteractiveShowsProgress) {
   CATInteractiveApplication application;
   CATApplication::SetMainApplication(&application);
-  MemFaults::Add("SwitchToProductMode", E_FAIL);
+  MemFaults::Add(MemFaultPoint::kSwitchToProductMode, E_FAIL);
   // The toolbox's failure comes back after the bar and the traces.
   EXPECT_EQ(KRVWD7CoreServices::SwitchToProductMode(Handle(root_)), E_FAIL);
   CATApplication::SetMainApplication(nullptr);
@@ -164,7 +164,7 @@ TEST_F(KRVWD7CoreServicesTest, RetrieveAssociatedPSNDoc) {
   EXPECT_EQ(KRVWD7CoreServices::RetrieveAssociatedPSNDoc(Handle(root_), found), S_OK);
   EXPECT_EQ(found, static_cast<CATDocument*>(psn));
 
-  MemFaults::Add("GetNbProductDocumentInSession", E_FAIL);
+  MemFaults::Add(MemFaultPoint::kGetNbProductDocumentInSession, E_FAIL);
   EXPECT_EQ(KRVWD7CoreServices::RetrieveAssociatedPSNDoc(Handle(root_), found), E_FAIL);
   EXPECT_EQ(found, nullptr);
   EXPECT_EQ(KRVWD7CoreServices::RetrieveAssociatedPSNDoc(CATBaseUnknown_var(), found),

@@ -69,7 +69,7 @@ TEST_F(KRVWD7PrdInfoListServicesTest, PathsCountFromThePathRoot) {
 }
 
 TEST_F(KRVWD7PrdInfoListServicesTest, FailedChildIsKeptApartAndTheLoopGoesOn) {
-  MemFaults::Add("GetInstancePath", E_FAIL, "B.1");
+  MemFaults::Add(MemFaultPoint::kGetInstancePath, E_FAIL, "B.1");
   CATListValKRVWD7PrdInfo list;
   CATListValKRVWD7PrdInfo failed;
   failed.Append(Rec("EARLIER", "Earlier"));
@@ -113,7 +113,7 @@ TEST_F(KRVWD7PrdInfoListServicesTest, NoChildListingFailureAndEmptyRoot) {
   a_->SetLoaded(true);
 
   KRVWD7UtiTracer::ClearLines();
-  MemFaults::Add("GetAllChildren", E_FAIL);
+  MemFaults::Add(MemFaultPoint::kGetAllChildren, E_FAIL);
   EXPECT_EQ(Services::BuildPrdInfoList(Handle(root_), list, 0, CATBaseUnknown_var(), nullptr),
             E_FAIL);
   EXPECT_EQ(list.Size(), 0);
@@ -134,7 +134,7 @@ TEST_F(KRVWD7PrdInfoListServicesTest, NoChildListingFailureAndEmptyRoot) {
 TEST_F(KRVWD7PrdInfoListServicesTest, InteractiveSessionShowsOneStepPerChild) {
   CATInteractiveApplication application;
   CATApplication::SetMainApplication(&application);
-  MemFaults::Add("GetInstancePath", E_FAIL, "B.1");
+  MemFaults::Add(MemFaultPoint::kGetInstancePath, E_FAIL, "B.1");
   CATListValKRVWD7PrdInfo list;
   EXPECT_EQ(Services::BuildPrdInfoList(Handle(root_), list, 0, CATBaseUnknown_var(), nullptr),
             S_FALSE);

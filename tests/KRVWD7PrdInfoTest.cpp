@@ -333,7 +333,7 @@ TEST_F(KRVWD7PrdInfoReadTest, VersionAttributeFourFailsTheReadingOnly) {
 }
 
 TEST_F(KRVWD7PrdInfoReadTest, FailedNodeTypeCountsAsUnknown) {
-  MemFaults::Add("GetNodeType", E_FAIL, "Bolt.1");
+  MemFaults::Add(MemFaultPoint::kGetNodeType, E_FAIL, "Bolt.1");
   KRVWD7PrdInfo info;
   EXPECT_EQ(info.RetrieveInfo(Handle(bolt_), Handle(root_), 0), E_FAIL);
   // Unknown nodes carry no revision.
@@ -398,10 +398,10 @@ TEST_F(KRVWD7PrdInfoReadTest, UnsupportedSourceSelectorAndSettings) {
   EXPECT_EQ(KRVWD7PrdInfo::GetVersionOrRevision(Handle(bolt_), 1, value), E_FAIL);
 
   SetSources(1, 0, "", 1, 1, "");
-  MemFaults::Add("GetKRVWD7BlackBoxSettingCtrl", E_FAIL);
+  MemFaults::Add(MemFaultPoint::kGetKRVWD7BlackBoxSettingCtrl, E_FAIL);
   EXPECT_EQ(KRVWD7PrdInfo::GetVersionOrRevision(Handle(bolt_), 0, value), E_FAIL);
   MemFaults::Clear();
-  MemFaults::Add("GetVersionSource", E_FAIL);
+  MemFaults::Add(MemFaultPoint::kGetVersionSource, E_FAIL);
   EXPECT_EQ(KRVWD7PrdInfo::GetVersionOrRevision(Handle(bolt_), 0, value), E_FAIL);
 }
 

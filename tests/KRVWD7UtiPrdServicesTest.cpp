@@ -254,7 +254,7 @@ TEST_F(KRVWD7UtiPrdServicesTest, CopiesOfProperties) {
 TEST_F(KRVWD7UtiPrdServicesTest, FaultsAnswerBeforeAnyWork) {
   // A GetParameter fault with result 0: found, but no parameter.
   bolt_->AddParm("BBNote", "x");
-  MemFaults::Add("GetParameter", S_OK, "Bolt.1");
+  MemFaults::Add(MemFaultPoint::kGetParameter, S_OK, "Bolt.1");
   CATICkeParm_var parm;
   CATUnicodeString value = "stale";
   EXPECT_EQ(Prd::GetParameter(H(bolt_), "BBNote", parm, &value), S_OK);
@@ -263,13 +263,13 @@ TEST_F(KRVWD7UtiPrdServicesTest, FaultsAnswerBeforeAnyWork) {
   EXPECT_EQ(Prd::GetParameter(H(bolt2_), "BBNote", parm, &value), S_OK);
   EXPECT_TRUE(parm);  // another instance name: no fault
   // The second children query only, matched by part number.
-  MemFaults::Add("GetAllChildren", E_OUTOFMEMORY, "ASM", 2);
+  MemFaults::Add(MemFaultPoint::kGetAllChildren, E_OUTOFMEMORY, "ASM", 2);
   CATListValCATBaseUnknown_var* list = nullptr;
   EXPECT_EQ(Names(Children(asm_, 0)), "Bolt.1 Sub.1 Nut.1 Bolt.2");
   EXPECT_EQ(Prd::GetAllChildren(H(asm_), list, "CATIProduct", 0), E_OUTOFMEMORY);
   EXPECT_EQ(list, nullptr);
   EXPECT_EQ(Names(Children(asm_, 0)), "Bolt.1 Sub.1 Nut.1 Bolt.2");
-  MemFaults::Add("SetPartNumber", E_FAIL);
+  MemFaults::Add(MemFaultPoint::kSetPartNumber, E_FAIL);
   EXPECT_EQ(Prd::SetPartNumber(H(plate_), "NEW"), E_FAIL);
   EXPECT_EQ(plate_->PartNumber(), "PLATE");
 }

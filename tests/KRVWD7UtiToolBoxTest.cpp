@@ -176,47 +176,18 @@ TEST_F(KRVWD7SettingsTest, OtherInterfacesAndFaults) {
   EXPECT_EQ(out, nullptr);
   EXPECT_EQ(GetKRVWD7BlackBoxSettingCtrl(IID_KRVIWD7BlackBoxSettingAtt, nullptr),
             E_INVALIDARG);
-  MemFaults::Add("GetKRVWD7BlackBoxSettingCtrl", E_FAIL, "", 1);
+  MemFaults::Add(MemFaultPoint::kGetKRVWD7BlackBoxSettingCtrl, E_FAIL, "", 1);
   EXPECT_EQ(GetKRVWD7BlackBoxSettingCtrl(IID_KRVIWD7BlackBoxSettingAtt, &out), E_FAIL);
   EXPECT_EQ(out, nullptr);
   KRVIWD7BlackBoxSettingAtt* settings = Open();  // the second call succeeds
   ASSERT_NE(settings, nullptr);
-  MemFaults::Add("GetVersionSource", E_OUTOFMEMORY);
+  MemFaults::Add(MemFaultPoint::kGetVersionSource, E_OUTOFMEMORY);
   int value = -1;
   EXPECT_EQ(settings->GetVersionSource(value), E_OUTOFMEMORY);
   EXPECT_EQ(value, 0);
   EXPECT_EQ(settings->GetRevisionSource(value), S_OK);
   EXPECT_EQ(value, 1);
   settings->Release();
-}
-
-// --- Fault injection --------------------------------------------------------------
-
-TEST(MemFaultsTest, CallNumbersProductsAndCounts) {
-  MemSession session;
-  MemBuilder build(session);
-  MemProduct* root = build.Document("F.CATProduct", "ROOT")->Root();
-  MemProduct* bolt = build.Part(root, "Bolt.1", "BOLT");
-  MemProduct* nut = build.Part(root, "Nut.1", "NUT");
-  HRESULT rc = S_OK;
-  EXPECT_FALSE(MemFaults::Hit("GetProperty", H(bolt), rc));  // none declared
-  MemFaults::Add("GetProperty", E_FAIL, "NUT", 2);  // by part number, 2nd call
-  MemFaults::Add("GetProperty", E_OUTOFMEMORY, "Bolt.1");  // by name, every call
-  const struct { MemProduct* product; bool hit; HRESULT rc; } steps[] = {
-      {nut, false, S_OK},  {bolt, true, E_OUTOFMEMORY}, {nut, true, E_FAIL},
-      {nut, false, S_OK},  {root, false, S_OK},         {bolt, true, E_OUTOFMEMORY}};
-  for (size_t i = 0; i < sizeof steps / sizeof steps[0]; ++i) {
-    SCOPED_TRACE("step " + std::to_string(i));
-    rc = S_OK;
-    EXPECT_EQ(MemFaults::Hit("GetProperty", H(steps[i].product), rc), steps[i].hit);
-    EXPECT_EQ(rc, steps[i].rc);
-  }
-  EXPECT_FALSE(MemFaults::Hit("GetProperty", rc));  // no product: no product fault
-  EXPECT_FALSE(MemFaults::Hit("GetPartNumber", H(bolt), rc));
-  EXPECT_EQ(MemFaults::Hits("GetProperty"), 3);
-  MemFaults::Clear();
-  EXPECT_FALSE(MemFaults::Hit("GetProperty", H(bolt), rc));
-  EXPECT_EQ(MemFaults::Hits("GetProperty"), 0);
 }
 
 // --- VPM services -----------------------------------------------------------------
@@ -399,7 +370,7 @@ TEST_F(KRVWD7UtiDocServicesTest, DeleteRefusesARoot) {
   CATBaseUnknown_var found;
   EXPECT_EQ(KRVWD7UtiPrdServices::FindInstance(H(bb_), "BOLT", 0, found, 0), S_FALSE);
   EXPECT_EQ(KRVWD7UtiPrdCCPServices::Delete(assembly), E_FAIL);  // already gone
-  MemFaults::Add("Delete", E_OUTOFMEMORY, "Dest.1");
+  MemFaults::Add(MemFaultPoint::kDelete, E_OUTOFMEMORY, "Dest.1");
   EXPECT_EQ(KRVWD7UtiPrdCCPServices::Delete(H(dest_)), E_OUTOFMEMORY);
   EXPECT_EQ(dest_->Father(), bb_);
 }

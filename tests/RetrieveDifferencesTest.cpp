@@ -465,7 +465,9 @@ TEST_P(ReplacementTest, AFailedOrShortQueryChangesNothing) {
     SCOPED_TRACE(fault);
     Reload();
     MemFaults::Clear();
-    MemFaults::Add(GetParam() == 1 ? "GetReplacingClinks" : "GetReplacingClinks2", fault);
+    MemFaults::Add(GetParam() == 1 ? MemFaultPoint::kGetReplacingClinks
+                                   : MemFaultPoint::kGetReplacingClinks2,
+                   fault);
     Replacement(0xA1, 0xB1);
     Bb(bb_, Ref("BOLT"), "Bolt.1", Id(1, {0xA1}), "E1/E2");
     PsnWithOrigin(psn_, Ref("NUT"), "Nut.1", 1, {0xB1});

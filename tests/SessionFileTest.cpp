@@ -109,6 +109,12 @@ TEST_F(SessionFileTest, MalformedFilesAreRefusedWithTheirPlace) {
        "t.json: documents[0].root.children[0].nodeType: expected an integer from 0 to 9, got 12"},
       {"bad fault", Session("", R"("faults": [{"op": "GetProperty", "rc": "E_WHAT"}], )"),
        "t.json: faults[0].rc: unknown result name 'E_WHAT'"},
+      {"misspelt fault point", Session("", R"("faults": [{"op": "GetPropety", "rc": "E_FAIL"}], )"),
+       "t.json: faults[0].op: unknown fault point 'GetPropety' (the fault points are listed in "
+       "docs/fault-points.md)"},
+      {"fault path without document",
+       Session("", R"("faults": [{"op": "GetProperty", "rc": "E_FAIL", "path": "A.1"}], )"),
+       "t.json: faults[0].path: a path needs its \"document\""},
       {"short clink", Session("", R"("replacements": [{"old": "AB", "new": "0000000000000001"}], )"),
        "t.json: replacements[0].old: a clink has 16 characters, got 2"},
   };
@@ -290,6 +296,32 @@ TEST_F(SessionFileTest, SaveIsAtomic) {
   EXPECT_EQ(session_.ProductDocuments().front()->Name(), "BB");
   std::remove(path.c_str());
   EXPECT_EQ(session_.Load(path).error, path + ": cannot open the file");
+}
+
+// Each step of a save fails in turn (the write after its first block, so a
+// part of the temporary file exists): the old file keeps its bytes and no
+// temporary file is left.
+TEST_F(SessionFileTest, AFailingSaveStepLeavesTheOldFile) {
+  ASSERT_TRUE(session_.LoadFromText(Session(kRootDoc), "s.json"));
+  const std::string path = TempPath("steps.json");
+  ASSERT_TRUE(session_.Save(path));
+  const std::string before = ReadFile(path);
+  const std::string temporary = path + ".tmp" + std::to_string(::getpid());
+  ASSERT_TRUE(session_.LoadFromText(Session(R"({"name": "Other", "root": {}})"), "o.json"));
+  for (MemFaultPoint point : {MemFaultPoint::kFileCreate, MemFaultPoint::kFileWrite,
+                              MemFaultPoint::kFileCommit}) {
+    SCOPED_TRACE(MemFaultPointName(point));
+    MemFaults::Clear();
+    MemFaults::Add(point, E_FAIL, "", 1);
+    EXPECT_FALSE(session_.Save(path).ok);
+    EXPECT_EQ(MemFaults::Hits(point), 1);
+    EXPECT_EQ(ReadFile(path), before);
+    EXPECT_NE(::access(temporary.c_str(), F_OK), 0) << "temporary file left";
+  }
+  MemFaults::Clear();
+  EXPECT_TRUE(session_.Save(path).ok);
+  EXPECT_NE(ReadFile(path), before);
+  std::remove(path.c_str());
 }
 
 TEST_F(SessionFileTest, ExamplesAndSavedFilesMatchTheSchema) {

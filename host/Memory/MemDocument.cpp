@@ -1,5 +1,7 @@
 #include "MemDocument.h"
 
+#include "MemFaults.h"
+
 #include "CATMetaClass.h"
 #include "MemProduct.h"
 #include "MemSession.h"
@@ -13,6 +15,8 @@ const IID IID_MemDocument = {"MemDocument"};
 HRESULT MemDocEnvironment::GetDisplayName(const CATIDocId* iId,
                                           CATUnicodeString& oName) {
   oName = CATUnicodeString();
+  HRESULT rc = S_OK;
+  if (MemFaults::Hit(MemFaultPoint::kEnvironmentGetDisplayName, rc)) return rc;
   if (iId == nullptr) return E_FAIL;
   auto it = names_.find(iId->GetId().ToStdString());
   if (it == names_.end()) return E_FAIL;
@@ -47,6 +51,10 @@ CATUnicodeString MemDocument::StorageName() const {
 HRESULT MemDocument::GetDocId(CATIDocId** oDocId) {
   if (oDocId == nullptr) return E_INVALIDARG;
   *oDocId = nullptr;
+  HRESULT rc = S_OK;
+  if (MemFaults::HitDocument(MemFaultPoint::kDocumentGetDocId, this, rc)) {
+    return rc;
+  }
   if (doc_id_.empty()) return E_FAIL;
   *oDocId = new CATIDocId(CATUnicodeString(doc_id_));
   return S_OK;
@@ -55,6 +63,11 @@ HRESULT MemDocument::GetDocId(CATIDocId** oDocId) {
 HRESULT MemDocument::GetDocEnvironment(CATIDocEnvironment** oEnvironment) {
   if (oEnvironment == nullptr) return E_INVALIDARG;
   *oEnvironment = nullptr;
+  HRESULT rc = S_OK;
+  if (MemFaults::HitDocument(MemFaultPoint::kDocumentGetDocEnvironment, this,
+                             rc)) {
+    return rc;
+  }
   if (doc_id_.empty() || environment_ == nullptr || session_ == nullptr) {
     return E_FAIL;
   }

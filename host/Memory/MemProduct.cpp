@@ -1,5 +1,7 @@
 #include "MemProduct.h"
 
+#include "MemFaults.h"
+
 #include <cstring>
 
 #include "CATMetaClass.h"
@@ -57,6 +59,8 @@ HRESULT MemParm::QueryInterface(const IID& iIID, void** oPtr) {
 CATUnicodeString MemParm::Name() const { return CATUnicodeString(name_); }
 
 HRESULT MemParm::Valuate(const CATUnicodeString& iValue) {
+  HRESULT rc = S_OK;
+  if (MemFaults::Hit(MemFaultPoint::kParmValuate, rc)) return rc;
   value_ = iValue.ToStdString();
   return S_OK;
 }
@@ -309,7 +313,11 @@ const char* MemProduct::IsA() const { return ClassName(); }
 
 // --- CATIProduct ----------------------------------------------------------------
 
-HRESULT MemProduct::IsReference() const { return IsRef() ? S_OK : E_FAIL; }
+HRESULT MemProduct::IsReference() const {
+  HRESULT rc = S_OK;
+  if (MemFaults::Hit(MemFaultPoint::kProductIsReference, this, rc)) return rc;
+  return IsRef() ? S_OK : E_FAIL;
+}
 
 CATIProduct_var MemProduct::GetReferenceProduct() {
   return CATIProduct_var(static_cast<CATIProduct*>(Reference()));
@@ -324,6 +332,8 @@ CATIProduct_var MemProduct::GetFatherProduct() {
 HRESULT MemProduct::GetShapeRep(CATBaseUnknown_var& oRep,
                                 const CATUnicodeString& iName, int, int, int) {
   oRep = nullptr;
+  HRESULT rc = S_OK;
+  if (MemFaults::Hit(MemFaultPoint::kProductGetShapeRep, this, rc)) return rc;
   const MemShape* shape = FindShape(iName.ToStdString());
   if (shape == nullptr) return S_FALSE;
   MemDocument* document = nullptr;
@@ -348,6 +358,8 @@ CATUnicodeString MemProduct::GetDescriptiveText() {
 HRESULT MemProduct::GetPosition(CATMathTransformation& oPosition,
                                 const CATIMovable_var& iReference, int, int) {
   oPosition = CATMathTransformation();
+  HRESULT rc = S_OK;
+  if (MemFaults::Hit(MemFaultPoint::kMovableGetPosition, this, rc)) return rc;
   if (!IsAttached()) return E_FAIL;
   if (!iReference) {
     oPosition = AbsolutePosition();
@@ -380,12 +392,18 @@ CATUnicodeString MemProduct::GetString(CATISpecAttrKey* iKey, int iIndex) {
 // --- CATIProductShape -------------------------------------------------------------
 
 HRESULT MemProduct::GetShapeFilePath(CATUnicodeString& oPath) {
+  oPath = CATUnicodeString();
+  HRESULT rc = S_OK;
+  if (MemFaults::Hit(MemFaultPoint::kShapeGetShapeFilePath, this, rc)) return rc;
   const MemShape* shape = ActiveShape();
   oPath = CATUnicodeString(shape ? shape->path : std::string());
   return shape ? S_OK : S_FALSE;
 }
 
 HRESULT MemProduct::GetShapeName(CATUnicodeString& oName) {
+  oName = CATUnicodeString();
+  HRESULT rc = S_OK;
+  if (MemFaults::Hit(MemFaultPoint::kShapeGetShapeName, this, rc)) return rc;
   const MemShape* shape = ActiveShape();
   oName = CATUnicodeString(shape ? shape->name : std::string());
   return shape ? S_OK : S_FALSE;
@@ -393,12 +411,20 @@ HRESULT MemProduct::GetShapeName(CATUnicodeString& oName) {
 
 HRESULT MemProduct::RemoveShapeRepresentation(const CATUnicodeString& iName, int,
                                               CATBoolean) {
+  HRESULT rc = S_OK;
+  if (MemFaults::Hit(MemFaultPoint::kShapeRemoveShapeRepresentation, this, rc)) {
+    return rc;
+  }
   return RemoveShape(iName.ToStdString()) ? S_OK : E_FAIL;
 }
 
 HRESULT MemProduct::AddShapeRepresentation(const CATUnicodeString& iPath,
                                            const CATUnicodeString& iName, int,
                                            CATBoolean) {
+  HRESULT rc = S_OK;
+  if (MemFaults::Hit(MemFaultPoint::kShapeAddShapeRepresentation, this, rc)) {
+    return rc;
+  }
   if (iPath.IsEmpty() || iName.IsEmpty()) return E_INVALIDARG;
   if (FindShape(iName.ToStdString())) return E_FAIL;
   MemShape shape{iName.ToStdString(), iPath.ToStdString(), iPath.ToStdString()};
@@ -414,6 +440,11 @@ HRESULT MemProduct::ReplaceComponent(const CATIProduct_var& iOldInstance,
                                      CATBoolean iAllInstances,
                                      CATIProduct_var& oNewComponent) {
   oNewComponent = nullptr;
+  HRESULT fault = S_OK;
+  if (MemFaults::Hit(MemFaultPoint::kReplaceComponent, From(iOldInstance.Get()),
+                     fault)) {
+    return fault;
+  }
   MemProduct* old_instance = From(iOldInstance.Get());
   MemProduct* new_reference = From(iNewReference.Get());
   if (old_instance == nullptr || new_reference == nullptr || !IsAttached() ||
@@ -446,5 +477,7 @@ HRESULT MemProduct::ReplaceComponent(const CATIProduct_var& iOldInstance,
 // --- CATIProductInSession ----------------------------------------------------------
 
 HRESULT MemProduct::ActivateShape(const CATUnicodeString& iShapeName) {
+  HRESULT rc = S_OK;
+  if (MemFaults::Hit(MemFaultPoint::kActivateShape, this, rc)) return rc;
   return SetActiveShape(iShapeName.ToStdString()) ? S_OK : E_FAIL;
 }

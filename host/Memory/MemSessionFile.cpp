@@ -4,6 +4,7 @@
 // whole file is valid does it replace the current content. Validation
 // errors are thrown as LoadError inside this file and turned into a
 // MemResult at the boundary, with nlohmann's own exceptions.
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdint>
@@ -394,12 +395,30 @@ class MemSessionLoader {
       JPath path = Item(list, i);
       const Json& entry = iFaults[i];
       ExpectObject(entry, path);
-      CheckKeys(entry, path, {"op", "rc", "product", "call"});
+      CheckKeys(entry, path, {"op", "rc", "document", "path", "product", "call"});
       MemFault fault;
-      fault.op = AsString(Require(entry, path, "op"), Key(path, "op"));
-      if (fault.op.empty()) Fail(Key(path, "op"), "empty operation name");
+      const std::string op =
+          AsString(Require(entry, path, "op"), Key(path, "op"));
+      if (!MemFaultPointFromName(op, fault.point)) {
+        Fail(Key(path, "op"), "unknown fault point " + Quote(op) +
+                                  " (the fault points are listed in "
+                                  "docs/fault-points.md)");
+      }
       fault.rc = ResultCode(Require(entry, path, "rc"), Key(path, "rc"));
+      fault.document = OptString(entry, path, "document");
+      if (const Json* fault_path = Find(entry, "path")) {
+        if (fault.document.empty()) {
+          Fail(Key(path, "path"), "a path needs its \"document\"");
+        }
+        fault.hasPath = true;
+        fault.path = AsString(*fault_path, Key(path, "path"));
+      }
       fault.product = OptString(entry, path, "product");
+      if (!fault.product.empty() && !fault.document.empty()) {
+        Fail(Key(path, "product"),
+             "a fault names its product either by \"document\" and "
+             "\"path\" or by \"product\", not both");
+      }
       fault.call = OptInt(entry, path, "call", 0, 0, INT32_MAX);
       faults.push_back(fault);
     }
@@ -773,11 +792,13 @@ class MemSessionWriter {
 
   static OrderedJson Fault(const MemFault& iFault) {
     OrderedJson entry;
-    entry["op"] = iFault.op;
+    entry["op"] = MemFaultPointName(iFault.point);
     entry["rc"] = iFault.rc;
     for (const ResultName& name : kResultNames) {
       if (name.rc == iFault.rc) entry["rc"] = name.name;
     }
+    if (!iFault.document.empty()) entry["document"] = iFault.document;
+    if (iFault.hasPath) entry["path"] = iFault.path;
     if (!iFault.product.empty()) entry["product"] = iFault.product;
     if (iFault.call != 0) entry["call"] = iFault.call;
     return entry;
@@ -958,9 +979,7 @@ MemResult MemSession::LoadFromText(const std::string& iText, const std::string& 
   TakeFrom(staging);
   MemFaults::Clear();  // no earlier fault may hit the settings being applied
   ApplyGlobals();
-  for (const MemFault& fault : loader.faults) {
-    MemFaults::Add(fault.op, fault.rc, fault.product, fault.call);
-  }
+  for (const MemFault& fault : loader.faults) MemFaults::Add(fault);
   return MemResult::Ok();
 }
 
@@ -969,6 +988,41 @@ std::string MemSession::SaveToText() const {
   return writer.Write().dump(2, ' ', false, OrderedJson::error_handler_t::replace) + "\n";
 }
 
+namespace {
+
+// Writes iText to iPath through a temporary file in the same folder, which
+// replaces iPath only once complete and is removed on every failure. The
+// fault points File.Create, File.Write (after each block written) and
+// File.Commit make each step fail.
+MemResult WriteAtomically(const std::string& iPath, const std::string& iText) {
+  const std::string temporary = iPath + ".tmp" + std::to_string(::getpid());
+  HRESULT rc = S_OK;
+  if (MemFaults::Hit(MemFaultPoint::kFileCreate, rc)) {
+    return MemResult::Error(iPath + ": cannot create " + temporary);
+  }
+  std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+  if (!out) return MemResult::Error(iPath + ": cannot create " + temporary);
+  constexpr size_t kBlock = 1 << 16;
+  for (size_t at = 0; at < iText.size(); at += kBlock) {
+    out.write(iText.data() + at,
+              static_cast<std::streamsize>(std::min(kBlock, iText.size() - at)));
+    if (!out || MemFaults::Hit(MemFaultPoint::kFileWrite, rc)) {
+      out.close();
+      std::remove(temporary.c_str());
+      return MemResult::Error(iPath + ": cannot write " + temporary);
+    }
+  }
+  out.close();
+  if (!out || MemFaults::Hit(MemFaultPoint::kFileCommit, rc) ||
+      std::rename(temporary.c_str(), iPath.c_str()) != 0) {
+    std::remove(temporary.c_str());
+    return MemResult::Error(iPath + ": cannot replace the file");
+  }
+  return MemResult::Ok();
+}
+
+}  // namespace
+
 MemResult MemSession::Save(const std::string& iPath) const {
   std::string text;
   try {
@@ -976,23 +1030,7 @@ MemResult MemSession::Save(const std::string& iPath) const {
   } catch (const std::exception& error) {
     return MemResult::Error(iPath + ": cannot write the session: " + error.what());
   }
-  std::string temporary = iPath + ".tmp" + std::to_string(::getpid());
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) return MemResult::Error(iPath + ": cannot create " + temporary);
-    out << text;
-    out.flush();
-    if (!out) {
-      out.close();
-      std::remove(temporary.c_str());
-      return MemResult::Error(iPath + ": cannot write " + temporary);
-    }
-  }
-  if (std::rename(temporary.c_str(), iPath.c_str()) != 0) {
-    std::remove(temporary.c_str());
-    return MemResult::Error(iPath + ": cannot replace the file");
-  }
-  return MemResult::Ok();
+  return WriteAtomically(iPath, text);
 }
 
 // --- Moving a loaded session in, and the process-wide state -------------------------

@@ -29,9 +29,9 @@ SettingsStore& Store() {
 }
 
 // The fault declared for iOp, if any (S_OK when none applies).
-bool Faulted(const char* iOp, HRESULT& oRc) { return MemFaults::Hit(iOp, oRc); }
+bool Faulted(MemFaultPoint iOp, HRESULT& oRc) { return MemFaults::Hit(iOp, oRc); }
 
-HRESULT Set(const char* iOp, CATUnicodeString& oField,
+HRESULT Set(MemFaultPoint iOp, CATUnicodeString& oField,
             const CATUnicodeString& iValue) {
   HRESULT rc = S_OK;
   if (Faulted(iOp, rc)) return rc;
@@ -39,14 +39,14 @@ HRESULT Set(const char* iOp, CATUnicodeString& oField,
   return S_OK;
 }
 
-HRESULT Set(const char* iOp, int& oField, int iValue) {
+HRESULT Set(MemFaultPoint iOp, int& oField, int iValue) {
   HRESULT rc = S_OK;
   if (Faulted(iOp, rc)) return rc;
   oField = iValue;
   return S_OK;
 }
 
-HRESULT Get(const char* iOp, const CATUnicodeString& iField,
+HRESULT Get(MemFaultPoint iOp, const CATUnicodeString& iField,
             CATUnicodeString& oValue) {
   oValue = CATUnicodeString();
   HRESULT rc = S_OK;
@@ -55,7 +55,7 @@ HRESULT Get(const char* iOp, const CATUnicodeString& iField,
   return S_OK;
 }
 
-HRESULT Get(const char* iOp, int iField, int& oValue) {
+HRESULT Get(MemFaultPoint iOp, int iField, int& oValue) {
   oValue = 0;
   HRESULT rc = S_OK;
   if (Faulted(iOp, rc)) return rc;
@@ -63,7 +63,7 @@ HRESULT Get(const char* iOp, int iField, int& oValue) {
   return S_OK;
 }
 
-HRESULT Info(const char* iOp, bool iLocked, CATUnicodeString& oAdmin,
+HRESULT Info(MemFaultPoint iOp, bool iLocked, CATUnicodeString& oAdmin,
              CATUnicodeString& oLocked) {
   oAdmin = CATUnicodeString();
   oLocked = CATUnicodeString();
@@ -73,7 +73,7 @@ HRESULT Info(const char* iOp, bool iLocked, CATUnicodeString& oAdmin,
   return S_OK;
 }
 
-HRESULT Lock(const char* iOp, bool& oField, unsigned char iLocked) {
+HRESULT Lock(MemFaultPoint iOp, bool& oField, unsigned char iLocked) {
   HRESULT rc = S_OK;
   if (Faulted(iOp, rc)) return rc;
   oField = iLocked != 0;
@@ -92,95 +92,95 @@ class KRVWD7BlackBoxSettings : public KRVIWD7BlackBoxSettingAtt {
   }
 
   HRESULT SetPSNDirectory(const CATUnicodeString& iValue) override {
-    return Set("SetPSNDirectory", Store().psn_directory, iValue);
+    return Set(MemFaultPoint::kSetPSNDirectory, Store().psn_directory, iValue);
   }
   HRESULT GetPSNDirectory(CATUnicodeString& oValue) override {
-    return Get("GetPSNDirectory", Store().psn_directory, oValue);
+    return Get(MemFaultPoint::kGetPSNDirectory, Store().psn_directory, oValue);
   }
   HRESULT GetPSNDirectoryInfo(CATUnicodeString& oAdmin,
                               CATUnicodeString& oLocked) override {
-    return Info("GetPSNDirectoryInfo", Store().psn_directory_locked, oAdmin,
+    return Info(MemFaultPoint::kGetPSNDirectoryInfo, Store().psn_directory_locked, oAdmin,
                 oLocked);
   }
   HRESULT SetPSNDirectoryLock(unsigned char iLocked) override {
-    return Lock("SetPSNDirectoryLock", Store().psn_directory_locked, iLocked);
+    return Lock(MemFaultPoint::kSetPSNDirectoryLock, Store().psn_directory_locked, iLocked);
   }
 
   HRESULT SetNoteTemplate(const CATUnicodeString& iValue) override {
-    return Set("SetNoteTemplate", Store().note_template, iValue);
+    return Set(MemFaultPoint::kSetNoteTemplate, Store().note_template, iValue);
   }
   HRESULT GetNoteTemplate(CATUnicodeString& oValue) override {
-    return Get("GetNoteTemplate", Store().note_template, oValue);
+    return Get(MemFaultPoint::kGetNoteTemplate, Store().note_template, oValue);
   }
   HRESULT GetNoteTemplateInfo(CATUnicodeString& oAdmin,
                               CATUnicodeString& oLocked) override {
-    return Info("GetNoteTemplateInfo", Store().note_template_locked, oAdmin,
+    return Info(MemFaultPoint::kGetNoteTemplateInfo, Store().note_template_locked, oAdmin,
                 oLocked);
   }
   HRESULT SetNoteTemplateLock(unsigned char iLocked) override {
-    return Lock("SetNoteTemplateLock", Store().note_template_locked, iLocked);
+    return Lock(MemFaultPoint::kSetNoteTemplateLock, Store().note_template_locked, iLocked);
   }
 
   HRESULT SetTraceActivation(int iValue) override {
-    return Set("SetTraceActivation", Store().trace, iValue);
+    return Set(MemFaultPoint::kSetTraceActivation, Store().trace, iValue);
   }
   HRESULT GetTraceActivation(int& oValue) override {
-    return Get("GetTraceActivation", Store().trace, oValue);
+    return Get(MemFaultPoint::kGetTraceActivation, Store().trace, oValue);
   }
   HRESULT GetTraceActivationInfo(CATUnicodeString& oAdmin,
                                  CATUnicodeString& oLocked) override {
-    return Info("GetTraceActivationInfo", Store().trace_locked, oAdmin,
+    return Info(MemFaultPoint::kGetTraceActivationInfo, Store().trace_locked, oAdmin,
                 oLocked);
   }
   HRESULT SetTraceActivationLock(unsigned char iLocked) override {
-    return Lock("SetTraceActivationLock", Store().trace_locked, iLocked);
+    return Lock(MemFaultPoint::kSetTraceActivationLock, Store().trace_locked, iLocked);
   }
 
   HRESULT SetVersionSource(int iValue) override {
-    return Set("SetVersionSource", Store().version_source, iValue);
+    return Set(MemFaultPoint::kSetVersionSource, Store().version_source, iValue);
   }
   HRESULT GetVersionSource(int& oValue) override {
-    return Get("GetVersionSource", Store().version_source, oValue);
+    return Get(MemFaultPoint::kGetVersionSource, Store().version_source, oValue);
   }
   HRESULT SetVersionAttribute(int iValue) override {
-    return Set("SetVersionAttribute", Store().version_attribute, iValue);
+    return Set(MemFaultPoint::kSetVersionAttribute, Store().version_attribute, iValue);
   }
   HRESULT GetVersionAttribute(int& oValue) override {
-    return Get("GetVersionAttribute", Store().version_attribute, oValue);
+    return Get(MemFaultPoint::kGetVersionAttribute, Store().version_attribute, oValue);
   }
   HRESULT SetVersionProperty(const CATUnicodeString& iValue) override {
-    return Set("SetVersionProperty", Store().version_property, iValue);
+    return Set(MemFaultPoint::kSetVersionProperty, Store().version_property, iValue);
   }
   HRESULT GetVersionProperty(CATUnicodeString& oValue) override {
-    return Get("GetVersionProperty", Store().version_property, oValue);
+    return Get(MemFaultPoint::kGetVersionProperty, Store().version_property, oValue);
   }
   HRESULT GetVersionSettingInfo(CATUnicodeString& oAdmin,
                                 CATUnicodeString& oLocked) override {
-    return Info("GetVersionSettingInfo", Store().version_locked, oAdmin,
+    return Info(MemFaultPoint::kGetVersionSettingInfo, Store().version_locked, oAdmin,
                 oLocked);
   }
 
   HRESULT SetRevisionSource(int iValue) override {
-    return Set("SetRevisionSource", Store().revision_source, iValue);
+    return Set(MemFaultPoint::kSetRevisionSource, Store().revision_source, iValue);
   }
   HRESULT GetRevisionSource(int& oValue) override {
-    return Get("GetRevisionSource", Store().revision_source, oValue);
+    return Get(MemFaultPoint::kGetRevisionSource, Store().revision_source, oValue);
   }
   HRESULT SetRevisionAttribute(int iValue) override {
-    return Set("SetRevisionAttribute", Store().revision_attribute, iValue);
+    return Set(MemFaultPoint::kSetRevisionAttribute, Store().revision_attribute, iValue);
   }
   HRESULT GetRevisionAttribute(int& oValue) override {
-    return Get("GetRevisionAttribute", Store().revision_attribute, oValue);
+    return Get(MemFaultPoint::kGetRevisionAttribute, Store().revision_attribute, oValue);
   }
   HRESULT SetRevisionProperty(const CATUnicodeString& iValue) override {
-    return Set("SetRevisionProperty", Store().revision_property, iValue);
+    return Set(MemFaultPoint::kSetRevisionProperty, Store().revision_property, iValue);
   }
   HRESULT GetRevisionProperty(CATUnicodeString& oValue) override {
-    return Get("GetRevisionProperty", Store().revision_property, oValue);
+    return Get(MemFaultPoint::kGetRevisionProperty, Store().revision_property, oValue);
   }
   HRESULT GetRevisionSettingInfo(CATUnicodeString& oAdmin,
                                  CATUnicodeString& oLocked) override {
-    return Info("GetRevisionSettingInfo", Store().revision_locked, oAdmin,
+    return Info(MemFaultPoint::kGetRevisionSettingInfo, Store().revision_locked, oAdmin,
                 oLocked);
   }
 };
@@ -191,7 +191,7 @@ HRESULT GetKRVWD7BlackBoxSettingCtrl(const IID& iIID, void** oSettings) {
   if (oSettings == nullptr) return E_INVALIDARG;
   *oSettings = nullptr;
   HRESULT rc = S_OK;
-  if (MemFaults::Hit("GetKRVWD7BlackBoxSettingCtrl", rc)) return rc;
+  if (MemFaults::Hit(MemFaultPoint::kGetKRVWD7BlackBoxSettingCtrl, rc)) return rc;
   if (iIID != IID_KRVIWD7BlackBoxSettingAtt) return E_NOINTERFACE;
   KRVIWD7BlackBoxSettingAtt* settings = new KRVWD7BlackBoxSettings();
   *oSettings = settings;  // the creation reference goes to the caller

@@ -66,6 +66,11 @@ void CopyObjectData(MemProduct* ioCopy, const MemProduct* iSource) {
 // false when a product below could not be copied (what was made stays).
 MemProduct* PasteCopy(MemSession& ioSession, MemProduct* iFather,
                       MemProduct* iSource, bool iBreakLink, bool& oComplete) {
+  HRESULT rc = S_OK;
+  if (MemFaults::Hit(MemFaultPoint::kCopyAndPasteProduct, iSource, rc)) {
+    oComplete = false;
+    return nullptr;
+  }
   MemProduct* source_reference = iSource->Reference();
   bool copy_reference = iBreakLink || iSource->IsRef() ||
                         !source_reference->Children().empty();
@@ -97,7 +102,7 @@ MemProduct* PasteCopy(MemSession& ioSession, MemProduct* iFather,
 }
 
 // Moves iSource below iFather keeping its absolute position.
-HRESULT MoveKeepingPlace(const char* iOp, const CATFormat* iFormat,
+HRESULT MoveKeepingPlace(MemFaultPoint iOp, const CATFormat* iFormat,
                          const CATBaseUnknown_var& iSource,
                          const CATBaseUnknown_var& iFather,
                          CATBaseUnknown_var& oNew) {
@@ -127,7 +132,10 @@ HRESULT KRVWD7UtiPrdDocServices::RetrieveRootProduct(CATDocument* iDocument,
                                                      CATBaseUnknown_var& oRoot) {
   oRoot = NULL_var;
   HRESULT rc = S_OK;
-  if (MemFaults::Hit("RetrieveRootProduct", rc)) return rc;
+  if (MemFaults::HitDocument(MemFaultPoint::kRetrieveRootProduct, iDocument,
+                             rc)) {
+    return rc;
+  }
   return RootOf(iDocument, oRoot);
 }
 
@@ -135,7 +143,7 @@ HRESULT KRVWD7UtiPrdDocServices::RetrieveRootProduct(
     const CATBaseUnknown_var& iProduct, CATBaseUnknown_var& oRoot) {
   oRoot = NULL_var;
   HRESULT rc = S_OK;
-  if (MemFaults::Hit("RetrieveRootProduct", iProduct, rc)) return rc;
+  if (MemFaults::Hit(MemFaultPoint::kRetrieveRootProduct, iProduct, rc)) return rc;
   if (!iProduct) return E_INVALIDARG;
   MemProduct* product = MemProduct::From(iProduct);
   if (product == nullptr) return E_FAIL;
@@ -147,7 +155,10 @@ HRESULT KRVWD7UtiPrdDocServices::RetrieveRootProduct(CATFrmEditor* iEditor,
                                                      CATBaseUnknown_var& oRoot) {
   oRoot = NULL_var;
   HRESULT rc = S_OK;
-  if (MemFaults::Hit("RetrieveRootProduct", rc)) return rc;
+  if (MemFaults::HitDocument(MemFaultPoint::kRetrieveRootProduct,
+                             iEditor ? iEditor->GetDocument() : nullptr, rc)) {
+    return rc;
+  }
   if (iEditor == nullptr) return E_INVALIDARG;
   if (iEditor->GetDocument() == nullptr) return E_FAIL;
   return RootOf(iEditor->GetDocument(), oRoot);
@@ -158,7 +169,7 @@ HRESULT KRVWD7UtiPrdDocServices::GetNbProductDocumentInSession(
   oCount = 0;
   oDocs.RemoveAll();
   HRESULT rc = S_OK;
-  if (MemFaults::Hit("GetNbProductDocumentInSession", rc)) return rc;
+  if (MemFaults::Hit(MemFaultPoint::kGetNbProductDocumentInSession, rc)) return rc;
   for (MemDocument* document : MemSession::Current().ProductDocuments()) {
     oDocs.Append(document);
   }
@@ -170,7 +181,9 @@ HRESULT KRVWD7UtiEditorServices::GetFrmEditor(CATDocument* iDocument,
                                               CATFrmEditor*& oEditor) {
   oEditor = nullptr;
   HRESULT rc = S_OK;
-  if (MemFaults::Hit("GetFrmEditor", rc)) return rc;
+  if (MemFaults::HitDocument(MemFaultPoint::kGetFrmEditor, iDocument, rc)) {
+    return rc;
+  }
   if (iDocument == nullptr) return E_INVALIDARG;
   MemDocument* document = MemDocument::From(iDocument);
   if (document == nullptr || document->Session() == nullptr ||
@@ -186,7 +199,7 @@ HRESULT KRVWD7UtiEditorServices::GetFrmEditor(CATDocument* iDocument,
 HRESULT KRVWD7UtiSOServices::AddInCSO(const CATBaseUnknown_var& iProduct,
                                       CATFrmEditor* iEditor, void*) {
   HRESULT rc = S_OK;
-  if (MemFaults::Hit("AddInCSO", iProduct, rc)) return rc;
+  if (MemFaults::Hit(MemFaultPoint::kAddInCSO, iProduct, rc)) return rc;
   if (!iProduct || iEditor == nullptr) return E_INVALIDARG;
   if (MemProduct::From(iProduct) == nullptr) return E_FAIL;
   CATListValCATBaseUnknown_var& selection = iEditor->Selection();
@@ -196,7 +209,10 @@ HRESULT KRVWD7UtiSOServices::AddInCSO(const CATBaseUnknown_var& iProduct,
 
 HRESULT KRVWD7UtiSOServices::EmptyCSO(CATFrmEditor* iEditor) {
   HRESULT rc = S_OK;
-  if (MemFaults::Hit("EmptyCSO", rc)) return rc;
+  if (MemFaults::HitDocument(MemFaultPoint::kEmptyCSO,
+                             iEditor ? iEditor->GetDocument() : nullptr, rc)) {
+    return rc;
+  }
   if (iEditor == nullptr) return E_INVALIDARG;
   iEditor->Selection().RemoveAll();
   return S_OK;
@@ -204,7 +220,10 @@ HRESULT KRVWD7UtiSOServices::EmptyCSO(CATFrmEditor* iEditor) {
 
 HRESULT KRVWD7UtiSOServices::EmptyXSO(int, CATFrmEditor* iEditor) {
   HRESULT rc = S_OK;
-  if (MemFaults::Hit("EmptyXSO", rc)) return rc;
+  if (MemFaults::HitDocument(MemFaultPoint::kEmptyXSO,
+                             iEditor ? iEditor->GetDocument() : nullptr, rc)) {
+    return rc;
+  }
   if (iEditor == nullptr) return E_INVALIDARG;
   iEditor->Highlight().RemoveAll();
   return S_OK;
@@ -218,7 +237,7 @@ HRESULT KRVWD7UtiPrdCCPServices::CopyAndPaste(const CATFormat* iFormat,
                                               CATBaseUnknown_var& oNew) {
   oNew = NULL_var;
   HRESULT rc = S_OK;
-  if (MemFaults::Hit("CopyAndPaste", iSource, rc)) return rc;
+  if (MemFaults::Hit(MemFaultPoint::kCopyAndPaste, iSource, rc)) return rc;
   MemProduct* source = nullptr;
   MemProduct* father = nullptr;
   rc = PasteArguments(iFormat, iSource, iFather, source, father);
@@ -237,19 +256,19 @@ HRESULT KRVWD7UtiPrdCCPServices::CutAndPaste(const CATFormat* iFormat,
                                              const CATBaseUnknown_var& iSource,
                                              const CATBaseUnknown_var& iFather,
                                              CATBaseUnknown_var& oNew) {
-  return MoveKeepingPlace("CutAndPaste", iFormat, iSource, iFather, oNew);
+  return MoveKeepingPlace(MemFaultPoint::kCutAndPaste, iFormat, iSource, iFather, oNew);
 }
 
 HRESULT KRVWD7UtiPrdCCPServices::DragAndDrop(const CATFormat* iFormat,
                                              const CATBaseUnknown_var& iSource,
                                              const CATBaseUnknown_var& iFather,
                                              CATBaseUnknown_var& oNew) {
-  return MoveKeepingPlace("DragAndDrop", iFormat, iSource, iFather, oNew);
+  return MoveKeepingPlace(MemFaultPoint::kDragAndDrop, iFormat, iSource, iFather, oNew);
 }
 
 HRESULT KRVWD7UtiPrdCCPServices::Delete(const CATBaseUnknown_var& iProduct) {
   HRESULT rc = S_OK;
-  if (MemFaults::Hit("Delete", iProduct, rc)) return rc;
+  if (MemFaults::Hit(MemFaultPoint::kDelete, iProduct, rc)) return rc;
   if (!iProduct) return E_INVALIDARG;
   MemProduct* product = MemProduct::From(iProduct);
   if (product == nullptr) return E_FAIL;
@@ -260,7 +279,9 @@ HRESULT KRVWD7UtiPrdCCPServices::Delete(const CATBaseUnknown_var& iProduct) {
 
 HRESULT KRVWD7UtiPDMServices::IsPDMDocument(CATDocument* iDocument) {
   HRESULT rc = S_OK;
-  if (MemFaults::Hit("IsPDMDocument", rc)) return rc;
+  if (MemFaults::HitDocument(MemFaultPoint::kIsPDMDocument, iDocument, rc)) {
+    return rc;
+  }
   if (iDocument == nullptr) return E_INVALIDARG;
   MemDocument* document = MemDocument::From(iDocument);
   return document != nullptr && document->IsPdm() ? 0 : 1;
@@ -268,7 +289,7 @@ HRESULT KRVWD7UtiPDMServices::IsPDMDocument(CATDocument* iDocument) {
 
 int KRVWD7UtiGeneral::IsEnvVarSet(const char* iName, const char* iValue) {
   HRESULT rc = S_OK;
-  if (MemFaults::Hit("IsEnvVarSet", rc)) return rc;
+  if (MemFaults::Hit(MemFaultPoint::kIsEnvVarSet, rc)) return rc;
   if (iName == nullptr || iValue == nullptr) return 0;
   const char* value = CATGetEnv(iName);
   return value != nullptr && std::strcmp(value, iValue) == 0 ? 1 : 0;

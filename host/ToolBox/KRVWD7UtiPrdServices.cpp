@@ -38,7 +38,7 @@ HRESULT Product(const CATBaseUnknown_var& iProduct, MemProduct*& oProduct) {
 // The prologue of the copy operations: the fault of iOp, then both
 // products. False, with the result to answer in oRc, when the copy must not
 // go on.
-bool TargetAndSource(const char* iOp, const CATBaseUnknown_var& iTarget,
+bool TargetAndSource(MemFaultPoint iOp, const CATBaseUnknown_var& iTarget,
                      const CATBaseUnknown_var& iSource, MemProduct*& oTarget,
                      MemProduct*& oSource, HRESULT& oRc) {
   oTarget = nullptr;
@@ -54,7 +54,7 @@ bool TargetAndSource(const char* iOp, const CATBaseUnknown_var& iTarget,
 }
 
 // One text attribute of the reference, read through a member of MemProduct.
-HRESULT ReadAttribute(const char* iOp, const CATBaseUnknown_var& iProduct,
+HRESULT ReadAttribute(MemFaultPoint iOp, const CATBaseUnknown_var& iProduct,
                       const std::string& (MemProduct::*iGetter)() const,
                       CATUnicodeString& oValue) {
   oValue = CATUnicodeString();
@@ -158,7 +158,7 @@ void LoadBelow(MemProduct* iTop, MemMode iMode) {
   }
 }
 
-HRESULT SwitchMode(const char* iOp, const CATBaseUnknown_var& iProduct,
+HRESULT SwitchMode(MemFaultPoint iOp, const CATBaseUnknown_var& iProduct,
                    MemMode iMode) {
   HRESULT rc = S_OK;
   if (MemFaults::Hit(iOp, iProduct, rc)) return rc;
@@ -183,7 +183,7 @@ HRESULT KRVWD7UtiPrdServices::GetProperty(const CATBaseUnknown_var& iProduct,
                                           CATUnicodeString& oValue) {
   oValue = CATUnicodeString();
   HRESULT rc = S_OK;
-  if (MemFaults::Hit("GetProperty", iProduct, rc)) return rc;
+  if (MemFaults::Hit(MemFaultPoint::kGetProperty, iProduct, rc)) return rc;
   MemProduct* product = nullptr;
   rc = ProductAndName(iProduct, iName, product);
   if (FAILED(rc)) return rc;
@@ -197,7 +197,7 @@ HRESULT KRVWD7UtiPrdServices::SetProperty(const CATBaseUnknown_var& iProduct,
                                           const CATUnicodeString& iName,
                                           const CATUnicodeString& iValue) {
   HRESULT rc = S_OK;
-  if (MemFaults::Hit("SetProperty", iProduct, rc)) return rc;
+  if (MemFaults::Hit(MemFaultPoint::kSetProperty, iProduct, rc)) return rc;
   MemProduct* product = nullptr;
   rc = ProductAndName(iProduct, iName, product);
   if (FAILED(rc)) return rc;
@@ -211,7 +211,7 @@ HRESULT KRVWD7UtiPrdServices::CreateProperty(const CATBaseUnknown_var& iProduct,
                                              const CATUnicodeString& iName,
                                              const CATUnicodeString& iValue) {
   HRESULT rc = S_OK;
-  if (MemFaults::Hit("CreateProperty", iProduct, rc)) return rc;
+  if (MemFaults::Hit(MemFaultPoint::kCreateProperty, iProduct, rc)) return rc;
   MemProduct* product = nullptr;
   rc = ProductAndName(iProduct, iName, product);
   if (FAILED(rc)) return rc;
@@ -227,7 +227,7 @@ HRESULT KRVWD7UtiPrdServices::GetParameter(const CATBaseUnknown_var& iProduct,
   oParm = NULL_var;
   if (oValue) *oValue = CATUnicodeString();
   HRESULT rc = S_OK;
-  if (MemFaults::Hit("GetParameter", iProduct, rc)) return rc;
+  if (MemFaults::Hit(MemFaultPoint::kGetParameter, iProduct, rc)) return rc;
   MemProduct* product = nullptr;
   rc = ProductAndName(iProduct, iName, product);
   if (FAILED(rc)) return rc;
@@ -244,7 +244,7 @@ HRESULT KRVWD7UtiPrdServices::CreateParameter(const CATBaseUnknown_var& iProduct
                                               CATICkeParm_var& oParm) {
   oParm = NULL_var;
   HRESULT rc = S_OK;
-  if (MemFaults::Hit("CreateParameter", iProduct, rc)) return rc;
+  if (MemFaults::Hit(MemFaultPoint::kCreateParameter, iProduct, rc)) return rc;
   MemProduct* product = nullptr;
   rc = ProductAndName(iProduct, iName, product);
   if (FAILED(rc)) return rc;
@@ -259,7 +259,7 @@ HRESULT KRVWD7UtiPrdServices::GetPrdProperty(const CATBaseUnknown_var& iProduct,
                                              CATUnicodeString& oValue) {
   oValue = CATUnicodeString();
   HRESULT rc = S_OK;
-  if (MemFaults::Hit("GetPrdProperty", iProduct, rc)) return rc;
+  if (MemFaults::Hit(MemFaultPoint::kGetPrdProperty, iProduct, rc)) return rc;
   MemProduct* product = nullptr;
   rc = Product(iProduct, product);  // an empty name is a valid question
   if (FAILED(rc)) return rc;
@@ -274,14 +274,14 @@ HRESULT KRVWD7UtiPrdServices::GetPrdProperty(const CATBaseUnknown_var& iProduct,
 
 HRESULT KRVWD7UtiPrdServices::GetPartNumber(const CATBaseUnknown_var& iProduct,
                                             CATUnicodeString& oPartNumber) {
-  return ReadAttribute("GetPartNumber", iProduct, &MemProduct::PartNumber,
+  return ReadAttribute(MemFaultPoint::kGetPartNumber, iProduct, &MemProduct::PartNumber,
                        oPartNumber);
 }
 
 HRESULT KRVWD7UtiPrdServices::SetPartNumber(const CATBaseUnknown_var& iProduct,
                                             const CATUnicodeString& iPartNumber) {
   HRESULT rc = S_OK;
-  if (MemFaults::Hit("SetPartNumber", iProduct, rc)) return rc;
+  if (MemFaults::Hit(MemFaultPoint::kSetPartNumber, iProduct, rc)) return rc;
   MemProduct* product = nullptr;
   rc = Product(iProduct, product);
   if (FAILED(rc)) return rc;
@@ -290,30 +290,30 @@ HRESULT KRVWD7UtiPrdServices::SetPartNumber(const CATBaseUnknown_var& iProduct,
 
 HRESULT KRVWD7UtiPrdServices::GetRevision(const CATBaseUnknown_var& iProduct,
                                           CATUnicodeString& oValue) {
-  return ReadAttribute("GetRevision", iProduct, &MemProduct::Revision, oValue);
+  return ReadAttribute(MemFaultPoint::kGetRevision, iProduct, &MemProduct::Revision, oValue);
 }
 
 HRESULT KRVWD7UtiPrdServices::GetDefinition(const CATBaseUnknown_var& iProduct,
                                             CATUnicodeString& oValue) {
-  return ReadAttribute("GetDefinition", iProduct, &MemProduct::Definition,
+  return ReadAttribute(MemFaultPoint::kGetDefinition, iProduct, &MemProduct::Definition,
                        oValue);
 }
 
 HRESULT KRVWD7UtiPrdServices::GetNomenclature(const CATBaseUnknown_var& iProduct,
                                               CATUnicodeString& oValue) {
-  return ReadAttribute("GetNomenclature", iProduct, &MemProduct::Nomenclature,
+  return ReadAttribute(MemFaultPoint::kGetNomenclature, iProduct, &MemProduct::Nomenclature,
                        oValue);
 }
 
 HRESULT KRVWD7UtiPrdServices::GetDescriptionRef(
     const CATBaseUnknown_var& iProduct, CATUnicodeString& oValue) {
-  return ReadAttribute("GetDescriptionRef", iProduct, &MemProduct::Description,
+  return ReadAttribute(MemFaultPoint::kGetDescriptionRef, iProduct, &MemProduct::Description,
                        oValue);
 }
 
 HRESULT KRVWD7UtiPrdServices::GetInstanceName(const CATBaseUnknown_var& iProduct,
                                               CATUnicodeString& oName) {
-  return ReadAttribute("GetInstanceName", iProduct, &MemProduct::InstanceName,
+  return ReadAttribute(MemFaultPoint::kGetInstanceName, iProduct, &MemProduct::InstanceName,
                        oName);
 }
 
@@ -322,7 +322,7 @@ HRESULT KRVWD7UtiPrdServices::GetInstancePath(const CATBaseUnknown_var& iProduct
                                               CATUnicodeString& oPath) {
   oPath = CATUnicodeString();
   HRESULT rc = S_OK;
-  if (MemFaults::Hit("GetInstancePath", iProduct, rc)) return rc;
+  if (MemFaults::Hit(MemFaultPoint::kGetInstancePath, iProduct, rc)) return rc;
   if (!iProduct || !iRoot) return E_INVALIDARG;
   MemProduct* product = MemProduct::From(iProduct);
   MemProduct* root = MemProduct::From(iRoot);
@@ -339,7 +339,7 @@ HRESULT KRVWD7UtiPrdServices::GetPosition(const CATBaseUnknown_var& iProduct,
                                           CATMathTransformation& oPosition) {
   oPosition = CATMathTransformation();
   HRESULT rc = S_OK;
-  if (MemFaults::Hit("GetPosition", iProduct, rc)) return rc;
+  if (MemFaults::Hit(MemFaultPoint::kGetPosition, iProduct, rc)) return rc;
   MemProduct* product = nullptr;
   rc = Product(iProduct, product);
   if (FAILED(rc)) return rc;
@@ -352,7 +352,7 @@ HRESULT KRVWD7UtiPrdServices::CopyPosition(const CATBaseUnknown_var& iTarget,
   MemProduct* target = nullptr;
   MemProduct* source = nullptr;
   HRESULT rc = S_OK;
-  if (!TargetAndSource("CopyPosition", iTarget, iSource, target, source, rc)) {
+  if (!TargetAndSource(MemFaultPoint::kCopyPosition, iTarget, iSource, target, source, rc)) {
     return rc;
   }
   if (target->IsRef()) return E_FAIL;  // a root has no father to be placed in
@@ -364,7 +364,7 @@ HRESULT KRVWD7UtiPrdServices::CopyPosition(const CATBaseUnknown_var& iTarget,
 HRESULT KRVWD7UtiPrdServices::CopyPosition(const CATBaseUnknown_var& iTarget,
                                            const CATMathTransformation& iPosition) {
   HRESULT rc = S_OK;
-  if (MemFaults::Hit("CopyPosition", iTarget, rc)) return rc;
+  if (MemFaults::Hit(MemFaultPoint::kCopyPosition, iTarget, rc)) return rc;
   MemProduct* target = nullptr;
   rc = Product(iTarget, target);
   if (FAILED(rc)) return rc;
@@ -392,7 +392,7 @@ HRESULT KRVWD7UtiPrdServices::GetNodeType(const CATBaseUnknown_var& iProduct,
                                           int& oType) {
   oType = 0;
   HRESULT rc = S_OK;
-  if (MemFaults::Hit("GetNodeType", iProduct, rc)) return rc;
+  if (MemFaults::Hit(MemFaultPoint::kGetNodeType, iProduct, rc)) return rc;
   MemProduct* product = nullptr;
   rc = Product(iProduct, product);
   if (FAILED(rc)) return rc;
@@ -407,7 +407,7 @@ HRESULT KRVWD7UtiPrdServices::GetChildren(const CATBaseUnknown_var& iProduct,
                                           const char* iInterface, int iMode) {
   oChildren = nullptr;
   HRESULT rc = S_OK;
-  if (MemFaults::Hit("GetChildren", iProduct, rc)) return rc;
+  if (MemFaults::Hit(MemFaultPoint::kGetChildren, iProduct, rc)) return rc;
   MemProduct* product = nullptr;
   rc = ChildrenArguments(iProduct, iInterface, iMode, product);
   if (FAILED(rc)) return rc;
@@ -427,7 +427,7 @@ HRESULT KRVWD7UtiPrdServices::GetAllChildren(
     const char* iInterface, int iMode) {
   oChildren = nullptr;
   HRESULT rc = S_OK;
-  if (MemFaults::Hit("GetAllChildren", iProduct, rc)) return rc;
+  if (MemFaults::Hit(MemFaultPoint::kGetAllChildren, iProduct, rc)) return rc;
   MemProduct* product = nullptr;
   rc = ChildrenArguments(iProduct, iInterface, iMode, product);
   if (FAILED(rc)) return rc;
@@ -444,7 +444,7 @@ HRESULT KRVWD7UtiPrdServices::FindInstance(const CATBaseUnknown_var& iRoot,
                                            int iDirectOnly) {
   oProduct = NULL_var;
   HRESULT rc = S_OK;
-  if (MemFaults::Hit("FindInstance", iRoot, rc)) return rc;
+  if (MemFaults::Hit(MemFaultPoint::kFindInstance, iRoot, rc)) return rc;
   if (iKind != 0 && iKind != 1) return E_INVALIDARG;
   MemProduct* root = nullptr;
   rc = ProductAndName(iRoot, iText, root);
@@ -488,7 +488,7 @@ HRESULT KRVWD7UtiPrdServices::AddNewComponent(const CATBaseUnknown_var& iFather,
                                               CATBaseUnknown_var& oComponent) {
   oComponent = NULL_var;
   HRESULT rc = S_OK;
-  if (MemFaults::Hit("AddNewComponent", iFather, rc)) return rc;
+  if (MemFaults::Hit(MemFaultPoint::kAddNewComponent, iFather, rc)) return rc;
   MemProduct* father = nullptr;
   rc = Product(iFather, father);
   if (FAILED(rc)) return rc;
@@ -509,7 +509,7 @@ HRESULT KRVWD7UtiPrdServices::CopyGraphicProperties(
   MemProduct* target = nullptr;
   MemProduct* source = nullptr;
   HRESULT rc = S_OK;
-  if (!TargetAndSource("CopyGraphicProperties", iTarget, iSource, target, source, rc)) {
+  if (!TargetAndSource(MemFaultPoint::kCopyGraphicProperties, iTarget, iSource, target, source, rc)) {
     return rc;
   }
   target->Graphic() = source->Graphic();
@@ -522,7 +522,7 @@ HRESULT KRVWD7UtiPrdServices::CopyPropertiesOfInstanceProduct(
   MemProduct* target = nullptr;
   MemProduct* source = nullptr;
   HRESULT rc = S_OK;
-  if (!TargetAndSource("CopyPropertiesOfInstanceProduct", iTarget, iSource, target, source, rc)) {
+  if (!TargetAndSource(MemFaultPoint::kCopyPropertiesOfInstanceProduct, iTarget, iSource, target, source, rc)) {
     return rc;
   }
   if (target == source) return S_OK;
@@ -546,7 +546,7 @@ HRESULT KRVWD7UtiPrdServices::CopyPropertiesOfReferenceProduct(
   MemProduct* target = nullptr;
   MemProduct* source = nullptr;
   HRESULT rc = S_OK;
-  if (!TargetAndSource("CopyPropertiesOfReferenceProduct", iTarget, iSource, target, source, rc)) {
+  if (!TargetAndSource(MemFaultPoint::kCopyPropertiesOfReferenceProduct, iTarget, iSource, target, source, rc)) {
     return rc;
   }
   if (!iFlag || target->Reference() == source->Reference()) return S_OK;
@@ -556,16 +556,16 @@ HRESULT KRVWD7UtiPrdServices::CopyPropertiesOfReferenceProduct(
 
 HRESULT KRVWD7UtiPrdServices::SwitchToProductMode(
     const CATBaseUnknown_var& iProduct) {
-  return SwitchMode("SwitchToProductMode", iProduct, MemMode::kProduct);
+  return SwitchMode(MemFaultPoint::kSwitchToProductMode, iProduct, MemMode::kProduct);
 }
 
 HRESULT KRVWD7UtiPrdServices::SwitchToDesignMode(
     const CATBaseUnknown_var& iProduct) {
-  return SwitchMode("SwitchToDesignMode", iProduct, MemMode::kDesign);
+  return SwitchMode(MemFaultPoint::kSwitchToDesignMode, iProduct, MemMode::kDesign);
 }
 
 HRESULT KRVWD7UtiPrdServices::SwitchToVisuMode(const CATBaseUnknown_var& iProduct) {
-  return SwitchMode("SwitchToVisuMode", iProduct, MemMode::kVisu);
+  return SwitchMode(MemFaultPoint::kSwitchToVisuMode, iProduct, MemMode::kVisu);
 }
 
 namespace krvwd7_toolbox {

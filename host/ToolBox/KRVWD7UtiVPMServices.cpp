@@ -15,7 +15,7 @@ namespace {
 const char kNotReplaced[] = "NotReplaced";
 
 // One field of the product's VPM data; E_FAIL when it is empty.
-HRESULT ReadVpm(const char* iOp, const CATBaseUnknown_var& iProduct,
+HRESULT ReadVpm(MemFaultPoint iOp, const CATBaseUnknown_var& iProduct,
                 std::string MemVpm::*iField, CATUnicodeString& oValue) {
   oValue = CATUnicodeString();
   HRESULT rc = S_OK;
@@ -33,17 +33,17 @@ HRESULT ReadVpm(const char* iOp, const CATBaseUnknown_var& iProduct,
 
 HRESULT KRVWD7UtiVPMServices::GetPrintableId(const CATBaseUnknown_var& iProduct,
                                              CATUnicodeString& oId) {
-  return ReadVpm("GetPrintableId", iProduct, &MemVpm::printableId, oId);
+  return ReadVpm(MemFaultPoint::kGetPrintableId, iProduct, &MemVpm::printableId, oId);
 }
 
 HRESULT KRVWD7UtiVPMServices::GetInstanceEnvPath(
     const CATBaseUnknown_var& iProduct, CATUnicodeString& oPath) {
-  return ReadVpm("GetInstanceEnvPath", iProduct, &MemVpm::env, oPath);
+  return ReadVpm(MemFaultPoint::kGetInstanceEnvPath, iProduct, &MemVpm::env, oPath);
 }
 
 HRESULT KRVWD7UtiVPMServices::GetModelRevision(const CATBaseUnknown_var& iProduct,
                                                CATUnicodeString& oRevision) {
-  return ReadVpm("GetModelRevision", iProduct, &MemVpm::modelRevision,
+  return ReadVpm(MemFaultPoint::kGetModelRevision, iProduct, &MemVpm::modelRevision,
                  oRevision);
 }
 
@@ -53,7 +53,7 @@ HRESULT KRVWD7UtiVPMServices::GetReplacingClinks(
     CATListValCATUnicodeString& oReplacing) {
   oReplacing.RemoveAll();
   HRESULT rc = S_OK;
-  if (MemFaults::Hit("GetReplacingClinks", rc)) return rc;
+  if (MemFaults::Hit(MemFaultPoint::kGetReplacingClinks, rc)) return rc;
   if (iClinks.Size() != iEnvs.Size()) return E_INVALIDARG;
   const MemSession& session = MemSession::Current();
   for (int i = 1; i <= iClinks.Size(); ++i) {
@@ -74,7 +74,7 @@ HRESULT KRVWD7UtiVPMServices::GetReplacingClinks2(
     CATListValCATUnicodeString& oReplaced) {
   oReplaced.RemoveAll();
   HRESULT rc = S_OK;
-  if (MemFaults::Hit("GetReplacingClinks2", rc)) return rc;
+  if (MemFaults::Hit(MemFaultPoint::kGetReplacingClinks2, rc)) return rc;
   if (iFatherCoids.Size() != iLinks.Size() || iFatherEnvs.Size() != iLinks.Size()) {
     return E_INVALIDARG;
   }
