@@ -24,6 +24,7 @@
 #include "KRVWD7UtiPrdServices.h"
 #include "KRVWD7UtiTracer.h"
 #include "MemBuilder.h"
+#include "PlainScanDifferences.h"
 #include "MemSession.h"
 
 namespace {
@@ -144,68 +145,18 @@ void Compare(const Structure& iStructure, const Lists& iLists, Outputs& oOut) {
                                                  oOut.types, oOut.count, 1, 0);
 }
 
-// Phases 1 and 2 as plain scans (every black-box record searched in the
-// PSN list, every unpaired PSN record in the black-box list), then the same
-// phase 3.
+// Phases 1 and 2 as plain scans (test support), then the same phase 3.
 void PlainScanCompare(const Structure& iStructure, const Lists& iLists, Outputs& oOut) {
-  oOut.in_bb.RemoveAll();
-  oOut.in_psn.RemoveAll();
-  oOut.added.RemoveAll();
-  oOut.types.RemoveAll();
-  oOut.count = 0;
-  CATListValKRVWD7PrdInfo removed;
-  CATRawCollint removed_entries;
-  auto entry = [&oOut](const char* iType, const KRVWD7PrdInfo& iB, const KRVWD7PrdInfo& iP) {
-    oOut.types.Append(iType);
-    oOut.in_bb.Append(iB);
-    oOut.in_psn.Append(iP);
-    ++oOut.count;
-  };
-  for (int i = 1; i <= iLists.bb.Size(); ++i) {
-    const KRVWD7PrdInfo& b = iLists.bb[i];
-    CATUnicodeString id;
-    b.GetPrintableId(id, 1);
-    int found = 0;
-    for (int j = 1; j <= iLists.psn.Size() && found == 0; ++j) {
-      CATUnicodeString other;
-      iLists.psn[j].GetPrintableId(other, 1);
-      if (other == id) found = j;
-    }
-    if (found == 0) {
-      entry("REMOVED", b, b);
-      removed.Append(b);
-      removed_entries.Append(oOut.types.Size());
-      continue;
-    }
-    const KRVWD7PrdInfo& p = iLists.psn[found];
-    CATUnicodeString bv, pv, br, pr;
-    b.GetVersion(bv), p.GetVersion(pv), b.GetRevision(br), p.GetRevision(pr);
-    if (bv != pv && br != pr) entry("VERSION/REVISION", b, p);
-    else if (bv != pv) entry("VERSION", b, p);
-    else if (br != pr) entry("REVISION", b, p);
-    CATMathTransformation bp, pp;
-    b.GetPosition(bp), p.GetPosition(pp);
-    if (!KRVWD7UtiPrdServices::IsSimilarPosition(bp, pp, 0.001)) entry("POSITION", b, p);
-  }
-  for (int j = 1; j <= iLists.psn.Size(); ++j) {
-    const KRVWD7PrdInfo& p = iLists.psn[j];
-    if (oOut.in_psn.Locate(p) != 0) continue;
-    CATUnicodeString id;
-    p.GetPrintableId(id, 1);
-    bool in_bb = false;
-    for (int i = 1; i <= iLists.bb.Size() && !in_bb; ++i) {
-      CATUnicodeString other;
-      iLists.bb[i].GetPrintableId(other, 1);
-      in_bb = other == id;
-    }
-    if (!in_bb) {
-      oOut.added.Append(p);
-      ++oOut.count;
-    }
-  }
-  KRVWD7PrdInfoListServices::RetrieveDifferences1(iStructure.psn, removed, oOut.added,
-                                                  removed_entries, oOut.in_bb, oOut.in_psn,
-                                                  oOut.types, oOut.count, 1, 0);
+  krvwd7_test::PlainScanOutputs plain;
+  krvwd7_test::PlainScanPhases(iStructure.psn, iLists.bb, iLists.psn, 1, 0, plain);
+  oOut.in_bb = plain.inBB;
+  oOut.in_psn = plain.inPSN;
+  oOut.added = plain.added;
+  oOut.types = plain.types;
+  oOut.count = plain.count;
+  KRVWD7PrdInfoListServices::RetrieveDifferences1(iStructure.psn, plain.removed, oOut.added,
+                                                  plain.removedEntries, oOut.in_bb,
+                                                  oOut.in_psn, oOut.types, oOut.count, 1, 0);
 }
 
 void SetPerProduct(benchmark::State& ioState, int iProducts) {

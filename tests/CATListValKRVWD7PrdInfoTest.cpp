@@ -27,14 +27,7 @@ int ByPath(KRVWD7PrdInfo* a, KRVWD7PrdInfo* b) {
   return *a > *b ? 1 : 0;
 }
 
-class CATListValKRVWD7PrdInfoTest : public ::testing::Test {
- protected:
-  void SetUp() override { live_ = CATBaseUnknown::LiveObjects(); }
-  void TearDown() override {
-    EXPECT_EQ(CATBaseUnknown::LiveObjects(), live_) << "records leaked";
-  }
-  long live_ = 0;
-};
+using CATListValKRVWD7PrdInfoTest = krvwd7_test::LeakCheckedTest;
 
 TEST_F(CATListValKRVWD7PrdInfoTest, StoresCopies) {
   CATListValKRVWD7PrdInfo list;

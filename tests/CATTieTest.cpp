@@ -7,6 +7,7 @@
 #include "CATBaseUnknown.h"
 #include "CATMetaClass.h"
 #include "CATTie.h"
+#include "TestSessions.h"
 
 namespace {
 
@@ -82,19 +83,18 @@ CATBaseUnknown* CreateTieTestGreeter(CATBaseUnknown* iExtended, CATBaseUnknown* 
   return tie;
 }
 
-class CATTieTest : public ::testing::Test {
+class CATTieTest : public krvwd7_test::LeakCheckedTest {
  protected:
   void SetUp() override {
-    live_ = CATBaseUnknown::LiveObjects();
+    LeakCheckedTest::SetUp();
     entry_ = std::make_unique<CATFillDictionary>(TestGreeterExt::MetaObject(),
                                                  ITestGreeter::MetaObject(),
                                                  &CreateTieTestGreeter, nullptr, 1);
   }
   void TearDown() override {
     entry_.reset();
-    EXPECT_EQ(CATBaseUnknown::LiveObjects(), live_) << "objects leaked";
+    LeakCheckedTest::TearDown();
   }
-  long live_ = 0;
   std::unique_ptr<CATFillDictionary> entry_;
 };
 

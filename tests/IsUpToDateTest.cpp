@@ -10,6 +10,7 @@
 #include "KRVWD7UtiTracer.h"
 #include "MemBuilder.h"
 #include "MemSession.h"
+#include "TestSessions.h"
 
 namespace {
 
@@ -81,17 +82,15 @@ std::string SessionText(const Case& iCase) {
   return text;
 }
 
-class IsUpToDateTest : public ::testing::Test {
+class IsUpToDateTest : public krvwd7_test::LeakCheckedTest {
  protected:
   void SetUp() override {
+    LeakCheckedTest::SetUp();
     MemSession::Current();  // lives for the process once made
-    live_ = CATBaseUnknown::LiveObjects();
   }
   void TearDown() override {
-    MemSession::Current().Close();
-    EXPECT_EQ(CATBaseUnknown::LiveObjects(), live_) << "objects leaked";
+    LeakCheckedTest::TearDown();
   }
-  long live_ = 0;
 };
 
 TEST_F(IsUpToDateTest, ChecksAndAnswers) {

@@ -16,6 +16,7 @@
 #include "MemBuilder.h"
 #include "MemFaults.h"
 #include "MemSession.h"
+#include "TestSessions.h"
 
 extern "C" CATBaseUnknown* CreateTIEKRVIWD7BlackBoxKRVEWD7BlackBox(
     CATBaseUnknown* iExtended, CATBaseUnknown* iImpl);
@@ -56,23 +57,21 @@ void SetDirectory(const CATUnicodeString& iDirectory) {
   static_cast<KRVIWD7BlackBoxSettingAtt*>(settings)->Release();
 }
 
-class KRVEWD7BlackBoxTest : public ::testing::Test {
+class KRVEWD7BlackBoxTest : public krvwd7_test::LeakCheckedTest {
  protected:
   void SetUp() override {
+    LeakCheckedTest::SetUp();
     MemSession::Current().Close();
     MemFaults::Clear();
     KRVWD7ResetBlackBoxSettings();
     SetDirectory("D:\\PSN");
     KRVWD7UtiTracer::ToMemory();
-    live_ = CATBaseUnknown::LiveObjects();
     MemBuilder build(MemSession::Current());
     root_ = build.Document("BB.CATProduct", "BB-ROOT")->Root();
     sub_ = build.Assembly(root_, "Sub.1", "SUB");
   }
   void TearDown() override {
-    MemFaults::Clear();
-    MemSession::Current().Close();
-    EXPECT_EQ(CATBaseUnknown::LiveObjects(), live_) << "objects leaked";
+    LeakCheckedTest::TearDown();
   }
   static std::string Prop(MemProduct* iProduct, const char* iName) {
     const std::string* value = iProduct->FindProperty(iName);
@@ -82,8 +81,6 @@ class KRVEWD7BlackBoxTest : public ::testing::Test {
     MemParm* parm = iProduct->FindParm(iName);
     return parm ? parm->value() : "<none>";
   }
-
-  long live_ = 0;
   MemProduct* root_ = nullptr;
   MemProduct* sub_ = nullptr;  // an instance of the reference SUB
 };

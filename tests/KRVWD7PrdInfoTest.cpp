@@ -216,10 +216,10 @@ TEST_F(KRVWD7PrdInfoRecordTest, CopyAndAssignmentCopyAllFieldsAndShareTheProduct
 
 // --- Reading from the host ----------------------------------------------------------
 
-class KRVWD7PrdInfoReadTest : public ::testing::Test {
+class KRVWD7PrdInfoReadTest : public krvwd7_test::LeakCheckedTest {
  protected:
   void SetUp() override {
-    live_ = CATBaseUnknown::LiveObjects();
+    LeakCheckedTest::SetUp();
     KRVWD7UtiTracer::ToMemory();
     KRVWD7UtiTracer::ClearLines();
     SetSources(1, 0, "", 1, 1, "");  // version: part number, revision: revision
@@ -245,8 +245,7 @@ class KRVWD7PrdInfoReadTest : public ::testing::Test {
   }
   void TearDown() override {
     SetSources(1, 0, "", 1, 1, "");
-    session().Close();
-    EXPECT_EQ(CATBaseUnknown::LiveObjects(), live_) << "objects leaked";
+    LeakCheckedTest::TearDown();
   }
 
   static MemSession& session() { return MemSession::Current(); }
@@ -266,8 +265,6 @@ class KRVWD7PrdInfoReadTest : public ::testing::Test {
     settings->SetRevisionProperty(iRevisionProperty);
     settings->Release();
   }
-
-  long live_ = 0;
   MemProduct* root_ = nullptr;
   MemProduct* asm_ = nullptr;
   MemProduct* bolt_ = nullptr;

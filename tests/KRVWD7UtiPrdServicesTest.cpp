@@ -10,15 +10,14 @@
 
 #include "MemBuilder.h"
 #include "MemFaults.h"
+#include "TestSessions.h"
 
 namespace {
 
 using Prd = KRVWD7UtiPrdServices;
 using List = std::unique_ptr<CATListValCATBaseUnknown_var>;
 
-CATBaseUnknown_var H(MemProduct* iProduct) {
-  return CATBaseUnknown_var(static_cast<CATIProduct*>(iProduct));
-}
+const auto H = krvwd7_test::Handle;
 
 std::string Dump(MemProduct* iProduct, int iDepth = 0) {
   std::ostringstream out;
@@ -40,10 +39,10 @@ std::string Names(const List& iList) {
 
 // Root > Asm.1 (ASM) > {Bolt.1 (BOLT), Sub.1 (SUB) > Nut.1 (NUT), Bolt.2},
 // Root > Plate.1 (PLATE).
-class KRVWD7UtiPrdServicesTest : public ::testing::Test {
+class KRVWD7UtiPrdServicesTest : public krvwd7_test::LeakCheckedTest {
  protected:
   void SetUp() override {
-    live_ = CATBaseUnknown::LiveObjects();
+    LeakCheckedTest::SetUp();
     MemBuilder build(session_);
     root_ = build.Document("BB.CATProduct", "BB-ROOT")->Root();
     asm_ = build.Assembly(root_, "Asm.1", "ASM");
@@ -57,7 +56,7 @@ class KRVWD7UtiPrdServicesTest : public ::testing::Test {
   void TearDown() override {
     MemFaults::Clear();
     session_.Close();
-    EXPECT_EQ(CATBaseUnknown::LiveObjects(), live_) << "objects leaked";
+    LeakCheckedTest::TearDown();
   }
   static List Children(MemProduct* iTop, int iMode, bool iAll = true) {
     CATListValCATBaseUnknown_var* list = nullptr;
@@ -66,8 +65,6 @@ class KRVWD7UtiPrdServicesTest : public ::testing::Test {
     EXPECT_EQ(rc, S_OK);
     return List(list);
   }
-
-  long live_ = 0;
   MemSession session_;
   MemProduct *root_, *asm_, *bolt_, *sub_, *nut_, *bolt2_, *plate_;
 };

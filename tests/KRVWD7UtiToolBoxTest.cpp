@@ -19,12 +19,11 @@
 #include "KRVWD7UtiVPMServices.h"
 #include "MemBuilder.h"
 #include "MemFaults.h"
+#include "TestSessions.h"
 
 namespace {
 
-CATBaseUnknown_var H(MemProduct* iProduct) {
-  return CATBaseUnknown_var(static_cast<CATIProduct*>(iProduct));
-}
+const auto H = krvwd7_test::Handle;
 
 // --- Tracer: one suite run against the memory sink (0) and the file sink (1).
 
@@ -258,10 +257,10 @@ TEST_F(KRVWD7UtiVPMServicesTest, ReplacedClinksMustBeAmongTheOldOnes) {
 
 // --- Documents, selection, copy and paste ------------------------------------------
 
-class KRVWD7UtiDocServicesTest : public ::testing::Test {
+class KRVWD7UtiDocServicesTest : public krvwd7_test::LeakCheckedTest {
  protected:
   void SetUp() override {
-    live_ = CATBaseUnknown::LiveObjects();
+    LeakCheckedTest::SetUp();
     S().Close();
     MemBuilder build(S());
     bb_doc_ = build.Document("BB.CATProduct", "BB");
@@ -278,11 +277,9 @@ class KRVWD7UtiDocServicesTest : public ::testing::Test {
   }
   void TearDown() override {
     S().Close();
-    EXPECT_EQ(CATBaseUnknown::LiveObjects(), live_) << "objects leaked";
+    LeakCheckedTest::TearDown();
   }
   static MemSession& S() { return MemSession::Current(); }
-
-  long live_ = 0;
   MemDocument *bb_doc_, *psn_doc_;
   MemProduct *bb_, *psn_, *asm_, *bolt_, *dest_;
   const CATFormat* prod_cont_ = CATFormat::GetRegisteredFormat("CATProdCont");

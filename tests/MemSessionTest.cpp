@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "MemBuilder.h"
+#include "TestSessions.h"
 
 namespace {
 
@@ -22,10 +23,10 @@ double Coef(const CATMathTransformation& iT, int iIndex) {
   return coef[iIndex];
 }
 
-class MemSessionTest : public ::testing::Test {
+class MemSessionTest : public krvwd7_test::LeakCheckedTest {
  protected:
   void SetUp() override {
-    live_ = CATBaseUnknown::LiveObjects();
+    LeakCheckedTest::SetUp();
     MemBuilder build(session_);
     doc_ = build.Document("BB.CATProduct", "BB-ROOT");
     root_ = doc_->Root();
@@ -36,10 +37,8 @@ class MemSessionTest : public ::testing::Test {
   }
   void TearDown() override {
     session_.Close();
-    EXPECT_EQ(CATBaseUnknown::LiveObjects(), live_) << "objects leaked";
+    LeakCheckedTest::TearDown();
   }
-
-  long live_ = 0;
   MemSession session_;
   MemDocument* doc_ = nullptr;
   MemProduct* root_ = nullptr;
@@ -253,8 +252,7 @@ TEST_F(MemSessionTest, CloseReleasesEverythingEvenWithHandlesHeld) {
   EXPECT_EQ(held->IsReference(), E_FAIL);  // still a safe object
   EXPECT_EQ(parm_handle->Show().ToStdString(), "note");
   held = nullptr;
-  parm_handle = nullptr;
-  EXPECT_EQ(CATBaseUnknown::LiveObjects(), live_);
+  parm_handle = nullptr;  // the fixture checks that nothing is left alive
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "CATRawCollint.h"
 #include "KRVWD7PrdInfoListServices.h"
 #include "KRVWD7UtiPrdServices.h"
+#include "PlainScanDifferences.h"
 #include "TestSessions.h"
 
 namespace {
@@ -74,13 +75,13 @@ struct Diff {
   bool CountHolds() const { return count == types.Size() + added.Size(); }
 };
 
-class DifferencesTest : public ::testing::Test {
+class DifferencesTest : public krvwd7_test::LeakCheckedTest {
  protected:
   void SetUp() override {
+    LeakCheckedTest::SetUp();
     CATSetEnvOverride(kMethod2, nullptr);
     // The current session lives for the process once made.
     MemSession::Current();
-    live_ = CATBaseUnknown::LiveObjects();
     Reload();
     KRVWD7UtiTracer::ToMemory();
   }
@@ -91,7 +92,7 @@ class DifferencesTest : public ::testing::Test {
     psn_list_.RemoveAll();
     MemSession::Current().Close();
     CATRemoveEnvOverride(kMethod2);
-    EXPECT_EQ(CATBaseUnknown::LiveObjects(), live_) << "objects leaked";
+    LeakCheckedTest::TearDown();
   }
 
   MemSession& Session() { return MemSession::Current(); }
@@ -159,8 +160,6 @@ class DifferencesTest : public ::testing::Test {
     BuildLists();
     return CompareLists(iIsFlatten);
   }
-
-  long live_ = 0;
   MemProduct* bb_ = nullptr;
   MemProduct* psn_ = nullptr;
   CATListValKRVWD7PrdInfo bb_list_;
@@ -580,15 +579,6 @@ TEST_F(DifferencesTest, Method2TwoAddedRecordsReachingOneRemovedRecord) {
 
 // --- Indexed phases against plain scans -------------------------------------------
 
-// Phases 1 and 2 written as the plain first-to-last scans they replace,
-// with the same trace lines (times excepted).
-struct PlainResult {
-  std::vector<std::string> entries;  // "TYPE|bb|psn"
-  std::vector<std::string> added;
-  int count = 0;
-  std::vector<std::string> trace;
-};
-
 std::string Sig(const KRVWD7PrdInfo& iInfo) {
   CATUnicodeString id, path, version;
   iInfo.GetPrintableId(id, 0);
@@ -598,74 +588,22 @@ std::string Sig(const KRVWD7PrdInfo& iInfo) {
          version.ConvertToChar();
 }
 
-PlainResult PlainPhases(const CATListValKRVWD7PrdInfo& iBB,
-                        const CATListValKRVWD7PrdInfo& iPSN, unsigned char iIsFlatten) {
-  PlainResult out;
-  CATListValKRVWD7PrdInfo in_psn;
-  auto add = [&](const char* iType, const KRVWD7PrdInfo& iB, const KRVWD7PrdInfo& iP) {
-    out.entries.push_back(std::string(iType) + "|" + Sig(iB) + "|" + Sig(iP));
-    in_psn.Append(iP);
-    ++out.count;
-  };
-  out.trace.push_back("Identification of removed products in the WP (start)");
-  for (int i = 1; i <= iBB.Size(); ++i) {
-    CATUnicodeString bid;
-    iBB[i].GetPrintableId(bid, 1);
-    int found = 0;
-    for (int j = 1; j <= iPSN.Size() && found == 0; ++j) {
-      CATUnicodeString pid;
-      iPSN[j].GetPrintableId(pid, 1);
-      if (pid == bid) found = j;
-    }
-    const KRVWD7PrdInfo& b = iBB[i];
-    if (found == 0) {
-      add("REMOVED", b, b);
-      continue;
-    }
-    const KRVWD7PrdInfo& p = iPSN[found];
-    CATUnicodeString bv, pv, br, pr, bc, pc;
-    b.GetVersion(bv), p.GetVersion(pv), b.GetRevision(br), p.GetRevision(pr);
-    b.GetDocCompid(bc), p.GetDocCompid(pc);
-    if (bv != pv && br != pr) add("VERSION/REVISION", b, p);
-    else if (bv != pv) add("VERSION", b, p);
-    else if (br != pr) add("REVISION", b, p);
-    else if (!bc.IsEmpty() && !pc.IsEmpty() && bc != pc) add("ALTCUSTO", b, p);
-    CATMathTransformation bp, pp;
-    b.GetPosition(bp), p.GetPosition(pp);
-    if (!KRVWD7UtiPrdServices::IsSimilarPosition(bp, pp, 0.001)) add("POSITION", b, p);
+// "TYPE|bb|psn" per entry, and the added records.
+std::vector<std::string> EntrySigs(const CATListValCATUnicodeString& iTypes,
+                                   const CATListValKRVWD7PrdInfo& iBB,
+                                   const CATListValKRVWD7PrdInfo& iPSN) {
+  std::vector<std::string> entries;
+  for (int k = 1; k <= iTypes.Size(); ++k) {
+    entries.push_back(std::string(iTypes[k].ConvertToChar()) + "|" + Sig(iBB[k]) +
+                      "|" + Sig(iPSN[k]));
   }
-  out.trace.push_back(
-      "[PERFO] <Differences Identification> <1 Identification of removed products in the WP> = [T]");
-  out.trace.push_back("Identification of removed products in the WP (end)");
-  out.trace.push_back("Identification of added products in the PSN (start)");
-  out.trace.push_back("Size of oIndexinListPSN=" + std::to_string(in_psn.Size()));
-  for (int j = 1; j <= iPSN.Size(); ++j) {
-    const KRVWD7PrdInfo& p = iPSN[j];
-    if (in_psn.Locate(p) != 0) {
-      out.trace.push_back(std::to_string(j) + " > Skip (already in oIndexinListPSN)");
-      continue;
-    }
-    CATUnicodeString pid;
-    p.GetPrintableId(pid, 1);
-    bool in_bb = false;
-    for (int i = 1; i <= iBB.Size() && !in_bb; ++i) {
-      CATUnicodeString bid;
-      iBB[i].GetPrintableId(bid, 1);
-      in_bb = bid == pid;
-    }
-    if (in_bb) {
-      out.trace.push_back(std::to_string(j) + " > Not an added product");
-      continue;
-    }
-    out.trace.push_back(std::to_string(j) + " > An added product");
-    int type = 0;
-    p.GetNodeType(type);
-    if (iBB.Size() == 0 || !iIsFlatten || type == 4 || type == 5 || type == 9) {
-      out.added.push_back(Sig(p));
-      ++out.count;
-    }
-  }
-  return out;
+  return entries;
+}
+
+std::vector<std::string> Sigs(const CATListValKRVWD7PrdInfo& iList) {
+  std::vector<std::string> sigs;
+  for (int i = 1; i <= iList.Size(); ++i) sigs.push_back(Sig(iList[i]));
+  return sigs;
 }
 
 // Generated records with every case the index must get right: duplicate
@@ -697,39 +635,33 @@ class PlainScanContractTest : public DifferencesTest,
 TEST_P(PlainScanContractTest, IndexedPhasesGiveThePlainScansEntriesOrderAndTrace) {
   const unsigned char flatten = GetParam() % 2 == 0 ? 0 : 1;
   Generate(3000, 17u + static_cast<unsigned>(GetParam()), bb_list_, psn_list_);
-  const PlainResult plain = PlainPhases(bb_list_, psn_list_, flatten);
+  krvwd7_test::PlainScanOutputs plain;
+  krvwd7_test::PlainScanPhases(CATBaseUnknown_var(), bb_list_, psn_list_, 1, flatten,
+                               plain);
 
   for (bool tracing : {true, false}) {
     SCOPED_TRACE(tracing ? "tracing on" : "tracing off");
     if (tracing) KRVWD7UtiTracer::ToMemory(); else KRVWD7UtiTracer::Off();
     Diff diff = CompareLists(flatten);
-    std::vector<std::string> entries;
-    for (int k = 1; k <= diff.types.Size(); ++k) {
-      entries.push_back(std::string(diff.types[k].ConvertToChar()) + "|" +
-                        Sig(diff.in_bb[k]) + "|" + Sig(diff.in_psn[k]));
-    }
-    std::vector<std::string> added;
-    for (int i = 1; i <= diff.added.Size(); ++i) added.push_back(Sig(diff.added[i]));
     // Records without product: phase 3 has nothing to send and changes
     // nothing, so the outputs are those of phases 1 and 2.
-    EXPECT_EQ(entries, plain.entries);
-    EXPECT_EQ(added, plain.added);
+    EXPECT_EQ(EntrySigs(diff.types, diff.in_bb, diff.in_psn),
+              EntrySigs(plain.types, plain.inBB, plain.inPSN));
+    EXPECT_EQ(Sigs(diff.added), Sigs(plain.added));
     EXPECT_EQ(diff.count, plain.count);
     if (tracing) {
       std::vector<std::string> lines = TraceWithoutTimes();
       auto from = std::find(lines.begin(), lines.end(), plain.trace.front());
-      auto to = std::find(lines.begin(), lines.end(),
-                          "[PERFO] <Differences Identification> <2 Identification of "
-                          "added products in the PSN> = [T]");
+      auto to = std::find(lines.begin(), lines.end(), plain.trace.back());
       ASSERT_NE(to, lines.end());
-      EXPECT_EQ(std::vector<std::string>(from, to), plain.trace);
+      EXPECT_EQ(std::vector<std::string>(from, to + 1), plain.trace);
     }
   }
   // The generated data must reach the cases it is there for.
   EXPECT_GT(std::count_if(plain.trace.begin(), plain.trace.end(),
                           [](const std::string& l) { return l.find("Skip") != std::string::npos; }),
             10);
-  EXPECT_GT(plain.added.size(), 10u);
+  EXPECT_GT(plain.added.Size(), 10);
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, PlainScanContractTest, ::testing::Values(0, 1, 2, 3));

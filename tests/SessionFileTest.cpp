@@ -15,6 +15,7 @@
 #include "KRVIWD7BlackBoxSettingAtt.h"
 #include "MemFaults.h"
 #include "MemSession.h"
+#include "TestSessions.h"
 
 namespace {
 
@@ -41,9 +42,10 @@ std::string TempPath(const std::string& iName) {
   return ::testing::TempDir() + "/" + std::to_string(::getpid()) + "-" + iName;
 }
 
-class SessionFileTest : public ::testing::Test {
+class SessionFileTest : public krvwd7_test::LeakCheckedTest {
  protected:
   void SetUp() override {
+    LeakCheckedTest::SetUp();
     // The batch and interactive applications live for the process once
     // made: make them before counting.
     CATApplication::MainApplication();
@@ -51,13 +53,12 @@ class SessionFileTest : public ::testing::Test {
       MemSession warm_up;
       warm_up.LoadFromText(R"({"format": "krvwd7-session/1", "interactive": true})", "w");
     }
-    live_ = CATBaseUnknown::LiveObjects();
+    CountLiveObjects();
   }
   void TearDown() override {
     session_.Close();
-    EXPECT_EQ(CATBaseUnknown::LiveObjects(), live_);
+    LeakCheckedTest::TearDown();
   }
-  long live_ = 0;
   MemSession session_;
 };
 

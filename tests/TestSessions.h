@@ -86,13 +86,41 @@ class ProgressRecorder : public KRVWD7ProgressObserver {
   int steps = 0;
 };
 
-// Traces to memory, records progress bars, reads no catalog file; checks
-// that the test leaves no object and no dialog behind.
-class HostTest : public ::testing::Test {
+// Checks that a test leaves no host object and no dialog alive. A fixture
+// that derives from it calls LeakCheckedTest::SetUp() first in its SetUp,
+// and LeakCheckedTest::TearDown() last in its TearDown, once its own
+// objects are released; the faults and the process's session are cleared
+// before the count.
+class LeakCheckedTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    MemSession::Current();  // lives for the process once made
+    CountLiveObjects();
+  }
+  // Takes the counts again (after objects made once for the process).
+  void CountLiveObjects() {
     live_ = CATBaseUnknown::LiveObjects();
     dialogs_ = CATDialog::LiveDialogs();
+  }
+  void TearDown() override {
+    MemFaults::Clear();
+    MemSession::Current().Close();
+    EXPECT_EQ(CATDialog::LiveDialogs(), dialogs_) << "dialogs leaked";
+    EXPECT_EQ(CATBaseUnknown::LiveObjects(), live_) << "objects leaked";
+  }
+  static MemSession& session() { return MemSession::Current(); }
+
+ private:
+  long live_ = 0;
+  int dialogs_ = 0;
+};
+
+// Traces to memory, records progress bars, reads no catalog file, and
+// checks for leaks.
+class HostTest : public LeakCheckedTest {
+ protected:
+  void SetUp() override {
+    LeakCheckedTest::SetUp();
     KRVWD7UtiTracer::ToMemory();
     KRVWD7UtiTracer::ClearLines();
     KRVWD7UtiDlgProgress::SetObserver(&progress_);
@@ -100,15 +128,9 @@ class HostTest : public ::testing::Test {
   }
   void TearDown() override {
     KRVWD7UtiDlgProgress::SetObserver(nullptr);
-    MemFaults::Clear();
-    session().Close();
-    EXPECT_EQ(CATDialog::LiveDialogs(), dialogs_) << "dialogs leaked";
-    EXPECT_EQ(CATBaseUnknown::LiveObjects(), live_) << "objects leaked";
+    LeakCheckedTest::TearDown();
   }
-  static MemSession& session() { return MemSession::Current(); }
 
-  long live_ = 0;
-  int dialogs_ = 0;
   ProgressRecorder progress_;
 };
 
