@@ -1,16 +1,27 @@
 // KRVEWD7BlackBoxServices: the operations of the black-box services
 // component that commands call.
 //
+// The code extension of the component "KRVWD7BlackBoxServices": it
+// implements KRVIWD7BlackBoxServices (every operation below, in the
+// interface's order) and CATICreateInstance (which makes the component).
+// A command creates the component by name and asks it for
+// KRVIWD7BlackBoxServices; tests may also make an object directly.
+//
 // An object has no state between calls; every operation works on the
 // documents and products it is given and on the session's current content.
-// Only the comparison of a black box with its PSN is here so far.
-// Runs on the host's user-interface thread only.
+// Failures that a user must see are raised through the host's error
+// mechanism (CATError::GetReturn with a catalog key), and the operation
+// returns the failure code it gives. Runs on the host's user-interface
+// thread only.
 #ifndef KRVWD7_INCLUDE_KRVEWD7BLACKBOXSERVICES_H_
 #define KRVWD7_INCLUDE_KRVEWD7BLACKBOXSERVICES_H_
 
 #include "CATBaseUnknown.h"
+#include "CATListValCATBaseUnknown_var.h"
+#include "CATUnicodeString.h"
 
 class CATDocument;
+class CATMetaClass;
 
 class KRVEWD7BlackBoxServices : public CATBaseUnknown {
  public:
@@ -19,17 +30,78 @@ class KRVEWD7BlackBoxServices : public CATBaseUnknown {
   KRVEWD7BlackBoxServices(const KRVEWD7BlackBoxServices&) = delete;
   KRVEWD7BlackBoxServices& operator=(const KRVEWD7BlackBoxServices&) = delete;
 
-  // oIsUpToDate := 0 when the black box of iBBDocument differs in any way
-  // from the PSN of iPSNDocument (any difference entry or added product),
-  // 1 otherwise; it stays 1 on every early return. Both structures are
-  // switched to product mode and compared from the black box's PSN node
-  // (the root for type 1, the instance of the PSN part number for type 2).
-  // E_INVALIDARG: a document that may not be worked on, or a black-box
-  // document whose root is not a black box of version 2. E_FAIL: a missing
-  // root, or no PSN node in the black box. Otherwise the result of the
-  // comparison (negative when its VPM replacement query failed).
+  // --- KRVIWD7BlackBoxServices, in the interface's order ------------------
+
+  // 1. Adds iPSNProduct, picked in the PSN structure under iPSNRoot, with
+  // every product below it, to the black box of iTarget. E_INVALIDARG for
+  // an empty handle among the first three; the catalog errors of
+  // "KRVWD7AddToBB"; otherwise S_OK (also when iPSNProduct is not in the
+  // PSN list, and when single children could not be added).
+  HRESULT AddToBlackBox(const CATBaseUnknown_var& iPSNProduct,
+                        const CATBaseUnknown_var& iPSNRoot,
+                        const CATBaseUnknown_var& iTarget,
+                        CATBaseUnknown_var& oNewProduct, CATLONG64 iUnused);
+  // 2. Flattens the black box of iDocument.
+  HRESULT Flatten(CATDocument& iDocument, const unsigned char& iOption);
+  // 3. to 5. Migration of black boxes.
+  HRESULT Migrate(CATDocument& iDocument, const CATUnicodeString& iPSNFilename);
+  HRESULT Migrate2(CATDocument& iDocument, const CATUnicodeString& iPSNFilename);
+  HRESULT MigrateAfterRootPartVersionning(
+      CATDocument& iDocument, const CATUnicodeString& iNewPSNPrintableId,
+      const CATUnicodeString& iNewPSNFilename,
+      const CATUnicodeString& iNewPSNPartNumber);
+  // 6. Moves a part or model instance of a flattened black box below
+  // iDestination.
+  HRESULT MoveToPersonalizedStructure(const CATBaseUnknown_var& iProduct,
+                                      const CATBaseUnknown_var& iDestination);
+  // 7. Gives iTarget the position of iReference.
+  HRESULT CopyPosition(const CATBaseUnknown_var& iReference,
+                       const CATBaseUnknown_var& iTarget);
+  // 8. Carries the black box's differing positions over to the PSN.
+  // E_INVALIDARG for an empty handle; E_FAIL when the comparison fails; the
+  // catalog errors of "KRVWD7UpdatePosition"; 0 when every position
+  // difference was copied (at least one), 1 otherwise.
+  HRESULT UpdatePosition(const CATBaseUnknown_var& iPSNRoot,
+                         const CATBaseUnknown_var& iBlackBox);
+  // 9. Selects in the PSN window the products that stand for the selected
+  // black-box components. E_INVALIDARG for an empty list; the catalog
+  // errors of "KRVWD7IdentifyInPSN"; otherwise the result of the last host
+  // call (E_FAIL when the PSN document is not open).
+  HRESULT Identify(const CATListValCATBaseUnknown_var& iComponents);
+  // 10. Writes the PSN file of the black box of the current window.
+  HRESULT UpdatePSNFile(const CATUnicodeString& iPSNFilename);
+  // 11. oIsUpToDate := 0 when the black box of iBBDocument differs in any
+  // way from the PSN of iPSNDocument (any difference entry or added
+  // product), 1 otherwise; it stays 1 on every early return. Both
+  // structures are switched to product mode and compared from the black
+  // box's PSN node (the root for type 1, the instance of the PSN part
+  // number for type 2). E_INVALIDARG: a document that may not be worked on,
+  // or a black-box document whose root is not a black box of version 2.
+  // E_FAIL: a missing root, or no PSN node in the black box. Otherwise the
+  // result of the comparison (negative when its VPM replacement query
+  // failed).
   HRESULT IsUpToDate(CATDocument& iBBDocument, CATDocument& iPSNDocument,
                      unsigned char& oIsUpToDate);
+
+  // --- CATICreateInstance ---------------------------------------------------
+
+  // Makes a new object of the component "KRVWD7BlackBoxServices".
+  // E_INVALIDARG when oObject is null; otherwise *oObject is cleared, then
+  // set to the new object (count 1) with S_OK, or E_OUTOFMEMORY when it
+  // cannot be made.
+  HRESULT CreateInstance(void** oObject);
+
+  // --- Class information ----------------------------------------------------
+
+  // A code extension (kind 3) of "KRVWD7BlackBoxServices", tag "External".
+  static CATMetaClass* MetaObject();
+  static const char* ClassName();
+  static const IID& ClassId();
+  // A new unbound extension with a count of 1 (null when out of memory).
+  static CATBaseUnknown* CreateItself();
+  CATMetaClass* GetMetaObject() const override;
+  const char* IsA() const override;
+  int IsAKindOf(const char* iClassName) const override;
 };
 
 #endif  // KRVWD7_INCLUDE_KRVEWD7BLACKBOXSERVICES_H_

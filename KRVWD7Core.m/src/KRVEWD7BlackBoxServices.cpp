@@ -1,15 +1,24 @@
+// The services component's extension: its class information, the making of
+// the component, and the comparison of a black box with its PSN. The other
+// operations have a source each (KRVEWD7BlackBoxServices*.cpp).
 #include "KRVEWD7BlackBoxServices.h"
 
+#include <new>
+
 #include "CATDocument.h"
+#include "CATMetaClass.h"
 #include "CATListValCATUnicodeString.h"
 #include "CATListValKRVWD7PrdInfo.h"
 #include "KRVIWD7BlackBox.h"
 #include "KRVWD7CoreInternal.h"
 #include "KRVWD7CoreServices.h"
+#include "KRVWD7BlackBoxServices.h"
 #include "KRVWD7PrdInfoListServices.h"
 #include "KRVWD7UtiDocServices.h"
 
 namespace {
+
+const IID kClassId = {"KRVEWD7BlackBoxServices"};
 
 // The root of iDocument, empty when it has none.
 CATBaseUnknown_var RootOf(CATDocument& iDocument) {
@@ -31,6 +40,44 @@ bool IsCurrentBlackBox(const KRVIWD7BlackBox_var& iBlackBox) {
 
 KRVEWD7BlackBoxServices::KRVEWD7BlackBoxServices() = default;
 KRVEWD7BlackBoxServices::~KRVEWD7BlackBoxServices() = default;
+
+// --- Class information and the component ------------------------------------
+
+CATMetaClass* KRVEWD7BlackBoxServices::MetaObject() {
+  static CATMetaClass meta(kClassId, "KRVEWD7BlackBoxServices",
+                           CATBaseUnknown::MetaObject(), CATCodeExtensionKind,
+                           "KRVWD7BlackBoxServices", "External",
+                           &KRVEWD7BlackBoxServices::CreateItself);
+  return &meta;
+}
+
+const char* KRVEWD7BlackBoxServices::ClassName() {
+  return "KRVEWD7BlackBoxServices";
+}
+const IID& KRVEWD7BlackBoxServices::ClassId() { return kClassId; }
+
+CATBaseUnknown* KRVEWD7BlackBoxServices::CreateItself() {
+  return new (std::nothrow) KRVEWD7BlackBoxServices;
+}
+
+CATMetaClass* KRVEWD7BlackBoxServices::GetMetaObject() const {
+  return MetaObject();
+}
+const char* KRVEWD7BlackBoxServices::IsA() const { return ClassName(); }
+int KRVEWD7BlackBoxServices::IsAKindOf(const char* iClassName) const {
+  return MetaObject()->IsAKindOf(iClassName);
+}
+
+HRESULT KRVEWD7BlackBoxServices::CreateInstance(void** oObject) {
+  if (oObject == nullptr) return E_INVALIDARG;
+  *oObject = nullptr;
+  CATBaseUnknown* component = KRVWD7BlackBoxServices::CreateItself();
+  if (component == nullptr) return E_OUTOFMEMORY;
+  *oObject = component;
+  return S_OK;
+}
+
+// --- IsUpToDate -----------------------------------------------------------------
 
 HRESULT KRVEWD7BlackBoxServices::IsUpToDate(CATDocument& iBBDocument,
                                             CATDocument& iPSNDocument,

@@ -45,7 +45,7 @@ HRESULT CATBaseUnknown::QueryInterface(const IID& iIID, void** oPtr) {
     AddRef();
     return S_OK;
   }
-  return CATInterfaceDictionary::Query(this, GetMetaObject()->GetType(), iIID,
+  return CATInterfaceDictionary::Query(this, GetMetaObject()->GetLateType(), iIID,
                                        oPtr);
 }
 

@@ -1,5 +1,7 @@
 #include "CATMetaClass.h"
 
+#include <cstring>
+
 CATMetaClass::CATMetaClass(const IID& iId, const char* iName,
                            CATMetaClass* iBase, CATClassKind iKind,
                            const char* iType, const char* iTag,
@@ -23,4 +25,8 @@ int CATMetaClass::IsAKindOf(const char* iClassName) const {
 
 CATBaseUnknown* CATMetaClass::CreateInstance() const {
   return creator_ ? creator_() : nullptr;
+}
+
+const char* CATMetaClass::GetLateType() const {
+  return std::strcmp(type_, "CATNull") == 0 ? name_ : type_;
 }

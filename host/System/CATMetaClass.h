@@ -39,6 +39,10 @@ class CATMetaClass {
   CATMetaClass* GetBase() const { return base_; }
   CATClassKind GetKind() const { return kind_; }
   const char* GetType() const { return type_; }
+  // The late type of an object of this class, under which the interface
+  // dictionary looks up its interfaces: its type, or its own name for a
+  // class of its own type ("CATNull").
+  const char* GetLateType() const;
   const char* GetTag() const { return tag_; }
   CATMetaClass* GetImplementation() const { return implementation_; }
 
