@@ -289,7 +289,7 @@ TEST_F(SessionFileTest, SaveIsAtomic) {
   ASSERT_TRUE(session_.Load(path));
   EXPECT_EQ(session_.ProductDocuments().front()->Name(), "BB");
   std::remove(path.c_str());
-  EXPECT_EQ(session_.Load(path).error, path + ": cannot open the file");
+  EXPECT_EQ(session_.Load(path).error, path + ": cannot open the file: No such file or directory");
 }
 
 TEST_F(SessionFileTest, ExamplesAndSavedFilesMatchTheSchema) {

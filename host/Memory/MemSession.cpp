@@ -3,9 +3,20 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "CATApplication.h"
 #include "CATFrmEditor.h"
+#include "CATGetEnv.h"
+#include "CATGetSystemInfo.h"
+#include "MemFaults.h"
 
 namespace {
+
+MemSession::SettingsObserver g_settings_observer = nullptr;
+
+CATApplication& InteractiveApplication() {
+  static CATInteractiveApplication* application = new CATInteractiveApplication;
+  return *application;
+}
 
 std::string TrimBlanks(const std::string& iText) {
   size_t end = iText.find_last_not_of(' ');
@@ -431,4 +442,56 @@ const std::string* MemSession::FindReplaced(const std::string& iNewClink,
   auto it = by_new_.find(ReplacementKey(iNewClink, iEnv));
   if (it == by_new_.end()) it = by_new_.find(ReplacementKey(iNewClink, ""));
   return it == by_new_.end() ? nullptr : &replacements_[it->second].oldClink;
+}
+
+// --- Moving a loaded session in, and the process-wide state -------------------------
+
+void MemSession::SetSettingsObserver(SettingsObserver iObserver) {
+  g_settings_observer = iObserver;
+}
+
+void MemSession::TakeFrom(MemSession& iOther) {
+  documents_.swap(iOther.documents_);
+  by_storage_.swap(iOther.by_storage_);
+  by_doc_id_.swap(iOther.by_doc_id_);
+  references_.swap(iOther.references_);
+  pinned_.swap(iOther.pinned_);
+  by_part_number_.swap(iOther.by_part_number_);
+  std::swap(current_editor_, iOther.current_editor_);
+  std::swap(environment_object_, iOther.environment_object_);
+  replacements_.swap(iOther.replacements_);
+  by_old_.swap(iOther.by_old_);
+  by_new_.swap(iOther.by_new_);
+  settings_ = iOther.settings_;
+  environment_.swap(iOther.environment_);
+  os_type_ = iOther.os_type_;
+  interactive_ = iOther.interactive_;
+  for (MemDocument* document : documents_) {
+    document->session_ = this;
+    if (document->editor_) document->editor_->SetLayout(this);
+  }
+  for (MemProduct* reference : references_) {
+    reference->session_ = this;
+    for (MemProduct* child : reference->children_) child->session_ = this;
+  }
+}
+
+void MemSession::ApplyGlobals() {
+  for (const auto& entry : environment_) {
+    CATSetEnvOverride(entry.first.c_str(), entry.second.c_str());
+  }
+  CATSetSystemOSType(os_type_);
+  CATApplication::SetMainApplication(interactive_ ? &InteractiveApplication() : nullptr);
+  if (settings_.present && g_settings_observer) g_settings_observer(&settings_);
+  applied_globals_ = true;
+}
+
+void MemSession::UndoGlobals() {
+  if (!applied_globals_) return;
+  for (const auto& entry : environment_) CATRemoveEnvOverride(entry.first.c_str());
+  CATSetSystemOSType(-1);
+  CATApplication::SetMainApplication(nullptr);
+  if (settings_.present && g_settings_observer) g_settings_observer(nullptr);
+  MemFaults::Clear();
+  applied_globals_ = false;
 }
