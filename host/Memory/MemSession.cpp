@@ -119,12 +119,12 @@ MemDocument* MemSession::NewShapeDocument(const std::string& iStorage) {
   if (iStorage.empty() || by_storage_.count(iStorage)) return nullptr;
   MemDocument* document = new MemDocument;
   document->session_ = this;
-  document->name_ = iStorage;
   document->storage_ = iStorage;
+  document->name_is_storage_ = true;
   environment_object_->AddRef();
   document->environment_ = environment_object_;
   documents_.push_back(document);
-  by_storage_.emplace(iStorage, document);
+  by_storage_.emplace(document->storage_, document);
   return document;
 }
 
@@ -134,7 +134,7 @@ MemDocument* MemSession::NewProductDocument(const std::string& iName,
                                             bool iPdm) {
   MemDocument* document = NewShapeDocument(iStorage);
   if (document == nullptr) return nullptr;
-  document->name_ = iName;
+  document->SetName(iName);
   document->pdm_ = iPdm;
   MemProduct* root = NewReference(document, iRootPartNumber, MemKind::kProduct);
   root->root_of_ = document;
@@ -164,7 +164,7 @@ bool MemSession::SetDocId(MemDocument* iDocument, const std::string& iDocId,
   iDocument->doc_id_ = iDocId;
   iDocument->display_name_ = iDisplayName;
   if (!iDocId.empty()) {
-    by_doc_id_[iDocId] = iDocument;
+    by_doc_id_[iDocument->doc_id_] = iDocument;
     environment_object_->SetDisplayName(iDocId, iDisplayName);
   }
   return true;
@@ -176,14 +176,14 @@ void MemSession::Register(MemProduct* iReference) {
   iReference->session_ = this;
   references_.insert(iReference);
   if (!iReference->part_number_.empty()) {
-    by_part_number_.emplace(PartKey(iReference->document_, iReference->part_number_),
+    by_part_number_.emplace(PartKey{iReference->document_, iReference->part_number_},
                             iReference);
   }
 }
 
 void MemSession::Unregister(MemProduct* iReference) {
   references_.erase(iReference);
-  auto it = by_part_number_.find(PartKey(iReference->document_, iReference->part_number_));
+  auto it = by_part_number_.find(PartKey{iReference->document_, iReference->part_number_});
   if (it != by_part_number_.end() && it->second == iReference) {
     by_part_number_.erase(it);
   }
@@ -381,17 +381,10 @@ void MemSession::Pin(MemProduct* iReference) {
 
 // --- Part numbers ----------------------------------------------------------------------
 
-std::string MemSession::PartKey(const MemDocument* iDocument,
-                                const std::string& iPartNumber) {
-  char scope[32];
-  std::snprintf(scope, sizeof scope, "%p|", static_cast<const void*>(iDocument));
-  return scope + iPartNumber;
-}
-
 MemProduct* MemSession::FindByPartNumber(const std::string& iPartNumber,
                                          const MemDocument* iDocument) const {
   if (iPartNumber.empty()) return nullptr;
-  auto it = by_part_number_.find(PartKey(iDocument, iPartNumber));
+  auto it = by_part_number_.find(PartKey{iDocument, iPartNumber});
   return it == by_part_number_.end() ? nullptr : it->second;
 }
 

@@ -27,6 +27,7 @@
 
 #include <map>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -240,17 +241,32 @@ class MemSession : public CATFrmLayout {
   // and settings to the process.
   void ApplyGlobals();
   void UndoGlobals();
-  static std::string PartKey(const MemDocument* iDocument,
-                             const std::string& iPartNumber);
+  // The key of a part number in a document scope; the number is a view
+  // into the registered reference's own text, so that look-ups and the
+  // index build no text.
+  struct PartKey {
+    const MemDocument* document;
+    std::string_view number;
+    bool operator==(const PartKey& iOther) const {
+      return document == iOther.document && number == iOther.number;
+    }
+  };
+  struct PartKeyHash {
+    size_t operator()(const PartKey& iKey) const {
+      return std::hash<std::string_view>()(iKey.number) ^
+             (std::hash<const void*>()(iKey.document) * 31);
+    }
+  };
   static std::string ReplacementKey(const std::string& iClink,
                                     const std::string& iEnv);
 
   std::vector<MemDocument*> documents_;  // one reference each
-  std::unordered_map<std::string, MemDocument*> by_storage_;
-  std::unordered_map<std::string, MemDocument*> by_doc_id_;
+  // Keys are views into the documents' own storage names and identifiers.
+  std::unordered_map<std::string_view, MemDocument*> by_storage_;
+  std::unordered_map<std::string_view, MemDocument*> by_doc_id_;
   std::unordered_set<MemProduct*> references_;  // one reference each
   std::vector<MemProduct*> pinned_;             // in pinning order (borrowed)
-  std::unordered_map<std::string, MemProduct*> by_part_number_;
+  std::unordered_map<PartKey, MemProduct*, PartKeyHash> by_part_number_;
   CATFrmEditor* current_editor_ = nullptr;
   MemDocEnvironment* environment_object_ = nullptr;  // one reference held
 

@@ -471,7 +471,7 @@ class MemSessionLoader {
       document = s_.NewProductDocument(name, storage, part_number, pdm);
     } else {
       document = s_.NewShapeDocument(storage);
-      document->name_ = name;
+      document->SetName(name);
       document->pdm_ = pdm;
     }
     std::string doc_id = OptString(object, iPath, "docId");
