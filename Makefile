@@ -6,7 +6,7 @@ FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all bootstrap demo test test-asan bench fuzz format clean
+.PHONY: all bootstrap demo test test-asan bench bench-tool fuzz format clean
 
 all: $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
@@ -34,6 +34,12 @@ test-asan: $(BUILD_ASAN)/build.ninja
 bench: all
 	$(BUILD)/bin/krvwd7_bench --benchmark_counters_tabular=true --benchmark_repetitions=5 \
 	  --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true
+
+# krvwd7 and a session load plus save against Python's json module on
+# generated sessions (scripts/gen-session); exits non-zero on a missed target.
+bench-tool: all
+	bench/bench-tool --tool $(BUILD)/bin/krvwd7 --roundtrip $(BUILD)/bin/krvwd7_session_roundtrip \
+	  --workdir $(BUILD)/bench-tool
 
 # Fuzzes the session loader for FUZZ_SECONDS with clang's libFuzzer; new
 # inputs go to build-fuzz/corpus, crashes to build-fuzz/crash-*.

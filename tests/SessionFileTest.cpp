@@ -13,6 +13,7 @@
 #include "CATGetEnv.h"
 #include "CATGetSystemInfo.h"
 #include "KRVIWD7BlackBoxSettingAtt.h"
+#include "MemBuilder.h"
 #include "MemFaults.h"
 #include "MemSession.h"
 #include "TestSessions.h"
@@ -118,6 +119,23 @@ TEST_F(SessionFileTest, MalformedFilesAreRefusedWithTheirPlace) {
        "t.json: faults[0].path: a path needs its \"document\""},
       {"short clink", Session("", R"("replacements": [{"old": "AB", "new": "0000000000000001"}], )"),
        "t.json: replacements[0].old: a clink has 16 characters, got 2"},
+      {"duplicate key",
+       Session(R"({"name": "BB", "root": {"partNumber": "A", "partNumber": "B"}})"),
+       "t.json: documents[0].root: duplicate key 'partNumber'"},
+      {"duplicate key written with an escape",
+       R"({"format": "krvwd7-session/1", "form\u0061t": "x"})",
+       "t.json: duplicate key 'format'"},
+      {"duplicate name in a map",
+       Session(R"({"name": "BB", "root": {"properties": {"P": "1", "Q": "2", "P": "3"}}})"),
+       "t.json: documents[0].root.properties: duplicate key 'P'"},
+      {"number out of range", "{\"format\": \"krvwd7-session/1\",\n \"os\": 1e999}",
+       "t.json:2:8: invalid JSON: number out of range: 1e999"},
+      {"integer beyond a double", "{\"os\": 1" + std::string(400, '0') + "}",
+       "t.json:1:8: invalid JSON: number out of range: 1000000000000000000000000000000000000000..."},
+      {"ill-formed UTF-8", "{\"format\": \"\xC3\x28\"}", "t.json:1:13: invalid JSON: "},
+      {"truncated", "{\"format\": \"krvwd7-session/1\", \"documents\": [{\"name\": \"A\"",
+       "t.json:1:58: invalid JSON: syntax error while parsing object - unexpected end of input; "
+       "expected ',' or '}'"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -129,7 +147,20 @@ TEST_F(SessionFileTest, MalformedFilesAreRefusedWithTheirPlace) {
       EXPECT_EQ(result.error, row.message);
     }
     EXPECT_TRUE(session_.IsEmpty());
+    EXPECT_EQ(result.error.find("json.exception"), std::string::npos) << result.error;
   }
+}
+
+TEST_F(SessionFileTest, FilesThatCannotBeReadGiveTheSystemsReason) {
+  const std::string directory = ::testing::TempDir();
+  EXPECT_EQ(session_.Load(directory).error,
+            directory + ": cannot read the file: Is a directory");
+  const std::string file = TempPath("plain.json");
+  std::ofstream(file) << Session(kRootDoc);
+  EXPECT_EQ(session_.Load(file + "/inside.json").error,
+            file + "/inside.json: cannot open the file: Not a directory");
+  ASSERT_TRUE(session_.Load(file));
+  std::remove(file.c_str());
 }
 
 // A document whose root holds iLevels instances, each inside the previous.
@@ -296,7 +327,34 @@ TEST_F(SessionFileTest, SaveIsAtomic) {
   ASSERT_TRUE(session_.Load(path));
   EXPECT_EQ(session_.ProductDocuments().front()->Name(), "BB");
   std::remove(path.c_str());
-  EXPECT_EQ(session_.Load(path).error, path + ": cannot open the file");
+  EXPECT_EQ(session_.Load(path).error, path + ": cannot open the file: No such file or directory");
+}
+
+TEST_F(SessionFileTest, ASaveThatFailsHalfWayLeavesTheFileAndNoTemporary) {
+  // A session whose text takes several blocks.
+  MemBuilder build(session_);
+  MemProduct* root = build.Document("Big.CATProduct", "BIG")->Root();
+  for (int i = 0; i < 400; ++i) {
+    build.Part(root, "Part with a long instance name " + std::to_string(i) + ".1",
+               "PART-NUMBER-" + std::to_string(i));
+  }
+  const std::string path = TempPath("half.json");
+  std::ofstream(path) << "previous content";
+  // The write fails after its second block.
+  MemFaults::Add(MemFaultPoint::kFileWrite, E_FAIL, "", 2);
+  const MemResult result = session_.Save(path);
+  MemFaults::Clear();
+  const std::string temporary = path + ".tmp" + std::to_string(::getpid());
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.error, path + ": cannot write " + temporary + ": No space left on device");
+  EXPECT_EQ(MemFaults::Calls(MemFaultPoint::kFileWrite), 2);
+  EXPECT_EQ(ReadFile(path), "previous content");
+  struct stat st;
+  EXPECT_NE(::stat(temporary.c_str(), &st), 0) << "the temporary file is left";
+  // Without the fault the same save goes through.
+  ASSERT_TRUE(session_.Save(path));
+  EXPECT_EQ(ReadFile(path), session_.SaveToText());
+  std::remove(path.c_str());
 }
 
 // Each step of a save fails in turn (the write after its first block, so a

@@ -42,7 +42,7 @@ class MemDocument : public CATDocument {
   static MemDocument* From(CATBaseUnknown* iObject);
 
   // The name people see in the window title ("BlackBox.CATProduct").
-  const std::string& Name() const { return name_; }
+  const std::string& Name() const { return name_is_storage_ ? storage_ : name_; }
   // The storage name (a file path, or a VPM storage name of fixed fields).
   const std::string& Storage() const { return storage_; }
   // Identifier in the document environment ("" when the document has none)
@@ -77,10 +77,15 @@ class MemDocument : public CATDocument {
   friend class MemSessionLoader;
   MemDocument() = default;
   ~MemDocument() override;
+  void SetName(const std::string& iName) {
+    name_ = iName;
+    name_is_storage_ = false;
+  }
 
   MemSession* session_ = nullptr;
   std::string name_;
-  std::string storage_;
+  std::string storage_;  // fixed once the document is opened
+  bool name_is_storage_ = false;  // the name is the storage name (name_ unused)
   std::string doc_id_;
   std::string display_name_;
   bool pdm_ = false;

@@ -3,9 +3,20 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "CATApplication.h"
 #include "CATFrmEditor.h"
+#include "CATGetEnv.h"
+#include "CATGetSystemInfo.h"
+#include "MemFaults.h"
 
 namespace {
+
+MemSession::SettingsObserver g_settings_observer = nullptr;
+
+CATApplication& InteractiveApplication() {
+  static CATInteractiveApplication* application = new CATInteractiveApplication;
+  return *application;
+}
 
 std::string TrimBlanks(const std::string& iText) {
   size_t end = iText.find_last_not_of(' ');
@@ -108,12 +119,12 @@ MemDocument* MemSession::NewShapeDocument(const std::string& iStorage) {
   if (iStorage.empty() || by_storage_.count(iStorage)) return nullptr;
   MemDocument* document = new MemDocument;
   document->session_ = this;
-  document->name_ = iStorage;
   document->storage_ = iStorage;
+  document->name_is_storage_ = true;
   environment_object_->AddRef();
   document->environment_ = environment_object_;
   documents_.push_back(document);
-  by_storage_.emplace(iStorage, document);
+  by_storage_.emplace(document->storage_, document);
   return document;
 }
 
@@ -123,7 +134,7 @@ MemDocument* MemSession::NewProductDocument(const std::string& iName,
                                             bool iPdm) {
   MemDocument* document = NewShapeDocument(iStorage);
   if (document == nullptr) return nullptr;
-  document->name_ = iName;
+  document->SetName(iName);
   document->pdm_ = iPdm;
   MemProduct* root = NewReference(document, iRootPartNumber, MemKind::kProduct);
   root->root_of_ = document;
@@ -153,7 +164,7 @@ bool MemSession::SetDocId(MemDocument* iDocument, const std::string& iDocId,
   iDocument->doc_id_ = iDocId;
   iDocument->display_name_ = iDisplayName;
   if (!iDocId.empty()) {
-    by_doc_id_[iDocId] = iDocument;
+    by_doc_id_[iDocument->doc_id_] = iDocument;
     environment_object_->SetDisplayName(iDocId, iDisplayName);
   }
   return true;
@@ -165,14 +176,14 @@ void MemSession::Register(MemProduct* iReference) {
   iReference->session_ = this;
   references_.insert(iReference);
   if (!iReference->part_number_.empty()) {
-    by_part_number_.emplace(PartKey(iReference->document_, iReference->part_number_),
+    by_part_number_.emplace(PartKey{iReference->document_, iReference->part_number_},
                             iReference);
   }
 }
 
 void MemSession::Unregister(MemProduct* iReference) {
   references_.erase(iReference);
-  auto it = by_part_number_.find(PartKey(iReference->document_, iReference->part_number_));
+  auto it = by_part_number_.find(PartKey{iReference->document_, iReference->part_number_});
   if (it != by_part_number_.end() && it->second == iReference) {
     by_part_number_.erase(it);
   }
@@ -370,17 +381,10 @@ void MemSession::Pin(MemProduct* iReference) {
 
 // --- Part numbers ----------------------------------------------------------------------
 
-std::string MemSession::PartKey(const MemDocument* iDocument,
-                                const std::string& iPartNumber) {
-  char scope[32];
-  std::snprintf(scope, sizeof scope, "%p|", static_cast<const void*>(iDocument));
-  return scope + iPartNumber;
-}
-
 MemProduct* MemSession::FindByPartNumber(const std::string& iPartNumber,
                                          const MemDocument* iDocument) const {
   if (iPartNumber.empty()) return nullptr;
-  auto it = by_part_number_.find(PartKey(iDocument, iPartNumber));
+  auto it = by_part_number_.find(PartKey{iDocument, iPartNumber});
   return it == by_part_number_.end() ? nullptr : it->second;
 }
 
@@ -431,4 +435,56 @@ const std::string* MemSession::FindReplaced(const std::string& iNewClink,
   auto it = by_new_.find(ReplacementKey(iNewClink, iEnv));
   if (it == by_new_.end()) it = by_new_.find(ReplacementKey(iNewClink, ""));
   return it == by_new_.end() ? nullptr : &replacements_[it->second].oldClink;
+}
+
+// --- Moving a loaded session in, and the process-wide state -------------------------
+
+void MemSession::SetSettingsObserver(SettingsObserver iObserver) {
+  g_settings_observer = iObserver;
+}
+
+void MemSession::TakeFrom(MemSession& iOther) {
+  documents_.swap(iOther.documents_);
+  by_storage_.swap(iOther.by_storage_);
+  by_doc_id_.swap(iOther.by_doc_id_);
+  references_.swap(iOther.references_);
+  pinned_.swap(iOther.pinned_);
+  by_part_number_.swap(iOther.by_part_number_);
+  std::swap(current_editor_, iOther.current_editor_);
+  std::swap(environment_object_, iOther.environment_object_);
+  replacements_.swap(iOther.replacements_);
+  by_old_.swap(iOther.by_old_);
+  by_new_.swap(iOther.by_new_);
+  settings_ = iOther.settings_;
+  environment_.swap(iOther.environment_);
+  os_type_ = iOther.os_type_;
+  interactive_ = iOther.interactive_;
+  for (MemDocument* document : documents_) {
+    document->session_ = this;
+    if (document->editor_) document->editor_->SetLayout(this);
+  }
+  for (MemProduct* reference : references_) {
+    reference->session_ = this;
+    for (MemProduct* child : reference->children_) child->session_ = this;
+  }
+}
+
+void MemSession::ApplyGlobals() {
+  for (const auto& entry : environment_) {
+    CATSetEnvOverride(entry.first.c_str(), entry.second.c_str());
+  }
+  CATSetSystemOSType(os_type_);
+  CATApplication::SetMainApplication(interactive_ ? &InteractiveApplication() : nullptr);
+  if (settings_.present && g_settings_observer) g_settings_observer(&settings_);
+  applied_globals_ = true;
+}
+
+void MemSession::UndoGlobals() {
+  if (!applied_globals_) return;
+  for (const auto& entry : environment_) CATRemoveEnvOverride(entry.first.c_str());
+  CATSetSystemOSType(-1);
+  CATApplication::SetMainApplication(nullptr);
+  if (settings_.present && g_settings_observer) g_settings_observer(nullptr);
+  MemFaults::Clear();
+  applied_globals_ = false;
 }

@@ -27,6 +27,7 @@
 
 #include <map>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -37,6 +38,9 @@
 #include "MemProduct.h"
 
 #include "CATFrmEditor.h"
+namespace memfile {
+struct LoadProgress;
+}
 
 // Result of a load or save: ok, or a message naming the file and the place.
 struct MemResult {
@@ -55,8 +59,8 @@ struct MemReplacement {
   std::string env;
 };
 
-// The black-box settings a session file gives (applied to the settings
-// library on load, written back as given).
+// The black-box settings a session file gives (handed to the settings
+// observer on load, written back as given).
 struct MemSettings {
   struct Source {
     int source = 1;
@@ -186,6 +190,13 @@ class MemSession : public CATFrmLayout {
 
   // --- Session-wide settings of the file ----------------------------------
   const MemSettings& Settings() const { return settings_; }
+  // Told of the file's settings when a loaded session applies them (only
+  // when the file has "settings"), and given null when closing the session
+  // undoes them. The black-box settings library registers itself here, so
+  // that the session does not depend on it. One observer per process;
+  // null removes it.
+  using SettingsObserver = void (*)(const MemSettings* iSettings);
+  static void SetSettingsObserver(SettingsObserver iObserver);
   // Environment overrides applied on load (name -> value).
   const std::map<std::string, std::string>& Environment() const { return environment_; }
   int OsType() const { return os_type_; }          // -1: not set by the file
@@ -193,11 +204,15 @@ class MemSession : public CATFrmLayout {
 
   // --- Session files (format in docs/session-format.md) ------------------
   // Replaces the session by the one in the file (or text). On error the
-  // session, the settings, the environment and the faults stay as they were.
-  // iSourceName names the text in messages.
+  // session, the settings, the environment and the faults stay as they were
+  // and the message names the file and the place ("file: path: what", or
+  // "file:line:column: invalid JSON: what"); a file that cannot be opened
+  // gives the system's reason. iSourceName names the text in messages.
   MemResult Load(const std::string& iPath);
   MemResult LoadFromText(const std::string& iText, const std::string& iSourceName);
-  // Writes the whole session atomically (temporary file, then rename).
+  // Writes the whole session atomically: streamed into a temporary file
+  // beside iPath, synced, then renamed over it; the temporary file is
+  // removed on every failure (see MemSessionFileIO.cpp).
   MemResult Save(const std::string& iPath) const;
   std::string SaveToText() const;
 
@@ -215,6 +230,10 @@ class MemSession : public CATFrmLayout {
   // Takes a reference out of the session with everything below it.
   void DropReference(MemProduct* iReference);
   void SetDocument(MemProduct* iProduct, MemDocument* iDocument);
+  // Loads iSize bytes at iData (see Load); iProgress, when set, is told
+  // how far the reader went (MemSessionFileIO.cpp).
+  MemResult LoadFromBuffer(const char* iData, size_t iSize, const std::string& iSourceName,
+                           const memfile::LoadProgress* iProgress);
   // Moves the whole content of iOther (a session built by the loader) into
   // this empty session.
   void TakeFrom(MemSession& iOther);
@@ -222,17 +241,32 @@ class MemSession : public CATFrmLayout {
   // and settings to the process.
   void ApplyGlobals();
   void UndoGlobals();
-  static std::string PartKey(const MemDocument* iDocument,
-                             const std::string& iPartNumber);
+  // The key of a part number in a document scope; the number is a view
+  // into the registered reference's own text, so that look-ups and the
+  // index build no text.
+  struct PartKey {
+    const MemDocument* document;
+    std::string_view number;
+    bool operator==(const PartKey& iOther) const {
+      return document == iOther.document && number == iOther.number;
+    }
+  };
+  struct PartKeyHash {
+    size_t operator()(const PartKey& iKey) const {
+      return std::hash<std::string_view>()(iKey.number) ^
+             (std::hash<const void*>()(iKey.document) * 31);
+    }
+  };
   static std::string ReplacementKey(const std::string& iClink,
                                     const std::string& iEnv);
 
   std::vector<MemDocument*> documents_;  // one reference each
-  std::unordered_map<std::string, MemDocument*> by_storage_;
-  std::unordered_map<std::string, MemDocument*> by_doc_id_;
+  // Keys are views into the documents' own storage names and identifiers.
+  std::unordered_map<std::string_view, MemDocument*> by_storage_;
+  std::unordered_map<std::string_view, MemDocument*> by_doc_id_;
   std::unordered_set<MemProduct*> references_;  // one reference each
   std::vector<MemProduct*> pinned_;             // in pinning order (borrowed)
-  std::unordered_map<std::string, MemProduct*> by_part_number_;
+  std::unordered_map<PartKey, MemProduct*, PartKeyHash> by_part_number_;
   CATFrmEditor* current_editor_ = nullptr;
   MemDocEnvironment* environment_object_ = nullptr;  // one reference held
 

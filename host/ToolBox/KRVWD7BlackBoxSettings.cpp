@@ -3,6 +3,7 @@
 #include "KRVIWD7BlackBoxSettingAtt.h"
 
 #include "MemFaults.h"
+#include "MemSession.h"
 
 namespace {
 
@@ -199,3 +200,33 @@ HRESULT GetKRVWD7BlackBoxSettingCtrl(const IID& iIID, void** oSettings) {
 }
 
 void KRVWD7ResetBlackBoxSettings() { Store() = SettingsStore(); }
+
+namespace {
+
+// A loaded session's settings go into the store through the interface (so
+// that its fault points apply as to any caller); closing the session puts
+// the defaults back.
+void ApplySessionSettings(const MemSettings* iSettings) {
+  if (iSettings == nullptr) {
+    KRVWD7ResetBlackBoxSettings();
+    return;
+  }
+  void* out = nullptr;
+  if (GetKRVWD7BlackBoxSettingCtrl(IID_KRVIWD7BlackBoxSettingAtt, &out) < 0 || !out) return;
+  KRVIWD7BlackBoxSettingAtt* settings = static_cast<KRVIWD7BlackBoxSettingAtt*>(out);
+  settings->SetPSNDirectory(CATUnicodeString(iSettings->psnDirectory));
+  settings->SetNoteTemplate(CATUnicodeString(iSettings->noteTemplate));
+  settings->SetTraceActivation(iSettings->trace);
+  settings->SetVersionSource(iSettings->version.source);
+  settings->SetVersionAttribute(iSettings->version.attribute);
+  settings->SetVersionProperty(CATUnicodeString(iSettings->version.property));
+  settings->SetRevisionSource(iSettings->revision.source);
+  settings->SetRevisionAttribute(iSettings->revision.attribute);
+  settings->SetRevisionProperty(CATUnicodeString(iSettings->revision.property));
+  settings->Release();
+}
+
+const bool g_observing_sessions =
+    (MemSession::SetSettingsObserver(&ApplySessionSettings), true);
+
+}  // namespace

@@ -2,12 +2,12 @@
 // services do before an update, and lists every difference.
 #include <cmath>
 #include <map>
-#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "CATDocument.h"
 #include "CATMathTransformation.h"
 #include "Commands.h"
+#include "JsonOut.h"
 #include "KRVWD7CoreServices.h"
 #include "KRVWD7PrdInfoListServices.h"
 #include "Structures.h"
@@ -113,32 +113,36 @@ std::string ChangeText(const std::string& iType, const KRVWD7PrdInfo& iBB,
   return "";
 }
 
-nlohmann::json ComparisonJson(const DiffOptions& iOptions, const Pair& iPair,
-                              const Comparison& iResult) {
-  nlohmann::json entries = nlohmann::json::array();
+// Keys in byte order.
+void WriteComparison(const DiffOptions& iOptions, const Pair& iPair,
+                     const Comparison& iResult, std::ostream& oOut) {
+  JsonOut out(oOut);
   std::map<std::string, int> summary;
+  out.BeginObject().Key("added").BeginArray();
+  for (int k = 1; k <= iResult.added.Size(); ++k) WriteRecord(iResult.added[k], out);
+  out.EndArray();
+  if (iResult.added.Size() > 0) summary["ADDED"] = iResult.added.Size();
+  out.Key("blackBox").String(ToolSession::NameOf(iPair.bb)).Key("command").String("diff");
+  out.Key("entries").BeginArray();
   for (int k = 1; k <= iResult.types.Size(); ++k) {
     std::string type = iResult.types[k].ToStdString();
     ++summary[type];
-    entries.push_back({{"index", k},
-                       {"type", type},
-                       {"change", ChangeText(type, iResult.bbEntries[k], iResult.psnEntries[k])},
-                       {"bb", RecordJson(iResult.bbEntries[k])},
-                       {"psn", RecordJson(iResult.psnEntries[k])}});
+    out.BeginObject().Key("bb");
+    WriteRecord(iResult.bbEntries[k], out);
+    out.Key("change").String(ChangeText(type, iResult.bbEntries[k], iResult.psnEntries[k]));
+    out.Key("index").Integer(k).Key("psn");
+    WriteRecord(iResult.psnEntries[k], out);
+    out.Key("type").String(type).EndObject();
   }
-  nlohmann::json added = nlohmann::json::array();
-  for (int k = 1; k <= iResult.added.Size(); ++k) added.push_back(RecordJson(iResult.added[k]));
-  if (iResult.added.Size() > 0) summary["ADDED"] = iResult.added.Size();
-  return {{"command", "diff"},
-          {"session", iOptions.common.session},
-          {"blackBox", ToolSession::NameOf(iPair.bb)},
-          {"psn", ToolSession::NameOf(iPair.psn)},
-          {"result", iResult.rc},
-          {"nbDiff", iResult.nbDiff},
-          {"upToDate", iResult.nbDiff == 0},
-          {"entries", entries},
-          {"added", added},
-          {"summary", summary}};
+  out.EndArray();
+  out.Key("nbDiff").Integer(iResult.nbDiff)
+      .Key("psn").String(ToolSession::NameOf(iPair.psn))
+      .Key("result").Integer(iResult.rc)
+      .Key("session").String(iOptions.common.session)
+      .Key("summary").BeginObject();
+  for (const auto& [type, count] : summary) out.Key(type).Integer(count);
+  out.EndObject().Key("upToDate").Boolean(iResult.nbDiff == 0).EndObject();
+  out.Finish();
 }
 
 void PrintComparison(const DiffOptions& iOptions, const Pair& iPair,
@@ -248,7 +252,7 @@ int RunDiff(const DiffOptions& iOptions, std::ostream& oOut, std::ostream& oErr)
       psn_root, bb_list, psn_list, result.bbEntries, result.psnEntries,
       result.added, result.types, result.nbDiff, bb.type, bb.flatten ? 1 : 0);
   if (iOptions.common.json) {
-    oOut << ComparisonJson(iOptions, pair, result).dump(2) << "\n";
+    WriteComparison(iOptions, pair, result, oOut);
   } else {
     PrintComparison(iOptions, pair, result, oOut);
   }

@@ -1,9 +1,8 @@
 // krvwd7 info: the documents of a session, which are black boxes, and each
 // black box's attributes.
-#include <nlohmann/json.hpp>
-
 #include "CATDocument.h"
 #include "Commands.h"
+#include "JsonOut.h"
 #include "KRVWD7UtiDocServices.h"
 #include "KRVWD7UtiPrdServices.h"
 #include "Structures.h"
@@ -14,17 +13,20 @@ namespace krvwd7 {
 
 namespace {
 
-nlohmann::json AttributesJson(const BlackBoxAttributes& iBB) {
-  return {{"version", iBB.version},
-          {"versionResult", iBB.versionRc},
-          {"type", iBB.type},
-          {"typeResult", iBB.typeRc},
-          {"psnPartNumber", iBB.psnPartNumber},
-          {"note", iBB.note},
-          {"psnFilenameStored", iBB.psnFilenameStored},
-          {"psnFilename", iBB.psnFilename},
-          {"flatten", iBB.flatten},
-          {"psnPrintableId", iBB.psnPrintableId}};
+// Keys in byte order.
+void WriteAttributes(const BlackBoxAttributes& iBB, JsonOut& oOut) {
+  oOut.BeginObject()
+      .Key("flatten").Boolean(iBB.flatten)
+      .Key("note").String(iBB.note)
+      .Key("psnFilename").String(iBB.psnFilename)
+      .Key("psnFilenameStored").String(iBB.psnFilenameStored)
+      .Key("psnPartNumber").String(iBB.psnPartNumber)
+      .Key("psnPrintableId").String(iBB.psnPrintableId)
+      .Key("type").Integer(iBB.type)
+      .Key("typeResult").Integer(iBB.typeRc)
+      .Key("version").Integer(iBB.version)
+      .Key("versionResult").Integer(iBB.versionRc)
+      .EndObject();
 }
 
 void PrintAttributes(const BlackBoxAttributes& iBB, std::ostream& oOut) {
@@ -51,7 +53,10 @@ int RunInfo(const CommonOptions& iOptions, std::ostream& oOut, std::ostream& oEr
     oErr << "krvwd7: " << error << "\n";
     return kExitUsage;
   }
-  nlohmann::json documents = nlohmann::json::array();
+  JsonOut out(oOut);
+  if (iOptions.json) {
+    out.BeginObject().Key("command").String("info").Key("documents").BeginArray();
+  }
   Table table;
   table.AddColumn("DOCUMENT", 1);
   table.AddColumn("ROOT");
@@ -66,25 +71,29 @@ int RunInfo(const CommonOptions& iOptions, std::ostream& oOut, std::ostream& oEr
     bool pdm = KRVWD7UtiPDMServices::IsPDMDocument(doc) == 0;
     int count = root ? CountProducts(root) : 0;
     BlackBoxAttributes bb = ReadBlackBox(root);
-    nlohmann::json entry = {{"name", ToolSession::NameOf(doc)},
-                            {"storage", doc->StorageName().ToStdString()},
-                            {"root", part_number.ToStdString()},
-                            {"pdm", pdm},
-                            {"products", count},
-                            {"blackBox", bb.isBlackBox ? AttributesJson(bb)
-                                                       : nlohmann::json(nullptr)}};
-    documents.push_back(entry);
+    if (iOptions.json) {
+      out.BeginObject().Key("blackBox");
+      if (bb.isBlackBox) {
+        WriteAttributes(bb, out);
+      } else {
+        out.Null();
+      }
+      out.Key("name").String(ToolSession::NameOf(doc))
+          .Key("pdm").Boolean(pdm)
+          .Key("products").Integer(count)
+          .Key("root").String(part_number.ToStdString())
+          .Key("storage").String(doc->StorageName().ToStdString())
+          .EndObject();
+      continue;
+    }
     table.AddRow({ToolSession::NameOf(doc), part_number.ToStdString(), pdm ? "yes" : "no",
                   std::to_string(count),
                   bb.isBlackBox ? "version " + std::to_string(bb.version) : "-"});
     if (bb.isBlackBox) black_boxes.emplace_back(ToolSession::NameOf(doc), bb);
   }
   if (iOptions.json) {
-    oOut << nlohmann::json{{"command", "info"},
-                           {"session", iOptions.session},
-                           {"documents", documents}}
-                .dump(2)
-         << "\n";
+    out.EndArray().Key("session").String(iOptions.session).EndObject();
+    out.Finish();
     return kExitOk;
   }
   table.Print(oOut);

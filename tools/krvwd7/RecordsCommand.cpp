@@ -1,8 +1,7 @@
 // krvwd7 records: the product records of a structure as the comparison
 // reads them.
-#include <nlohmann/json.hpp>
-
 #include "Commands.h"
+#include "JsonOut.h"
 #include "Structures.h"
 #include "Table.h"
 #include "ToolSession.h"
@@ -27,13 +26,22 @@ int RunRecords(const RecordsOptions& iOptions, std::ostream& oOut,
          << iOptions.doc << "'\n";
     return kExitUsage;
   }
-  nlohmann::json out = nlohmann::json::array();
+  const bool json = iOptions.common.json;
+  JsonOut out(oOut);
+  if (json) {
+    out.BeginObject().Key("command").String("records").Key("documents").BeginArray();
+  }
   int exit_code = kExitOk;
   for (CATDocument* doc : documents) {
     CATListValKRVWD7PrdInfo records;
     HRESULT rc = BuildRecords(RootOf(doc), records);
     if (rc < 0) exit_code = kExitFailed;
-    nlohmann::json list = nlohmann::json::array();
+    if (json) {
+      out.BeginObject().Key("document").String(ToolSession::NameOf(doc)).Key("records").BeginArray();
+      for (int i = 1; i <= records.Size(); ++i) WriteRecord(records[i], out);
+      out.EndArray().Key("result").Integer(rc).EndObject();
+      continue;
+    }
     Table table;
     table.AddColumn("INSTANCE PATH", 2);
     table.AddColumn("TYPE", 0, true);
@@ -43,16 +51,9 @@ int RunRecords(const RecordsOptions& iOptions, std::ostream& oOut,
     table.AddColumn("PRINTABLE ID", 1);
     for (int i = 1; i <= records.Size(); ++i) {
       const KRVWD7PrdInfo& record = records[i];
-      list.push_back(RecordJson(record));
       table.AddRow({PathOf(record), std::to_string(NodeTypeOf(record)),
                     PartNumberOf(record), VersionOf(record), RevisionOf(record),
                     PrintableIdOf(record)});
-    }
-    if (iOptions.common.json) {
-      out.push_back({{"document", ToolSession::NameOf(doc)},
-                     {"result", rc},
-                     {"records", list}});
-      continue;
     }
     oOut << ToolSession::NameOf(doc) << "\n";
     table.Print(oOut);
@@ -61,12 +62,9 @@ int RunRecords(const RecordsOptions& iOptions, std::ostream& oOut,
     }
     oOut << "\n";
   }
-  if (iOptions.common.json) {
-    oOut << nlohmann::json{{"command", "records"},
-                           {"session", iOptions.common.session},
-                           {"documents", out}}
-                .dump(2)
-         << "\n";
+  if (json) {
+    out.EndArray().Key("session").String(iOptions.common.session).EndObject();
+    out.Finish();
   }
   return exit_code;
 }

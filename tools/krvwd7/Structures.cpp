@@ -5,6 +5,7 @@
 #include "CATDocument.h"
 #include "CATIProduct.h"
 #include "CATMathTransformation.h"
+#include "JsonOut.h"
 #include "KRVIWD7BlackBox.h"
 #include "KRVWD7CoreServices.h"
 #include "KRVWD7PrdInfoListServices.h"
@@ -112,37 +113,44 @@ int NodeTypeOf(const KRVWD7PrdInfo& iRecord) {
   return type;
 }
 
-nlohmann::json RecordJson(const KRVWD7PrdInfo& iRecord) {
-  nlohmann::json out;
-  CATBaseUnknown_var product;
-  iRecord.GetProduct(product);
-  CATIProduct_var as_product(product);
-  out["product"] = as_product ? nlohmann::json(Text(as_product->GetDescriptiveText()))
-                              : nlohmann::json(nullptr);
-  out["instancePath"] = PathOf(iRecord);
-  out["version"] = VersionOf(iRecord);
-  out["revision"] = RevisionOf(iRecord);
-  out["partNumber"] = PartNumberOf(iRecord);
+void WriteRecord(const KRVWD7PrdInfo& iRecord, JsonOut& oOut) {
+  // Keys in byte order.
+  CATUnicodeString text;
+  oOut.BeginObject();
+  iRecord.GetDocCompid(text);
+  oOut.Key("docCompid").String(Text(text));
+  iRecord.GetDocDisplayName(text);
+  oOut.Key("docDisplayName").String(Text(text));
+  oOut.Key("instancePath").String(PathOf(iRecord));
+  unsigned char is_bb = 0;
+  iRecord.GetIsBlackBox(is_bb);
+  oOut.Key("isBlackBox").Boolean(is_bb != 0);
+  int type = NodeTypeOf(iRecord);
+  oOut.Key("nodeType").Integer(type);
+  oOut.Key("nodeTypeName").String(KRVWD7PrdInfo::NodeTypeText(type));
+  oOut.Key("partNumber").String(PartNumberOf(iRecord));
   CATMathTransformation position;
   iRecord.GetPosition(position);
   double coef[12];
   position.GetCoef(coef);
-  out["position"] = std::vector<double>(coef, coef + 12);
-  int type = NodeTypeOf(iRecord);
-  out["nodeType"] = type;
-  out["nodeTypeName"] = KRVWD7PrdInfo::NodeTypeText(type);
-  unsigned char is_bb = 0;
-  iRecord.GetIsBlackBox(is_bb);
-  out["isBlackBox"] = is_bb != 0;
-  out["printableId"] = PrintableIdOf(iRecord);
-  CATUnicodeString text;
+  oOut.Key("position").BeginArray();
+  for (double value : coef) oOut.Double(value);
+  oOut.EndArray();
+  oOut.Key("printableId").String(PrintableIdOf(iRecord));
+  CATBaseUnknown_var product;
+  iRecord.GetProduct(product);
+  CATIProduct_var as_product(product);
+  oOut.Key("product");
+  if (as_product) {
+    oOut.String(Text(as_product->GetDescriptiveText()));
+  } else {
+    oOut.Null();
+  }
+  oOut.Key("revision").String(RevisionOf(iRecord));
+  oOut.Key("version").String(VersionOf(iRecord));
   iRecord.GetPDMEnv(text);
-  out["vpmEnv"] = Text(text);
-  iRecord.GetDocCompid(text);
-  out["docCompid"] = Text(text);
-  iRecord.GetDocDisplayName(text);
-  out["docDisplayName"] = Text(text);
-  return out;
+  oOut.Key("vpmEnv").String(Text(text));
+  oOut.EndObject();
 }
 
 std::string ResultText(HRESULT iRc) {

@@ -5,7 +5,6 @@
 #ifndef KRVWD7_TOOL_STRUCTURES_H_
 #define KRVWD7_TOOL_STRUCTURES_H_
 
-#include <nlohmann/json.hpp>
 #include <string>
 
 #include "CATBaseUnknown.h"
@@ -44,8 +43,10 @@ int CountProducts(const CATBaseUnknown_var& iRoot);
 HRESULT BuildRecords(const CATBaseUnknown_var& iRoot,
                      CATListValKRVWD7PrdInfo& oRecords);
 
-// Every field of a record, for the JSON outputs.
-nlohmann::json RecordJson(const KRVWD7PrdInfo& iRecord);
+class JsonOut;
+
+// Every field of a record as one JSON object, for the JSON outputs.
+void WriteRecord(const KRVWD7PrdInfo& iRecord, JsonOut& oOut);
 // The fields of a record as texts.
 std::string PathOf(const KRVWD7PrdInfo& iRecord);
 std::string PartNumberOf(const KRVWD7PrdInfo& iRecord);

@@ -27,13 +27,17 @@ bool CheckSessionPath(const std::string& iPath, std::string& oError) {
   return true;
 }
 
+bool g_leave_session_at_exit = false;
+
 }  // namespace
+
+void ToolSession::LeaveSessionAtExit(bool iLeave) { g_leave_session_at_exit = iLeave; }
 
 ToolSession::~ToolSession() {
   if (progress_) KRVWD7UtiDlgProgress::SetObserver(nullptr);
   if (tracing_) KRVWD7UtiTracer::Off();
   CATApplication::SetMainApplication(nullptr);
-  if (opened_) HostSession::Close();
+  if (opened_ && !g_leave_session_at_exit) HostSession::Close();
 }
 
 bool ToolSession::Open(const CommonOptions& iOptions, std::string& oError) {

@@ -31,6 +31,14 @@ class ToolSession {
   // be used; nothing is then loaded.
   bool Open(const CommonOptions& iOptions, std::string& oError);
 
+  // Whether destructors leave the loaded session to the end of the process
+  // instead of closing it. The executable sets this: it exits right after
+  // its command, and the system takes the memory back at once, where
+  // closing would release every product one by one. Off by default, so
+  // that commands run one after the other in one process (tests) start
+  // from an empty session.
+  static void LeaveSessionAtExit(bool iLeave);
+
   // Product documents in opening order (borrowed from the session).
   std::vector<CATDocument*> Documents() const;
   // The product document named iName (its name or its storage name), null
