@@ -108,16 +108,19 @@ TEST(CATErrorTest, GetReturnKeepsTheLastErrorUntilCleared) {
   long live = CATBaseUnknown::LiveObjects();
   CATError::ClearLastError();
   CATInternalError* first = new CATInternalError("ErrId1", "KRVWD7CopyPosition");
-  EXPECT_EQ(CATError::GetReturn(first), E_FAIL);
+  EXPECT_EQ(CATError::GetReturn(2, first, nullptr, "a.cpp", 7), E_FAIL);
   EXPECT_EQ(CATError::LastError(), first);
   EXPECT_NE(first->GetNLSMessage().SearchSubString("flattened"), -1);
   CATInternalError* second = new CATInternalError("NoSuchKey", "KRVWD7CopyPosition");
-  EXPECT_EQ(CATError::GetReturn(second), E_FAIL);  // releases the first
+  EXPECT_EQ(CATError::GetReturn(2, second, nullptr, "b.cpp", 9), E_FAIL);  // releases the first
   EXPECT_EQ(second->GetNLSMessage(), "NoSuchKey");  // the key when no text
-  EXPECT_EQ(CATError::GetReturn(nullptr), E_FAIL);
+  EXPECT_EQ(CATError::GetReturn(2, nullptr, nullptr, "c.cpp", 1), E_FAIL);
   EXPECT_EQ(CATError::LastError(), second);
+  EXPECT_STREQ(CATError::LastErrorFile(), "b.cpp");
+  EXPECT_EQ(CATError::LastErrorLine(), 9);
   CATError::ClearLastError();
   EXPECT_EQ(CATError::LastError(), nullptr);
+  EXPECT_STREQ(CATError::LastErrorFile(), "");
   EXPECT_EQ(CATBaseUnknown::LiveObjects(), live);
 }
 

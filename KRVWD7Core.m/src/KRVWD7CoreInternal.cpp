@@ -1,6 +1,9 @@
 #include "KRVWD7CoreInternal.h"
 
+#include <new>
+
 #include "CATApplication.h"
+#include "CATInternalError.h"
 #include "CATMsgCatalog.h"
 #include "KRVIWD7BlackBoxSettingAtt.h"
 #include "KRVWD7UtiDlgProgress.h"
@@ -74,6 +77,14 @@ CATUnicodeString DefaultPSNDirectory() {
     directory = CATUnicodeString();
   }
   return directory;
+}
+
+// --- Errors ----------------------------------------------------------------------
+
+HRESULT RaiseError(const char* iKey, const char* iCatalog, const char* iFile,
+                   int iLine) {
+  CATInternalError* error = new (std::nothrow) CATInternalError(iKey, iCatalog);
+  return CATError::GetReturn(2, error, nullptr, iFile, iLine);
 }
 
 // --- Black boxes ---------------------------------------------------------------

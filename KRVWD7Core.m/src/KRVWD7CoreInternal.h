@@ -6,6 +6,7 @@
 // - A progress dialog that exists only in interactive sessions and is ended
 //   and handed to the host's delayed destruction on every path.
 // - The black-box settings, held for one use and released.
+// - Errors that a user must see, raised through the host.
 // - The black-box node that stands for the PSN root.
 //
 // Everything here runs on the host's user-interface thread.
@@ -89,6 +90,16 @@ class SettingsHandle {
 // The default PSN directory of the settings; empty when the settings or the
 // directory cannot be had (that is not a failure).
 CATUnicodeString DefaultPSNDirectory();
+
+// Raises the error iKey of the message catalog iCatalog through the host's
+// error mechanism (a CATInternalError handed to CATError::GetReturn, which
+// keeps it) and returns the failure code the host gives, for the operation
+// to return at once. iFile and iLine name the raising statement (the
+// caller's, by default). When the error object cannot be made the host is
+// called without one.
+HRESULT RaiseError(const char* iKey, const char* iCatalog,
+                   const char* iFile = __builtin_FILE(),
+                   int iLine = __builtin_LINE());
 
 // True when iBlackBox answers the black-box test with success and true.
 bool IsABlackBox(const KRVIWD7BlackBox_var& iBlackBox);

@@ -12,6 +12,8 @@ namespace {
 // Holds the last error and releases it when the process ends.
 struct LastErrorHolder {
   CATError* error = nullptr;
+  const char* file = "";
+  int line = 0;
   ~LastErrorHolder() {
     if (error) error->Release();
   }
@@ -39,20 +41,27 @@ CATUnicodeString CATError::GetNLSMessage() const {
                                      key_.CastToCharPtr());
 }
 
-HRESULT CATError::GetReturn(CATError* iError, int) {
+HRESULT CATError::GetReturn(int, CATError* iError, CATBaseUnknown*,
+                            const char* iFile, int iLine) {
   if (iError == nullptr) return E_FAIL;
   LastErrorHolder& holder = Holder();
   if (holder.error && holder.error != iError) holder.error->Release();
   holder.error = iError;
+  holder.file = iFile ? iFile : "";
+  holder.line = iLine;
   return E_FAIL;
 }
 
 CATError* CATError::LastError() { return Holder().error; }
+const char* CATError::LastErrorFile() { return Holder().file; }
+int CATError::LastErrorLine() { return Holder().line; }
 
 void CATError::ClearLastError() {
   LastErrorHolder& holder = Holder();
   if (holder.error) holder.error->Release();
   holder.error = nullptr;
+  holder.file = "";
+  holder.line = 0;
 }
 
 CATMetaClass* CATError::MetaObject() {

@@ -5,9 +5,11 @@
 // reference counted like every host object.
 //
 // GetReturn hands an error to the host: the host keeps it as the last
-// error, taking over the reference the caller held, and the caller gets
-// E_FAIL to return. The previous last error is released. The last error is
-// released by ClearLastError, by the next GetReturn, or at process exit.
+// error (with the place that raised it), taking over the reference the
+// caller held, and the caller gets E_FAIL to return. The previous last
+// error is released. The last error is released by ClearLastError, by the
+// next GetReturn, or at process exit. The program that runs a command reads
+// it afterwards to tell the user (its catalog text).
 #ifndef KRVWD7_HOST_CATERROR_H_
 #define KRVWD7_HOST_CATERROR_H_
 
@@ -33,12 +35,17 @@ class CATError : public CATBaseUnknown {
   // the key itself when the catalog has no such key.
   CATUnicodeString GetNLSMessage() const;
 
-  // Keeps iError as the last error (taking over the caller's reference)
-  // and returns E_FAIL. iMode is accepted and ignored by this host. A null
-  // iError returns E_FAIL and leaves the last error unchanged.
-  static HRESULT GetReturn(CATError* iError, int iMode = 0);
+  // Keeps iError as the last error (taking over the caller's reference),
+  // raised in iFile at iLine, and returns E_FAIL. iMode and iObject are
+  // accepted and ignored by this host. A null iError (an error that could
+  // not be made) returns E_FAIL and leaves the last error unchanged.
+  static HRESULT GetReturn(int iMode, CATError* iError, CATBaseUnknown* iObject,
+                           const char* iFile, int iLine);
   // The last error handed to GetReturn (borrowed), or null.
   static CATError* LastError();
+  // Where the last error was raised ("" and 0 when there is none).
+  static const char* LastErrorFile();
+  static int LastErrorLine();
   // Releases the last error.
   static void ClearLastError();
 
