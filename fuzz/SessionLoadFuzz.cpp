@@ -1,7 +1,8 @@
 // Fuzz target for session files.
 //
 // Any text either loads or is refused with a message; a session that loads
-// saves to a text that loads again and saves to the same text. Anything
+// passes the structural check and saves to a text that loads again and
+// saves to the same text. Anything
 // else (a crash, a sanitizer report, a refused or changed round trip) is a
 // fault of the loader or of the writer.
 #include <cstddef>
@@ -31,6 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* iData, size_t iSize) {
       if (loaded.error.empty()) Fail("refused without a message", text);
       return 0;
     }
+    std::string problem;
+    if (!session.CheckInvariants(problem)) Fail("the loaded session is broken", problem);
     saved = session.SaveToText();
   }
   MemSession again;

@@ -36,6 +36,8 @@ class MemSessionTest : public krvwd7_test::LeakCheckedTest {
     plate_ = build.Part(root_, "Plate.1", "PLATE");
   }
   void TearDown() override {
+    std::string problem;
+    EXPECT_TRUE(session_.CheckInvariants(problem)) << problem;
     session_.Close();
     LeakCheckedTest::TearDown();
   }

@@ -89,8 +89,8 @@ class ProgressRecorder : public KRVWD7ProgressObserver {
 // Checks that a test leaves no host object and no dialog alive. A fixture
 // that derives from it calls LeakCheckedTest::SetUp() first in its SetUp,
 // and LeakCheckedTest::TearDown() last in its TearDown, once its own
-// objects are released; the faults and the process's session are cleared
-// before the count.
+// objects are released; the process's session is checked for structural
+// invariants, then the faults and the session are cleared before the count.
 class LeakCheckedTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -104,6 +104,8 @@ class LeakCheckedTest : public ::testing::Test {
   }
   void TearDown() override {
     MemFaults::Clear();
+    std::string problem;
+    EXPECT_TRUE(MemSession::Current().CheckInvariants(problem)) << problem;
     MemSession::Current().Close();
     EXPECT_EQ(CATDialog::LiveDialogs(), dialogs_) << "dialogs leaked";
     EXPECT_EQ(CATBaseUnknown::LiveObjects(), live_) << "objects leaked";

@@ -160,6 +160,12 @@ class MemSession : public CATFrmLayout {
   // session file declares); Unpin lets it go with its last instance.
   void Pin(MemProduct* iReference);
 
+  // The structural check: documents, references, instances and the
+  // session's indexes agree with each other and every structure is a tree.
+  // False with the first problem found, in words (tests run it after the
+  // operations that change structures). O(size of the session).
+  bool CheckInvariants(std::string& oProblem) const;
+
   // --- Part numbers --------------------------------------------------------
   // The reference of iDocument (null: of no document) numbered
   // iPartNumber; null when none (or iPartNumber "").
