@@ -6,7 +6,7 @@ FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all bootstrap demo test test-asan bench bench-tool fuzz format clean
+.PHONY: all bootstrap demo test test-asan bench bench-tool fuzz sweep format clean
 
 all: $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
@@ -40,6 +40,10 @@ bench: all
 bench-tool: all
 	bench/bench-tool --tool $(BUILD)/bin/krvwd7 --roundtrip $(BUILD)/bin/krvwd7_session_roundtrip \
 	  --workdir $(BUILD)/bench-tool
+
+# The full fault sweep: every host call of every operation failed in turn.
+sweep: all
+	$(BUILD)/bin/krvwd7_sweep
 
 # Fuzzes the session loader for FUZZ_SECONDS with clang's libFuzzer; new
 # inputs go to build-fuzz/corpus, crashes to build-fuzz/crash-*.

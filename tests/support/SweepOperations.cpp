@@ -1,0 +1,212 @@
+// The library's operations as the fault sweeps run them. Products are found
+// through the in-memory session directly, so that only the operation's own
+// host calls are counted and failed.
+#include <memory>
+
+#include "CATDocument.h"
+#include "CATListValCATUnicodeString.h"
+#include "CATListValKRVWD7PrdInfo.h"
+#include "FaultSweep.h"
+#include "KRVEWD7BlackBoxServices.h"
+#include "KRVIWD7BlackBox.h"
+#include "KRVWD7CoreServices.h"
+#include "KRVWD7PrdInfo.h"
+#include "KRVWD7PrdInfoListServices.h"
+#include "MemSession.h"
+
+namespace krvwd7_test {
+
+namespace {
+
+// The sample pair: the black box "BB-CAR.CATProduct" and its PSN
+// "CAR.CATProduct".
+MemDocument* Document(const char* iName) {
+  for (MemDocument* document : MemSession::Current().ProductDocuments()) {
+    if (document->Name() == iName) return document;
+  }
+  return nullptr;
+}
+MemDocument* BBDocument() { return Document("BB-CAR.CATProduct"); }
+MemDocument* PSNDocument() { return Document("CAR.CATProduct"); }
+
+CATBaseUnknown_var Handle(MemProduct* iProduct) {
+  return CATBaseUnknown_var(static_cast<CATIProduct*>(iProduct));
+}
+CATBaseUnknown_var BBRoot() { return Handle(BBDocument()->Root()); }
+CATBaseUnknown_var PSNRoot() { return Handle(PSNDocument()->Root()); }
+
+// The last product of a depth-first walk below iTop: a leaf at the bottom.
+MemProduct* DeepestLeaf(MemProduct* iTop) {
+  MemProduct* current = iTop;
+  while (!current->Children().empty()) current = current->Children().back();
+  return current;
+}
+
+// The node that stands for the PSN root in the black box: CAR.1, or the
+// root itself when the black box has no such child.
+CATBaseUnknown_var BBNode() {
+  MemProduct* root = BBDocument()->Root();
+  MemProduct* node = root->FindChild("CAR.1");
+  return Handle(node ? node : root);
+}
+
+// A result no operation gives: the sweep's own check failed.
+constexpr HRESULT kWrongAnswer = static_cast<HRESULT>(0x8000FFFFu);
+
+bool Any(HRESULT iRc) { return iRc != kWrongAnswer; }
+bool Negative(HRESULT iRc) { return iRc < 0; }
+bool Always(HRESULT) { return true; }
+bool OkOrNegative(HRESULT iRc) { return iRc == S_OK || iRc < 0; }
+
+std::vector<std::string> Samples(const std::string& iDir,
+                                 std::initializer_list<const char*> iNames) {
+  std::vector<std::string> paths;
+  for (const char* name : iNames) paths.push_back(iDir + "/examples/" + name);
+  return paths;
+}
+
+HRESULT BuildBothLists(CATListValKRVWD7PrdInfo& oBB, CATListValKRVWD7PrdInfo& oPSN) {
+  HRESULT rc = KRVWD7PrdInfoListServices::BuildPrdInfoList(BBNode(), oBB, 1, BBRoot(),
+                                                           nullptr);
+  HRESULT psn_rc = KRVWD7PrdInfoListServices::BuildPrdInfoList(
+      PSNRoot(), oPSN, 0, CATBaseUnknown_var(), nullptr);
+  return rc < 0 ? rc : psn_rc;
+}
+
+// Every operation of the black-box interface, run on the black box's root.
+void AddBlackBoxAttributes(const std::string& iDir, std::vector<SweepOperation>& ioOps) {
+  const std::vector<std::string> sessions =
+      Samples(iDir, {"demo.json", "flattened.json", "version1.json"});
+  struct Attribute {
+    const char* name;
+    bool reads;
+    HRESULT (*run)(KRVIWD7BlackBox&);
+  };
+  static const Attribute kAttributes[] = {
+      {"KRVIWD7BlackBox::IsABlackBox", true,
+       [](KRVIWD7BlackBox& b) { CATBoolean v = 0; return b.IsABlackBox(v); }},
+      {"KRVIWD7BlackBox::GetVersion", true,
+       [](KRVIWD7BlackBox& b) { int v = 0; return b.GetVersion(v); }},
+      {"KRVIWD7BlackBox::SetVersion", false,
+       [](KRVIWD7BlackBox& b) { return b.SetVersion(2); }},
+      {"KRVIWD7BlackBox::GetType", true,
+       [](KRVIWD7BlackBox& b) { int t = 0; CATUnicodeString p; return b.GetType(t, p); }},
+      {"KRVIWD7BlackBox::SetType", false,
+       [](KRVIWD7BlackBox& b) { return b.SetType(2, "CAR"); }},
+      {"KRVIWD7BlackBox::GetNote", true,
+       [](KRVIWD7BlackBox& b) { CATUnicodeString v; return b.GetNote(v); }},
+      {"KRVIWD7BlackBox::SetNote", false,
+       [](KRVIWD7BlackBox& b) { return b.SetNote("swept"); }},
+      {"KRVIWD7BlackBox::GetPSNFilename", true,
+       [](KRVIWD7BlackBox& b) { CATUnicodeString v; return b.GetPSNFilename(v); }},
+      {"KRVIWD7BlackBox::SetPSNFilename", false,
+       [](KRVIWD7BlackBox& b) { return b.SetPSNFilename("D:\\PSN\\swept.psn"); }},
+      {"KRVIWD7BlackBox::SetIsFlatten", false,
+       [](KRVIWD7BlackBox& b) { return b.SetIsFlatten(1); }},
+      {"KRVIWD7BlackBox::GetIsFlatten", true,
+       [](KRVIWD7BlackBox& b) { CATBoolean v = 0; return b.GetIsFlatten(v); }},
+      {"KRVIWD7BlackBox::GetPSNPrintableId", true,
+       [](KRVIWD7BlackBox& b) { CATUnicodeString v; return b.GetPSNPrintableId(v); }},
+      {"KRVIWD7BlackBox::SetPSNPrintableId", false,
+       [](KRVIWD7BlackBox& b) { return b.SetPSNPrintableId("ID"); }},
+  };
+  for (const Attribute& attribute : kAttributes) {
+    SweepOperation op;
+    op.name = attribute.name;
+    op.sessions = sessions;
+    HRESULT (*run)(KRVIWD7BlackBox&) = attribute.run;
+    op.run = [run] {
+      KRVIWD7BlackBox_var black_box(BBRoot());
+      return black_box ? run(*black_box) : E_NOINTERFACE;
+    };
+    // Answers: S_OK, S_FALSE for an absent attribute, E_FAIL, E_INVALIDARG,
+    // or the failure of the toolbox's write.
+    op.documented = [](HRESULT iRc) { return iRc == S_OK || iRc == S_FALSE || iRc < 0; };
+    if (attribute.reads) op.unchanged = Always;
+    ioOps.push_back(op);
+  }
+}
+
+}  // namespace
+
+std::vector<SweepOperation> LibraryOperations(const std::string& iDir) {
+  std::vector<SweepOperation> ops;
+  const std::vector<std::string> pair = Samples(iDir, {"demo.json", "flattened.json"});
+
+  ops.push_back({"KRVWD7PrdInfo::RetrieveInfo", pair,
+                 [] {
+                   KRVWD7PrdInfo bb, psn;
+                   const HRESULT rc = bb.RetrieveInfo(
+                       Handle(DeepestLeaf(BBDocument()->Root())), BBRoot(), 1);
+                   const HRESULT psn_rc = psn.RetrieveInfo(
+                       Handle(DeepestLeaf(PSNDocument()->Root())), PSNRoot(), 0);
+                   return rc < 0 ? rc : psn_rc;
+                 },
+                 OkOrNegative, Always});
+
+  ops.push_back({"KRVWD7PrdInfoListServices::BuildPrdInfoList", pair,
+                 [] {
+                   CATListValKRVWD7PrdInfo bb, psn;
+                   return BuildBothLists(bb, psn);
+                 },
+                 [](HRESULT iRc) {
+                   return iRc == S_OK || iRc == S_FALSE || iRc == E_FAIL ||
+                          iRc == E_INVALIDARG;
+                 },
+                 Always});
+
+  ops.push_back({"KRVWD7PrdInfoListServices::RetrieveDifferences",
+                 Samples(iDir, {"demo.json", "flattened.json", "uptodate.json"}),
+                 [] {
+                   CATListValKRVWD7PrdInfo bb, psn, in_bb, in_psn, added;
+                   CATListValCATUnicodeString types;
+                   int count = 0;
+                   BuildBothLists(bb, psn);
+                   return KRVWD7PrdInfoListServices::RetrieveDifferences(
+                       PSNRoot(), bb, psn, in_bb, in_psn, added, types, count, 2, 0);
+                 },
+                 Any, Always});
+
+  ops.push_back({"KRVEWD7BlackBoxServices::IsUpToDate",
+                 Samples(iDir, {"demo.json", "flattened.json", "uptodate.json",
+                                "version1.json"}),
+                 [] {
+                   KRVEWD7BlackBoxServices services;
+                   unsigned char up_to_date = 0;
+                   return services.IsUpToDate(*BBDocument(), *PSNDocument(), up_to_date);
+                 },
+                 Any, nullptr});
+
+  ops.push_back({"KRVWD7CoreServices::CheckVPMDocument", pair,
+                 [] { return KRVWD7CoreServices::CheckVPMDocument(*BBDocument()); },
+                 [](HRESULT iRc) { return iRc == S_OK || iRc == E_FAIL; }, Always});
+  ops.push_back({"KRVWD7CoreServices::CheckIsBlackBox", pair,
+                 [] {
+                   CATBoolean is_black_box = 0;
+                   return KRVWD7CoreServices::CheckIsBlackBox(BBRoot(), is_black_box);
+                 },
+                 Any, Always});
+  ops.push_back({"KRVWD7CoreServices::CheckIsInsideSubBB", pair,
+                 [] {
+                   return KRVWD7CoreServices::CheckIsInsideSubBB(
+                              Handle(DeepestLeaf(BBDocument()->Root())), BBNode())
+                              ? S_OK
+                              : S_FALSE;
+                 },
+                 Any, Always});
+  ops.push_back({"KRVWD7CoreServices::SwitchToProductMode", pair,
+                 [] { return KRVWD7CoreServices::SwitchToProductMode(BBRoot()); }, Any,
+                 Negative});
+  ops.push_back({"KRVWD7CoreServices::RetrieveAssociatedPSNDoc", pair,
+                 [] {
+                   CATDocument* document = nullptr;
+                   const HRESULT rc =
+                       KRVWD7CoreServices::RetrieveAssociatedPSNDoc(BBRoot(), document);
+                   return rc == S_OK && document != PSNDocument() ? kWrongAnswer : rc;
+                 },
+                 [](HRESULT iRc) { return iRc == S_OK || iRc == E_FAIL; }, Always});
+  AddBlackBoxAttributes(iDir, ops);
+  return ops;
+}
+
+}  // namespace krvwd7_test
