@@ -51,7 +51,7 @@ TEST_F(KRVWD7PrdInfoListServicesTest, BuildsOneRecordPerProductInToolboxOrder) {
   EXPECT_EQ(Services::BuildPrdInfoList(Handle(root_), list, 0, CATBaseUnknown_var(), nullptr),
             S_OK)
       << Joined(KRVWD7UtiTracer::Lines());
-  EXPECT_EQ(Paths(list), "A.1,A.1/B.1,A.1/C.1");
+  EXPECT_EQ(Paths(list), "ROOT/A.1,ROOT/A.1/B.1,ROOT/A.1/C.1");
   CATBaseUnknown_var product;
   list[3].GetProduct(product);
   EXPECT_TRUE(product == Handle(c_));
@@ -63,9 +63,9 @@ TEST_F(KRVWD7PrdInfoListServicesTest, BuildsOneRecordPerProductInToolboxOrder) {
 TEST_F(KRVWD7PrdInfoListServicesTest, PathsCountFromThePathRoot) {
   CATListValKRVWD7PrdInfo list;
   Services::BuildPrdInfoList(Handle(a_), list, 1, CATBaseUnknown_var(), nullptr);
-  EXPECT_EQ(Paths(list), "B.1,C.1");
+  EXPECT_EQ(Paths(list), "A.1/B.1,A.1/C.1");  // from the listed instance
   Services::BuildPrdInfoList(Handle(a_), list, 1, Handle(root_), nullptr);
-  EXPECT_EQ(Paths(list), "A.1/B.1,A.1/C.1");
+  EXPECT_EQ(Paths(list), "ROOT/A.1/B.1,ROOT/A.1/C.1");
 }
 
 TEST_F(KRVWD7PrdInfoListServicesTest, FailedChildIsKeptApartAndTheLoopGoesOn) {
@@ -75,7 +75,7 @@ TEST_F(KRVWD7PrdInfoListServicesTest, FailedChildIsKeptApartAndTheLoopGoesOn) {
   failed.Append(Rec("EARLIER", "Earlier"));
   EXPECT_EQ(Services::BuildPrdInfoList(Handle(root_), list, 0, CATBaseUnknown_var(), &failed),
             S_FALSE);
-  EXPECT_EQ(Paths(list), "A.1,A.1/C.1");
+  EXPECT_EQ(Paths(list), "ROOT/A.1,ROOT/A.1/C.1");
   ASSERT_EQ(failed.Size(), 2);  // not emptied first
   CATBaseUnknown_var product;
   failed[2].GetProduct(product);

@@ -285,7 +285,7 @@ TEST_F(KRVWD7PrdInfoReadTest, PartInstanceFromVpmAndFromStoredIdentity) {
       << Joined(KRVWD7UtiTracer::Lines());
   // Version attribute 0: the part number; no shape: no compid.
   EXPECT_EQ(Fields(info), MemBuilder::PrintableId(1, {2, 3}) +
-                              "|Asm.1/Bolt.1|BOLT|C|BOLT|4|0|VPMENV/VPMENV||");
+                              "|BB-ROOT/Asm.1/Bolt.1|BOLT|C|BOLT|4|0|VPMENV/VPMENV||");
   CATMathTransformation position;
   info.GetPosition(position);
   EXPECT_TRUE(position == MemBuilder::Translation(5, 0, 0));
@@ -294,7 +294,7 @@ TEST_F(KRVWD7PrdInfoReadTest, PartInstanceFromVpmAndFromStoredIdentity) {
   EXPECT_TRUE(product == Handle(bolt_));
 
   ASSERT_EQ(info.RetrieveInfo(Handle(bolt_), Handle(root_), 1), S_OK);
-  EXPECT_EQ(Fields(info), "STORED-ID|Asm.1/Bolt.1|BOLT|C|BOLT|4|0|STORED-ENV||");
+  EXPECT_EQ(Fields(info), "STORED-ID|BB-ROOT/Asm.1/Bolt.1|BOLT|C|BOLT|4|0|STORED-ENV||");
 }
 
 TEST_F(KRVWD7PrdInfoReadTest, StoredIdentityAbsentDoesNotFail) {
@@ -317,7 +317,7 @@ TEST_F(KRVWD7PrdInfoReadTest, ComponentInstanceHasNoRevisionAndDoesNotFail) {
   KRVWD7PrdInfo info;
   EXPECT_EQ(info.RetrieveInfo(Handle(component), Handle(root_), 0), S_OK)
       << Joined(KRVWD7UtiTracer::Lines());
-  EXPECT_EQ(Fields(info), MemBuilder::PrintableId(9, {9}) + "|Comp.1|COMP||COMP|2|0|VPMENV||");
+  EXPECT_EQ(Fields(info), MemBuilder::PrintableId(9, {9}) + "|BB-ROOT/Comp.1|COMP||COMP|2|0|VPMENV||");
 }
 
 TEST_F(KRVWD7PrdInfoReadTest, VersionAttributeFourFailsTheReadingOnly) {
@@ -326,7 +326,7 @@ TEST_F(KRVWD7PrdInfoReadTest, VersionAttributeFourFailsTheReadingOnly) {
   EXPECT_EQ(info.RetrieveInfo(Handle(bolt_), Handle(root_), 0), E_FAIL);
   // No version; every other field is filled all the same.
   EXPECT_EQ(Fields(info), MemBuilder::PrintableId(1, {2, 3}) +
-                              "|Asm.1/Bolt.1||C|BOLT|4|0|VPMENV/VPMENV||");
+                              "|BB-ROOT/Asm.1/Bolt.1||C|BOLT|4|0|VPMENV/VPMENV||");
 }
 
 TEST_F(KRVWD7PrdInfoReadTest, FailedNodeTypeCountsAsUnknown) {
@@ -335,7 +335,7 @@ TEST_F(KRVWD7PrdInfoReadTest, FailedNodeTypeCountsAsUnknown) {
   EXPECT_EQ(info.RetrieveInfo(Handle(bolt_), Handle(root_), 0), E_FAIL);
   // Unknown nodes carry no revision.
   EXPECT_EQ(Fields(info), MemBuilder::PrintableId(1, {2, 3}) +
-                              "|Asm.1/Bolt.1|BOLT||BOLT|0|0|VPMENV/VPMENV||");
+                              "|BB-ROOT/Asm.1/Bolt.1|BOLT||BOLT|0|0|VPMENV/VPMENV||");
 }
 
 TEST_F(KRVWD7PrdInfoReadTest, AttributeIndexTable) {

@@ -141,12 +141,21 @@ TEST_F(KRVWD7UtiPrdServicesTest, BadArgumentsGiveTheirCodes) {
 
 TEST_F(KRVWD7UtiPrdServicesTest, InstancePathsAndPositions) {
   CATUnicodeString path;
+  // The root's name first: its part number, or the name the session gives it.
   EXPECT_EQ(Prd::GetInstancePath(H(nut_), H(root_), path), S_OK);
-  EXPECT_EQ(path, "Asm.1/Sub.1/Nut.1");
+  EXPECT_EQ(path, "BB-ROOT/Asm.1/Sub.1/Nut.1");
   EXPECT_EQ(Prd::GetInstancePath(H(nut_), H(asm_), path), S_OK);
-  EXPECT_EQ(path, "Sub.1/Nut.1");
+  EXPECT_EQ(path, "Asm.1/Sub.1/Nut.1");
   EXPECT_EQ(Prd::GetInstancePath(H(root_), H(root_), path), S_OK);
-  EXPECT_EQ(path, "");
+  EXPECT_EQ(path, "BB-ROOT");
+  CATUnicodeString name;
+  EXPECT_EQ(Prd::GetInstanceName(H(root_), name), S_OK);
+  EXPECT_EQ(name, "BB-ROOT");
+  root_->SetInstanceName("Car body");
+  EXPECT_EQ(Prd::GetInstancePath(H(bolt2_), H(root_), path), S_OK);
+  EXPECT_EQ(path, "Car body/Asm.1/Bolt.2");
+  EXPECT_EQ(Prd::GetInstanceName(H(root_), name), S_OK);
+  EXPECT_EQ(name, "Car body");
   // Positions are copied in the father, from a value or another product.
   const CATMathTransformation moved = MemBuilder::Translation(10, 20, 30);
   ASSERT_EQ(Prd::CopyPosition(H(bolt_), moved), S_OK);

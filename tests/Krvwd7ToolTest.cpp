@@ -1,6 +1,7 @@
 // The krvwd7 commands run in-process on the bundled examples.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
@@ -30,6 +31,33 @@ TEST(TableTest, ShortensTheMiddleOfPathsToFitAndKeepsOtherColumns) {
   EXPECT_NE(out.str().find("Root/"), std::string::npos);
   EXPECT_NE(out.str().find("/Écrou.1"), std::string::npos);  // both ends kept
   EXPECT_NE(out.str().find("P-100"), std::string::npos);     // never cut
+}
+
+TEST(TableTest, PathColumnDropsItsCommonRootOnlyWhenItMustBeCut) {
+  const struct {
+    const char* second;  // the other path of the column
+    int width;
+    const char* shown;   // how the first path is shown
+  } rows[] = {
+      {"BB-CAR/CAR.1/Engine.1", 100, "BB-CAR/CAR.1/Chassis.1/Axle.1"},  // fits: kept
+      {"BB-CAR/CAR.1/Engine.1", 40, "CAR.1/Chassis.1/Axle.1"},          // root dropped
+      {"OTHER/CAR.1/Engine.1", 40, "BB-CAR/CAR.…s.1/Axle.1"},           // no common root: cut
+      {"-", 40, "CAR.1/Chassis.1/Axle.1"},                              // "-" is no path
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.second) + " in " + std::to_string(row.width));
+    Table table;
+    table.AddColumn("PATH", 1, false, 8, true);
+    table.AddColumn("CHANGE");
+    table.AddRow({"BB-CAR/CAR.1/Chassis.1/Axle.1", std::string(16, 'c')});
+    table.AddRow({row.second, "x"});
+    std::ostringstream out;
+    table.Print(out, row.width);
+    std::istringstream lines(out.str());
+    std::string line;
+    for (int i = 0; i < 3; ++i) std::getline(lines, line);
+    EXPECT_EQ(line.substr(0, line.find(' ')), row.shown) << out.str();
+  }
 }
 
 TEST(TableTest, ShortenMiddleCountsCharactersNotBytes) {
@@ -102,9 +130,16 @@ TEST(RecordsCommandTest, JsonHasAllFieldsOfEveryRecord) {
   ASSERT_EQ(RunRecords(options, out, err), kExitOk) << err.str();
   nlohmann::json doc = nlohmann::json::parse(out.str());
   ASSERT_FALSE(doc["documents"].empty());
+  // The paths begin with the root's name; a type 2 black box's then go
+  // through its PSN node.
+  const std::map<std::string, std::string> prefix = {{"BB-CAR.CATProduct", "BB-CAR/CAR.1/"},
+                                                     {"CAR.CATProduct", "CAR/"}};
   for (const auto& document : doc["documents"]) {
     ASSERT_FALSE(document["records"].empty());
+    const std::string& expected = prefix.at(document["document"].get<std::string>());
     for (const auto& record : document["records"]) {
+      EXPECT_EQ(record["instancePath"].get<std::string>().rfind(expected, 0), 0u)
+          << record["instancePath"];
       for (const char* field : {"product", "instancePath", "version", "revision",
                                 "partNumber", "position", "nodeType", "isBlackBox",
                                 "printableId", "vpmEnv", "docCompid", "docDisplayName"}) {

@@ -80,7 +80,7 @@ TEST_F(MemSessionTest, FatherChainGoesThroughOccurrences) {
   EXPECT_FALSE(CATIProduct_var(static_cast<CATIProduct*>(root_))->GetFatherProduct());
   std::string path;
   ASSERT_TRUE(bolt2_->PathFrom(root_, path));
-  EXPECT_EQ(path, "Asm.1/Bolt.2");
+  EXPECT_EQ(path, "BB-ROOT/Asm.1/Bolt.2");
   EXPECT_FALSE(plate_->PathFrom(asm_, path));
 }
 

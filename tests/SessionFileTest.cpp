@@ -109,6 +109,11 @@ TEST_F(SessionFileTest, MalformedFilesAreRefusedWithTheirPlace) {
       {"bad node type",
        Session(R"({"name": "BB", "root": {"children": [{"name": "A", "nodeType": 12, "ref": {}}]}})"),
        "t.json: documents[0].root.children[0].nodeType: expected an integer from 0 to 9, got 12"},
+      {"name on a reference",
+       Session(R"({"name": "BB", "root": {"children": [{"name": "A", "ref": {"name": "X"}}]}})"),
+       "t.json: documents[0].root.children[0].ref.name: only a document root has a name"},
+      {"empty root name", Session(R"({"name": "BB", "root": {"name": ""}})"),
+       "t.json: documents[0].root.name: empty root name"},
       {"bad fault", Session("", R"("faults": [{"op": "GetProperty", "rc": "E_WHAT"}], )"),
        "t.json: faults[0].rc: unknown result name 'E_WHAT'"},
       {"misspelt fault point", Session("", R"("faults": [{"op": "GetPropety", "rc": "E_FAIL"}], )"),
@@ -256,7 +261,7 @@ const char kRich[] = R"({
   ],
   "documents": [
     {"name": "BB", "storage": "bb.CATProduct", "docId": "D1", "displayName": "Black box",
-     "root": {"partNumber": "ROOT",
+     "root": {"partNumber": "ROOT", "name": "Car black box",
               "parameters": {"BBNote": "note", "BBPSNFilename": "./psn.txt"},
               "properties": {"BBVersion": "2", "BBType": "2"},
               "children": [
@@ -283,6 +288,9 @@ TEST_F(SessionFileTest, SaveAndLoadRoundTrip) {
   ASSERT_EQ(documents.size(), 2u);
   MemProduct* root = documents[0]->Root();
   EXPECT_EQ(*root->FindProperty("BBType"), "2");
+  EXPECT_EQ(root->DisplayName(), "Car black box");
+  EXPECT_EQ(documents[1]->Root()->DisplayName(), "PSN-ROOT");  // unnamed: its part number
+  EXPECT_NE(first.find("\"name\": \"Car black box\""), std::string::npos);
   MemProduct* sub = root->FindChild("Écrou ünïcode.1");
   ASSERT_NE(sub, nullptr);
   double coef[12];
@@ -391,17 +399,26 @@ TEST_F(SessionFileTest, ExamplesAndSavedFilesMatchTheSchema) {
   ASSERT_TRUE(session_.Load(dir + "/examples/demo.json"));
   std::string saved = TempPath("schema.json");
   ASSERT_TRUE(session_.Save(saved));
+  ASSERT_TRUE(session_.LoadFromText(kRich, "rich.json"));  // a named root
+  std::string rich = TempPath("rich-schema.json");
+  ASSERT_TRUE(session_.Save(rich));
   std::string command = "/usr/bin/python3 " + dir + "/scripts/check-session-schema " + dir +
                         "/examples/demo.json " + dir + "/examples/uptodate.json " + dir +
-                        "/examples/flattened.json " + dir + "/examples/version1.json " + saved;
+                        "/examples/flattened.json " + dir + "/examples/version1.json " + saved +
+                        " " + rich;
   EXPECT_EQ(std::system(command.c_str()), 0);
   // The schema refuses what the loader refuses.
-  std::string bad = TempPath("bad-schema.json");
-  std::ofstream(bad) << Session(R"({"name": "BB", "root": {"colour": "red"}})");
-  EXPECT_NE(std::system(("python3 " + dir + "/scripts/check-session-schema " + bad +
-                         " >/dev/null").c_str()), 0);
+  for (const char* document : {R"({"name": "BB", "root": {"colour": "red"}})",
+                               R"({"name": "BB", "root": {"children": [{"name": "A", "ref": {"name": "X"}}]}})"}) {
+    SCOPED_TRACE(document);
+    std::string bad = TempPath("bad-schema.json");
+    std::ofstream(bad) << Session(document);
+    EXPECT_NE(std::system(("python3 " + dir + "/scripts/check-session-schema " + bad +
+                           " >/dev/null").c_str()), 0);
+    std::remove(bad.c_str());
+  }
   std::remove(saved.c_str());
-  std::remove(bad.c_str());
+  std::remove(rich.c_str());
 }
 
 }  // namespace

@@ -157,8 +157,9 @@ bool MemProduct::PathFrom(const MemProduct* iRoot, std::string& oPath) const {
   const MemProduct* p = this;
   for (; p && p != iRoot; p = p->Father()) names.push_back(&p->name_);
   if (p == nullptr) return false;
+  oPath = iRoot->DisplayName();
   for (auto it = names.rbegin(); it != names.rend(); ++it) {
-    if (it != names.rbegin()) oPath += '/';
+    oPath += '/';
     oPath += **it;
   }
   return true;
@@ -167,6 +168,10 @@ bool MemProduct::PathFrom(const MemProduct* iRoot, std::string& oPath) const {
 void MemProduct::SetInstanceName(const std::string& iName) {
   name_ = iName;
   if (owner_) owner_->InvalidateNameIndex();
+}
+
+const std::string& MemProduct::DisplayName() const {
+  return IsRef() && name_.empty() ? PartNumber() : name_;
 }
 
 CATMathTransformation MemProduct::AbsolutePosition() const {

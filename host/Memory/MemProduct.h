@@ -144,8 +144,10 @@ class MemProduct : public CATIProduct,
   int Depth() const;
   // True when iAncestor is this product or one of its fathers.
   bool IsBelow(const MemProduct* iAncestor) const;
-  // Instance names from below iRoot down to this product joined by "/";
-  // "" for iRoot itself; false when this product is not below iRoot. O(depth).
+  // The names from iRoot down to this product joined by "/": iRoot's
+  // DisplayName() first, then the instance name of each product below it
+  // ("BB-CAR/CAR.1/Axle.1"); iRoot's DisplayName() alone for iRoot itself.
+  // False when this product is not below iRoot. O(depth).
   bool PathFrom(const MemProduct* iRoot, std::string& oPath) const;
   // The document that holds this product (borrowed; null when detached).
   MemDocument* Document() const { return document_; }
@@ -194,8 +196,14 @@ class MemProduct : public CATIProduct,
   bool SetActiveShape(const std::string& iName);
 
   // --- Data of this product object ----------------------------------------
+  // The instance name; on a reference (a document root or a reference
+  // alone) the name the session file gives it, usually none.
   const std::string& InstanceName() const { return name_; }
   void SetInstanceName(const std::string& iName);
+  // The name a user sees for this product at the top of a tree or on an
+  // instance: the instance name, or for a reference without one (a root
+  // that the session file does not name) its part number.
+  const std::string& DisplayName() const;
   // Position in the father (identity for a root or a reference alone).
   const CATMathTransformation& Position() const { return position_; }
   void SetPosition(const CATMathTransformation& iPosition) { position_ = iPosition; }

@@ -584,7 +584,8 @@ class MemSessionLoader {
               {"id", "partNumber", "revision", "definition", "nomenclature", "description",
                "kind", "nodeType", "document", "parameters", "userProperties", "shapes",
                "activeShape", "properties", "vpm", "origin", "color", "shown", "loaded",
-               "mode", "children"});
+               "mode", "children", "name"});
+    LoadRootName(iReference, iObject, iPath);
     iReference->SetRevision(OptString(iObject, iPath, "revision"));
     iReference->SetDefinition(OptString(iObject, iPath, "definition"));
     iReference->SetNomenclature(OptString(iObject, iPath, "nomenclature"));
@@ -609,6 +610,18 @@ class MemSessionLoader {
     } else {
       iReference->SetKind(DerivedKind(iReference));
     }
+  }
+
+  // The optional name of a document root, shown at the top of its tree and
+  // first in its instance paths (its part number when absent).
+  void LoadRootName(MemProduct* iReference, const JObject& iObject, const JPath& iPath) {
+    const Value* name = iObject.Find("name");
+    if (name == nullptr) return;
+    JPath path = Key(iPath, "name");
+    if (!iReference->IsRoot()) Fail(path, "only a document root has a name");
+    std::string text = AsString(*name, path);
+    if (text.empty()) Fail(path, "empty root name");
+    iReference->SetInstanceName(text);
   }
 
   static MemKind KindNamed(const std::string& iName, const JPath& iPath) {

@@ -239,6 +239,9 @@ class MemSessionWriter {
                emitted_.insert(iReference->FileId()).second) {
       Text("id", iReference->FileId());
     }
+    if (iReference->IsRoot() && !iReference->InstanceName().empty()) {
+      Text("name", iReference->InstanceName());
+    }
     Text("partNumber", iReference->PartNumber());
     auto text = [this](const char* iKey, const std::string& iValue) {
       if (!iValue.empty()) Text(iKey, iValue);

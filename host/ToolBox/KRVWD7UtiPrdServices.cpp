@@ -313,7 +313,7 @@ HRESULT KRVWD7UtiPrdServices::GetDescriptionRef(
 
 HRESULT KRVWD7UtiPrdServices::GetInstanceName(const CATBaseUnknown_var& iProduct,
                                               CATUnicodeString& oName) {
-  return ReadAttribute(MemFaultPoint::kGetInstanceName, iProduct, &MemProduct::InstanceName,
+  return ReadAttribute(MemFaultPoint::kGetInstanceName, iProduct, &MemProduct::DisplayName,
                        oName);
 }
 

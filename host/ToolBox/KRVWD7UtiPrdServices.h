@@ -75,10 +75,17 @@ class KRVWD7UtiPrdServices {
                                  CATUnicodeString& oValue);
   static HRESULT GetDescriptionRef(const CATBaseUnknown_var& iProduct,
                                    CATUnicodeString& oValue);
+  // The instance name; for a root (or a reference alone) the name a user
+  // sees at the top of its tree: the name the session gives it, else its
+  // part number.
   static HRESULT GetInstanceName(const CATBaseUnknown_var& iProduct,
                                  CATUnicodeString& oName);
-  // Instance names from below iRoot down to iProduct joined by "/"; "" for
-  // iRoot itself. E_FAIL when iProduct is not below iRoot.
+  // The names from iRoot down to iProduct joined by "/": iRoot's name first
+  // (as GetInstanceName gives it), then the instance name of each product
+  // below it, so "BB-CAR/CAR.1/Axle.1" for Axle.1 under the root BB-CAR.
+  // For iRoot itself, its name alone: a path of one component, whose last
+  // component is the product's name like every other path. E_FAIL when
+  // iProduct is not below iRoot.
   static HRESULT GetInstancePath(const CATBaseUnknown_var& iProduct,
                                  const CATBaseUnknown_var& iRoot,
                                  CATUnicodeString& oPath);

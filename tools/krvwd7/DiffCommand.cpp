@@ -151,9 +151,9 @@ void PrintComparison(const DiffOptions& iOptions, const Pair& iPair,
   Table entries;
   entries.AddColumn("#", 0, true);
   entries.AddColumn("TYPE");
-  entries.AddColumn("BLACK BOX PATH", 2);
+  entries.AddColumn("BLACK BOX PATH", 2, false, 8, true);
   entries.AddColumn("BB PART");
-  entries.AddColumn("PSN PATH", 2);
+  entries.AddColumn("PSN PATH", 2, false, 8, true);
   entries.AddColumn("PSN PART");
   entries.AddColumn("CHANGE", 1, false, 31);
   std::map<std::string, int> summary;
@@ -174,7 +174,7 @@ void PrintComparison(const DiffOptions& iOptions, const Pair& iPair,
   }
   if (iResult.added.Size() > 0) {
     Table added;
-    added.AddColumn("ADDED PSN PATH", 1);
+    added.AddColumn("ADDED PSN PATH", 1, false, 8, true);
     added.AddColumn("PART NUMBER");
     added.AddColumn("VERSION");
     added.AddColumn("REVISION");

@@ -43,7 +43,7 @@ int RunRecords(const RecordsOptions& iOptions, std::ostream& oOut,
       continue;
     }
     Table table;
-    table.AddColumn("INSTANCE PATH", 2);
+    table.AddColumn("INSTANCE PATH", 2, false, 8, true);
     table.AddColumn("TYPE", 0, true);
     table.AddColumn("PART NUMBER");
     table.AddColumn("VERSION");

@@ -26,6 +26,38 @@ void Pad(std::ostream& oOut, int iCount) {
   for (int i = 0; i < iCount; ++i) oOut << ' ';
 }
 
+std::vector<int> NaturalWidths(const std::vector<std::string>& iHeaders,
+                               const std::vector<std::vector<std::string>>& iRows) {
+  std::vector<int> widths;
+  for (const std::string& header : iHeaders) widths.push_back(TextWidth(header));
+  for (const auto& row : iRows) {
+    for (size_t c = 0; c < widths.size(); ++c) {
+      widths[c] = std::max(widths[c], TextWidth(row[c]));
+    }
+  }
+  return widths;
+}
+
+// Removes from column iColumn the first path component ("Root/") that all
+// its paths share; cells without a path ("-", "") are left alone. Nothing
+// changes when a path has a single component or the first components differ.
+void DropCommonRoot(std::vector<std::vector<std::string>>& ioRows, size_t iColumn) {
+  std::string root;
+  for (const auto& row : ioRows) {
+    const std::string& cell = row[iColumn];
+    if (cell.empty() || cell == "-") continue;
+    size_t slash = cell.find('/');
+    if (slash == std::string::npos) return;
+    if (root.empty()) root = cell.substr(0, slash + 1);
+    if (cell.compare(0, root.size(), root) != 0) return;
+  }
+  if (root.empty()) return;
+  for (auto& row : ioRows) {
+    std::string& cell = row[iColumn];
+    if (!cell.empty() && cell != "-") cell.erase(0, root.size());
+  }
+}
+
 }  // namespace
 
 int TextWidth(const std::string& iText) {
@@ -48,8 +80,8 @@ std::string ShortenMiddle(const std::string& iText, int iWidth) {
 }
 
 void Table::AddColumn(const std::string& iHeader, int iShrinkLevel,
-                      bool iRightAligned, int iMinWidth) {
-  columns_.push_back({iHeader, iShrinkLevel, iRightAligned, iMinWidth});
+                      bool iRightAligned, int iMinWidth, bool iPaths) {
+  columns_.push_back({iHeader, iShrinkLevel, iRightAligned, iMinWidth, iPaths});
 }
 
 void Table::AddRow(std::vector<std::string> iCells) {
@@ -57,14 +89,12 @@ void Table::AddRow(std::vector<std::string> iCells) {
   rows_.push_back(std::move(iCells));
 }
 
-void Table::Print(std::ostream& oOut, int iWidth) const {
+std::vector<int> Table::Fit(const std::vector<std::vector<std::string>>& iRows,
+                            int iWidth) const {
   const size_t n = columns_.size();
-  if (n == 0) return;
-  std::vector<int> widths(n);
-  for (size_t c = 0; c < n; ++c) {
-    widths[c] = TextWidth(columns_[c].header);
-    for (const auto& row : rows_) widths[c] = std::max(widths[c], TextWidth(row[c]));
-  }
+  std::vector<std::string> headers;
+  for (const auto& col : columns_) headers.push_back(col.header);
+  std::vector<int> widths = NaturalWidths(headers, iRows);
   // Shrink, level by level, the widest column of the level one character at
   // a time until the table fits; a column keeps at least its header and 8
   // characters.
@@ -87,6 +117,25 @@ void Table::Print(std::ostream& oOut, int iWidth) const {
       --widths[widest];
     }
   }
+  return widths;
+}
+
+void Table::Print(std::ostream& oOut, int iWidth) const {
+  const size_t n = columns_.size();
+  if (n == 0) return;
+  std::vector<std::vector<std::string>> rows = rows_;
+  std::vector<int> widths = Fit(rows, iWidth);
+  std::vector<std::string> headers;
+  for (const auto& col : columns_) headers.push_back(col.header);
+  const std::vector<int> natural = NaturalWidths(headers, rows);
+  bool dropped = false;
+  for (size_t c = 0; c < n; ++c) {
+    if (columns_[c].paths && widths[c] < natural[c]) {
+      DropCommonRoot(rows, c);
+      dropped = true;
+    }
+  }
+  if (dropped) widths = Fit(rows, iWidth);
   auto line = [&](const std::vector<std::string>& cells) {
     std::string out;
     for (size_t c = 0; c < n; ++c) {
@@ -105,7 +154,7 @@ void Table::Print(std::ostream& oOut, int iWidth) const {
   std::vector<std::string> rule;
   for (size_t c = 0; c < n; ++c) rule.push_back(std::string(widths[c], '-'));
   line(rule);
-  for (const auto& row : rows_) line(row);
+  for (const auto& row : rows) line(row);
 }
 
 }  // namespace krvwd7

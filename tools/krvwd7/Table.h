@@ -3,7 +3,9 @@
 // Columns are as wide as their widest cell. When the table is wider than the
 // limit, cells of the shrinkable columns are shortened in the middle
 // ("Root/…/Leaf.1") until it fits: columns of shrink level 1 (paths) first,
-// widest first, then those of level 2; level 0 columns are never cut.
+// widest first, then those of level 2; level 0 columns are never cut. A path
+// column that must be cut first drops the first component that all its
+// paths share (the root's name), then is cut only if still too wide.
 // Widths count characters, not bytes.
 #ifndef KRVWD7_TOOL_TABLE_H_
 #define KRVWD7_TOOL_TABLE_H_
@@ -18,9 +20,12 @@ class Table {
  public:
   // Adds a column; right-aligned columns suit numbers. iShrinkLevel: 0
   // never cut, 1 cut first, 2 cut when level 1 is not enough. A cut column
-  // keeps at least iMinWidth characters (and its header).
+  // keeps at least iMinWidth characters (and its header). iPaths: cells
+  // are "/"-separated paths ("-" or "" for none) whose common first
+  // component may be dropped when the column must be cut.
   void AddColumn(const std::string& iHeader, int iShrinkLevel = 0,
-                 bool iRightAligned = false, int iMinWidth = 8);
+                 bool iRightAligned = false, int iMinWidth = 8,
+                 bool iPaths = false);
   // REQUIRES: one cell per column.
   void AddRow(std::vector<std::string> iCells);
   size_t RowCount() const { return rows_.size(); }
@@ -35,7 +40,11 @@ class Table {
     int shrink;
     bool right;
     int min_width;
+    bool paths;
   };
+  // The widths of the columns once shrunk to fit iWidth.
+  std::vector<int> Fit(const std::vector<std::vector<std::string>>& iRows,
+                       int iWidth) const;
   std::vector<Column> columns_;
   std::vector<std::vector<std::string>> rows_;
 };
