@@ -61,6 +61,7 @@ enum class MemFaultPoint : int {
   kGetNodeType,
   kGetChildren,
   kGetAllChildren,
+  kGetAllChildrenByPartNumber,
   kFindInstance,
   kAddNewComponent,
   kCopyGraphicProperties,
