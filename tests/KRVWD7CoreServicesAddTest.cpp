@@ -258,14 +258,14 @@ TEST_F(AddTest, BadArgumentsAndRecordsWithoutProduct) {
 
 TEST_F(AddTest, WhatWasMadeStaysWhenALaterStepFails) {
   // The second component cannot be made: the chain stops below Engine.1.
-  MemFaults::Add("AddNewComponent", E_FAIL, "", 2);
+  MemFaults::Add(MemFaultPoint::kAddNewComponent, E_FAIL, "", 2);
   CATBaseUnknown_var added;
   EXPECT_EQ(Add(piston_, added), E_FAIL);
   EXPECT_FALSE(added);
   EXPECT_EQ(Structure(), "/Engine.1 ENGINE 0C01\n");
   // The leaf is made but its identity cannot be written: it stays.
   MemFaults::Clear();
-  MemFaults::Add("CreateProperty", E_FAIL, "Lamp.1");
+  MemFaults::AddAt(MemFaultPoint::kCreateProperty, E_FAIL, "BB.CATProduct", "CAR.1/Lamp.1");
   EXPECT_EQ(Add(lamp_, added), E_FAIL);
   EXPECT_FALSE(added);
   EXPECT_EQ(Structure(), "/Engine.1 ENGINE 0C01\n/Lamp.1 LAMP -\n");
@@ -299,7 +299,7 @@ TEST_F(AddTest, FindInstanceFollowsReplacedLinksOnlyWhenAllowed) {
   EXPECT_EQ(Add(engine_, added, 1), S_FALSE);
   EXPECT_TRUE(added == Handle(old_engine));
   // A failing VPM query finds nothing.
-  MemFaults::Add("GetReplacingClinks", E_FAIL);
+  MemFaults::Add(MemFaultPoint::kGetReplacingClinks, E_FAIL);
   EXPECT_EQ(KRVWD7CoreServicesPeer::FindInstanceInBB(Handle(node_), Handle(engine_), found,
                                                      0, 1),
             S_FALSE);
@@ -312,7 +312,7 @@ TEST_F(AddTest, FindInstancePassesOverRecordsThatDoNotFill) {
   MemBuilder build(session());
   MemProduct* copy = build.Add(node_, "Door.2", "DOOR-2", MemKind::kComponent);
   copy->Properties() = MemProduct::From(added)->Properties();
-  MemFaults::Add("GetNodeType", E_FAIL, "Door.1");
+  MemFaults::AddAt(MemFaultPoint::kGetNodeType, E_FAIL, "BB.CATProduct", "CAR.1/Door.1");
   EXPECT_EQ(KRVWD7CoreServicesPeer::FindInstanceInBB(Handle(node_), Handle(door_), found, 0,
                                                      0),
             S_OK);
@@ -332,7 +332,7 @@ TEST_F(AddTest, FindInstanceLooksBelowOnlyWhenRecursive) {
   // No child at all, and a listing that fails.
   EXPECT_EQ(KRVWD7CoreServicesPeer::FindInstanceInBB(added, Handle(piston_), found, 0, 0),
             S_FALSE);
-  MemFaults::Add("GetChildren", E_FAIL);
+  MemFaults::Add(MemFaultPoint::kGetChildren, E_FAIL);
   EXPECT_EQ(KRVWD7CoreServicesPeer::FindInstanceInBB(Handle(node_), Handle(piston_), found,
                                                      0, 0),
             E_FAIL);
@@ -356,7 +356,7 @@ TEST_F(AddTest, AddLeafTypesAndFormats) {
   ASSERT_EQ(KRVWD7CoreServicesPeer::AddLeaf(Handle(node_), Handle(piston_), 4, made), S_OK);
   EXPECT_EQ(MemProduct::From(made)->Reference(), piston_->Reference());
   EXPECT_EQ(MemProduct::From(made)->InstanceName(), "Piston.2");  // a free name
-  MemFaults::Add("CopyAndPaste", E_FAIL);
+  MemFaults::Add(MemFaultPoint::kCopyAndPaste, E_FAIL);
   EXPECT_EQ(KRVWD7CoreServicesPeer::AddLeaf(Handle(node_), Handle(piston_), 4, made),
             E_FAIL);
 }
@@ -405,7 +405,7 @@ TEST_F(AddTest, SimilarInstancesFilterTheStructureInOrder) {
     EXPECT_EQ(paths(list), row.expected);
   }
   // A product whose number cannot be read is left out.
-  MemFaults::Add("GetPartNumber", E_FAIL, "Sensor.1", 1);
+  MemFaults::AddAt(MemFaultPoint::kGetPartNumber, E_FAIL, "CAR.CATProduct", "Engine.1/Block.1/Sensor.1");
   CATListValCATBaseUnknown_var* list = nullptr;
   ASSERT_EQ(KRVWD7CoreServices::RetrieveSimilarInstances(Handle(car_), "SENSOR", "", "", 0,
                                                          list),
@@ -427,7 +427,7 @@ TEST_F(AddTest, SimilarInstancesWithoutAList) {
               E_FAIL);
     EXPECT_EQ(list, nullptr);
   }
-  MemFaults::Add("GetAllChildren", E_FAIL);
+  MemFaults::Add(MemFaultPoint::kGetAllChildren, E_FAIL);
   EXPECT_EQ(KRVWD7CoreServices::RetrieveSimilarInstances(Handle(car_), "", "", "", 0, list),
             E_FAIL);
 }

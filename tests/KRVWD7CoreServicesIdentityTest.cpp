@@ -78,7 +78,7 @@ TEST_F(IdentityTest, SetPrintableIdWritesBothPropertiesOrKeepsTheEnvironment) {
 TEST_F(IdentityTest, SetPrintableIdPropertyAnswersDecideTheResult) {
   const struct {
     const char* label;
-    const char* op;  // the failing operation
+    MemFaultPoint point;  // the failing operation
     HRESULT fault;
     int call;        // which call of op fails (1: the printable id's)
     HRESULT rc;
@@ -86,19 +86,19 @@ TEST_F(IdentityTest, SetPrintableIdPropertyAnswersDecideTheResult) {
     const char* id_after;
     const char* env_after;
   } rows[] = {
-      {"id unreadable", "GetProperty", E_FAIL, 1, E_FAIL, false, "(absent)", "(absent)"},
-      {"id answer 2", "GetProperty", 2, 1, E_FAIL, false, "(absent)", "(absent)"},
-      {"id not written", "CreateProperty", E_OUTOFMEMORY, 1, E_OUTOFMEMORY, false,
+      {"id unreadable", MemFaultPoint::kGetProperty, E_FAIL, 1, E_FAIL, false, "(absent)", "(absent)"},
+      {"id answer 2", MemFaultPoint::kGetProperty, 2, 1, E_FAIL, false, "(absent)", "(absent)"},
+      {"id not written", MemFaultPoint::kCreateProperty, E_OUTOFMEMORY, 1, E_OUTOFMEMORY, false,
        "(absent)", "(absent)"},
       // An unreadable environment is left alone; the id's result stands.
-      {"env unreadable", "GetProperty", E_FAIL, 2, S_OK, true, "ID", "(absent)"},
-      {"env not written", "CreateProperty", E_FAIL, 2, E_FAIL, true, "ID", "(absent)"},
+      {"env unreadable", MemFaultPoint::kGetProperty, E_FAIL, 2, S_OK, true, "ID", "(absent)"},
+      {"env not written", MemFaultPoint::kCreateProperty, E_FAIL, 2, E_FAIL, true, "ID", "(absent)"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.label);
     bb_engine_->Properties().clear();
     MemFaults::Clear();
-    MemFaults::Add(row.op, row.fault, "", row.call);
+    MemFaults::Add(row.point, row.fault, "", row.call);
     KRVWD7UtiTracer::ClearLines();
     EXPECT_EQ(KRVWD7CoreServices::SetPrintableIdParameterOnNode(Handle(bb_engine_), "ID",
                                                                 "E1"),
@@ -156,10 +156,11 @@ TEST_F(IdentityTest, CopyPartNumberAnswers1WhenTheVariantCannotBeHad) {
             S_FALSE);
   EXPECT_EQ(bb_engine_->PartNumber(), "");
 
-  for (const char* op : {"RetrieveRootProduct", "GetAllChildrenByPartNumber"}) {
-    SCOPED_TRACE(op);
+  for (MemFaultPoint point : {MemFaultPoint::kRetrieveRootProduct,
+                              MemFaultPoint::kGetAllChildrenByPartNumber}) {
+    SCOPED_TRACE(MemFaultPointName(point));
     MemFaults::Clear();
-    MemFaults::Add(op, E_FAIL);
+    MemFaults::Add(point, E_FAIL);
     EXPECT_EQ(KRVWD7CoreServices::CopyPartNumber(Handle(psn_engine_), Handle(bb_engine_)),
               S_FALSE);
     EXPECT_EQ(bb_engine_->PartNumber(), "");
@@ -171,11 +172,11 @@ TEST_F(IdentityTest, CopyPartNumberFailures) {
             E_INVALIDARG);
   EXPECT_EQ(KRVWD7CoreServices::CopyPartNumber(Handle(psn_engine_), CATBaseUnknown_var()),
             E_INVALIDARG);
-  MemFaults::Add("GetPartNumber", E_FAIL, "Engine.1");
+  MemFaults::AddAt(MemFaultPoint::kGetPartNumber, E_FAIL, "CAR.CATProduct", "Engine.1");
   EXPECT_EQ(KRVWD7CoreServices::CopyPartNumber(Handle(psn_engine_), Handle(bb_engine_)),
             E_FAIL);
   MemFaults::Clear();
-  MemFaults::Add("SetPartNumber", E_FAIL);
+  MemFaults::Add(MemFaultPoint::kSetPartNumber, E_FAIL);
   EXPECT_EQ(KRVWD7CoreServices::CopyPartNumber(Handle(psn_engine_), Handle(bb_engine_)),
             E_FAIL);
   EXPECT_EQ(bb_engine_->PartNumber(), "");
@@ -209,22 +210,24 @@ TEST_F(IdentityTest, UpdateNodeCopiesEverythingAndTracesTheIdentity) {
 }
 
 TEST_F(IdentityTest, UpdateNodeRunsEveryCopyAndOnlyCopiesDecide) {
-  for (const char* op : {"CopyPropertiesOfInstanceProduct", "CopyPropertiesOfReferenceProduct",
-                         "CopyGraphicProperties", "CopyPosition"}) {
-    SCOPED_TRACE(op);
+  for (MemFaultPoint point :
+       {MemFaultPoint::kCopyPropertiesOfInstanceProduct,
+        MemFaultPoint::kCopyPropertiesOfReferenceProduct,
+        MemFaultPoint::kCopyGraphicProperties, MemFaultPoint::kCopyPosition}) {
+    SCOPED_TRACE(MemFaultPointName(point));
     bb_engine_->Properties().clear();
     bb_engine_->SetPosition(CATMathTransformation());
     bb_engine_->Graphic().color.clear();
     MemFaults::Clear();
-    MemFaults::Add(op, E_FAIL);
+    MemFaults::Add(point, E_FAIL);
     EXPECT_EQ(KRVWD7CoreServices::UpdateBBNodeFromPSN(Handle(bb_engine_),
                                                      Handle(psn_engine_), 0),
               E_FAIL);
     // The others ran, and the identity was written.
     EXPECT_EQ(bb_engine_->Graphic().color == "#FF0000",
-              std::string(op) != "CopyGraphicProperties");
+              point != MemFaultPoint::kCopyGraphicProperties);
     EXPECT_EQ(bb_engine_->Position() == psn_engine_->Position(),
-              std::string(op) != "CopyPosition");
+              point != MemFaultPoint::kCopyPosition);
     EXPECT_EQ(Property(bb_engine_, "BBPrintableId"), psn_engine_->Vpm().printableId);
   }
   // Without the flag the reference's properties stay.
