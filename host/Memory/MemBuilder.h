@@ -22,7 +22,7 @@
 struct MemPSNSpec {
   int products = 1000;
   int maxFanOut = 50;
-  int assemblyShare = 8;
+  int assemblyShare = 20;
   int modelShare = 20;
   int modelRepeat = 4;
   unsigned seed = 1;
