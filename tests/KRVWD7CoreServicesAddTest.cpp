@@ -332,7 +332,7 @@ TEST_F(AddTest, FindInstanceLooksBelowOnlyWhenRecursive) {
   // No child at all, and a listing that fails.
   EXPECT_EQ(KRVWD7CoreServicesPeer::FindInstanceInBB(added, Handle(piston_), found, 0, 0),
             S_FALSE);
-  MemFaults::Add(MemFaultPoint::kGetChildren, E_FAIL);
+  MemFaults::Add(MemFaultPoint::kGetChildrenWithProperty, E_FAIL);
   EXPECT_EQ(KRVWD7CoreServicesPeer::FindInstanceInBB(Handle(node_), Handle(piston_), found,
                                                      0, 0),
             E_FAIL);

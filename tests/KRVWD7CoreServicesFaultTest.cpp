@@ -137,7 +137,7 @@ TEST_F(AddFaultSweepTest, EveryHostCallFailsInTurn) {
       static const MemFaultPoint kFatal[] = {
           MemFaultPoint::kCopyAndPaste,
           MemFaultPoint::kCopyAndPasteProduct,
-          MemFaultPoint::kGetChildren,
+          MemFaultPoint::kGetChildrenWithProperty,
           MemFaultPoint::kCopyPosition,
           MemFaultPoint::kCopyGraphicProperties,
           MemFaultPoint::kCopyPropertiesOfInstanceProduct,

@@ -3,10 +3,11 @@
 // Every look-up gives the answer of the plain algorithm (fill a record for
 // each candidate, keep the first that matches) at a cost that does not grow
 // with the black box:
-//  - FindInstanceInBB reads the stored printable id of each child and fills
-//    a whole record only for a child whose id matches (a record that fails
-//    to fill is passed over, as the plain scan passes it over); the
-//    replaced-link search, which needs every record, is done in full;
+//  - FindInstanceInBB asks the toolbox for the children whose stored
+//    printable id is the target and fills a whole record only for those (a
+//    record that fails to fill is passed over, as the plain scan passes it
+//    over); the replaced-link search, which needs every record, is done in
+//    full;
 //  - RetrieveSimilarInstances with a part number asks the toolbox for the
 //    products of that number only, in the structure's order, and filters
 //    those; without a part number it filters every product.
@@ -65,26 +66,17 @@ bool FillStoredRecord(const CATBaseUnknown_var& iCandidate,
   return !id.IsEmpty();
 }
 
-// The first candidate whose record carries iTarget as printable id; empty
-// when none. Only a candidate whose stored id already matches is filled.
-CATBaseUnknown_var FirstWithId(const CATListValCATBaseUnknown_var& iCandidates,
-                               const CATBaseUnknown_var& iRoot,
-                               const CATUnicodeString& iTarget) {
-  if (iTarget.IsEmpty()) return CATBaseUnknown_var();
+// The first of iCandidates whose record fills and carries iTarget as
+// printable id (each one's stored id is iTarget already); empty when none.
+CATBaseUnknown_var FirstFilling(const CATListValCATBaseUnknown_var& iCandidates,
+                                const CATBaseUnknown_var& iRoot,
+                                const CATUnicodeString& iTarget) {
   for (int i = 1; i <= iCandidates.Size(); ++i) {
-    const CATBaseUnknown_var& candidate = iCandidates[i];
-    CATUnicodeString stored;
-    if (!candidate ||
-        KRVWD7UtiPrdServices::GetProperty(candidate, kPrintableIdProperty,
-                                          stored) != S_OK ||
-        stored != iTarget) {
-      continue;
-    }
     KRVWD7PrdInfo record;
     CATUnicodeString id;
-    if (!FillStoredRecord(candidate, iRoot, record)) continue;
+    if (!iCandidates[i] || !FillStoredRecord(iCandidates[i], iRoot, record)) continue;
     record.GetPrintableId(id, 0);
-    if (id == iTarget) return candidate;
+    if (id == iTarget) return iCandidates[i];
   }
   return CATBaseUnknown_var();
 }
@@ -360,6 +352,28 @@ HRESULT KRVWD7CoreServices::FindInstanceInBB(const CATBaseUnknown_var& iBBFather
   if (!iBBFather || !iPSNProduct) return E_INVALIDARG;
   const CATUnicodeString target = TargetId(iPSNProduct);
 
+  // Only a child whose stored id is the target can be found by it: the
+  // toolbox hands out those alone, in order (a record is filled for them).
+  if (!target.IsEmpty()) {
+    CATListValCATBaseUnknown_var* raw = nullptr;
+    const HRESULT listed = KRVWD7UtiPrdServices::GetChildrenWithProperty(
+        iBBFather, kPrintableIdProperty, target, iRecursive, raw);
+    ProductList matching(raw);
+    if (FAILED(listed)) return E_FAIL;
+    if (!matching) return S_FALSE;  // no child at all
+    if (matching->Size() > 0) {
+      CATBaseUnknown_var root;
+      if (FAILED(KRVWD7UtiPrdDocServices::RetrieveRootProduct((*matching)[1], root)) ||
+          !root) {
+        return S_FALSE;
+      }
+      oFound = FirstFilling(*matching, root, target);
+      if (oFound) return S_OK;
+    }
+    if (!iAllowReplaced) return S_FALSE;
+  }
+
+  // No record carries an empty id; the replaced-link search needs them all.
   CATListValCATBaseUnknown_var* raw = nullptr;
   const HRESULT listed =
       iRecursive
@@ -373,11 +387,7 @@ HRESULT KRVWD7CoreServices::FindInstanceInBB(const CATBaseUnknown_var& iBBFather
       !root) {
     return S_FALSE;
   }
-
-  oFound = FirstWithId(*candidates, root, target);
-  if (!oFound && iAllowReplaced) {
-    oFound = FirstReplacedWithId(*candidates, root, target);
-  }
+  if (iAllowReplaced) oFound = FirstReplacedWithId(*candidates, root, target);
   return oFound ? S_OK : S_FALSE;
 }
 

@@ -39,6 +39,7 @@ constexpr PointInfo kPoints[] = {
     {MemFaultPoint::kGetChildren, "GetChildren", kCreates},
     {MemFaultPoint::kGetAllChildren, "GetAllChildren", kCreates},
     {MemFaultPoint::kGetAllChildrenByPartNumber, "GetAllChildrenByPartNumber", kCreates},
+    {MemFaultPoint::kGetChildrenWithProperty, "GetChildrenWithProperty", kCreates},
     {MemFaultPoint::kFindInstance, "FindInstance", kAbsent},
     {MemFaultPoint::kAddNewComponent, "AddNewComponent", kCreates},
     {MemFaultPoint::kCopyGraphicProperties, "CopyGraphicProperties", 0},

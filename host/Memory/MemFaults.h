@@ -62,6 +62,7 @@ enum class MemFaultPoint : int {
   kGetChildren,
   kGetAllChildren,
   kGetAllChildrenByPartNumber,
+  kGetChildrenWithProperty,
   kFindInstance,
   kAddNewComponent,
   kCopyGraphicProperties,

@@ -456,6 +456,33 @@ HRESULT KRVWD7UtiPrdServices::GetAllChildren(
   return S_OK;
 }
 
+HRESULT KRVWD7UtiPrdServices::GetChildrenWithProperty(
+    const CATBaseUnknown_var& iProduct, const CATUnicodeString& iName,
+    const CATUnicodeString& iValue, int iRecursive,
+    CATListValCATBaseUnknown_var*& oChildren) {
+  oChildren = nullptr;
+  HRESULT rc = S_OK;
+  if (MemFaults::Hit(MemFaultPoint::kGetChildrenWithProperty, iProduct, rc)) return rc;
+  MemProduct* product = nullptr;
+  rc = ProductAndName(iProduct, iName, product);
+  if (FAILED(rc)) return rc;
+  std::vector<MemProduct*> below;
+  if (iRecursive) {
+    CollectBelow(product, 0, below);
+  } else {
+    below = product->Children();
+  }
+  const std::string& name = iName.ToStdString();
+  const std::string& value = iValue.ToStdString();
+  std::vector<MemProduct*> matching;
+  for (MemProduct* child : below) {
+    const std::string* found = child->FindProperty(name);
+    if (found && *found == value) matching.push_back(child);
+  }
+  oChildren = MakeList(product, matching);
+  return S_OK;
+}
+
 HRESULT KRVWD7UtiPrdServices::GetAllChildrenByPartNumber(
     const CATBaseUnknown_var& iProduct, const CATUnicodeString& iPartNumber,
     int iMatch, CATListValCATBaseUnknown_var*& oChildren) {

@@ -128,6 +128,18 @@ class KRVWD7UtiPrdServices {
                                 CATListValCATBaseUnknown_var*& oChildren,
                                 const char* iInterface, int iMode);
 
+  // The direct children of iProduct (every product below it with
+  // iRecursive) whose text property iName is iValue: the list of
+  // GetChildren (GetAllChildren) in mode 0 with the other products left
+  // out, in the same order, and null as there when iProduct has no child at
+  // all. One call compares the values in place, without handing out each
+  // child's. E_INVALIDARG for an empty handle or name.
+  static HRESULT GetChildrenWithProperty(const CATBaseUnknown_var& iProduct,
+                                         const CATUnicodeString& iName,
+                                         const CATUnicodeString& iValue,
+                                         int iRecursive,
+                                         CATListValCATBaseUnknown_var*& oChildren);
+
   // The products below iProduct whose part number is iPartNumber (iMatch
   // 0) or begins with it (iMatch 1): the list of GetAllChildren in mode 0
   // with the other products left out, in the same order, and null as there
