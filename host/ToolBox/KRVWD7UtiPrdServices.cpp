@@ -123,12 +123,10 @@ void CollectBelow(const MemProduct* iTop, int iMode,
 bool PlaceBelow(const MemProduct* iTop, const MemProduct* iProduct,
                 std::vector<int>& oPlace) {
   oPlace.clear();
-  const MemProduct* product = iProduct;
-  for (; product && product != iTop; product = product->Father()) {
-    const MemProduct* father = product->Father();
-    if (father) oPlace.push_back(father->IndexOf(product));
+  if (iProduct == iTop || !iProduct->IsBelow(iTop)) return false;
+  for (const MemProduct* product = iProduct; product != iTop; product = product->Father()) {
+    oPlace.push_back(product->Father()->IndexOf(product));
   }
-  if (product == nullptr || iProduct == iTop) return false;
   std::reverse(oPlace.begin(), oPlace.end());
   return true;
 }
