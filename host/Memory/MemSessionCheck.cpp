@@ -90,8 +90,9 @@ bool MemSession::CheckInvariants(std::string& oProblem) const {
       check.Expect(references_.count(child->reference_) != 0,
                    Name(child) + " below " + name + " has a reference out of the session");
     }
-    check.Expect(by_number_order_.count(std::pair<std::string_view, MemProduct*>(
-                     reference->part_number_, const_cast<MemProduct*>(reference))) == 1,
+    const std::pair<std::string_view, MemProduct*> ordered(
+        reference->part_number_, const_cast<MemProduct*>(reference));
+    check.Expect(by_number_order_.count(ordered) == 1,
                  name + " is not in the part-number order");
     if (!reference->part_number_.empty()) {
       ++numbered;
