@@ -335,8 +335,8 @@ TEST_F(LeafTest, OtherPairsReplaceTheLeafWithoutCopy) {
     build.Instance(bb_engine_, bb, "B" + tag + ".2");
     bb->SetPosition(MemBuilder::Translation(9, 9, 9));
     bb->Properties()["BBPrintableId"] = "kept?";
-    CATBaseUnknown_var old_reference(static_cast<CATIProduct*>(bb->Reference()));
-    EXPECT_EQ(KRVWD7CoreServices::UpdateBBLeafFromPSN(Handle(bb), Handle(psn),
+    const CATBaseUnknown_var old_leaf = Handle(bb);  // outlives its removal
+    EXPECT_EQ(KRVWD7CoreServices::UpdateBBLeafFromPSN(old_leaf, Handle(psn),
                                                       row.all_instances),
               S_OK);
     MemProduct* replacing = bb_engine_->FindChild("B" + tag + ".1");
@@ -346,7 +346,7 @@ TEST_F(LeafTest, OtherPairsReplaceTheLeafWithoutCopy) {
     EXPECT_EQ(replacing->FindProperty("BBPrintableId"), nullptr);     // no copy
     EXPECT_EQ(bb_engine_->FindChild("B" + tag + ".2")->Reference() == psn->Reference(),
               row.all_instances);
-    EXPECT_FALSE(bb->IsAttached());
+    EXPECT_EQ(MemProduct::From(old_leaf), nullptr);  // taken out of the session
   }
 }
 
