@@ -191,7 +191,9 @@ class KRVWD7CoreServices : public CATBaseUnknown {
                                       CATBoolean iAllowReplaced);
 
   // oFound := the first child of iBBFather (every product below it with
-  // iRecursive) whose "BBPrintableId" is iPSNProduct's VPM printable id.
+  // iRecursive) whose "BBPrintableId" is iPSNProduct's VPM printable id and
+  // whose record (stored identity) fills without error; a child without
+  // "BBPrintableId", or with an empty one, stands for no PSN product.
   // With iAllowReplaced, when none is, also a child whose id, its last
   // component link replaced by the link that VPM says replaces it, is. 0
   // found; 1 not found (also: no child); E_FAIL when the children cannot
