@@ -1,7 +1,7 @@
 // Puts the host's process-wide switches back after every test, so that no
-// test can leave a fault, an environment override, a trace sink, a progress
-// observer, an interactive application or changed black-box settings
-// behind for the next one.
+// test can leave a fault, counted fault-point calls, an environment
+// override, a trace sink, a progress observer, an interactive application
+// or changed black-box settings behind for the next one.
 #include <gtest/gtest.h>
 
 #include "CATApplication.h"
@@ -18,6 +18,7 @@ namespace {
 class HostReset : public ::testing::EmptyTestEventListener {
   void OnTestEnd(const ::testing::TestInfo&) override {
     MemFaults::Clear();
+    MemFaults::ResetCalls();
     CATClearEnvOverrides();
     CATSetSystemOSType(-1);
     CATApplication::SetMainApplication(nullptr);

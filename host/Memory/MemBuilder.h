@@ -13,6 +13,30 @@
 #include "CATMathTransformation.h"
 #include "MemSession.h"
 
+// What GeneratePSN makes: a PSN of `products` products below its root, in
+// levels of assemblies that hold 1 to `maxFanOut` children each; about
+// `assemblyShare` % of the products are assemblies and `modelShare` % of
+// the leaves model instances, whose part numbers repeat about
+// `modelRepeat` times (instances of one model reference); the other leaves
+// are parts of their own. The same spec and seed give the same session.
+struct MemPSNSpec {
+  int products = 1000;
+  int maxFanOut = 50;
+  int assemblyShare = 20;
+  int modelShare = 20;
+  int modelRepeat = 4;
+  unsigned seed = 1;
+};
+
+// A generated black box and its PSN (borrowed from the session).
+struct MemPSNPair {
+  MemProduct* bbRoot = nullptr;   // a black box of version 2, type 2
+  MemProduct* psnNode = nullptr;  // the black box's node of the PSN root
+  MemProduct* psnRoot = nullptr;
+  // Every product below the PSN root, fathers first (GetAllChildren order).
+  std::vector<MemProduct*> psnProducts;
+};
+
 class MemBuilder {
  public:
   explicit MemBuilder(MemSession& ioSession) : s_(ioSession) {}
@@ -38,6 +62,13 @@ class MemBuilder {
   MemProduct* Instance(MemProduct* iFather, MemProduct* iReference, const std::string& iName) {
     return s_.NewInstance(iFather, iReference ? iReference->Reference() : nullptr, iName);
   }
+
+  // Opens "BB.CATProduct", a black box that holds only the node of its PSN
+  // root, and "PSN.CATProduct", a PSN made as iSpec says, with VPM
+  // identities (the root's head, one clink per level, "VPMENV" at every
+  // level), version (definition) "1" and revision "A" on every reference.
+  // REQUIRES: neither document is open.
+  MemPSNPair GeneratePSN(const MemPSNSpec& iSpec);
 
   // A translation by (iX, iY, iZ).
   static CATMathTransformation Translation(double iX, double iY, double iZ);

@@ -38,6 +38,8 @@ constexpr PointInfo kPoints[] = {
     {MemFaultPoint::kGetNodeType, "GetNodeType", 0},
     {MemFaultPoint::kGetChildren, "GetChildren", kCreates},
     {MemFaultPoint::kGetAllChildren, "GetAllChildren", kCreates},
+    {MemFaultPoint::kGetAllChildrenByPartNumber, "GetAllChildrenByPartNumber", kCreates},
+    {MemFaultPoint::kGetChildrenWithProperty, "GetChildrenWithProperty", kCreates},
     {MemFaultPoint::kFindInstance, "FindInstance", kAbsent},
     {MemFaultPoint::kAddNewComponent, "AddNewComponent", kCreates},
     {MemFaultPoint::kCopyGraphicProperties, "CopyGraphicProperties", 0},

@@ -61,6 +61,8 @@ enum class MemFaultPoint : int {
   kGetNodeType,
   kGetChildren,
   kGetAllChildren,
+  kGetAllChildrenByPartNumber,
+  kGetChildrenWithProperty,
   kFindInstance,
   kAddNewComponent,
   kCopyGraphicProperties,

@@ -481,8 +481,26 @@ HRESULT MemProduct::ReplaceComponent(const CATIProduct_var& iOldInstance,
 
 // --- CATIProductInSession ----------------------------------------------------------
 
-HRESULT MemProduct::ActivateShape(const CATUnicodeString& iShapeName) {
+HRESULT MemProduct::ActivateShape(const CATUnicodeString& iShapeName,
+                                  CATBoolean iLoad, int iKind,
+                                  CATUnicodeString& oPrevious, CATBoolean iShow,
+                                  CATBoolean iAllInstances) {
+  oPrevious = CATUnicodeString();
   HRESULT rc = S_OK;
   if (MemFaults::Hit(MemFaultPoint::kActivateShape, this, rc)) return rc;
-  return SetActiveShape(iShapeName.ToStdString()) ? S_OK : E_FAIL;
+  const MemShape* active = ActiveShape();
+  oPrevious = CATUnicodeString(active ? active->name : std::string());
+  if (iKind != 0) return E_INVALIDARG;
+  if (!SetActiveShape(iShapeName.ToStdString())) return E_FAIL;
+  std::vector<MemProduct*> products{this};
+  if (iAllInstances) {
+    for (MemProduct* instance : Reference()->instances_) {
+      if (instance != this) products.push_back(instance);
+    }
+  }
+  for (MemProduct* product : products) {
+    if (iLoad) product->loaded_ = true;
+    if (iShow) product->graphic_.shown = true;
+  }
+  return S_OK;
 }

@@ -290,7 +290,9 @@ class MemProduct : public CATIProduct,
                            CATBoolean iAllInstances,
                            CATIProduct_var& oNewComponent) override;
   // --- CATIProductInSession ----------------------------------------------
-  HRESULT ActivateShape(const CATUnicodeString& iShapeName) override;
+  HRESULT ActivateShape(const CATUnicodeString& iShapeName, CATBoolean iLoad,
+                        int iKind, CATUnicodeString& oPrevious, CATBoolean iShow,
+                        CATBoolean iAllInstances) override;
 
  private:
   friend class MemSession;

@@ -56,6 +56,7 @@ void MemSession::Close() {
   std::vector<MemProduct*> references(references_.begin(), references_.end());
   references_.clear();
   by_part_number_.clear();
+  by_number_order_.clear();
   std::vector<MemProduct*> children;
   for (MemProduct* reference : references) {
     reference->session_ = nullptr;
@@ -179,6 +180,7 @@ void MemSession::Register(MemProduct* iReference) {
     by_part_number_.emplace(PartKey{iReference->document_, iReference->part_number_},
                             iReference);
   }
+  by_number_order_.emplace(iReference->part_number_, iReference);
 }
 
 void MemSession::Unregister(MemProduct* iReference) {
@@ -187,6 +189,8 @@ void MemSession::Unregister(MemProduct* iReference) {
   if (it != by_part_number_.end() && it->second == iReference) {
     by_part_number_.erase(it);
   }
+  by_number_order_.erase(
+      std::pair<std::string_view, MemProduct*>(iReference->part_number_, iReference));
 }
 
 MemProduct* MemSession::NewReference(MemDocument* iDocument,
@@ -388,6 +392,22 @@ MemProduct* MemSession::FindByPartNumber(const std::string& iPartNumber,
   return it == by_part_number_.end() ? nullptr : it->second;
 }
 
+std::vector<MemProduct*> MemSession::ReferencesNumbered(const std::string& iPartNumber,
+                                                        bool iPrefix) const {
+  const std::string_view wanted(iPartNumber);
+  std::vector<MemProduct*> references;
+  for (auto it = by_number_order_.lower_bound(
+           std::pair<std::string_view, MemProduct*>(wanted, nullptr));
+       it != by_number_order_.end(); ++it) {
+    const std::string_view number = it->first;
+    const bool matches =
+        iPrefix ? number.substr(0, wanted.size()) == wanted : number == wanted;
+    if (!matches) break;
+    references.push_back(it->second);
+  }
+  return references;
+}
+
 HRESULT MemSession::SetPartNumber(MemProduct* iProduct, const std::string& iPartNumber) {
   if (iProduct == nullptr) return E_INVALIDARG;
   if (iProduct->session_ != this) return E_FAIL;
@@ -450,6 +470,7 @@ void MemSession::TakeFrom(MemSession& iOther) {
   references_.swap(iOther.references_);
   pinned_.swap(iOther.pinned_);
   by_part_number_.swap(iOther.by_part_number_);
+  by_number_order_.swap(iOther.by_number_order_);
   std::swap(current_editor_, iOther.current_editor_);
   std::swap(environment_object_, iOther.environment_object_);
   replacements_.swap(iOther.replacements_);

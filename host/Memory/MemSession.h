@@ -26,6 +26,7 @@
 #define KRVWD7_HOST_MEMSESSION_H_
 
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -176,6 +177,11 @@ class MemSession : public CATFrmLayout {
   // same document has it, E_INVALIDARG for null, E_FAIL when not in the
   // session. "" is allowed and never clashes.
   HRESULT SetPartNumber(MemProduct* iProduct, const std::string& iPartNumber);
+  // The references, of any document, numbered iPartNumber, or with iPrefix
+  // those whose number begins with iPartNumber, by number (references of
+  // one number in no fixed order). Borrowed. O(log n + the number of them).
+  std::vector<MemProduct*> ReferencesNumbered(const std::string& iPartNumber,
+                                              bool iPrefix) const;
   // iBase when free in iDocument (or empty), else iBase + ".1", ".2", ...
   // the first free.
   std::string UniquePartNumber(const std::string& iBase,
@@ -273,6 +279,9 @@ class MemSession : public CATFrmLayout {
   std::unordered_set<MemProduct*> references_;  // one reference each
   std::vector<MemProduct*> pinned_;             // in pinning order (borrowed)
   std::unordered_map<PartKey, MemProduct*, PartKeyHash> by_part_number_;
+  // Every reference in the order of its part number (views into the
+  // references' own numbers, as above), for look-ups across documents.
+  std::set<std::pair<std::string_view, MemProduct*>> by_number_order_;
   CATFrmEditor* current_editor_ = nullptr;
   MemDocEnvironment* environment_object_ = nullptr;  // one reference held
 

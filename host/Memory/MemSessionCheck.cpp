@@ -90,6 +90,10 @@ bool MemSession::CheckInvariants(std::string& oProblem) const {
       check.Expect(references_.count(child->reference_) != 0,
                    Name(child) + " below " + name + " has a reference out of the session");
     }
+    const std::pair<std::string_view, MemProduct*> ordered(
+        reference->part_number_, const_cast<MemProduct*>(reference));
+    check.Expect(by_number_order_.count(ordered) == 1,
+                 name + " is not in the part-number order");
     if (!reference->part_number_.empty()) {
       ++numbered;
       auto it = by_part_number_.find(
@@ -100,6 +104,8 @@ bool MemSession::CheckInvariants(std::string& oProblem) const {
   }
   check.Expect(by_part_number_.size() == numbered,
                "the part-number index holds references that are gone");
+  check.Expect(by_number_order_.size() == references_.size(),
+               "the part-number order holds references that are gone");
 
   // Every structure is a tree: no reference with children is met twice
   // from the document roots.

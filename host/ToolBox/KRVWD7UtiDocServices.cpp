@@ -58,6 +58,23 @@ void CopyObjectData(MemProduct* ioCopy, const MemProduct* iSource) {
   ioCopy->SetMode(iSource->Mode());
 }
 
+// iName when no child of iFather carries it; otherwise iName without its
+// trailing ".<digits>", followed by "." and the first number that makes a
+// name no child carries ("Bolt.1" -> "Bolt.2").
+std::string FreeChildName(const MemProduct* iFather, const std::string& iName) {
+  if (iFather->FindChild(iName) == nullptr) return iName;
+  std::string base = iName;
+  const size_t dot = base.find_last_of('.');
+  if (dot != std::string::npos && dot + 1 < base.size() &&
+      base.find_first_not_of("0123456789", dot + 1) == std::string::npos) {
+    base.resize(dot);
+  }
+  for (unsigned long n = 1;; ++n) {
+    std::string name = base + "." + std::to_string(n);
+    if (iFather->FindChild(name) == nullptr) return name;
+  }
+}
+
 // Makes below iFather a copy of the occurrence iSource and of everything
 // below it. A leaf reference is shared by the copy unless iBreakLink; a
 // reference with children (which has one instance at most) and a root are
@@ -72,11 +89,12 @@ MemProduct* PasteCopy(MemSession& ioSession, MemProduct* iFather,
     return nullptr;
   }
   MemProduct* source_reference = iSource->Reference();
+  const std::string name = FreeChildName(iFather, iSource->InstanceName());
   bool copy_reference = iBreakLink || iSource->IsRef() ||
                         !source_reference->Children().empty();
   MemProduct* copy = nullptr;
   if (copy_reference) {
-    copy = ioSession.NewComponent(iFather, iSource->InstanceName(),
+    copy = ioSession.NewComponent(iFather, name,
                                   source_reference->PartNumber(),
                                   source_reference->Kind());
     if (copy) {
@@ -84,13 +102,13 @@ MemProduct* PasteCopy(MemSession& ioSession, MemProduct* iFather,
       copy->Reference()->SetExplicitNodeType(source_reference->ExplicitNodeType());
     }
   } else {
-    copy = ioSession.NewInstance(iFather, source_reference, iSource->InstanceName());
+    copy = ioSession.NewInstance(iFather, source_reference, name);
   }
   if (copy == nullptr) {
     oComplete = false;
     return nullptr;
   }
-  CopyObjectData(copy, iSource);
+  CopyObjectData(copy, iSource);  // keeps the name given above
   if (copy_reference) {
     // A snapshot: the copy may land below the source's own father.
     std::vector<MemProduct*> children = source_reference->Children();

@@ -50,8 +50,10 @@ class KRVWD7UtiSOServices {
 
 class KRVWD7UtiPrdCCPServices {
  public:
-  // Pastes under iFather a copy of iSource with iSource's name, position,
-  // text and graphic properties and node type. With "CATProdCont" a leaf
+  // Pastes under iFather (appended) a copy of iSource with iSource's
+  // position, text and graphic properties, node type and instance name; a
+  // name that a child of iFather already carries is numbered on ("Bolt.1"
+  // gives "Bolt.2", the first free). With "CATProdCont" a leaf
   // (part, model, empty component) copy is a new instance of the same
   // reference; with "CATSpecBreakLink" it gets a new reference carrying a
   // copy of the source reference's attributes, properties, parameters and

@@ -5,8 +5,10 @@
 // arguments and works on the MemProduct behind the handle.
 #include "KRVWD7UtiPrdServices.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "KRVWD7UtiToolBoxInternal.h"
@@ -113,6 +115,20 @@ void CollectBelow(const MemProduct* iTop, int iMode,
     oProducts.push_back(child);
     if (!child->Children().empty()) stack.emplace_back(child, 0);
   }
+}
+
+// The positions among their fathers' children of the products from below
+// iTop down to iProduct: products in GetAllChildren order have these in
+// increasing (lexicographic) order. False when iProduct is not below iTop.
+bool PlaceBelow(const MemProduct* iTop, const MemProduct* iProduct,
+                std::vector<int>& oPlace) {
+  oPlace.clear();
+  if (iProduct == iTop || !iProduct->IsBelow(iTop)) return false;
+  for (const MemProduct* product = iProduct; product != iTop; product = product->Father()) {
+    oPlace.push_back(product->Father()->IndexOf(product));
+  }
+  std::reverse(oPlace.begin(), oPlace.end());
+  return true;
 }
 
 // Splits an instance path at "/"; empty components are kept (they match no
@@ -434,6 +450,59 @@ HRESULT KRVWD7UtiPrdServices::GetAllChildren(
   if (iMode == 2 && !product->IsLoadedInContext()) return S_OK;
   std::vector<MemProduct*> products;
   CollectBelow(product, iMode, products);
+  oChildren = MakeList(product, products);
+  return S_OK;
+}
+
+HRESULT KRVWD7UtiPrdServices::GetChildrenWithProperty(
+    const CATBaseUnknown_var& iProduct, const CATUnicodeString& iName,
+    const CATUnicodeString& iValue, int iRecursive,
+    CATListValCATBaseUnknown_var*& oChildren) {
+  oChildren = nullptr;
+  HRESULT rc = S_OK;
+  if (MemFaults::Hit(MemFaultPoint::kGetChildrenWithProperty, iProduct, rc)) return rc;
+  MemProduct* product = nullptr;
+  rc = ProductAndName(iProduct, iName, product);
+  if (FAILED(rc)) return rc;
+  std::vector<MemProduct*> below;
+  if (iRecursive) {
+    CollectBelow(product, 0, below);
+  } else {
+    below = product->Children();
+  }
+  const std::string& name = iName.ToStdString();
+  const std::string& value = iValue.ToStdString();
+  std::vector<MemProduct*> matching;
+  for (MemProduct* child : below) {
+    const std::string* found = child->FindProperty(name);
+    if (found && *found == value) matching.push_back(child);
+  }
+  oChildren = MakeList(product, matching);
+  return S_OK;
+}
+
+HRESULT KRVWD7UtiPrdServices::GetAllChildrenByPartNumber(
+    const CATBaseUnknown_var& iProduct, const CATUnicodeString& iPartNumber,
+    int iMatch, CATListValCATBaseUnknown_var*& oChildren) {
+  oChildren = nullptr;
+  HRESULT rc = S_OK;
+  if (MemFaults::Hit(MemFaultPoint::kGetAllChildrenByPartNumber, iProduct, rc)) return rc;
+  MemProduct* product = nullptr;
+  if (iMatch != 0 && iMatch != 1) return E_INVALIDARG;
+  rc = Product(iProduct, product);
+  if (FAILED(rc)) return rc;
+  std::vector<std::pair<std::vector<int>, MemProduct*>> found;
+  std::vector<int> place;
+  for (MemProduct* reference : product->Session()->ReferencesNumbered(
+           iPartNumber.ToStdString(), iMatch == 1)) {
+    for (MemProduct* instance : reference->Instances()) {
+      if (PlaceBelow(product, instance, place)) found.emplace_back(place, instance);
+    }
+  }
+  std::sort(found.begin(), found.end());
+  std::vector<MemProduct*> products;
+  products.reserve(found.size());
+  for (const auto& entry : found) products.push_back(entry.second);
   oChildren = MakeList(product, products);
   return S_OK;
 }

@@ -128,6 +128,30 @@ class KRVWD7UtiPrdServices {
                                 CATListValCATBaseUnknown_var*& oChildren,
                                 const char* iInterface, int iMode);
 
+  // The direct children of iProduct (every product below it with
+  // iRecursive) whose text property iName is iValue: the list of
+  // GetChildren (GetAllChildren) in mode 0 with the other products left
+  // out, in the same order, and null as there when iProduct has no child at
+  // all. One call compares the values in place, without handing out each
+  // child's. E_INVALIDARG for an empty handle or name.
+  static HRESULT GetChildrenWithProperty(const CATBaseUnknown_var& iProduct,
+                                         const CATUnicodeString& iName,
+                                         const CATUnicodeString& iValue,
+                                         int iRecursive,
+                                         CATListValCATBaseUnknown_var*& oChildren);
+
+  // The products below iProduct whose part number is iPartNumber (iMatch
+  // 0) or begins with it (iMatch 1): the list of GetAllChildren in mode 0
+  // with the other products left out, in the same order, and null as there
+  // when iProduct has no child at all. The session's index of part numbers
+  // finds them without visiting the other products: O(log n + m * depth)
+  // for the m products of the session numbered so. E_INVALIDARG for an
+  // empty handle or another iMatch.
+  static HRESULT GetAllChildrenByPartNumber(const CATBaseUnknown_var& iProduct,
+                                            const CATUnicodeString& iPartNumber,
+                                            int iMatch,
+                                            CATListValCATBaseUnknown_var*& oChildren);
+
   // Searches below iRoot for an instance whose part number (iKind 0) or
   // instance path from iRoot (iKind 1) is iText. iDirectOnly non-zero looks
   // at the direct children only (a path of one name). By part number the

@@ -2,6 +2,7 @@
 // through the in-memory session directly, so that only the operation's own
 // host calls are counted and failed.
 #include <memory>
+#include <vector>
 
 #include "CATDocument.h"
 #include "CATListValCATUnicodeString.h"
@@ -205,6 +206,47 @@ std::vector<SweepOperation> LibraryOperations(const std::string& iDir) {
                    return rc == S_OK && document != PSNDocument() ? kWrongAnswer : rc;
                  },
                  [](HRESULT iRc) { return iRc == S_OK || iRc == E_FAIL; }, Always});
+  // Adding the PSN's deepest leaf (there already: 1, nothing changed) and
+  // each product directly below the PSN root (Radio.1 is missing).
+  ops.push_back({"KRVWD7CoreServices::AddProductFromPSNtoBB", pair,
+                 [] {
+                   HRESULT worst = S_OK;
+                   std::vector<MemProduct*> products{DeepestLeaf(PSNDocument()->Root())};
+                   for (MemProduct* child : PSNDocument()->Root()->Children()) {
+                     products.push_back(child);
+                   }
+                   for (MemProduct* product : products) {
+                     KRVWD7PrdInfo record;
+                     record.RetrieveInfo(Handle(product), PSNRoot(), 0);
+                     CATBaseUnknown_var added;
+                     const HRESULT rc = KRVWD7CoreServices::AddProductFromPSNtoBB(
+                         record, PSNRoot(), BBNode(), added, 0);
+                     if (rc != S_OK && rc != S_FALSE && rc != E_FAIL) return kWrongAnswer;
+                     // 1 hands back the product there, or none (an assembly in
+                     // a flattened black box).
+                     if ((rc == S_OK && !added) || (rc < 0 && added)) return kWrongAnswer;
+                     if (rc < 0 || (rc == S_FALSE && worst == S_OK)) worst = rc;
+                   }
+                   return worst;
+                 },
+                 Any, nullptr});
+  ops.push_back({"KRVWD7CoreServices::RetrieveSimilarInstances", pair,
+                 [] {
+                   CATListValCATBaseUnknown_var* list = nullptr;
+                   const HRESULT rc = KRVWD7CoreServices::RetrieveSimilarInstances(
+                       BBRoot(), "BOLT", "", "", 4, list);
+                   const bool listed = list != nullptr;
+                   delete list;
+                   return listed == (rc == S_OK) ? rc : kWrongAnswer;
+                 },
+                 [](HRESULT iRc) { return iRc == S_OK || iRc == E_FAIL; }, Always});
+  ops.push_back({"KRVWD7CoreServices::UpdateBBNodeFromPSN", pair,
+                 [] {
+                   return KRVWD7CoreServices::UpdateBBNodeFromPSN(
+                       Handle(DeepestLeaf(BBDocument()->Root())),
+                       Handle(DeepestLeaf(PSNDocument()->Root())), 1);
+                 },
+                 [](HRESULT iRc) { return iRc == S_OK || iRc == E_FAIL; }, nullptr});
   AddBlackBoxAttributes(iDir, ops);
   return ops;
 }

@@ -1,0 +1,435 @@
+// Adding PSN products to the black box: the chain of intermediate products,
+// leaves and identical models, flattened black boxes, look-ups by printable
+// id (with replaced links) and similar instances.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "KRVWD7CoreServices.h"
+#include "KRVWD7PrdInfo.h"
+#include "KRVWD7UtiPrdServices.h"
+#include "TestSessions.h"
+
+// Reaches the private steps of KRVWD7CoreServices.
+class KRVWD7CoreServicesPeer {
+ public:
+  static HRESULT FindInstanceInBB(const CATBaseUnknown_var& iFather,
+                                  const CATBaseUnknown_var& iPSNProduct,
+                                  CATBaseUnknown_var& oFound, CATBoolean iRecursive,
+                                  CATBoolean iAllowReplaced) {
+    return KRVWD7CoreServices::FindInstanceInBB(iFather, iPSNProduct, oFound, iRecursive,
+                                                iAllowReplaced);
+  }
+  static HRESULT AddLeaf(const CATBaseUnknown_var& iFather, const CATBaseUnknown_var& iLeaf,
+                         int iType, CATBaseUnknown_var& oNew) {
+    return KRVWD7CoreServices::AddLeaf(iFather, iLeaf, iType, oNew);
+  }
+};
+
+namespace {
+
+using namespace krvwd7_test;
+
+const char kEnter[] = ">>KRVWD7CoreServices::AddProductFromPSNtoBB()";
+const char kLeave[] = "<<KRVWD7CoreServices::AddProductFromPSNtoBB()";
+
+// The PSN CAR:
+//   Engine.1 (ENGINE) / Block.1 (BLOCK) / Piston.1 (part PISTON)
+//                                       / Sensor.1 (model SENSOR)
+//   Door.1 (DOOR) / Sensor.1 (model SENSOR, another instance)
+//   Lamp.1 (model LAMP)
+// and its black box BB (type 2) that holds only CAR.1, the node of CAR.
+class AddTest : public HostTest {
+ protected:
+  void SetUp() override {
+    HostTest::SetUp();
+    MemBuilder build(session());
+    car_ = build.Document("CAR.CATProduct", "CAR", true)->Root();
+    car_->Vpm() = MemVpm{MemBuilder::PrintableId(1, {}), "VPMENV  ", ""};
+    engine_ = Psn(car_, "Engine.1", "ENGINE", MemKind::kProduct, 0xC01);
+    block_ = Psn(engine_, "Block.1", "BLOCK", MemKind::kProduct, 0xC02);
+    piston_ = Psn(block_, "Piston.1", "PISTON", MemKind::kPart, 0xC03);
+    sensor_ = Psn(block_, "Sensor.1", "SENSOR", MemKind::kModel, 0xC04);
+    door_ = Psn(car_, "Door.1", "DOOR", MemKind::kProduct, 0xC05);
+    door_sensor_ = Identify(build.Instance(door_, sensor_, "Sensor.1"), 0xC06);
+    door_sensor_->SetPosition(MemBuilder::Translation(0, 40, 0));
+    lamp_ = Psn(car_, "Lamp.1", "LAMP", MemKind::kModel, 0xC07);
+
+    bb_ = build.Document("BB.CATProduct", "BB", true)->Root();
+    bb_->AddParm("BBNote", "black box of CAR");
+    bb_->Properties() = {{"BBVersion", "2"}, {"BBType", "2"},
+                         {"BBPSNPartNumber", "CAR"}, {"BBFlatten", "0"}};
+    node_ = build.Add(bb_, "CAR.1", "CAR", MemKind::kComponent);
+    node_->Properties() = {{"BBPrintableId", car_->Vpm().printableId},
+                           {"BBVpmEnv", "VPMENV  "}};
+  }
+
+  // A PSN product with its VPM identity below its father's.
+  MemProduct* Psn(MemProduct* iFather, const std::string& iName, const std::string& iNumber,
+                  MemKind iKind, uint64_t iClink) {
+    MemBuilder build(session());
+    MemProduct* product = build.Add(iFather, iName, iNumber, iKind);
+    product->SetRevision("A");
+    product->SetPosition(MemBuilder::Translation(static_cast<double>(iClink), 0, 0));
+    return Identify(product, iClink);
+  }
+  static MemProduct* Identify(MemProduct* ioProduct, uint64_t iClink) {
+    const MemProduct* father = ioProduct->Father();
+    ioProduct->Vpm().printableId = father->Vpm().printableId + MemBuilder::Hex16(iClink);
+    ioProduct->Vpm().env = father->Vpm().env + "/VPMENV  ";
+    return ioProduct;
+  }
+
+  HRESULT Add(MemProduct* iPSNProduct, CATBaseUnknown_var& oAdded,
+              CATBoolean iAllowReplaced = 0) {
+    KRVWD7PrdInfo record;
+    record.RetrieveInfo(Handle(iPSNProduct), Handle(car_), 0);
+    KRVWD7UtiTracer::ClearLines();
+    return KRVWD7CoreServices::AddProductFromPSNtoBB(record, Handle(car_), Handle(node_),
+                                                     oAdded, iAllowReplaced);
+  }
+
+  // "path part-number id-suffix" for every product below the PSN node, the
+  // id suffix being the last four characters of "BBPrintableId".
+  std::string Structure() const {
+    std::string out;
+    std::vector<std::pair<const MemProduct*, std::string>> stack{{node_, ""}};
+    while (!stack.empty()) {
+      auto [product, path] = stack.back();
+      stack.pop_back();
+      const auto& children = product->Children();
+      for (auto it = children.rbegin(); it != children.rend(); ++it) {
+        stack.emplace_back(*it, path + "/" + (*it)->InstanceName());
+      }
+      if (product == node_) continue;
+      const std::string* id = product->FindProperty("BBPrintableId");
+      out += path + " " + product->PartNumber() + " " +
+             (id ? id->substr(id->size() - 4) : "-") + "\n";
+    }
+    return out;
+  }
+
+  MemProduct* car_ = nullptr;
+  MemProduct* engine_ = nullptr;
+  MemProduct* block_ = nullptr;
+  MemProduct* piston_ = nullptr;
+  MemProduct* sensor_ = nullptr;
+  MemProduct* door_ = nullptr;
+  MemProduct* door_sensor_ = nullptr;
+  MemProduct* lamp_ = nullptr;
+  MemProduct* bb_ = nullptr;
+  MemProduct* node_ = nullptr;
+};
+
+int Count(const std::vector<std::string>& iLines, const std::string& iLine) {
+  int n = 0;
+  for (const std::string& line : iLines) n += line == iLine;
+  return n;
+}
+
+// --- AddProductFromPSNtoBB -----------------------------------------------------
+
+TEST_F(AddTest, MissingChainIsCreatedWithTheIdentityOfEachLevel) {
+  CATBaseUnknown_var added;
+  ASSERT_EQ(Add(piston_, added), S_OK) << Joined(KRVWD7UtiTracer::Lines());
+  EXPECT_EQ(Structure(),
+            "/Engine.1 ENGINE 0C01\n"
+            "/Engine.1/Block.1 BLOCK 0C02\n"
+            "/Engine.1/Block.1/Piston.1 PISTON 0C03\n");
+  MemProduct* bb_piston = MemProduct::From(added);
+  ASSERT_NE(bb_piston, nullptr);
+  EXPECT_EQ(bb_piston->Reference(), piston_->Reference());  // the part is shared
+  EXPECT_EQ(bb_piston->Position(), piston_->Position());
+  EXPECT_EQ(*bb_piston->FindProperty("BBVpmEnv"), piston_->Vpm().env);
+  MemProduct* bb_block = bb_piston->Father();
+  EXPECT_EQ(*bb_block->FindProperty("BBVpmEnv"), block_->Vpm().env);
+  EXPECT_EQ(bb_block->Position(), block_->Position());
+  EXPECT_EQ(bb_block->Document(), node_->Document());
+  const std::vector<std::string> lines = KRVWD7UtiTracer::Lines();
+  EXPECT_EQ(lines.front(), kEnter);
+  EXPECT_EQ(lines.back(), kLeave);
+  EXPECT_EQ(Count(lines, "<<KRVWD7CoreServices::UpdateBBNodeFromPSN()"), 2);
+  EXPECT_EQ(Count(lines, "<<KRVWD7CoreServices::AddLeaf()"), 1);
+}
+
+TEST_F(AddTest, IntermediatesAlreadyThereAreReused) {
+  CATBaseUnknown_var added;
+  ASSERT_EQ(Add(piston_, added), S_OK);
+  const size_t references = session().ReferenceCount();
+  ASSERT_EQ(Add(sensor_, added), S_OK);
+  EXPECT_EQ(Structure(),
+            "/Engine.1 ENGINE 0C01\n"
+            "/Engine.1/Block.1 BLOCK 0C02\n"
+            "/Engine.1/Block.1/Piston.1 PISTON 0C03\n"
+            "/Engine.1/Block.1/Sensor.1 SENSOR 0C04\n");
+  // Only the sensor's own model reference is new.
+  EXPECT_EQ(session().ReferenceCount(), references + 1);
+  EXPECT_EQ(Count(KRVWD7UtiTracer::Lines(), "<<KRVWD7CoreServices::UpdateBBNodeFromPSN()"),
+            0);
+}
+
+TEST_F(AddTest, ProductAlreadyThereAnswers1WithIt) {
+  CATBaseUnknown_var first, second;
+  ASSERT_EQ(Add(block_, first), S_OK);
+  const std::string before = Structure();
+  EXPECT_EQ(Add(block_, second), S_FALSE);
+  EXPECT_TRUE(second == first);
+  EXPECT_EQ(Structure(), before);
+  // A root is never added.
+  KRVWD7PrdInfo root;
+  root.RetrieveInfo(Handle(car_), Handle(car_), 0);
+  EXPECT_EQ(KRVWD7CoreServices::AddProductFromPSNtoBB(root, Handle(car_), Handle(node_),
+                                                      second, 0),
+            S_FALSE);
+  EXPECT_FALSE(second);
+  EXPECT_EQ(Structure(), before);
+}
+
+TEST_F(AddTest, FlattenedBlackBoxTakesLeavesDirectlyAndRefusesAssemblies) {
+  bb_->Properties()["BBFlatten"] = "1";
+  CATBaseUnknown_var added;
+  EXPECT_EQ(Add(piston_, added), S_OK);
+  EXPECT_EQ(Add(block_, added), S_FALSE);
+  EXPECT_FALSE(added);
+  EXPECT_EQ(Add(sensor_, added), S_OK);
+  EXPECT_EQ(Structure(),
+            "/Piston.1 PISTON 0C03\n"
+            "/Sensor.1 SENSOR 0C04\n");
+}
+
+TEST_F(AddTest, ModelWithATwinIsPastedFromTheBlackBoxOtherwiseCopiedFromThePSN) {
+  CATBaseUnknown_var first, twin;
+  ASSERT_EQ(Add(sensor_, first), S_OK);
+  MemProduct* bb_sensor = MemProduct::From(first);
+  // No twin yet: a copy of the PSN model with its own reference.
+  EXPECT_NE(bb_sensor->Reference(), sensor_->Reference());
+  EXPECT_EQ(bb_sensor->PartNumber(), "SENSOR");
+
+  ASSERT_EQ(Add(door_sensor_, twin), S_OK) << Joined(KRVWD7UtiTracer::Lines());
+  MemProduct* bb_twin = MemProduct::From(twin);
+  EXPECT_EQ(bb_twin->Reference(), bb_sensor->Reference());  // pasted from the black box
+  EXPECT_EQ(bb_twin->Position(), door_sensor_->Position());
+  EXPECT_EQ(*bb_twin->FindProperty("BBPrintableId"), door_sensor_->Vpm().printableId);
+  // The pasting path of AddLeaf writes no exit line.
+  EXPECT_EQ(Count(KRVWD7UtiTracer::Lines(), ">>KRVWD7CoreServices::AddLeaf()"), 1);
+  EXPECT_EQ(Count(KRVWD7UtiTracer::Lines(), "<<KRVWD7CoreServices::AddLeaf()"), 0);
+
+}
+
+TEST_F(AddTest, TwinOfAnotherRevisionIsNotReused) {
+  CATBaseUnknown_var first, second;
+  ASSERT_EQ(Add(sensor_, first), S_OK);
+  MemProduct::From(first)->SetRevision("B");
+  ASSERT_EQ(Add(door_sensor_, second), S_OK);
+  EXPECT_NE(MemProduct::From(second)->Reference(), MemProduct::From(first)->Reference());
+  EXPECT_EQ(Count(KRVWD7UtiTracer::Lines(), "<<KRVWD7CoreServices::AddLeaf()"), 1);
+}
+
+TEST_F(AddTest, ReferenceTypesAndUnknownTypesAddNothing) {
+  const std::string before = session().SaveToText();
+  for (int type : {6, 7, 8, 0, 10}) {
+    SCOPED_TRACE(type);
+    lamp_->SetExplicitNodeType(type);
+    CATBaseUnknown_var added;
+    EXPECT_EQ(Add(lamp_, added), E_FAIL);
+    EXPECT_FALSE(added);
+    EXPECT_EQ(KRVWD7UtiTracer::Lines().back(), kLeave);
+  }
+  lamp_->SetExplicitNodeType(-1);
+  EXPECT_EQ(session().SaveToText(), before);
+}
+
+TEST_F(AddTest, BadArgumentsAndRecordsWithoutProduct) {
+  KRVWD7PrdInfo empty;
+  CATBaseUnknown_var added = Handle(car_);
+  EXPECT_EQ(KRVWD7CoreServices::AddProductFromPSNtoBB(empty, CATBaseUnknown_var(),
+                                                      Handle(node_), added, 0),
+            E_INVALIDARG);
+  EXPECT_FALSE(added);
+  EXPECT_EQ(KRVWD7UtiTracer::Lines(), std::vector<std::string>{kEnter});
+  KRVWD7UtiTracer::ClearLines();
+  EXPECT_EQ(KRVWD7CoreServices::AddProductFromPSNtoBB(empty, Handle(car_), Handle(node_),
+                                                      added, 0),
+            E_FAIL);
+  EXPECT_EQ(KRVWD7UtiTracer::Lines(), (std::vector<std::string>{kEnter, kLeave}));
+}
+
+TEST_F(AddTest, WhatWasMadeStaysWhenALaterStepFails) {
+  // The second component cannot be made: the chain stops below Engine.1.
+  MemFaults::Add(MemFaultPoint::kAddNewComponent, E_FAIL, "", 2);
+  CATBaseUnknown_var added;
+  EXPECT_EQ(Add(piston_, added), E_FAIL);
+  EXPECT_FALSE(added);
+  EXPECT_EQ(Structure(), "/Engine.1 ENGINE 0C01\n");
+  // The leaf is made but its identity cannot be written: it stays.
+  MemFaults::Clear();
+  MemFaults::AddAt(MemFaultPoint::kCreateProperty, E_FAIL, "BB.CATProduct", "CAR.1/Lamp.1");
+  EXPECT_EQ(Add(lamp_, added), E_FAIL);
+  EXPECT_FALSE(added);
+  EXPECT_EQ(Structure(), "/Engine.1 ENGINE 0C01\n/Lamp.1 LAMP -\n");
+}
+
+// --- FindInstanceInBB ---------------------------------------------------------
+
+TEST_F(AddTest, FindInstanceFollowsReplacedLinksOnlyWhenAllowed) {
+  // A black-box Engine.1 that still carries the link 0C0A, which VPM now
+  // reports as replaced by the PSN's 0C01.
+  MemBuilder build(session());
+  MemProduct* old_engine = build.Add(node_, "Engine.1", "ENGINE", MemKind::kComponent);
+  old_engine->Properties() = {{"BBPrintableId", car_->Vpm().printableId + MemBuilder::Hex16(0xC0A)},
+                              {"BBVpmEnv", "VPMENV  /VPMENV  "}};
+  session().AddReplacement(MemReplacement{MemBuilder::Hex16(0xC0A), MemBuilder::Hex16(0xC01),
+                                          "VPMENV"});
+  CATBaseUnknown_var found;
+  EXPECT_EQ(KRVWD7CoreServicesPeer::FindInstanceInBB(Handle(node_), Handle(engine_), found,
+                                                     0, 0),
+            S_FALSE);
+  EXPECT_TRUE(KRVWD7UtiTracer::Lines().empty());
+  EXPECT_EQ(KRVWD7CoreServicesPeer::FindInstanceInBB(Handle(node_), Handle(engine_), found,
+                                                     0, 1),
+            S_OK);
+  EXPECT_TRUE(found == Handle(old_engine));
+  EXPECT_EQ(KRVWD7UtiTracer::Lines(),
+            (std::vector<std::string>{"usCurrentEnv=[VPMENV  /VPMENV  ]",
+                                      "usCurrentEnv=[VPMENV  ]"}));
+  // Through the whole add: the replaced node is handed back, nothing made.
+  CATBaseUnknown_var added;
+  EXPECT_EQ(Add(engine_, added, 1), S_FALSE);
+  EXPECT_TRUE(added == Handle(old_engine));
+  // A failing VPM query finds nothing.
+  MemFaults::Add(MemFaultPoint::kGetReplacingClinks, E_FAIL);
+  EXPECT_EQ(KRVWD7CoreServicesPeer::FindInstanceInBB(Handle(node_), Handle(engine_), found,
+                                                     0, 1),
+            S_FALSE);
+}
+
+TEST_F(AddTest, FindInstancePassesOverRecordsThatDoNotFill) {
+  CATBaseUnknown_var added, found;
+  ASSERT_EQ(Add(door_, added), S_OK);
+  // A second node with the same id whose record fills.
+  MemBuilder build(session());
+  MemProduct* copy = build.Add(node_, "Door.2", "DOOR-2", MemKind::kComponent);
+  copy->Properties() = MemProduct::From(added)->Properties();
+  MemFaults::AddAt(MemFaultPoint::kGetNodeType, E_FAIL, "BB.CATProduct", "CAR.1/Door.1");
+  EXPECT_EQ(KRVWD7CoreServicesPeer::FindInstanceInBB(Handle(node_), Handle(door_), found, 0,
+                                                     0),
+            S_OK);
+  EXPECT_TRUE(found == Handle(copy));
+}
+
+TEST_F(AddTest, FindInstanceLooksBelowOnlyWhenRecursive) {
+  CATBaseUnknown_var added, found;
+  ASSERT_EQ(Add(piston_, added), S_OK);
+  EXPECT_EQ(KRVWD7CoreServicesPeer::FindInstanceInBB(Handle(node_), Handle(piston_), found,
+                                                     0, 0),
+            S_FALSE);
+  EXPECT_EQ(KRVWD7CoreServicesPeer::FindInstanceInBB(Handle(node_), Handle(piston_), found,
+                                                     1, 0),
+            S_OK);
+  EXPECT_TRUE(found == added);
+  // No child at all, and a listing that fails.
+  EXPECT_EQ(KRVWD7CoreServicesPeer::FindInstanceInBB(added, Handle(piston_), found, 0, 0),
+            S_FALSE);
+  MemFaults::Add(MemFaultPoint::kGetChildrenWithProperty, E_FAIL);
+  EXPECT_EQ(KRVWD7CoreServicesPeer::FindInstanceInBB(Handle(node_), Handle(piston_), found,
+                                                     0, 0),
+            E_FAIL);
+  EXPECT_EQ(KRVWD7CoreServicesPeer::FindInstanceInBB(CATBaseUnknown_var(), Handle(piston_),
+                                                     found, 0, 0),
+            E_INVALIDARG);
+}
+
+// --- AddLeaf --------------------------------------------------------------------
+
+TEST_F(AddTest, AddLeafTypesAndFormats) {
+  CATBaseUnknown_var made;
+  EXPECT_EQ(KRVWD7CoreServicesPeer::AddLeaf(Handle(node_), Handle(piston_), 7, made),
+            E_INVALIDARG);
+  EXPECT_EQ(KRVWD7UtiTracer::Lines(),
+            std::vector<std::string>{">>KRVWD7CoreServices::AddLeaf()"});
+  // A further leaf kind is copied with its links broken, like a model.
+  piston_->SetExplicitNodeType(9);
+  ASSERT_EQ(KRVWD7CoreServicesPeer::AddLeaf(Handle(node_), Handle(piston_), 9, made), S_OK);
+  EXPECT_NE(MemProduct::From(made)->Reference(), piston_->Reference());
+  ASSERT_EQ(KRVWD7CoreServicesPeer::AddLeaf(Handle(node_), Handle(piston_), 4, made), S_OK);
+  EXPECT_EQ(MemProduct::From(made)->Reference(), piston_->Reference());
+  EXPECT_EQ(MemProduct::From(made)->InstanceName(), "Piston.2");  // a free name
+  MemFaults::Add(MemFaultPoint::kCopyAndPaste, E_FAIL);
+  EXPECT_EQ(KRVWD7CoreServicesPeer::AddLeaf(Handle(node_), Handle(piston_), 4, made),
+            E_FAIL);
+}
+
+// --- RetrieveSimilarInstances ------------------------------------------------------
+
+TEST_F(AddTest, SimilarInstancesFilterTheStructureInOrder) {
+  auto paths = [this](const CATListValCATBaseUnknown_var* iList) {
+    std::string out;
+    for (int i = 1; i <= iList->Size(); ++i) {
+      std::string path;
+      for (const MemProduct* p = MemProduct::From((*iList)[i]); p != car_; p = p->Father()) {
+        path = p->InstanceName() + (path.empty() ? "" : "/") + path;
+      }
+      out += (i > 1 ? "," : "") + path;
+    }
+    return out;
+  };
+  sensor_->SetDefinition("2");  // the version of both sensors
+  const struct {
+    const char* label;
+    const char* number;
+    const char* version;
+    const char* revision;
+    int type;
+    const char* expected;
+  } rows[] = {
+      {"no criteria", "", "", "", 0,
+       "Engine.1,Engine.1/Block.1,Engine.1/Block.1/Piston.1,Engine.1/Block.1/Sensor.1,"
+       "Door.1,Door.1/Sensor.1,Lamp.1"},
+      {"part number", "SENSOR", "", "", 0, "Engine.1/Block.1/Sensor.1,Door.1/Sensor.1"},
+      {"all four", "SENSOR", "2", "A", 5, "Engine.1/Block.1/Sensor.1,Door.1/Sensor.1"},
+      {"other version", "SENSOR", "1", "", 0, ""},
+      {"other revision", "SENSOR", "", "B", 0, ""},
+      {"type only", "", "", "", 5, "Engine.1/Block.1/Sensor.1,Door.1/Sensor.1,Lamp.1"},
+      {"unknown number", "NOPE", "", "", 0, ""},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.label);
+    CATListValCATBaseUnknown_var* list = nullptr;
+    ASSERT_EQ(KRVWD7CoreServices::RetrieveSimilarInstances(Handle(car_), row.number,
+                                                           row.version, row.revision,
+                                                           row.type, list),
+              S_OK);
+    std::unique_ptr<CATListValCATBaseUnknown_var> owned(list);
+    EXPECT_EQ(paths(list), row.expected);
+  }
+  // A product whose number cannot be read is left out.
+  MemFaults::AddAt(MemFaultPoint::kGetPartNumber, E_FAIL, "CAR.CATProduct", "Engine.1/Block.1/Sensor.1");
+  CATListValCATBaseUnknown_var* list = nullptr;
+  ASSERT_EQ(KRVWD7CoreServices::RetrieveSimilarInstances(Handle(car_), "SENSOR", "", "", 0,
+                                                         list),
+            S_OK);
+  std::unique_ptr<CATListValCATBaseUnknown_var> owned(list);
+  EXPECT_EQ(paths(list), "Door.1/Sensor.1");
+}
+
+TEST_F(AddTest, SimilarInstancesWithoutAList) {
+  CATListValCATBaseUnknown_var* list = nullptr;
+  EXPECT_EQ(KRVWD7CoreServices::RetrieveSimilarInstances(CATBaseUnknown_var(), "", "", "",
+                                                         0, list),
+            E_INVALIDARG);
+  // No child at all, by part number or not.
+  for (const char* number : {"", "LAMP"}) {
+    SCOPED_TRACE(number);
+    EXPECT_EQ(KRVWD7CoreServices::RetrieveSimilarInstances(Handle(lamp_), number, "", "", 0,
+                                                           list),
+              E_FAIL);
+    EXPECT_EQ(list, nullptr);
+  }
+  MemFaults::Add(MemFaultPoint::kGetAllChildren, E_FAIL);
+  EXPECT_EQ(KRVWD7CoreServices::RetrieveSimilarInstances(Handle(car_), "", "", "", 0, list),
+            E_FAIL);
+}
+
+}  // namespace
