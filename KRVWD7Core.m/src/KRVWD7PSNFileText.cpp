@@ -6,6 +6,7 @@
 #include <random>
 #include <utility>
 
+#include "CATUtf8.h"
 #include "KRVWD7CoreInternal.h"
 
 namespace krvwd7_core {
@@ -66,9 +67,23 @@ uint64_t Power(size_t iExponent) {
   return result;
 }
 
-// A byte that continues a UTF-8 sequence: no character starts there.
-bool IsContinuation(char iChar) {
-  return (static_cast<unsigned char>(iChar) & 0xC0) == 0x80;
+// Where the host's text operations see characters start in iText (and
+// its end), by the host's own decoding; empty for an ASCII text, where
+// every byte starts one. A match counts only from one start to another, as
+// in CATUnicodeString's searches and replacements.
+std::vector<char> CharacterStarts(const std::string& iText) {
+  std::vector<char> starts;
+  if (CATUtf8::IsAscii(iText)) return starts;
+  starts.assign(iText.size() + 1, 0);
+  for (size_t i = 0; i < iText.size(); i += CATUtf8::CharLength(iText, i)) {
+    starts[i] = 1;
+  }
+  starts[iText.size()] = 1;
+  return starts;
+}
+
+bool OnBoundaries(const std::vector<char>& iStarts, size_t iFrom, size_t iTo) {
+  return iStarts.empty() || (iStarts[iFrom] && iStarts[iTo]);
 }
 
 // Removes the first occurrence of iWhat from ioText, if any.
@@ -332,12 +347,14 @@ class LinkMatcher {
   // character boundary, in any order.
   void FindAll(const std::string& iText, std::vector<Occurrence>& oFound) const {
     oFound.clear();
+    if (groups_.empty()) return;
+    const std::vector<char> starts = CharacterStarts(iText);
     for (const LengthGroup& group : groups_) {
       const size_t length = group.length;
       if (length > iText.size()) continue;
       uint64_t hash = ForwardHash(iText.data(), length);
       for (size_t at = 0;; ++at) {
-        Check(group, iText, at, hash, oFound);
+        Check(group, iText, starts, at, hash, oFound);
         if (at + length >= iText.size()) break;
         hash = SubMod(hash, MulMod(Byte(iText[at]), group.topPower));
         hash = AddMod(MulMod(hash, Base()), Byte(iText[at + length]));
@@ -346,15 +363,12 @@ class LinkMatcher {
   }
 
  private:
-  void Check(const LengthGroup& iGroup, const std::string& iText, size_t iAt,
-             uint64_t iHash, std::vector<Occurrence>& oFound) const {
+  void Check(const LengthGroup& iGroup, const std::string& iText,
+             const std::vector<char>& iStarts, size_t iAt, uint64_t iHash,
+             std::vector<Occurrence>& oFound) const {
     const auto found = iGroup.head.find(iHash);
     if (found == iGroup.head.end()) return;
-    const size_t end = iAt + iGroup.length;
-    if (IsContinuation(iText[iAt]) ||
-        (end < iText.size() && IsContinuation(iText[end]))) {
-      return;
-    }
+    if (!OnBoundaries(iStarts, iAt, iAt + iGroup.length)) return;
     for (int k = found->second; k >= 0; k = next_[k]) {
       if (iText.compare(iAt, iGroup.length, links_[k]) == 0) {
         oFound.push_back({k, iAt});
@@ -447,15 +461,14 @@ class KeyAutomaton {
 
   // Marks the keys that occur in iText on character boundaries.
   void Scan(const std::string& iText) {
-    const bool ascii = std::none_of(iText.begin(), iText.end(),
-                                    [](char c) { return c & 0x80; });
+    const std::vector<char> starts = CharacterStarts(iText);
     int state = 0;
     for (size_t i = 0; i < iText.size(); ++i) {
       state = Next(state, static_cast<unsigned char>(iText[i]));
-      if (ascii) {
+      if (starts.empty()) {
         MarkAll(state);
       } else {
-        MarkOnBoundaries(state, iText, i + 1);
+        MarkOnBoundaries(state, starts, i + 1);
       }
     }
   }
@@ -549,13 +562,12 @@ class KeyAutomaton {
   }
 
   // The keys ending at iState whose occurrence ending at iEnd starts and
-  // ends on character boundaries of iText.
-  void MarkOnBoundaries(int iState, const std::string& iText, size_t iEnd) {
-    if (iEnd < iText.size() && IsContinuation(iText[iEnd])) return;
+  // ends on character boundaries (iStarts).
+  void MarkOnBoundaries(int iState, const std::vector<char>& iStarts, size_t iEnd) {
+    if (!iStarts[iEnd]) return;
     for (int node = nodes_[iState].output; node > 0;
          node = nodes_[nodes_[node].fail].output) {
-      if (IsContinuation(iText[iEnd - nodes_[node].depth])) continue;
-      MarkKeys(node);
+      if (iStarts[iEnd - nodes_[node].depth]) MarkKeys(node);
     }
   }
 
