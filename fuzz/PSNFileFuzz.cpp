@@ -13,7 +13,6 @@
 #include <cstdlib>
 #include <sstream>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "KRVWD7PSNFileText.h"
@@ -48,13 +47,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* iData, size_t iSize) {
   // The link list of a black box without components: the file's links,
   // duplicates removed; the texts: the parts and link texts made of the
   // identifiers, last first, as components give them.
-  std::vector<std::string> links;
-  std::unordered_set<std::string> seen;
-  for (const std::string& id : entries.linkIds) {
-    if (seen.insert(id).second) links.push_back(id);
-  }
+  std::vector<std::string_view> links(entries.linkIds.begin(), entries.linkIds.end());
+  krvwd7_core::RemoveDuplicates(links);
   std::vector<std::string> texts = entries.collapsedParts;
-  for (size_t k = 0; k + 1 < links.size(); k += 2) texts.push_back(links[k + 1] + "," + links[k]);
+  for (size_t k = 0; k + 1 < links.size(); k += 2) {
+    texts.push_back(std::string(links[k + 1]) + "," + std::string(links[k]));
+  }
   const bool small = input.size() <= 2048 && links.size() <= 64;
 
   std::vector<std::string> linear = texts;

@@ -19,6 +19,7 @@ namespace {
 using krvwd7_test::FinalReferencesReplaceLinks;
 using krvwd7_test::PlainDropCovered;
 using krvwd7_test::PlainReplaceLinks;
+using krvwd7_test::Views;
 
 PSNOldEntries Read(const std::string& iText) {
   std::istringstream in(iText);
@@ -237,8 +238,8 @@ TEST(PSNLinkSubstitutionTest, AgreesWithPlainReplacementOnWellFormedTexts) {
       texts.push_back(text + (t % 2 ? "),()" : ""));
     }
     std::vector<std::string> plain = texts;
-    ReplaceLinksByEntities(links, 2, Pointers(texts));
-    PlainReplaceLinks(links, 2, Pointers(plain));
+    ReplaceLinksByEntities(Views(links), 2, Pointers(texts));
+    PlainReplaceLinks(Views(links), 2, Pointers(plain));
     EXPECT_EQ(texts, plain);
   }
 }
@@ -265,8 +266,8 @@ TEST(PSNLinkSubstitutionTest, ReferencesPutInAreFinalOnAnyText) {
     }
     std::vector<std::string> texts = {word(40), word(40), ""};
     std::vector<std::string> reference = texts;
-    ReplaceLinksByEntities(links, 8, Pointers(texts));
-    FinalReferencesReplaceLinks(links, 8, Pointers(reference));
+    ReplaceLinksByEntities(Views(links), 8, Pointers(texts));
+    FinalReferencesReplaceLinks(Views(links), 8, Pointers(reference));
     EXPECT_EQ(texts, reference);
   }
 }
@@ -276,14 +277,21 @@ TEST(PSNLinkSubstitutionTest, WhereThePlainReplacementRewritesItsOwnReferences) 
   const std::vector<std::string> links = {"AB", "5", "C"};
   std::vector<std::string> texts = {"AB,5,C", "\xc3\xa9", ""};
   std::vector<std::string> plain = texts;
-  ReplaceLinksByEntities(links, 5, Pointers(texts));
-  PlainReplaceLinks(links, 5, Pointers(plain));
+  ReplaceLinksByEntities(Views(links), 5, Pointers(texts));
+  PlainReplaceLinks(Views(links), 5, Pointers(plain));
   EXPECT_EQ(texts[0], "#5,#6,#7");
   EXPECT_EQ(plain[0], "##6,#6,#7");
   // No match inside a character.
   std::vector<std::string> inside = {"\xc3\xa9"};
   ReplaceLinksByEntities({"\xa9"}, 2, Pointers(inside));
   EXPECT_EQ(inside[0], "\xc3\xa9");
+}
+
+TEST(PSNLinkSubstitutionTest, DuplicatesKeepTheFirst) {
+  const std::vector<std::string> texts = {"B", "A", "B", "", "C", "A", ""};
+  std::vector<std::string_view> views = Views(texts);
+  RemoveDuplicates(views);
+  EXPECT_EQ(views, (std::vector<std::string_view>{"B", "A", "", "C"}));
 }
 
 // --- Collapsed parts covered by a selected object -----------------------------------------

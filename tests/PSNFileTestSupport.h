@@ -16,6 +16,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "CATListValCATUnicodeString.h"
@@ -30,10 +31,10 @@ namespace krvwd7_test {
 
 // For each identifier in turn, every text's ReplaceAll of it by its
 // entity reference: (identifiers x texts).
-inline void PlainReplaceLinks(const std::vector<std::string>& iLinks, int iFirstEntity,
+inline void PlainReplaceLinks(const std::vector<std::string_view>& iLinks, int iFirstEntity,
                               const std::vector<std::string*>& ioTexts) {
   for (size_t k = 0; k < iLinks.size(); ++k) {
-    const CATUnicodeString link(iLinks[k]);
+    const CATUnicodeString link{std::string(iLinks[k])};
     const CATUnicodeString entity("#" + std::to_string(iFirstEntity + static_cast<int>(k)));
     for (std::string* text : ioTexts) {
       CATUnicodeString replaced(*text);
@@ -72,7 +73,7 @@ inline void PlainDropCovered(const std::vector<std::string>& iSelected,
 // a byte put in by an earlier identifier is never part of a later match,
 // and matches start and end where the host sees characters start in the
 // first text (the original bytes keep their decoding; see CATUtf8.h).
-inline void FinalReferencesReplaceLinks(const std::vector<std::string>& iLinks,
+inline void FinalReferencesReplaceLinks(const std::vector<std::string_view>& iLinks,
                                         int iFirstEntity,
                                         const std::vector<std::string*>& ioTexts) {
   for (std::string* text : ioTexts) {
@@ -83,7 +84,7 @@ inline void FinalReferencesReplaceLinks(const std::vector<std::string>& iLinks,
     std::vector<long> original(bytes.size());  // place in the first text, -1 put in
     for (size_t i = 0; i < bytes.size(); ++i) original[i] = static_cast<long>(i);
     for (size_t k = 0; k < iLinks.size(); ++k) {
-      const std::string& link = iLinks[k];
+      const std::string link(iLinks[k]);
       if (link.empty()) continue;
       const std::string entity = "#" + std::to_string(iFirstEntity + static_cast<int>(k));
       std::string out;
@@ -108,6 +109,11 @@ inline void FinalReferencesReplaceLinks(const std::vector<std::string>& iLinks,
     }
     *text = bytes;
   }
+}
+
+// Views of iTexts, for the steps that take identifiers as views.
+inline std::vector<std::string_view> Views(const std::vector<std::string>& iTexts) {
+  return std::vector<std::string_view>(iTexts.begin(), iTexts.end());
 }
 
 // --- Files ---------------------------------------------------------------------------------

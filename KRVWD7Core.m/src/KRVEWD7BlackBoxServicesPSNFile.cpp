@@ -10,9 +10,11 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <initializer_list>
 #include <fstream>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -23,6 +25,7 @@
 #include "CATIProduct.h"
 #include "CATListValCATBaseUnknown_var.h"
 #include "CATTime.h"
+#include "CATUtf8.h"
 #include "KRVEWD7BlackBoxServices.h"
 #include "KRVIWD7BlackBox.h"
 #include "KRVIWD7BlackBoxSettingAtt.h"
@@ -139,6 +142,8 @@ class PSNFileBuilder {
   HRESULT Build(std::string& oContent) {
     WriteBeginning();
     BuildLinkList();
+    content_.reserve(content_.size() + 32 * links_.size() + 96 * link_texts_.size() +
+                     64 * old_.collapsedParts.size() + 1024);
     WriteLinks();
     const HRESULT rc = WriteRootPart();
     WriteDocumentLinks();
@@ -151,8 +156,12 @@ class PSNFileBuilder {
   }
 
  private:
-  // "#n" for the next entity.
-  std::string NextEntity() { return "#" + std::to_string(++entity_); }
+  // Appends the line of the next entity: "#n" then iPieces.
+  void Entity(std::initializer_list<std::string_view> iPieces) {
+    content_ += '#';
+    content_ += std::to_string(++entity_);
+    for (std::string_view piece : iPieces) content_ += piece;
+  }
 
   void WriteBeginning() {
     Trace("Write beginning of PSN file");
@@ -172,12 +181,15 @@ class PSNFileBuilder {
 
   // Reads every component's printable identifier: its link identifiers go
   // to the link list, and its link text (the identifiers, last first,
-  // joined by ",") to link_texts_.
+  // joined by ",") to link_texts_. The components' identifiers are kept in
+  // one buffer, which the link list views.
   void BuildLinkList() {
     Trace("Build clink list");
     const CATUnicodeString property("BBPrintableId");
     const bool tracing = KRVWD7UtiTracer::IsOn();
     CATUnicodeString value;
+    std::vector<std::pair<size_t, size_t>> spans;  // of the identifiers in links_arena_
+    std::vector<size_t> first_span;                // per component with an id
     for (int i = 1; i <= components_.Size(); ++i) {
       const CATBaseUnknown_var& component = components_[i];
       if (KRVWD7UtiPrdServices::GetProperty(component, property, value) != S_OK) {
@@ -192,29 +204,48 @@ class PSNFileBuilder {
                text.ConvertToChar(), value.ConvertToChar());
       }
       has_id_.push_back(1);
-      const int count = (value.GetLengthInChar() - kHeadLength) / kClinkLength;
-      std::string link_text;
-      for (int k = count - 1; k >= 0; --k) {
-        const CATUnicodeString link =
-            value.SubString(kHeadLength + k * kClinkLength, kClinkLength);
-        if (k != count - 1) link_text += ',';
-        link_text += link.ToStdString();
-      }
-      for (int k = 0; k < count; ++k) {
-        links_.push_back(
-            value.SubString(kHeadLength + k * kClinkLength, kClinkLength).ToStdString());
-      }
-      link_texts_.push_back(std::move(link_text));
+      first_span.push_back(spans.size());
+      AppendLinks(value, links_arena_, spans);
     }
-    for (const std::string& link : old_.linkIds) links_.push_back(link);
-    std::unordered_set<std::string> seen;
-    size_t kept = 0;
-    for (size_t k = 0; k < links_.size(); ++k) {
-      if (!seen.insert(links_[k]).second) continue;
-      if (kept != k) links_[kept] = links_[k];
-      ++kept;
+    first_span.push_back(spans.size());
+    links_.reserve(spans.size() + old_.linkIds.size());
+    for (const auto& [offset, length] : spans) {
+      links_.emplace_back(links_arena_.data() + offset, length);
     }
-    links_.resize(kept);
+    link_texts_.reserve(first_span.size());
+    for (size_t c = 0; c + 1 < first_span.size(); ++c) {
+      std::string text;
+      text.reserve((kClinkLength + 1) * (first_span[c + 1] - first_span[c]));
+      for (size_t k = first_span[c + 1]; k-- > first_span[c];) {
+        if (k + 1 != first_span[c + 1]) text += ',';
+        text += links_[k];
+      }
+      link_texts_.push_back(std::move(text));
+    }
+    for (const std::string& link : old_.linkIds) links_.emplace_back(link);
+    RemoveDuplicates(links_);
+  }
+
+  // Appends to ioArena the link identifiers of the printable identifier
+  // iId (the 16-character pieces after the 58-character head, whole ones
+  // only) and their places to ioSpans.
+  static void AppendLinks(const CATUnicodeString& iId, std::string& ioArena,
+                          std::vector<std::pair<size_t, size_t>>& ioSpans) {
+    const std::string& bytes = iId.ToStdString();
+    if (CATUtf8::IsAscii(bytes)) {  // characters are bytes
+      for (size_t at = kHeadLength; at + kClinkLength <= bytes.size(); at += kClinkLength) {
+        ioSpans.emplace_back(ioArena.size(), kClinkLength);
+        ioArena.append(bytes, at, kClinkLength);
+      }
+      return;
+    }
+    const int count = (iId.GetLengthInChar() - kHeadLength) / kClinkLength;
+    for (int k = 0; k < count; ++k) {
+      const std::string link =
+          iId.SubString(kHeadLength + k * kClinkLength, kClinkLength).ToStdString();
+      ioSpans.emplace_back(ioArena.size(), link.size());
+      ioArena += link;
+    }
   }
 
   // One link entity per identifier; the identifiers in the link texts and
@@ -222,10 +253,8 @@ class PSNFileBuilder {
   void WriteLinks() {
     Trace("Write assembly links's clinks to PSN file");
     const int first = entity_ + 1;
-    for (const std::string& link : links_) {
-      content_ += NextEntity() + "=Clink(\"0" + link + "\") ;\n";
-    }
-    std::vector<std::string*> texts;
+    for (std::string_view link : links_) Entity({"=Clink(\"0", link, "\") ;\n"});
+    std::vector<std::string*> texts;  // the link texts, then the parts
     texts.reserve(link_texts_.size() + old_.collapsedParts.size());
     for (std::string& text : link_texts_) texts.push_back(&text);
     for (std::string& part : old_.collapsedParts) texts.push_back(&part);
@@ -238,9 +267,17 @@ class PSNFileBuilder {
     const KRVIWD7BlackBox_var black_box(root_);
     const HRESULT rc = black_box ? black_box->GetPSNPrintableId(id) : E_FAIL;
     const CATUnicodeString env = id.SubString(32, 8).Strip();
-    content_ += NextEntity() + "=RootPart('" + env.ToStdString() + "','PART_LIST',\"0" +
-                id.SubString(0, 16).ToStdString() + "\",\"03030303030303030\") ;\n";
+    Entity({"=RootPart('", env.ToStdString(), "','PART_LIST',\"0",
+            id.SubString(0, 16).ToStdString(), "\",\"03030303030303030\") ;\n"});
     return rc;
+  }
+
+  // True for the table name "CAD_MODEL" with blanks around it.
+  static bool IsModelTable(const std::string& iTable) {
+    const size_t first = iTable.find_first_not_of(" \t");
+    if (first == std::string::npos) return false;
+    const size_t last = iTable.find_last_not_of(" \t");
+    return iTable.compare(first, last + 1 - first, "CAD_MODEL") == 0;
   }
 
   // The storage name of the document of iComponent's "Default"
@@ -278,11 +315,13 @@ class PSNFileBuilder {
       if (storage.IsEmpty()) continue;
       const PSNDocumentFields fields = SplitStorageName(storage, separator);
       TraceF("usTable=[%s]", fields.table.ConvertToChar());
-      const std::string entity = NextEntity();
-      content_ += entity + "=Clink(\"0" + fields.compid.ToStdString() + "\") ;\n";
-      const bool model = fields.table.Strip() == "CAD_MODEL";
+      Entity({"=Clink(\"0", fields.compid.ToStdString(), "\") ;\n"});
+      const bool model = IsModelTable(fields.table.ToStdString());
       std::string& text = link_texts_[j - 1];
-      text = (model ? "#4" : "#5") + entity + "," + text;
+      std::string marked = model ? "#4#" : "#5#";
+      marked += std::to_string(entity_);
+      marked += ',';
+      text.insert(0, marked);
     }
   }
 
@@ -298,8 +337,8 @@ class PSNFileBuilder {
         continue;
       }
       ReplaceAll(text, text.substr(0, 3), "#");
-      content_ += NextEntity() + "=SelectedObj('" + kind + "',$,(" + text + ")) ;\n";
-      selected_.push_back(text);
+      Entity({"=SelectedObj('", kind, "',$,(", text, ")) ;\n"});
+      selected_.push_back(std::move(text));  // link texts are not read again
     }
   }
 
@@ -307,13 +346,19 @@ class PSNFileBuilder {
     CurrentPSNFileSteps().dropCovered(selected_, old_.collapsedParts);
     Trace("Write collapsed parts to PSN file");
     for (const std::string& part : old_.collapsedParts) {
-      content_ += NextEntity() + "=CollapsedPart(" + part + ") ;\n";
+      Entity({"=CollapsedPart(", part, ") ;\n"});
     }
   }
 
   // Every non-overlapping occurrence of iOld, from the left, by iNew.
   static void ReplaceAll(std::string& ioText, const std::string& iOld,
                          const std::string& iNew) {
+    const size_t first = ioText.find(iOld);
+    if (first == std::string::npos) return;
+    if (ioText.find(iOld, first + iOld.size()) == std::string::npos) {
+      ioText.replace(first, iOld.size(), iNew);  // the one marker in front, as a rule
+      return;
+    }
     std::string out;
     size_t copied = 0;
     for (size_t at = ioText.find(iOld); at != std::string::npos;
@@ -332,7 +377,8 @@ class PSNFileBuilder {
   PSNOldEntries& old_;
   int entity_ = 0;                      // the last entity number written
   std::vector<int> has_id_;             // per component: 1 with a printable id
-  std::vector<std::string> links_;      // the link list
+  std::string links_arena_;             // the components' link identifiers
+  std::vector<std::string_view> links_; // the link list (in links_arena_ and old_)
   std::vector<std::string> link_texts_; // per component with a printable id
   std::vector<std::string> selected_;   // the selected lists written
   std::string content_;

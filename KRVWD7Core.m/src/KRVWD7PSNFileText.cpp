@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <map>
 #include <random>
 #include <utility>
@@ -312,7 +313,6 @@ namespace {
 struct LengthGroup {
   size_t length = 0;
   uint64_t topPower = 0;  // B^(length-1), to drop the byte leaving the window
-  std::unordered_map<uint64_t, int> head;  // hash -> first identifier index
 };
 
 // One occurrence of identifier `link` at byte `at` of a text.
@@ -321,25 +321,33 @@ struct Occurrence {
   size_t at;
 };
 
+// Every identifier's (length, hash) key in an open-addressing table, and
+// one bit per key in a filter small enough for the caches: most windows of
+// a text are turned away by the filter, the others cost one probe
+// sequence in a flat array.
 class LinkMatcher {
  public:
-  explicit LinkMatcher(const std::vector<std::string>& iLinks) : links_(iLinks) {
-    next_.assign(iLinks.size(), -1);
+  explicit LinkMatcher(const std::vector<std::string_view>& iLinks) : links_(iLinks) {
+    size_t slots = 16;
+    while (slots < 2 * iLinks.size()) slots <<= 1;
+    slots_.assign(slots, Slot{0, -1});
+    slot_mask_ = slots - 1;
+    size_t bits = size_t{1} << 12;
+    while (bits < 16 * iLinks.size()) bits <<= 1;
+    filter_.assign(bits / 64, 0);
+    filter_mask_ = bits - 1;
     std::map<size_t, size_t> group_of_length;
-    for (size_t k = iLinks.size(); k-- > 0;) {
-      const std::string& link = iLinks[k];
+    for (size_t k = 0; k < iLinks.size(); ++k) {
+      const std::string_view link = iLinks[k];
       if (link.empty()) continue;
-      auto slot = group_of_length.emplace(link.size(), groups_.size());
-      if (slot.second) {
-        groups_.emplace_back();
-        groups_.back().length = link.size();
-        groups_.back().topPower = Power(link.size() - 1);
+      if (group_of_length.emplace(link.size(), groups_.size()).second) {
+        groups_.push_back({link.size(), Power(link.size() - 1)});
       }
-      LengthGroup& group = groups_[slot.first->second];
-      const uint64_t hash = ForwardHash(link.data(), link.size());
-      auto found = group.head.find(hash);
-      if (found != group.head.end()) next_[k] = found->second;
-      group.head[hash] = static_cast<int>(k);
+      const uint64_t key = Key(ForwardHash(link.data(), link.size()), link.size());
+      filter_[(key & filter_mask_) >> 6] |= uint64_t{1} << (key & 63);
+      size_t slot = key & slot_mask_;
+      while (slots_[slot].link >= 0) slot = (slot + 1) & slot_mask_;
+      slots_[slot] = Slot{key, static_cast<int>(k)};
     }
   }
 
@@ -354,7 +362,10 @@ class LinkMatcher {
       if (length > iText.size()) continue;
       uint64_t hash = ForwardHash(iText.data(), length);
       for (size_t at = 0;; ++at) {
-        Check(group, iText, starts, at, hash, oFound);
+        const uint64_t key = Key(hash, length);
+        if (filter_[(key & filter_mask_) >> 6] >> (key & 63) & 1) {
+          Check(key, length, iText, starts, at, oFound);
+        }
         if (at + length >= iText.size()) break;
         hash = SubMod(hash, MulMod(Byte(iText[at]), group.topPower));
         hash = AddMod(MulMod(hash, Base()), Byte(iText[at + length]));
@@ -363,35 +374,96 @@ class LinkMatcher {
   }
 
  private:
-  void Check(const LengthGroup& iGroup, const std::string& iText,
-             const std::vector<char>& iStarts, size_t iAt, uint64_t iHash,
+  struct Slot {
+    uint64_t key;
+    int link;  // -1: empty
+  };
+
+  static uint64_t Key(uint64_t iHash, size_t iLength) {
+    return iHash ^ (iLength * 0x9E3779B97F4A7C15ULL);
+  }
+
+  void Check(uint64_t iKey, size_t iLength, const std::string& iText,
+             const std::vector<char>& iStarts, size_t iAt,
              std::vector<Occurrence>& oFound) const {
-    const auto found = iGroup.head.find(iHash);
-    if (found == iGroup.head.end()) return;
-    if (!OnBoundaries(iStarts, iAt, iAt + iGroup.length)) return;
-    for (int k = found->second; k >= 0; k = next_[k]) {
-      if (iText.compare(iAt, iGroup.length, links_[k]) == 0) {
-        oFound.push_back({k, iAt});
-        return;  // identifiers are unique: one of each length matches
-      }
+    for (size_t slot = iKey & slot_mask_; slots_[slot].link >= 0;
+         slot = (slot + 1) & slot_mask_) {
+      if (slots_[slot].key != iKey) continue;
+      const std::string_view link = links_[slots_[slot].link];
+      if (link.size() != iLength || iText.compare(iAt, iLength, link) != 0) continue;
+      if (OnBoundaries(iStarts, iAt, iAt + iLength)) oFound.push_back({slots_[slot].link, iAt});
+      return;  // identifiers are unique: one of each length matches
     }
   }
 
-  const std::vector<std::string>& links_;
+  const std::vector<std::string_view>& links_;
   std::vector<LengthGroup> groups_;
-  std::vector<int> next_;  // next identifier of the same length and hash
+  std::vector<Slot> slots_;
+  size_t slot_mask_ = 0;
+  std::vector<uint64_t> filter_;
+  uint64_t filter_mask_ = 0;
 };
 
-// Applies the occurrences of one text, identifiers in list order, each
+// The places of one text that identifiers took: (start, end, identifier),
+// disjoint. Few per text as a rule: a small vector, scanned whole; past
+// kMapFrom places, a map, so that no text costs more than O(places log
+// places).
+class TakenPlaces {
+ public:
+  // True when [iStart, iEnd) overlaps no place taken.
+  bool IsFree(size_t iStart, size_t iEnd) const {
+    if (!map_.empty()) {
+      auto after = map_.lower_bound(iStart);
+      if (after != map_.end() && after->first < iEnd) return false;
+      return after == map_.begin() || std::prev(after)->second.first <= iStart;
+    }
+    for (const Place& place : places_) {
+      if (place.start < iEnd && iStart < place.end) return false;
+    }
+    return true;
+  }
+  void Take(size_t iStart, size_t iEnd, int iLink) {
+    if (map_.empty() && places_.size() < kMapFrom) {
+      places_.push_back({iStart, iEnd, iLink});
+      return;
+    }
+    for (const Place& place : places_) map_.emplace(place.start, std::make_pair(place.end, place.link));
+    places_.clear();
+    map_.emplace(iStart, std::make_pair(iEnd, iLink));
+  }
+  // Calls iVisit(start, end, link) for every place, from the first.
+  template <typename Visit>
+  void ForEach(Visit iVisit) {
+    if (map_.empty()) {
+      std::sort(places_.begin(), places_.end(),
+                [](const Place& a, const Place& b) { return a.start < b.start; });
+      for (const Place& place : places_) iVisit(place.start, place.end, place.link);
+      return;
+    }
+    for (const auto& [start, place] : map_) iVisit(start, place.first, place.second);
+  }
+
+ private:
+  static constexpr size_t kMapFrom = 32;
+  struct Place {
+    size_t start, end;
+    int link;
+  };
+  std::vector<Place> places_;
+  std::map<size_t, std::pair<size_t, int>> map_;
+};
+
+// Applies the occurrences of ioText, identifiers in list order, each
 // taken from the left where it overlaps neither its own previous match nor
-// a place an earlier identifier took.
-std::string ApplyOccurrences(const std::string& iText, std::vector<Occurrence>& ioFound,
-                             const std::vector<std::string>& iLinks,
-                             int iFirstEntity) {
+// a place an earlier identifier took. ioScratch is a buffer kept between
+// texts.
+void ApplyOccurrences(std::string& ioText, std::vector<Occurrence>& ioFound,
+                      const std::vector<std::string_view>& iLinks, int iFirstEntity,
+                      std::string& ioScratch) {
   std::sort(ioFound.begin(), ioFound.end(), [](const Occurrence& a, const Occurrence& b) {
     return a.link != b.link ? a.link < b.link : a.at < b.at;
   });
-  std::map<size_t, std::pair<size_t, int>> taken;  // start -> (end, link)
+  TakenPlaces taken;
   int link = -1;
   size_t link_end = 0;  // end of the current identifier's last match
   for (const Occurrence& occurrence : ioFound) {
@@ -401,36 +473,59 @@ std::string ApplyOccurrences(const std::string& iText, std::vector<Occurrence>& 
       link = occurrence.link;
       link_end = 0;
     }
-    if (start < link_end) continue;
-    auto after = taken.lower_bound(start);
-    if (after != taken.end() && after->first < end) continue;
-    if (after != taken.begin() && std::prev(after)->second.first > start) continue;
-    taken.emplace(start, std::make_pair(end, link));
+    if (start < link_end || !taken.IsFree(start, end)) continue;
+    taken.Take(start, end, link);
     link_end = end;
   }
-  std::string out;
+  std::string& out = ioScratch;
+  out.clear();
   size_t copied = 0;
-  for (const auto& [start, place] : taken) {
-    out.append(iText, copied, start - copied);
+  char number[24];
+  taken.ForEach([&](size_t iStart, size_t iEnd, int iLink) {
+    out.append(ioText, copied, iStart - copied);
     out += '#';
-    out += std::to_string(iFirstEntity + place.second);
-    copied = place.first;
-  }
-  out.append(iText, copied, std::string::npos);
-  return out;
+    out.append(number, std::snprintf(number, sizeof number, "%d", iFirstEntity + iLink));
+    copied = iEnd;
+  });
+  out.append(ioText, copied, std::string::npos);
+  ioText.assign(out);  // in the text's own storage when it is long enough
 }
 
 }  // namespace
 
-void ReplaceLinksByEntities(const std::vector<std::string>& iLinks, int iFirstEntity,
+void ReplaceLinksByEntities(const std::vector<std::string_view>& iLinks, int iFirstEntity,
                             const std::vector<std::string*>& ioTexts) {
   const LinkMatcher matcher(iLinks);
   std::vector<Occurrence> found;
+  std::string scratch;
   for (std::string* text : ioTexts) {
     matcher.FindAll(*text, found);
     if (found.empty()) continue;
-    *text = ApplyOccurrences(*text, found, iLinks, iFirstEntity);
+    ApplyOccurrences(*text, found, iLinks, iFirstEntity, scratch);
   }
+}
+
+void RemoveDuplicates(std::vector<std::string_view>& ioTexts) {
+  size_t slots = 16;
+  while (slots < 2 * ioTexts.size()) slots <<= 1;
+  std::vector<int> table(slots, -1);  // index of a kept text
+  const std::hash<std::string_view> hash;
+  size_t kept = 0;
+  for (size_t k = 0; k < ioTexts.size(); ++k) {
+    const std::string_view text = ioTexts[k];
+    size_t slot = hash(text) & (slots - 1);
+    bool seen = false;
+    for (; table[slot] >= 0; slot = (slot + 1) & (slots - 1)) {
+      if (ioTexts[table[slot]] == text) {
+        seen = true;
+        break;
+      }
+    }
+    if (seen) continue;
+    ioTexts[kept] = text;
+    table[slot] = static_cast<int>(kept++);
+  }
+  ioTexts.resize(kept);
 }
 
 // --- Collapsed parts covered by a selected object ---------------------------------

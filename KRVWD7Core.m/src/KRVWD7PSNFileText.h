@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <istream>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -85,9 +86,12 @@ PSNDocumentFields SplitStorageName(const CATUnicodeString& iStorage,
 // the two agree byte for byte. Time: linear in the texts and identifiers
 // times the number of distinct identifier lengths, plus the number of
 // occurrences times its logarithm.
-void ReplaceLinksByEntities(const std::vector<std::string>& iLinks,
+void ReplaceLinksByEntities(const std::vector<std::string_view>& iLinks,
                             int iFirstEntity,
                             const std::vector<std::string*>& ioTexts);
+
+// Keeps the first of equal texts, in their order. Linear.
+void RemoveDuplicates(std::vector<std::string_view>& ioTexts);
 
 // The text a selected object must hold to cover a collapsed part: the part
 // without its first "1,(", then its first "2,(", then its first "),()".
@@ -105,7 +109,7 @@ void DropCoveredCollapsedParts(const std::vector<std::string>& iSelected,
 // Testing) to check that both write the same files; null restores the
 // ones above.
 struct PSNFileSteps {
-  void (*replaceLinks)(const std::vector<std::string>& iLinks,
+  void (*replaceLinks)(const std::vector<std::string_view>& iLinks,
                        int iFirstEntity,
                        const std::vector<std::string*>& ioTexts);
   void (*dropCovered)(const std::vector<std::string>& iSelected,
