@@ -156,7 +156,7 @@ TEST_F(UpdatePSNFileTest, NoActiveDocumentGivesAnEmptyFile) {
   EXPECT_EQ(Update(target), S_OK);
   EXPECT_EQ(ReadFile(target), "");
   // The result is then the default directory's query.
-  MemFaults::Add("GetKRVWD7BlackBoxSettingCtrl", E_OUTOFMEMORY);
+  MemFaults::Add(MemFaultPoint::kGetKRVWD7BlackBoxSettingCtrl, E_OUTOFMEMORY);
   EXPECT_EQ(Update(target), E_OUTOFMEMORY);
   EXPECT_EQ(folder_.Files(), std::vector<std::string>{"none.psn"});
 }
@@ -231,13 +231,13 @@ TEST_F(UpdatePSNFileTest, ResultIsThatOfThePSNPrintableId) {
   EXPECT_EQ(Update(target), S_FALSE);
   EXPECT_EQ(LinesWith(ReadFile(target), "RootPart").size(), 1u);
   // A failing read: its result, and the file written all the same.
-  MemFaults::Add("GetProperty", E_OUTOFMEMORY, "BB");
+  MemFaults::Add(MemFaultPoint::kGetProperty, E_OUTOFMEMORY, "BB");
   std::remove(target.c_str());
   EXPECT_EQ(Update(target), E_OUTOFMEMORY);
   EXPECT_EQ(LinesWith(ReadFile(target), "END-ISO").size(), 1u);
   // A root that is no black box.
   MemFaults::Clear();
-  MemFaults::Add("GetParameter", S_FALSE, "BB");  // neither marker parameter
+  MemFaults::Add(MemFaultPoint::kGetParameter, S_FALSE, "BB");  // neither marker parameter
   EXPECT_EQ(Update(target), E_FAIL);
   EXPECT_EQ(LinesWith(ReadFile(target), "=RootPart('','PART_LIST',\"0\",").size(), 1u);
 }
@@ -246,25 +246,32 @@ TEST_F(UpdatePSNFileTest, FailuresLeaveTheTargetAndNoTemporaryFile) {
   SmallBlackBox();
   const std::string target = folder_ / "old.psn";
   const std::string before = ReadFile(target);
+  // The host's file fault points, and the atomic file's own switch for the
+  // close, which no fault point separates from the rename.
   struct Case {
-    KRVWD7UtiAtomicFile::Step step;
-    const char* what;  // what the trace line says failed; "" for no line
+    MemFaultPoint point;  // kCount: the switch
+    const char* what;     // what the trace line says failed; "" for no line
   };
   const Case cases[] = {
-      {KRVWD7UtiAtomicFile::kCreate, ""},
-      {KRVWD7UtiAtomicFile::kWrite, "cannot write"},
-      {KRVWD7UtiAtomicFile::kClose, "cannot close"},
-      {KRVWD7UtiAtomicFile::kRename, "cannot rename"},
+      {MemFaultPoint::kFileCreate, ""},
+      {MemFaultPoint::kFileWrite, "cannot write"},
+      {MemFaultPoint::kCount, "cannot close"},
+      {MemFaultPoint::kFileCommit, "cannot rename"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.step);
+    SCOPED_TRACE(c.what);
     KRVWD7UtiTracer::ClearLines();
-    KRVWD7UtiAtomicFile::FailStepForTesting(c.step);
+    MemFaults::Clear();
+    if (c.point == MemFaultPoint::kCount) {
+      KRVWD7UtiAtomicFile::FailStepForTesting(KRVWD7UtiAtomicFile::kClose);
+    } else {
+      MemFaults::Add(c.point, E_FAIL);
+    }
     EXPECT_EQ(Update(target), E_FAIL);
+    KRVWD7UtiAtomicFile::FailStepForTesting(KRVWD7UtiAtomicFile::kNoStep);
     EXPECT_EQ(ReadFile(target), before);
     EXPECT_EQ(folder_.Files(), std::vector<std::string>{"old.psn"});
     const std::vector<std::string>& lines = KRVWD7UtiTracer::Lines();
-    EXPECT_NE(lines.back(), "<< KRVEWD7BlackBoxServices::UpdatePSNFile");
     if (*c.what) {
       EXPECT_EQ(lines.back().rfind("PSN file [" + target + "] not written: " + c.what, 0), 0u)
           << lines.back();
@@ -272,8 +279,8 @@ TEST_F(UpdatePSNFileTest, FailuresLeaveTheTargetAndNoTemporaryFile) {
       EXPECT_EQ(lines.back(), "<< SetPSNFilename");
     }
   }
+  MemFaults::Clear();
   // A folder that does not exist cannot hold the temporary file.
-  KRVWD7UtiAtomicFile::FailStepForTesting(KRVWD7UtiAtomicFile::kNoStep);
   EXPECT_EQ(Update(folder_ / "nowhere/new.psn"), E_FAIL);
 }
 

@@ -4,9 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <vector>
+
+#include "MemFaults.h"
 
 namespace {
 
@@ -55,7 +58,10 @@ HRESULT KRVWD7UtiAtomicFile::Create(const std::string& iTarget) {
   target_ = iTarget;
   const std::string what = "cannot create a file beside '" + iTarget + "'";
   if (iTarget.empty()) return Fail(kCreate, what, ENOENT);
-  if (FailsForTesting(kCreate)) return Fail(kCreate, what, EIO);
+  HRESULT fault = S_OK;
+  if (FailsForTesting(kCreate) || MemFaults::Hit(MemFaultPoint::kFileCreate, fault)) {
+    return Fail(kCreate, what, EIO);
+  }
   mode_t mode = NewFileMode();
   struct stat status;
   if (stat(iTarget.c_str(), &status) == 0) {
@@ -82,8 +88,17 @@ HRESULT KRVWD7UtiAtomicFile::Write(const void* iData, size_t iSize) {
   if (file_ == nullptr) return E_FAIL;
   const std::string what = "cannot write '" + temporary_ + "'";
   if (FailsForTesting(kWrite)) return Fail(kWrite, what, EIO);
-  if (iSize > 0 && std::fwrite(iData, 1, iSize, file_) != iSize) {
-    return Fail(kWrite, what, errno ? errno : EIO);
+  // In blocks, the host's fault point after each one, as a full disk stops
+  // a write part of the way.
+  constexpr size_t kBlock = size_t{1} << 16;
+  const char* data = static_cast<const char*>(iData);
+  for (size_t at = 0; at < iSize; at += kBlock) {
+    const size_t size = std::min(kBlock, iSize - at);
+    if (std::fwrite(data + at, 1, size, file_) != size) {
+      return Fail(kWrite, what, errno ? errno : EIO);
+    }
+    HRESULT fault = S_OK;
+    if (MemFaults::Hit(MemFaultPoint::kFileWrite, fault)) return Fail(kWrite, what, EIO);
   }
   return S_OK;
 }
@@ -104,7 +119,10 @@ HRESULT KRVWD7UtiAtomicFile::Commit() {
   if (FailsForTesting(kClose)) return Fail(kClose, closing, EIO);
   const std::string renaming =
       "cannot rename '" + temporary_ + "' to '" + target_ + "'";
-  if (FailsForTesting(kRename)) return Fail(kRename, renaming, EIO);
+  HRESULT fault = S_OK;
+  if (FailsForTesting(kRename) || MemFaults::Hit(MemFaultPoint::kFileCommit, fault)) {
+    return Fail(kRename, renaming, EIO);
+  }
   if (std::rename(temporary_.c_str(), target_.c_str()) != 0) {
     return Fail(kRename, renaming, errno);
   }

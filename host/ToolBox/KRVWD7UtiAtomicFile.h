@@ -15,9 +15,11 @@
 // failed on which file and why ("cannot write 'dir/.a.psn.k3Xz9Q': No space
 // left on device"). Steps after a failure, or out of order, return E_FAIL.
 //
-// Test switch: FailStepForTesting(step) makes that step of every file fail
-// (as with EIO) until FailStepForTesting(kNoStep); it is process-wide, like
-// the host's other fault points, and is meant for tests only.
+// Faults: the host's fault points "File.Create", "File.Write" (after each
+// 64 KiB block written) and "File.Commit" (the rename, after the close)
+// make those steps fail as with EIO. FailStepForTesting(step) does the
+// same for any step, the close included, until FailStepForTesting(kNoStep);
+// it is process-wide and meant for tests only.
 //
 // Not thread safe; one object writes one file.
 #ifndef KRVWD7_HOST_KRVWD7UTIATOMICFILE_H_

@@ -11,10 +11,12 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "CATDocument.h"
 #include "CATGetEnv.h"
+#include "CATICreateInstance.h"
 #include "Commands.h"
 #include "KRVEWD7BlackBoxServices.h"
-#include "KRVIWD7BlackBox.h"
+#include "KRVIWD7BlackBoxServices.h"
 #include "Structures.h"
 #include "ToolSession.h"
 
@@ -73,13 +75,18 @@ std::string OldFileOf(const std::string& iPSNFilename) {
   return iPSNFilename;
 }
 
-// Runs the services' UpdatePSNFile. The services component is not yet
-// reachable by name, so the implementation is called directly.
+// UpdatePSNFile of the services component, made by name and reached
+// through its interface as a command of the host reaches it; the failure
+// to make it when it cannot be made.
 HRESULT UpdatePSNFile(const std::string& iName) {
-  KRVEWD7BlackBoxServices* services = new KRVEWD7BlackBoxServices;
-  const HRESULT rc = services->UpdatePSNFile(iName.c_str());
+  void* made = nullptr;
+  const HRESULT rc = CATInstantiateComponent("KRVWD7BlackBoxServices",
+                                             IID_KRVIWD7BlackBoxServices, &made);
+  if (FAILED(rc) || made == nullptr) return FAILED(rc) ? rc : E_NOINTERFACE;
+  KRVIWD7BlackBoxServices* services = static_cast<KRVIWD7BlackBoxServices*>(made);
+  const HRESULT result = services->UpdatePSNFile(iName.c_str());
   services->Release();
-  return rc;
+  return result;
 }
 
 }  // namespace
@@ -103,20 +110,20 @@ int RunWritePsn(const WritePsnOptions& iOptions, std::ostream& oOut, std::ostrea
     oErr << "krvwd7: " << file << ": no product document named '" << iOptions.editor << "'\n";
     return kExitUsage;
   }
-  MemDocument* document = session.CurrentDocument();
+  CATDocument* document = ToolSession::CurrentDocument();
   if (document == nullptr) {
     oErr << "krvwd7: " << file << ": no document is open, so there is no black box to write\n";
     return kExitUsage;
   }
   const BlackBoxAttributes black_box = ReadBlackBox(RootOf(document));
   if (!black_box.isBlackBox) {
-    oErr << "krvwd7: " << file << ": document '" << document->Name()
+    oErr << "krvwd7: " << file << ": document '" << ToolSession::NameOf(document)
          << "' is not a black box (use --editor)\n";
     return kExitUsage;
   }
   const std::string name = iOptions.name.empty() ? black_box.psnFilename : iOptions.name;
   if (name.empty()) {
-    oErr << "krvwd7: " << file << ": black box '" << document->Name()
+    oErr << "krvwd7: " << file << ": black box '" << ToolSession::NameOf(document)
          << "' has no PSN file name; give NAME\n";
     return kExitUsage;
   }
@@ -135,7 +142,7 @@ int RunWritePsn(const WritePsnOptions& iOptions, std::ostream& oOut, std::ostrea
     const nlohmann::json result = {
         {"command", "write-psn"},
         {"session", file},
-        {"blackBox", document->Name()},
+        {"blackBox", ToolSession::NameOf(document)},
         {"file", target},
         {"result", rc},
         {"links", counts.links},
