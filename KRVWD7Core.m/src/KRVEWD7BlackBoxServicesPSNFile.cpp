@@ -327,6 +327,7 @@ class PSNFileBuilder {
 
   void WriteSelectedObjects() {
     Trace("Write selected objects to PSN file");
+    selected_.reserve(link_texts_.size());
     for (std::string& text : link_texts_) {
       const char* kind = nullptr;
       if (text.compare(0, 3, "#4#") == 0) {

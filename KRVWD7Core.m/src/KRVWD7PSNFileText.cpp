@@ -143,17 +143,27 @@ void ReadPSNEntries(std::istream& iStream, PSNOldEntries& oEntries) {
 
 namespace {
 
-// The link table's references by hash, for look-ups of a text's
-// references in constant time each (every hash match checked).
+// The link table's references by hash, in an open-addressing table, for
+// look-ups of a text's references in constant time each (every hash match
+// checked byte for byte; equal references keep the first row).
 class RefIndex {
  public:
   explicit RefIndex(const std::vector<std::string>& iRefs) : refs_(iRefs) {
-    next_.assign(iRefs.size(), -1);
-    for (size_t i = iRefs.size(); i-- > 0;) {
-      const uint64_t hash = BackwardHash(iRefs[i]);
-      auto found = head_.find(hash);
-      if (found != head_.end()) next_[i] = found->second;
-      head_[hash] = static_cast<int>(i);  // the first row ends up in front
+    size_t slots = 16;
+    while (slots < 2 * iRefs.size()) slots <<= 1;
+    slots_.assign(slots, Slot{0, -1});
+    mask_ = slots - 1;
+    for (size_t row = 0; row < iRefs.size(); ++row) {
+      const uint64_t hash = BackwardHash(iRefs[row]);
+      size_t slot = hash & mask_;
+      bool known = false;
+      for (; slots_[slot].row >= 0; slot = (slot + 1) & mask_) {
+        if (slots_[slot].hash == hash && refs_[slots_[slot].row] == iRefs[row]) {
+          known = true;
+          break;
+        }
+      }
+      if (!known) slots_[slot] = Slot{hash, static_cast<int>(row)};
     }
   }
 
@@ -161,22 +171,24 @@ class RefIndex {
   // hash is iHash; -1 when none.
   int Find(const std::string& iText, size_t iFrom, size_t iEnd,
            uint64_t iHash) const {
-    const auto found = head_.find(iHash);
-    if (found == head_.end()) return -1;
-    for (int row = found->second; row >= 0; row = next_[row]) {
-      const std::string& ref = refs_[row];
-      if (ref.size() == iEnd - iFrom &&
-          iText.compare(iFrom, ref.size(), ref) == 0) {
-        return row;
+    for (size_t slot = iHash & mask_; slots_[slot].row >= 0; slot = (slot + 1) & mask_) {
+      if (slots_[slot].hash != iHash) continue;
+      const std::string& ref = refs_[slots_[slot].row];
+      if (ref.size() == iEnd - iFrom && iText.compare(iFrom, ref.size(), ref) == 0) {
+        return slots_[slot].row;
       }
     }
     return -1;
   }
 
  private:
+  struct Slot {
+    uint64_t hash;
+    int row;  // -1: empty
+  };
   const std::vector<std::string>& refs_;
-  std::unordered_map<uint64_t, int> head_;
-  std::vector<int> next_;  // next row with the same hash
+  std::vector<Slot> slots_;
+  size_t mask_ = 0;
 };
 
 // One collapsed part with its references replaced (see the header). The
@@ -347,7 +359,7 @@ class LinkMatcher {
       filter_[(key & filter_mask_) >> 6] |= uint64_t{1} << (key & 63);
       size_t slot = key & slot_mask_;
       while (slots_[slot].link >= 0) slot = (slot + 1) & slot_mask_;
-      slots_[slot] = Slot{key, static_cast<int>(k)};
+      slots_[slot] = Slot{Check32(key), static_cast<int>(k)};
     }
   }
 
@@ -374,10 +386,14 @@ class LinkMatcher {
   }
 
  private:
+  // 8 bytes: the key's high half (its low bits choose the slot) and the
+  // identifier.
   struct Slot {
-    uint64_t key;
+    uint32_t check;
     int link;  // -1: empty
   };
+
+  static uint32_t Check32(uint64_t iKey) { return static_cast<uint32_t>(iKey >> 32); }
 
   static uint64_t Key(uint64_t iHash, size_t iLength) {
     return iHash ^ (iLength * 0x9E3779B97F4A7C15ULL);
@@ -386,9 +402,10 @@ class LinkMatcher {
   void Check(uint64_t iKey, size_t iLength, const std::string& iText,
              const std::vector<char>& iStarts, size_t iAt,
              std::vector<Occurrence>& oFound) const {
+    const uint32_t check = Check32(iKey);
     for (size_t slot = iKey & slot_mask_; slots_[slot].link >= 0;
          slot = (slot + 1) & slot_mask_) {
-      if (slots_[slot].key != iKey) continue;
+      if (slots_[slot].check != check) continue;
       const std::string_view link = links_[slots_[slot].link];
       if (link.size() != iLength || iText.compare(iAt, iLength, link) != 0) continue;
       if (OnBoundaries(iStarts, iAt, iAt + iLength)) oFound.push_back({slots_[slot].link, iAt});
