@@ -8,13 +8,13 @@
 // box, no file name, a SOURCE_DATE_EPOCH that is not a number of seconds.
 #include <filesystem>
 #include <fstream>
-#include <nlohmann/json.hpp>
 #include <string>
 
 #include "CATDocument.h"
 #include "CATGetEnv.h"
 #include "CATICreateInstance.h"
 #include "Commands.h"
+#include "JsonOut.h"
 #include "KRVEWD7BlackBoxServices.h"
 #include "KRVIWD7BlackBoxServices.h"
 #include "Structures.h"
@@ -139,19 +139,26 @@ int RunWritePsn(const WritePsnOptions& iOptions, std::ostream& oOut, std::ostrea
   }
   const PsnCounts counts = CountEntities(target);
   if (iOptions.common.json) {
-    const nlohmann::json result = {
-        {"command", "write-psn"},
-        {"session", file},
-        {"blackBox", ToolSession::NameOf(document)},
-        {"file", target},
-        {"result", rc},
-        {"links", counts.links},
-        {"documentLinks", counts.documentLinks},
-        {"selectedObjects", counts.selectedObjects},
-        {"collapsedParts", counts.collapsedParts},
-        {"oldFile", old_file.empty() ? nlohmann::json(nullptr) : nlohmann::json(old_file)},
-        {"oldCollapsedParts", old_parts}};
-    oOut << result.dump(2) << "\n";
+    JsonOut out(oOut);
+    out.BeginObject();
+    out.Key("blackBox").String(ToolSession::NameOf(document));
+    out.Key("collapsedParts").Integer(counts.collapsedParts);
+    out.Key("command").String("write-psn");
+    out.Key("documentLinks").Integer(counts.documentLinks);
+    out.Key("file").String(target);
+    out.Key("links").Integer(counts.links);
+    out.Key("oldCollapsedParts").Integer(old_parts);
+    out.Key("oldFile");
+    if (old_file.empty()) {
+      out.Null();
+    } else {
+      out.String(old_file);
+    }
+    out.Key("result").Integer(rc);
+    out.Key("selectedObjects").Integer(counts.selectedObjects);
+    out.Key("session").String(file);
+    out.EndObject();
+    out.Finish();
     return kExitOk;
   }
   oOut << target << "\n";
