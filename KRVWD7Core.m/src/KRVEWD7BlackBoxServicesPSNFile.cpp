@@ -214,8 +214,9 @@ class PSNFileBuilder {
     }
     link_texts_.reserve(first_span.size());
     for (size_t c = 0; c + 1 < first_span.size(); ++c) {
+      // Room for the document marker and reference put in front later.
       std::string text;
-      text.reserve((kClinkLength + 1) * (first_span[c + 1] - first_span[c]));
+      text.reserve((kClinkLength + 1) * (first_span[c + 1] - first_span[c]) + 16);
       for (size_t k = first_span[c + 1]; k-- > first_span[c];) {
         if (k + 1 != first_span[c + 1]) text += ',';
         text += links_[k];

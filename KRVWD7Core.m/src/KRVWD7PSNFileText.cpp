@@ -133,10 +133,10 @@ void ReadPSNEntries(std::istream& iStream, PSNOldEntries& oEntries) {
     const std::string& text = line.ToStdString();
     TraceF("%s\n", text.c_str());
     if (CutEntity(text, "=Clink(", "Clink", ref, content)) {
-      oEntries.linkRefs.push_back(ref);
-      oEntries.linkIds.push_back(content);
+      oEntries.linkRefs.push_back(std::move(ref));
+      oEntries.linkIds.push_back(std::move(content));
     } else if (CutEntity(text, "=CollapsedPart(", "CollapsedPart", ref, content)) {
-      oEntries.collapsedParts.push_back(content);
+      oEntries.collapsedParts.push_back(std::move(content));
     }
   }
 }
