@@ -57,12 +57,12 @@ TEST(PSNOldFileTest, ReadsLinksAndCollapsedPartsWithoutQuoteZero) {
 
 TEST(PSNOldFileTest, BinaryDataAndLongLinesAreReadWhole) {
   const char kBinary[] = "\0\xff\x80#2=Clink(\"0\xc3\xa9\0x\") ;";
-  const std::string text = std::string(kBinary, sizeof kBinary - 1) + "\n#3=CollapsedPart(" + std::string(3 << 20, '#') + ",) ;";
+  const std::string text = std::string(kBinary, sizeof kBinary - 1) + "\n#3=CollapsedPart(" + std::string(10 << 20, '#') + ",) ;";
   const PSNOldEntries entries = Read(text);
   ASSERT_EQ(entries.linkIds.size(), 1u);
   EXPECT_EQ(entries.linkIds[0], std::string("\xc3\xa9\0x", 4));
   ASSERT_EQ(entries.collapsedParts.size(), 1u);
-  EXPECT_EQ(entries.collapsedParts[0].size(), (3u << 20) + 1);
+  EXPECT_EQ(entries.collapsedParts[0].size(), (10u << 20) + 1);
 }
 
 // --- Rewriting collapsed parts --------------------------------------------------------
