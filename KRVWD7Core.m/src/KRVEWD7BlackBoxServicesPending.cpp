@@ -50,7 +50,3 @@ HRESULT KRVEWD7BlackBoxServices::Identify(
     const CATListValCATBaseUnknown_var&) {
   return E_NOTIMPL;
 }
-
-HRESULT KRVEWD7BlackBoxServices::UpdatePSNFile(const CATUnicodeString&) {
-  return E_NOTIMPL;
-}

@@ -14,7 +14,7 @@ const char kExitCodes[] =
     "  0  done (diff: the black box matches its PSN)\n"
     "  1  diff: the black box differs from its PSN\n"
     "  2  usage error, or a session file that cannot be used\n"
-    "  3  the comparison or reading itself failed\n";
+    "  3  the library's operation failed (a negative result)\n";
 
 void AddCommon(CLI::App* iCommand, CommonOptions& oOptions) {
   iCommand->add_option("SESSION", oOptions.session, "session file (JSON)")
@@ -59,6 +59,16 @@ int Main(int argc, char** argv, std::ostream& oOut, std::ostream& oErr) {
   diff_cmd->add_option("--bb", diff.bb, "the black-box document");
   diff_cmd->add_option("--psn", diff.psn, "the PSN document");
 
+  WritePsnOptions write_psn;
+  CLI::App* write_psn_cmd = app.add_subcommand(
+      "write-psn", "write the PSN file of the black box of the current window");
+  AddCommon(write_psn_cmd, write_psn.common);
+  write_psn_cmd->add_option("NAME", write_psn.name,
+                            "PSN file name as the operation takes it "
+                            "(default: the black box's PSN file name)");
+  write_psn_cmd->add_option("--editor", write_psn.editor,
+                            "make this document's window current first (name or storage name)");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -73,6 +83,7 @@ int Main(int argc, char** argv, std::ostream& oOut, std::ostream& oErr) {
 
   if (info_cmd->parsed()) return RunInfo(info, oOut, oErr);
   if (records_cmd->parsed()) return RunRecords(records, oOut, oErr);
+  if (write_psn_cmd->parsed()) return RunWritePsn(write_psn, oOut, oErr);
   return RunDiff(diff, oOut, oErr);
 }
 

@@ -36,9 +36,16 @@ struct DiffOptions {
   std::string psn;  // PSN document; "" to find it
 };
 
+struct WritePsnOptions {
+  CommonOptions common;
+  std::string name;    // the operation's argument; "" for the black box's own
+  std::string editor;  // document to make current first; "" for the current one
+};
+
 int RunInfo(const CommonOptions& iOptions, std::ostream& oOut, std::ostream& oErr);
 int RunRecords(const RecordsOptions& iOptions, std::ostream& oOut, std::ostream& oErr);
 int RunDiff(const DiffOptions& iOptions, std::ostream& oOut, std::ostream& oErr);
+int RunWritePsn(const WritePsnOptions& iOptions, std::ostream& oOut, std::ostream& oErr);
 
 // Parses the command line and runs the command; the whole of main().
 int Main(int argc, char** argv, std::ostream& oOut, std::ostream& oErr);
