@@ -84,8 +84,8 @@ TEST_F(BlackBoxServicesComponentTest, EverySlotForwardsItsResult) {
       {"MoveToPersonalizedStructure", services->MoveToPersonalizedStructure(empty, empty),
        E_NOTIMPL},
       {"CopyPosition", services->CopyPosition(empty, empty), E_NOTIMPL},
-      {"UpdatePosition", services->UpdatePosition(empty, empty), E_NOTIMPL},
-      {"Identify", services->Identify(CATListValCATBaseUnknown_var()), E_NOTIMPL},
+      {"UpdatePosition", services->UpdatePosition(empty, empty), E_INVALIDARG},
+      {"Identify", services->Identify(CATListValCATBaseUnknown_var()), E_INVALIDARG},
       {"UpdatePSNFile", services->UpdatePSNFile("x.psn"), E_NOTIMPL},
   };
   for (const auto& slot : slots) {

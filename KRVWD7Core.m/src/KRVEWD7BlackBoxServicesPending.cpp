@@ -41,16 +41,6 @@ HRESULT KRVEWD7BlackBoxServices::CopyPosition(const CATBaseUnknown_var&,
   return E_NOTIMPL;
 }
 
-HRESULT KRVEWD7BlackBoxServices::UpdatePosition(const CATBaseUnknown_var&,
-                                                const CATBaseUnknown_var&) {
-  return E_NOTIMPL;
-}
-
-HRESULT KRVEWD7BlackBoxServices::Identify(
-    const CATListValCATBaseUnknown_var&) {
-  return E_NOTIMPL;
-}
-
 HRESULT KRVEWD7BlackBoxServices::UpdatePSNFile(const CATUnicodeString&) {
   return E_NOTIMPL;
 }
