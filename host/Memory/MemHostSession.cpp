@@ -3,6 +3,7 @@
 
 #include "MemFaults.h"
 #include "MemSession.h"
+#include "MemSnapshot.h"
 
 bool HostSession::Load(const std::string& iPath, std::string& oError) {
   MemResult loaded = MemSession::Current().Load(iPath);
@@ -41,4 +42,40 @@ CATDocument* HostSession::FindProductDocument(const std::string& iName) {
     }
   }
   return nullptr;
+}
+
+// --- Structural comparison ------------------------------------------------------
+
+class HostSnapshot : public MemSnapshot {
+ public:
+  using MemSnapshot::MemSnapshot;
+};
+
+void HostSnapshotDeleter::operator()(HostSnapshot* iSnapshot) const {
+  delete iSnapshot;
+}
+
+HostSnapshotPtr HostSession::TakeSnapshot() {
+  return HostSnapshotPtr(new HostSnapshot(MemSession::Current()));
+}
+
+std::vector<HostChange> HostSession::ChangesSince(const HostSnapshot& iBefore) {
+  return iBefore.ChangesTo(MemSession::Current());
+}
+
+const char* HostChangeKindName(HostChange::Kind iKind) {
+  switch (iKind) {
+    case HostChange::Kind::kAdded: return "added";
+    case HostChange::Kind::kRemoved: return "removed";
+    case HostChange::Kind::kMoved: return "moved";
+    case HostChange::Kind::kRenamed: return "renamed";
+    case HostChange::Kind::kReReferenced: return "re-referenced";
+    case HostChange::Kind::kPartNumber: return "part number";
+    case HostChange::Kind::kAttribute: return "attribute";
+    case HostChange::Kind::kUserProperty: return "user property";
+    case HostChange::Kind::kProperty: return "property";
+    case HostChange::Kind::kParameter: return "parameter";
+    case HostChange::Kind::kPosition: return "position";
+  }
+  return "";
 }
