@@ -1,7 +1,11 @@
 // The embedding program's view of the in-memory host.
 #include "HostSession.h"
 
+#include <algorithm>
+
+#include "MemDocument.h"
 #include "MemFaults.h"
+#include "MemProduct.h"
 #include "MemSession.h"
 #include "MemSnapshot.h"
 
@@ -42,6 +46,50 @@ CATDocument* HostSession::FindProductDocument(const std::string& iName) {
     }
   }
   return nullptr;
+}
+
+bool HostSession::FindProduct(CATDocument* iDocument,
+                              const std::vector<std::string>& iPath,
+                              CATBaseUnknown_var& oProduct, size_t& oFound,
+                              std::vector<std::string>& oChildren) {
+  oProduct = CATBaseUnknown_var();
+  oFound = 0;
+  oChildren.clear();
+  const MemDocument* document = MemDocument::From(iDocument);
+  if (document == nullptr || document->Root() == nullptr) return false;
+  MemProduct* product = document->Root();
+  for (const std::string& name : iPath) {
+    MemProduct* child = product->FindChild(name);
+    if (child == nullptr) {
+      for (const MemProduct* existing : product->Children()) {
+        oChildren.push_back(existing->InstanceName());
+      }
+      return false;
+    }
+    product = child;
+    ++oFound;
+  }
+  oProduct = CATBaseUnknown_var(static_cast<CATIProduct*>(product));
+  return true;
+}
+
+HostProductPlace HostSession::PlaceOf(const CATBaseUnknown_var& iProduct) {
+  HostProductPlace place;
+  MemProduct* product = MemProduct::From(iProduct);
+  if (product == nullptr || product->Document() == nullptr) return place;
+  // The product's own document: the one whose root is at the top.
+  const MemProduct* top = product->Top();
+  for (MemDocument* document : MemSession::Current().ProductDocuments()) {
+    if (document->Root() == top) place.document = document;
+  }
+  if (place.document == nullptr) return place;
+  place.documentName = MemDocument::From(place.document)->Name();
+  for (const MemProduct* p = product; p->Father() != nullptr; p = p->Father()) {
+    place.path.push_back(p->InstanceName());
+  }
+  std::reverse(place.path.begin(), place.path.end());
+  place.partNumber = product->PartNumber();
+  return place;
 }
 
 // --- Structural comparison ------------------------------------------------------

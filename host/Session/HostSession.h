@@ -16,7 +16,18 @@
 #include <string>
 #include <vector>
 
+#include "CATBaseUnknown.h"
+
 class CATDocument;
+
+// Where a product of the session is: its document and the instance names
+// from below the document's root down to it (empty for the root).
+struct HostProductPlace {
+  CATDocument* document = nullptr;  // borrowed; null: not a product of the session
+  std::string documentName;
+  std::vector<std::string> path;
+  std::string partNumber;
+};
 
 // One change of a session's structure between two moments, found by
 // comparing the session with a snapshot taken before (ChangesSince).
@@ -82,6 +93,20 @@ class HostSession {
   // The product document whose name or storage name is iName; null when
   // there is none.
   static CATDocument* FindProductDocument(const std::string& iName);
+
+  // The product of iDocument at iPath (instance names below its root; empty
+  // for the root), the first child of each name. When there is none,
+  // oProduct is empty, oFound is the number of leading names that were
+  // found and oChildren holds the instance names of the children of the
+  // last product found, in order (for a message). Reads the host directly:
+  // no fault point is consulted or counted.
+  static bool FindProduct(CATDocument* iDocument,
+                          const std::vector<std::string>& iPath,
+                          CATBaseUnknown_var& oProduct, size_t& oFound,
+                          std::vector<std::string>& oChildren);
+  // Where iProduct is (document null when it is not a product of the
+  // session). No fault point, as FindProduct.
+  static HostProductPlace PlaceOf(const CATBaseUnknown_var& iProduct);
 
   // Structural comparison. TakeSnapshot records every product of the
   // product documents: where it is, its reference's attributes, user
