@@ -37,14 +37,14 @@ EditOutcome UpdatePosition(const UpdatePositionOptions& iOptions, EditContext& i
   outcome.listTitle = "PSN products whose position was copied from the black box";
   const size_t copied = outcome.products.size();
   if (outcome.rc == S_OK) {
-    outcome.explanation = "every position difference was copied to " + psn_name + " (" +
-                          std::to_string(copied) + " product(s))";
+    outcome.explanation = "every position difference was copied: " + std::to_string(copied) +
+                          " product(s) of " + psn_name + " moved";
   } else if (copied == 0) {
     outcome.explanation =
         "no position had to be copied: the black box differs from its PSN in other ways only";
   } else {
-    outcome.explanation = "not every position difference could be copied (" +
-                          std::to_string(copied) + " product(s) copied)";
+    outcome.explanation = "not every position difference could be copied: " +
+                          std::to_string(copied) + " product(s) of " + psn_name + " moved";
   }
   return outcome;
 }
