@@ -17,10 +17,20 @@ EditOutcome UpdatePosition(const UpdatePositionOptions& iOptions, EditContext& i
     ioContext.Refuse(pair.error);
     return EditOutcome();
   }
+  // The operation compares only black boxes of version 2; on any other
+  // root it would find every PSN product added and explain nothing.
   const CATBaseUnknown_var bb_root = RootOf(pair.bb);
-  if (!ReadBlackBox(bb_root).isBlackBox) {
-    ioContext.Refuse(iOptions.edit.common.session + ": document '" +
-                     HostSession::NameOf(pair.bb) + "' is not a black box");
+  const BlackBoxAttributes black_box = ReadBlackBox(bb_root);
+  const std::string bb_name = HostSession::NameOf(pair.bb);
+  if (!black_box.isBlackBox) {
+    ioContext.Refuse(iOptions.edit.common.session + ": document '" + bb_name +
+                     "' is not a black box");
+    return EditOutcome();
+  }
+  if (black_box.versionRc < 0 || black_box.version != 2) {
+    ioContext.Refuse(iOptions.edit.common.session + ": black box '" + bb_name +
+                     "' is of version " + std::to_string(black_box.version) +
+                     "; only version 2 can be updated");
     return EditOutcome();
   }
   EditOutcome outcome;
