@@ -171,6 +171,36 @@ TEST_F(EditingCommandTest, NothingIsWrittenWhenTheCommandFails) {
   }
 }
 
+// add of the demo's added product, then diff of the written session: it is
+// no longer an added product, and nothing else changed.
+TEST_F(EditingCommandTest, AddWritesASessionWhereTheProductIsNoLongerAdded) {
+  AddOptions options;
+  options.edit.common.session = kExamples + "demo.json";
+  options.edit.common.json = true;
+  options.edit.common.batch = true;
+  options.edit.output = target_;
+  options.product = "CAR.CATProduct:Radio.1";
+  std::ostringstream out, err;
+  ASSERT_EQ(RunAdd(options, out, err), kExitOk) << err.str();
+  nlohmann::json report = nlohmann::json::parse(out.str());
+  ASSERT_EQ(report["products"].size(), 1u);
+  EXPECT_EQ(report["products"][0]["product"], "BB-CAR.CATProduct:CAR.1/Radio.1");
+  EXPECT_EQ(report["summary"], nlohmann::json({{"added", 1}}));
+
+  auto added = [](const std::string& iSession) {
+    DiffOptions diff;
+    diff.common.session = iSession;
+    diff.common.json = true;
+    diff.common.batch = true;
+    std::ostringstream out, err;
+    EXPECT_EQ(RunDiff(diff, out, err), kExitDifferences) << err.str();
+    const nlohmann::json report = nlohmann::json::parse(out.str());
+    return std::make_pair(report["added"].size(), report["entries"].size());
+  };
+  EXPECT_EQ(added(kExamples + "demo.json"), std::make_pair(size_t{1}, size_t{8}));
+  EXPECT_EQ(added(target_), std::make_pair(size_t{0}, size_t{8}));
+}
+
 TEST_F(EditingCommandTest, IdentifyListsThePSNSelectionInDocumentOrder) {
   IdentifyOptions options;
   options.edit.common.session = kExamples + "demo.json";

@@ -204,6 +204,17 @@ std::vector<SweepOperation> LibraryOperations(const std::string& iDir) {
                  [](HRESULT iRc) { return iRc == S_OK || iRc == S_FALSE || iRc == E_FAIL; },
                  nullptr});
 
+  // The sample's added product, Radio.1, to the black box's root.
+  ops.push_back({"KRVEWD7BlackBoxServices::AddToBlackBox", Samples(iDir, {"demo.json"}),
+                 [] {
+                   MemProduct* radio = PSNDocument()->Root()->FindChild("Radio.1");
+                   if (radio == nullptr) return kWrongAnswer;
+                   KRVEWD7BlackBoxServices services;
+                   CATBaseUnknown_var added;
+                   return services.AddToBlackBox(Handle(radio), PSNRoot(), BBRoot(), added, 0);
+                 },
+                 [](HRESULT iRc) { return iRc == S_OK || iRc == E_FAIL; }, nullptr});
+
   ops.push_back({"KRVWD7CoreServices::CheckVPMDocument", pair,
                  [] { return KRVWD7CoreServices::CheckVPMDocument(*BBDocument()); },
                  [](HRESULT iRc) { return iRc == S_OK || iRc == E_FAIL; }, Always});
