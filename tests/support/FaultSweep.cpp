@@ -155,4 +155,12 @@ SweepReport Sweep(const SweepOperation& iOperation, int iCallsPerPoint) {
   return report;
 }
 
+void PrintTo(const SweepOperation& iOperation, std::ostream* oOut) {
+  *oOut << iOperation.name << " on ";
+  for (size_t i = 0; i < iOperation.sessions.size(); ++i) {
+    const std::string& path = iOperation.sessions[i];
+    *oOut << (i ? ", " : "") << path.substr(path.rfind('/') + 1);
+  }
+}
+
 }  // namespace krvwd7_test
