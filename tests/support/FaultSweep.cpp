@@ -156,11 +156,8 @@ SweepReport Sweep(const SweepOperation& iOperation, int iCallsPerPoint) {
 }
 
 void PrintTo(const SweepOperation& iOperation, std::ostream* oOut) {
-  *oOut << iOperation.name << " on ";
-  for (size_t i = 0; i < iOperation.sessions.size(); ++i) {
-    const std::string& path = iOperation.sessions[i];
-    *oOut << (i ? ", " : "") << path.substr(path.rfind('/') + 1);
-  }
+  *oOut << iOperation.name << " (" << iOperation.sessions.size() << " session"
+        << (iOperation.sessions.size() == 1 ? ")" : "s)");
 }
 
 }  // namespace krvwd7_test

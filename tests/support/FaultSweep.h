@@ -39,8 +39,8 @@ struct SweepOperation {
   std::function<bool(HRESULT iRc)> unchanged;
 };
 
-// "NAME on a.json, b.json": how a test that takes an operation as its
-// parameter names it.
+// "NAME (2 sessions)": how a test that takes an operation as its parameter
+// names it (CTest shows it after each test's name).
 void PrintTo(const SweepOperation& iOperation, std::ostream* oOut);
 
 struct SweepReport {
