@@ -5,9 +5,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <random>
 #include <cerrno>
 #include <cstring>
+#include <random>
 #include <vector>
 
 #include "MemFaults.h"
