@@ -200,9 +200,8 @@ HRESULT KRVEWD7BlackBoxServices::MoveToPersonalizedStructure(
   CATDocument* document = linkable ? linkable->GetDocument() : nullptr;
   if (document == nullptr) return RaiseError("ErrId2", kMoveCatalog);
 
-  CATBaseUnknown_var document_root;
-  KRVWD7UtiPrdDocServices::RetrieveRootProduct(document, document_root);
-  const KRVIWD7BlackBox_var black_box(document_root);
+  // The root of the destination's structure is its document's root.
+  const KRVIWD7BlackBox_var black_box(root);
   if (FAILED(KRVWD7CoreServices::CheckVPMDocument(*document)) ||
       !IsValidBlackBox(black_box)) {
     return RaiseError("ErrId3", kMoveCatalog);
