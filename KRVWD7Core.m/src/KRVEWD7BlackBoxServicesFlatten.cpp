@@ -6,6 +6,7 @@
 // CutAndPaste, model instances (5) and further leaves (9) by DragAndDrop.
 // The moved instance is given its VPM identity ("BBPrintableId",
 // "BBVpmEnv") again, since a host may make a new instance for it.
+#include <new>
 #include <vector>
 
 #include "CATDlgNotify.h"
