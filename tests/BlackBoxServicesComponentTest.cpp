@@ -77,7 +77,7 @@ TEST_F(BlackBoxServicesComponentTest, EverySlotForwardsItsResult) {
     HRESULT rc;
     HRESULT expected;
   } slots[] = {
-      {"AddToBlackBox", services->AddToBlackBox(empty, empty, empty, made, 0), E_NOTIMPL},
+      {"AddToBlackBox", services->AddToBlackBox(empty, empty, empty, made, 0), E_INVALIDARG},
       // Not a black box: refused as not applicable.
       {"Flatten", services->Flatten(*document, 0), E_INVALIDARG},
       {"Migrate", services->Migrate(*document, "x.psn"), E_INVALIDARG},
@@ -88,8 +88,8 @@ TEST_F(BlackBoxServicesComponentTest, EverySlotForwardsItsResult) {
       {"MoveToPersonalizedStructure", services->MoveToPersonalizedStructure(empty, empty),
        E_FAIL},
       {"CopyPosition", services->CopyPosition(empty, empty), E_FAIL},
-      {"UpdatePosition", services->UpdatePosition(empty, empty), E_NOTIMPL},
-      {"Identify", services->Identify(CATListValCATBaseUnknown_var()), E_NOTIMPL},
+      {"UpdatePosition", services->UpdatePosition(empty, empty), E_INVALIDARG},
+      {"Identify", services->Identify(CATListValCATBaseUnknown_var()), E_INVALIDARG},
       {"UpdatePSNFile", services->UpdatePSNFile("x.psn"), E_NOTIMPL},
   };
   for (const auto& slot : slots) {

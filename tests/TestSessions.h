@@ -12,6 +12,7 @@
 
 #include "CATDialog.h"
 #include "CATDlgNotify.h"
+#include "CATError.h"
 #include "CATGetEnv.h"
 #include "CATListValKRVWD7PrdInfo.h"
 #include "KRVWD7UtiDlgProgress.h"
@@ -112,7 +113,8 @@ class NotifyRecorder : public CATDlgNotifyObserver {
 // that derives from it calls LeakCheckedTest::SetUp() first in its SetUp,
 // and LeakCheckedTest::TearDown() last in its TearDown, once its own
 // objects are released; the process's session is checked for structural
-// invariants, then the faults and the session are cleared before the count.
+// invariants, then the faults, the host's last error and the session are
+// cleared before the count.
 class LeakCheckedTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -128,6 +130,7 @@ class LeakCheckedTest : public ::testing::Test {
     MemFaults::Clear();
     std::string problem;
     EXPECT_TRUE(MemSession::Current().CheckInvariants(problem)) << problem;
+    CATError::ClearLastError();  // an error a service raised is kept by the host
     MemSession::Current().Close();
     EXPECT_EQ(CATDialog::LiveDialogs(), dialogs_) << "dialogs leaked";
     EXPECT_EQ(CATBaseUnknown::LiveObjects(), live_) << "objects leaked";

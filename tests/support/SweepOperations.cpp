@@ -251,6 +251,43 @@ std::vector<SweepOperation> LibraryOperations(const std::string& iDir) {
                  },
                  Any, nullptr});
 
+  // Two components of the black box: a leaf and the PSN node.
+  ops.push_back({"KRVEWD7BlackBoxServices::Identify",
+                 Samples(iDir, {"demo.json", "flattened.json"}),
+                 [] {
+                   CATListValCATBaseUnknown_var components;
+                   components.Append(Handle(DeepestLeaf(BBDocument()->Root())));
+                   components.Append(BBNode());
+                   KRVEWD7BlackBoxServices services;
+                   return services.Identify(components);
+                 },
+                 Any,
+                 // Only the selection changes; an error part-way leaves the
+                 // PSN window current, which a saved session records.
+                 [](HRESULT iRc) { return iRc >= 0; }});
+
+  // Switching to product mode changes the structures' modes, so nothing is
+  // promised unchanged.
+  ops.push_back({"KRVEWD7BlackBoxServices::UpdatePosition",
+                 Samples(iDir, {"demo.json", "flattened.json", "uptodate.json"}),
+                 [] {
+                   KRVEWD7BlackBoxServices services;
+                   return services.UpdatePosition(PSNRoot(), BBRoot());
+                 },
+                 [](HRESULT iRc) { return iRc == S_OK || iRc == S_FALSE || iRc == E_FAIL; },
+                 nullptr});
+
+  // The sample's added product, Radio.1, to the black box's root.
+  ops.push_back({"KRVEWD7BlackBoxServices::AddToBlackBox", Samples(iDir, {"demo.json"}),
+                 [] {
+                   MemProduct* radio = PSNDocument()->Root()->FindChild("Radio.1");
+                   if (radio == nullptr) return kWrongAnswer;
+                   KRVEWD7BlackBoxServices services;
+                   CATBaseUnknown_var added;
+                   return services.AddToBlackBox(Handle(radio), PSNRoot(), BBRoot(), added, 0);
+                 },
+                 [](HRESULT iRc) { return iRc == S_OK || iRc == E_FAIL; }, nullptr});
+
   ops.push_back({"KRVWD7CoreServices::CheckVPMDocument", pair,
                  [] { return KRVWD7CoreServices::CheckVPMDocument(*BBDocument()); },
                  [](HRESULT iRc) { return iRc == S_OK || iRc == E_FAIL; }, Always});
