@@ -86,6 +86,15 @@ int Main(int argc, char** argv, std::ostream& oOut, std::ostream& oErr) {
   diff_cmd->add_option("--bb", diff.bb, "the black-box document");
   diff_cmd->add_option("--psn", diff.psn, "the PSN document");
 
+  WritePsnOptions write_psn;
+  CLI::App* write_psn_cmd = app.add_subcommand(
+      "write-psn", "write the PSN file of the black box of the current window");
+  AddCommon(write_psn_cmd, write_psn.common);
+  write_psn_cmd->add_option("NAME", write_psn.name,
+                            "PSN file name as the operation takes it "
+                            "(default: the black box's PSN file name)");
+  write_psn_cmd->add_option("--editor", write_psn.editor,
+                            "make this document's window current first (name or storage name)");
   IdentifyOptions identify;
   CLI::App* identify_cmd = app.add_subcommand(
       "identify", "select in the PSN window the products that stand for black-box components");
@@ -165,6 +174,7 @@ int Main(int argc, char** argv, std::ostream& oOut, std::ostream& oErr) {
 
   if (info_cmd->parsed()) return RunInfo(info, oOut, oErr);
   if (records_cmd->parsed()) return RunRecords(records, oOut, oErr);
+  if (write_psn_cmd->parsed()) return RunWritePsn(write_psn, oOut, oErr);
   if (identify_cmd->parsed()) return RunIdentify(identify, oOut, oErr);
   if (add_cmd->parsed()) return RunAdd(add, oOut, oErr);
   if (update_cmd->parsed()) return RunUpdatePosition(update, oOut, oErr);

@@ -39,6 +39,12 @@ struct DiffOptions {
   std::string psn;  // PSN document; "" to find it
 };
 
+struct WritePsnOptions {
+  CommonOptions common;
+  std::string name;    // the operation's argument; "" for the black box's own
+  std::string editor;  // document to make current first; "" for the current one
+};
+
 // Options of every command that runs an operation of the black-box
 // services (Editing.h).
 struct EditOptions {
@@ -94,6 +100,7 @@ struct MigrateOptions {
 int RunInfo(const CommonOptions& iOptions, std::ostream& oOut, std::ostream& oErr);
 int RunRecords(const RecordsOptions& iOptions, std::ostream& oOut, std::ostream& oErr);
 int RunDiff(const DiffOptions& iOptions, std::ostream& oOut, std::ostream& oErr);
+int RunWritePsn(const WritePsnOptions& iOptions, std::ostream& oOut, std::ostream& oErr);
 int RunIdentify(const IdentifyOptions& iOptions, std::ostream& oOut, std::ostream& oErr);
 int RunAdd(const AddOptions& iOptions, std::ostream& oOut, std::ostream& oErr);
 int RunUpdatePosition(const UpdatePositionOptions& iOptions, std::ostream& oOut,
