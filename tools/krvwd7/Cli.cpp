@@ -126,7 +126,8 @@ int Main(int argc, char** argv, std::ostream& oOut, std::ostream& oErr) {
   AddEditOptions(flatten_cmd, flatten.edit, true);
   flatten_cmd->add_option("--bb", flatten.bb, "the black-box document");
   flatten_cmd->add_flag("--remove-psn-level", flatten.removePsnLevel,
-                        "below the black-box root, the PSN node removed (type 1)");
+                        "flatten below the black-box root and delete the PSN node "
+                        "(the black box becomes type 1)");
 
   MoveOptions move;
   CLI::App* move_cmd = app.add_subcommand(
@@ -157,8 +158,7 @@ int Main(int argc, char** argv, std::ostream& oOut, std::ostream& oErr) {
                         "NEW-PSN-FILE-NAME NEW-PART-NUMBER")
       ->excludes(reattach);
   migrate_cmd->add_option("ARGS", migrate.arguments,
-                          "PSN-FILE-NAME; with --root-part-version the three texts")
-      ->required();
+                          "PSN-FILE-NAME; with --root-part-version the three texts");
 
   try {
     app.parse(argc, argv);

@@ -4,6 +4,7 @@
 #include "Commands.h"
 #include "Editing.h"
 #include "HostSession.h"
+#include "KRVWD7UtiPrdServices.h"
 #include "Pairs.h"
 #include "ProductName.h"
 #include "Structures.h"
@@ -24,6 +25,36 @@ std::vector<ReportedProduct> Changed(EditContext& ioContext, const std::string& 
   return products;
 }
 
+// Why Flatten refused a black box (E_INVALIDARG): it is not a black box
+// of version 2.
+std::string NotApplicable(const std::string& iFile, const std::string& iName,
+                          const BlackBoxAttributes& iBlackBox) {
+  if (!iBlackBox.isBlackBox) return iFile + ": '" + iName + "' is not a black box";
+  return iFile + ": black box '" + iName + "' is of version " +
+         std::to_string(iBlackBox.version) +
+         "; only version 2 can be flattened (krvwd7 migrate brings version 1 to 2)";
+}
+
+// Why Flatten failed (E_FAIL) on a black box of version 2, from what it
+// held before.
+std::string WhyFlattenFailed(const CATBaseUnknown_var& iRoot, const std::string& iName,
+                             const BlackBoxAttributes& iBlackBox) {
+  if (iBlackBox.flatten) return "'" + iName + "' is already flattened; nothing changed";
+  if (iBlackBox.typeRc < 0 || (iBlackBox.type != 1 && iBlackBox.type != 2)) {
+    return "'" + iName + "' is of type " + std::to_string(iBlackBox.type) +
+           ": only types 1 and 2 name the product to flatten below";
+  }
+  if (iBlackBox.type == 2) {
+    CATBaseUnknown_var node;
+    if (KRVWD7UtiPrdServices::FindInstance(iRoot, iBlackBox.psnPartNumber.c_str(), 0, node,
+                                           0) != 0) {
+      return "'" + iName + "' holds no instance of its PSN part number '" +
+             iBlackBox.psnPartNumber + "' below its root";
+    }
+  }
+  return "the flatten flag or the records of '" + iName + "' could not be read";
+}
+
 EditOutcome Flatten(const FlattenOptions& iOptions, EditContext& ioContext) {
   const std::string& file = iOptions.edit.common.session;
   std::string error;
@@ -33,24 +64,24 @@ EditOutcome Flatten(const FlattenOptions& iOptions, EditContext& ioContext) {
     return EditOutcome();
   }
   const std::string name = HostSession::NameOf(document);
-  const BlackBoxAttributes before = ReadBlackBox(RootOf(document));
-  if (!before.isBlackBox || before.version != 2) {
-    ioContext.Refuse(file + ": '" + name + "' is not a black box of version 2" +
-                     (before.isBlackBox ? " (migrate it first)" : ""));
-    return EditOutcome();
-  }
-  if (before.flatten) {
-    ioContext.Refuse(file + ": '" + name + "' is already flattened");
-    return EditOutcome();
-  }
+  const CATBaseUnknown_var root = RootOf(document);
+  const BlackBoxAttributes before = ReadBlackBox(root);
   EditOutcome outcome;
   outcome.rc = ioContext.Services().Flatten(*document, iOptions.removePsnLevel ? 1 : 0);
-  if (FAILED(outcome.rc)) return outcome;
+  if (outcome.rc == E_INVALIDARG) {
+    ioContext.Refuse(NotApplicable(file, name, before));
+    return outcome;
+  }
+  if (FAILED(outcome.rc)) {
+    outcome.explanation = WhyFlattenFailed(root, name, before);
+    return outcome;
+  }
   outcome.products = Changed(ioContext, name, HostChange::Kind::kMoved);
-  outcome.listTitle = "Moved below the " +
-                      std::string(iOptions.removePsnLevel ? "black-box root" : "PSN node");
+  const BlackBoxAttributes after = ReadBlackBox(root);
+  outcome.listTitle = iOptions.removePsnLevel || before.type == 1
+                          ? "Moved below the black-box root"
+                          : "Moved below the PSN node";
   const size_t removed = Changed(ioContext, name, HostChange::Kind::kRemoved).size();
-  const BlackBoxAttributes after = ReadBlackBox(RootOf(document));
   outcome.explanation = name + " flattened: " + std::to_string(outcome.products.size()) +
                         " product(s) moved, " + std::to_string(removed) +
                         " removed; type " + std::to_string(after.type);
@@ -61,10 +92,12 @@ EditOutcome Move(const MoveOptions& iOptions, EditContext& ioContext) {
   const CATBaseUnknown_var product = ioContext.Product(iOptions.product);
   const CATBaseUnknown_var destination = ioContext.Product(iOptions.destination);
   if (!product || !destination) return EditOutcome();
+  // Named before the move: the moved instance is a new one.
+  const std::string moved = FormatProduct(product);
   EditOutcome outcome;
   outcome.rc = ioContext.Services().MoveToPersonalizedStructure(product, destination);
   if (FAILED(outcome.rc)) return outcome;
-  outcome.explanation = FormatProduct(product) + " moved below " + FormatProduct(destination);
+  outcome.explanation = moved + " moved below " + FormatProduct(destination);
   return outcome;
 }
 
@@ -74,7 +107,12 @@ EditOutcome CopyPosition(const CopyPositionOptions& iOptions, EditContext& ioCon
   if (!reference || !target) return EditOutcome();
   EditOutcome outcome;
   outcome.rc = ioContext.Services().CopyPosition(reference, target);
-  if (FAILED(outcome.rc)) return outcome;
+  if (FAILED(outcome.rc)) {
+    // A flattened black box was told on stderr by the notification.
+    outcome.explanation = "the position of " + FormatProduct(reference) +
+                          " was not copied to " + FormatProduct(target);
+    return outcome;
+  }
   outcome.explanation =
       FormatProduct(target) + " now has the position of " + FormatProduct(reference);
   return outcome;
