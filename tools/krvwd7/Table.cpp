@@ -79,6 +79,30 @@ std::string ShortenMiddle(const std::string& iText, int iWidth) {
   return out;
 }
 
+std::string WrapList(const std::string& iHead, const std::vector<std::string>& iItems,
+                     int iWidth, const std::string& iIndent) {
+  std::string out = iHead;
+  int line = TextWidth(iHead);
+  bool at_start = iHead.empty();
+  for (size_t i = 0; i < iItems.size(); ++i) {
+    std::string item = iItems[i] + (i + 1 < iItems.size() ? "," : "");
+    const int width = TextWidth(item);
+    if (!at_start) {
+      if (iWidth > 0 && line + 1 + width > iWidth) {
+        out += "\n" + iIndent;
+        line = TextWidth(iIndent);
+      } else {
+        out += ' ';
+        ++line;
+      }
+    }
+    out += item;
+    line += width;
+    at_start = false;
+  }
+  return out + "\n";
+}
+
 void Table::AddColumn(const std::string& iHeader, int iShrinkLevel,
                       bool iRightAligned, int iMinWidth, bool iPaths) {
   columns_.push_back({iHeader, iShrinkLevel, iRightAligned, iMinWidth, iPaths});
@@ -95,6 +119,7 @@ std::vector<int> Table::Fit(const std::vector<std::vector<std::string>>& iRows,
   std::vector<std::string> headers;
   for (const auto& col : columns_) headers.push_back(col.header);
   std::vector<int> widths = NaturalWidths(headers, iRows);
+  if (iWidth <= 0) return widths;
   // Shrink, level by level, the widest column of the level one character at
   // a time until the table fits; a column keeps at least its header and 8
   // characters.

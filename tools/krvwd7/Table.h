@@ -1,6 +1,8 @@
 // An aligned text table for terminals.
 //
-// Columns are as wide as their widest cell. When the table is wider than the
+// Columns are as wide as their widest cell, so that numbers of any width
+// stay aligned. Without a limit (a width of 0: output to a file or a pipe,
+// or --wide) nothing is ever cut. When the table is wider than the
 // limit, cells of the shrinkable columns are shortened in the middle
 // ("Root/…/Leaf.1") until it fits: columns of shrink level 1 (paths) first,
 // widest first, then those of level 2; level 0 columns are never cut. A path
@@ -31,8 +33,8 @@ class Table {
   size_t RowCount() const { return rows_.size(); }
 
   // Writes the header, a rule and the rows, each line at most iWidth
-  // characters when shrinking can achieve it.
-  void Print(std::ostream& oOut, int iWidth = 100) const;
+  // characters when shrinking can achieve it; iWidth 0 for no limit.
+  void Print(std::ostream& oOut, int iWidth = 0) const;
 
  private:
   struct Column {
@@ -53,6 +55,12 @@ class Table {
 int TextWidth(const std::string& iText);
 // iText cut to iWidth characters by replacing its middle with "…".
 std::string ShortenMiddle(const std::string& iText, int iWidth);
+// iHead followed by iItems joined by ", ", broken into lines of at most
+// iWidth characters between items (0 for no limit); continuation lines
+// begin with iIndent. An item longer than a line gets a line of its own.
+// Every line ends with "\n".
+std::string WrapList(const std::string& iHead, const std::vector<std::string>& iItems,
+                     int iWidth, const std::string& iIndent = "  ");
 
 }  // namespace krvwd7
 

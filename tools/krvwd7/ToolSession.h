@@ -47,6 +47,10 @@ class ToolSession {
   // The name a user sees in the document's window title.
   static std::string NameOf(CATDocument* iDocument);
 
+  // The progress drawing on the terminal, null when no bar is drawn
+  // (batch, or stderr is not a terminal); for ProgressPhase.
+  TerminalProgress* Progress() { return progress_ ? &terminal_progress_ : nullptr; }
+
  private:
   bool opened_ = false;
   bool tracing_ = false;
