@@ -139,7 +139,6 @@ void PrintEntries(const Comparison& iResult, int iWidth, std::ostream& oOut) {
   entries.AddColumn("CHANGE", 1, false, change_width);
   for (auto& row : rows) entries.AddRow(std::move(row));
   entries.Print(oOut, iWidth);
-  oOut << "\n";
 }
 
 void PrintAdded(const Comparison& iResult, int iWidth, std::ostream& oOut) {
@@ -156,7 +155,6 @@ void PrintAdded(const Comparison& iResult, int iWidth, std::ostream& oOut) {
                   RevisionOf(record), std::to_string(NodeTypeOf(record))});
   }
   added.Print(oOut, iWidth);
-  oOut << "\n";
 }
 
 // The last line: up to date, failed, or the count of each kind.
@@ -180,18 +178,33 @@ void PrintSummary(const Comparison& iResult, int iWidth, std::ostream& oOut) {
   oOut << Colour(head, "33", colour) << text.substr(head.size());
 }
 
+// The table, or the tree with --tree; with --html alone, only the summary
+// (the report holds the rest).
 void PrintComparison(const DiffOptions& iOptions, const Comparison& iResult,
                      const DiffTree* iTree, std::ostream& oOut) {
   const int width = OutputWidth(iOptions.common);
-  oOut << "Black box " << iResult.blackBox << " against PSN " << iResult.psn << "\n\n";
+  const bool quiet = iOptions.common.quiet;
+  oOut << "Black box " << iResult.blackBox << " against PSN " << iResult.psn << "\n";
   if (iTree) {
-    PrintTree(*iTree, iResult, width, oOut);
     oOut << "\n";
-  } else {
-    PrintEntries(iResult, width, oOut);
-    PrintAdded(iResult, width, oOut);
+    PrintTree(*iTree, iResult, width, oOut);
+  } else if (iOptions.html.empty()) {
+    if (iResult.types.Size() > 0) {
+      oOut << "\n";
+      PrintEntries(iResult, width, oOut);
+    }
+    if (iResult.added.Size() > 0) {
+      oOut << "\n";
+      PrintAdded(iResult, width, oOut);
+    }
   }
-  if (!iOptions.common.quiet) PrintSummary(iResult, width, oOut);
+  if (!quiet) {
+    oOut << "\n";
+    PrintSummary(iResult, width, oOut);
+  }
+  if (!iOptions.html.empty() && iResult.rc >= 0 && !quiet) {
+    oOut << "Report written to " << iOptions.html << "\n";
+  }
 }
 
 std::string InstancePath(const CATBaseUnknown_var& iProduct, const CATBaseUnknown_var& iRoot) {
@@ -281,9 +294,6 @@ int RunDiff(const DiffOptions& iOptions, std::ostream& oOut, std::ostream& oErr)
     WriteComparison(result, *tree, oOut);
   } else {
     PrintComparison(iOptions, result, iOptions.tree ? tree.get() : nullptr, oOut);
-    if (html && result.rc >= 0 && !iOptions.common.quiet) {
-      oOut << "Report written to " << iOptions.html << "\n";
-    }
   }
   if (result.rc < 0) {
     oErr << "krvwd7: the comparison failed with result " << ResultText(result.rc)
