@@ -87,44 +87,102 @@ Side RecordSide(const KRVWD7PrdInfo& iRecord) {
   return side;
 }
 
-void WriteSide(const Side& iSide, DataWriter& oOut) {
-  oOut.Raw("[").Str(iSide.name).Raw(",").Str(iSide.part).Raw(",").Str(iSide.version);
-  oOut.Raw(",").Str(iSide.revision);
+// A text as one line of a column: a line break in it (which no product
+// name is expected to hold) shows as U+2424.
+void AddLine(std::string& ioColumn, bool& ioFirst, const std::string& iText) {
+  if (!ioFirst) ioColumn += '\n';
+  ioFirst = false;
+  if (iText.find_first_of("\r\n") == std::string::npos) {
+    ioColumn += iText;
+    return;
+  }
+  for (char c : iText) {
+    if (c == '\n') {
+      ioColumn += "\xE2\x90\xA4";
+    } else if (c != '\r') {
+      ioColumn += c;
+    }
+  }
 }
 
-class NodeWriter {
- public:
-  NodeWriter(const Comparison& iComparison, const DiffTree& iTree, DataWriter& oOut)
-      : comparison_(iComparison), tree_(iTree), out_(oOut) {}
+// The four texts of a side, as four columns of lines.
+struct SideColumns {
+  std::string columns[4];
+  bool first = true;
+  void Add(const Side& iSide) {
+    bool first_of_row = first;
+    const std::string* texts[4] = {&iSide.name, &iSide.part, &iSide.version, &iSide.revision};
+    for (int f = 0; f < 4; ++f) {
+      bool line_first = first_of_row;
+      AddLine(columns[f], line_first, *texts[f]);
+    }
+    first = false;
+  }
+};
 
-  // Every node in depth-first order, parents first; each row is
-  // [parent, black-box side, PSN side, own differences].
-  void WriteAll() {
+// The page's data, one column per field, so that the page reads large
+// reports quickly: flat arrays of numbers, and texts as lines of one string.
+//   count     the number of nodes, in depth-first order, parents first
+//   parent    the parent of each node (-1 for the root)
+//   flags     1: a black-box side; 2: a PSN side; 4: the PSN side has texts
+//             of its own (else those of the black-box side); 8: its PSN path
+//             is given (else the father's PSN path, "/", its name)
+//   bb, psn   names, part numbers, versions, revisions: one line per node
+//             with flag 1, resp. flags 2 and 4, in node order
+//   psnPaths  one line per node with flag 8
+//   diffs     node, kind and change of each difference, in node order
+class DataColumns {
+ public:
+  DataColumns(const Comparison& iComparison, const DiffTree& iTree)
+      : comparison_(iComparison), tree_(iTree) {}
+
+  void Write(DataWriter& oOut) {
+    Collect();
+    oOut.Raw(",\"count\":").Int(static_cast<long long>(parents_.size()));
+    WriteInts("parent", parents_, oOut);
+    WriteInts("flags", flags_, oOut);
+    oOut.Raw(",\"bb\":[");
+    for (int f = 0; f < 4; ++f) oOut.Raw(f ? "," : "").Str(bb_.columns[f]);
+    oOut.Raw("],\"psn\":[");
+    for (int f = 0; f < 4; ++f) oOut.Raw(f ? "," : "").Str(psn_.columns[f]);
+    oOut.Raw("],\"psnPaths\":").Str(psn_paths_column_);
+    oOut.Raw(",\"diffs\":{");
+    WriteInts("node", diff_nodes_, oOut, false);
+    WriteInts("kind", diff_kinds_, oOut);
+    oOut.Raw(",\"change\":").Str(changes_).Raw("}");
+  }
+
+ private:
+  static void WriteInts(const char* iName, const std::vector<int>& iValues, DataWriter& oOut,
+                        bool iComma = true) {
+    oOut.Raw(iComma ? ",\"" : "\"").Raw(iName).Raw("\":[");
+    for (size_t i = 0; i < iValues.size(); ++i) {
+      if (i) oOut.Raw(",");
+      oOut.Int(iValues[i]);
+    }
+    oOut.Raw("]");
+  }
+
+  // Every node in depth-first order.
+  void Collect() {
     const auto& nodes = tree_.Nodes();
-    std::vector<int> order;  // new index -> node
     std::vector<int> index(nodes.size(), -1);
     std::vector<int> stack = {0};
     while (!stack.empty()) {
       int node = stack.back();
       stack.pop_back();
-      index[node] = static_cast<int>(order.size());
-      order.push_back(node);
+      int row = static_cast<int>(parents_.size());
+      index[node] = row;
+      int parent = nodes[node].parent < 0 ? -1 : index[nodes[node].parent];
+      parents_.push_back(parent);
+      AddNode(row, node, parent);
       const auto& children = nodes[node].children;
       for (auto child = children.rbegin(); child != children.rend(); ++child) {
         stack.push_back(*child);
       }
     }
-    psn_paths_.resize(order.size());
-    for (size_t i = 0; i < order.size(); ++i) {
-      const DiffTree::Node& node = nodes[order[i]];
-      int parent = node.parent < 0 ? -1 : index[node.parent];
-      out_.Raw(i == 0 ? "\n[" : ",\n[").Int(parent).Raw(",");
-      WriteNode(static_cast<int>(i), order[i], parent);
-      out_.Raw("]");
-    }
   }
 
- private:
   Side BlackBoxSide(int iNode) const {
     const DiffTree::Node& node = tree_.Nodes()[iNode];
     if (node.bb != 0) return RecordSide(comparison_.bbList[node.bb]);
@@ -150,56 +208,54 @@ class NodeWriter {
     return side;
   }
 
-  // PSN side: 0 for none, 1 for the same texts as the black-box side at
-  // the place the tree gives, else its texts, with its path when the tree
-  // does not give it (the father's PSN path, "/", its name).
-  void WriteNode(int iRow, int iNode, int iParentRow) {
+  void AddNode(int iRow, int iNode, int iParentRow) {
     const Side bb = BlackBoxSide(iNode);
     const Side psn = PsnSide(iNode);
+    int flags = 0;
     if (bb.present) {
-      WriteSide(bb, out_);
-      out_.Raw("],");
-    } else {
-      out_.Raw("0,");
+      flags |= 1;
+      bb_.Add(bb);
     }
-    if (!psn.present) {
-      out_.Raw("0,");
-    } else {
+    psn_paths_.emplace_back();
+    if (psn.present) {
+      flags |= 2;
+      psn_paths_[iRow] = psn.path;
+      if (!bb.present || !(bb == psn)) {
+        flags |= 4;
+        psn_.Add(psn);
+      }
       const std::string& father = iParentRow < 0 ? std::string() : psn_paths_[iParentRow];
       const std::string placed = father.empty() ? psn.name : father + "/" + psn.name;
-      psn_paths_[iRow] = psn.path;
-      if (bb.present && bb == psn && placed == psn.path) {
-        out_.Raw("1,");
-      } else {
-        WriteSide(psn, out_);
-        if (placed != psn.path) out_.Raw(",").Str(psn.path);
-        out_.Raw("],");
+      if (placed != psn.path) {
+        flags |= 8;
+        AddLine(psn_paths_column_, first_path_, psn.path);
       }
     }
-    WriteDifferences(tree_.Nodes()[iNode]);
+    flags_.push_back(flags);
+    const DiffTree::Node& node = tree_.Nodes()[iNode];
+    for (int k : node.entries) {
+      int kind = KindOf(comparison_.types[k].ToStdString());
+      if (kind >= 0) AddDifference(iRow, kind, ChangeText(comparison_, k));
+    }
+    if (node.added != 0) AddDifference(iRow, kAdded, AddedText(comparison_.added[node.added]));
   }
 
-  // [[kind, change], ...] or 0.
-  void WriteDifferences(const DiffTree::Node& iNode) {
-    bool any = false;
-    auto open = [&] { out_.Raw(any ? ",[" : "[["); any = true; };
-    for (int k : iNode.entries) {
-      int kind = KindOf(comparison_.types[k].ToStdString());
-      if (kind < 0) continue;
-      open();
-      out_.Int(kind).Raw(",").Str(ChangeText(comparison_, k)).Raw("]");
-    }
-    if (iNode.added != 0) {
-      open();
-      out_.Int(kAdded).Raw(",").Str(AddedText(comparison_.added[iNode.added])).Raw("]");
-    }
-    out_.Raw(any ? "]" : "0");
+  void AddDifference(int iRow, int iKind, const std::string& iChange) {
+    diff_nodes_.push_back(iRow);
+    diff_kinds_.push_back(iKind);
+    AddLine(changes_, first_change_, iChange);
   }
 
   const Comparison& comparison_;
   const DiffTree& tree_;
-  DataWriter& out_;
-  std::vector<std::string> psn_paths_;  // by row
+  std::vector<int> parents_, flags_;
+  SideColumns bb_, psn_;
+  std::vector<std::string> psn_paths_;  // by row, "" where none
+  std::string psn_paths_column_;
+  bool first_path_ = true;
+  std::vector<int> diff_nodes_, diff_kinds_;
+  std::string changes_;
+  bool first_change_ = true;
 };
 
 void WriteData(const Comparison& iComparison, const DiffTree& iTree, std::ostream& oOut) {
@@ -215,9 +271,9 @@ void WriteData(const Comparison& iComparison, const DiffTree& iTree, std::ostrea
       .Raw(",\"tool\":").Str(std::string("krvwd7 ") + KRVWD7_VERSION)
       .Raw("},\"kinds\":[");
   for (int k = 0; k < kDiffKinds; ++k) out.Raw(k ? "," : "").Str(KindName(k));
-  out.Raw("],\"nodes\":[");
-  NodeWriter(iComparison, iTree, out).WriteAll();
-  out.Raw("\n]}");
+  out.Raw("]");
+  DataColumns(iComparison, iTree).Write(out);
+  out.Raw("}");
 }
 
 std::string HtmlEscape(const std::string& iText) {
