@@ -68,7 +68,43 @@ class KRVEWD7BlackBoxServices : public CATBaseUnknown {
   // errors of "KRVWD7IdentifyInPSN"; otherwise the result of the last host
   // call (E_FAIL when the PSN document is not open).
   HRESULT Identify(const CATListValCATBaseUnknown_var& iComponents);
-  // 10. Writes the PSN file of the black box of the current window.
+  // 10. Writes the PSN file of the black box shown in the current editor
+  // (the root of its document, and every product below the root that the
+  // all-children query lists in mode 2) under the name iPSNFilename
+  // completed by GetPSNTargetFilename. The link and collapsed-part entries
+  // of the black box's previous PSN file (GetPSNFilename of the root) are
+  // read completely first, so the target may be that file.
+  //
+  // The target is replaced atomically: the lines go to a temporary file in
+  // the target's folder, which replaces the target only once complete; no
+  // failure leaves a partial file or the temporary file behind.
+  //
+  // Results:
+  //  - E_FAIL when the temporary file cannot be created (nothing is
+  //    written, no further trace), or when writing, closing or renaming it
+  //    fails (a trace line says what failed; the target is untouched).
+  //  - With no component list (no current editor, no root, or the
+  //    all-children query gave no list): the target is replaced by an empty
+  //    file and the result is that of the default-directory query (S_OK
+  //    when the settings answered).
+  //  - Otherwise the result of GetPSNPrintableId on the root (S_OK, S_FALSE
+  //    without the attribute, E_FAIL when the root is no black box); the
+  //    file is written whatever that result.
+  //
+  // Choices the file format leaves open:
+  //  - the time in the header is the universal time of the moment of
+  //    writing (SOURCE_DATE_EPOCH, through CATGetEnv, fixes it), always
+  //    followed by "+00:00";
+  //  - lines are built whole, however long; texts are copied byte for
+  //    byte, fixed-width fields lying beyond the end of a short text are
+  //    empty;
+  //  - a collapsed-part reference that names no link entity of the old file
+  //    stays as written; the old file is read only when it is a regular
+  //    file;
+  //  - an entity reference put in place of a link identifier is final: a
+  //    later identifier is not looked for inside it (see
+  //    ReplaceLinksByEntities in KRVWD7PSNFileText.h);
+  //  - the empty-file return writes no exit trace line.
   HRESULT UpdatePSNFile(const CATUnicodeString& iPSNFilename);
   // 11. oIsUpToDate := 0 when the black box of iBBDocument differs in any
   // way from the PSN of iPSNDocument (any difference entry or added
@@ -82,6 +118,13 @@ class KRVEWD7BlackBoxServices : public CATBaseUnknown {
   // failed).
   HRESULT IsUpToDate(CATDocument& iBBDocument, CATDocument& iPSNDocument,
                      unsigned char& oIsUpToDate);
+
+  // The file name UpdatePSNFile writes for iPSNFilename with the default
+  // PSN directory in force, without trace: the name itself when it begins
+  // with the directory (case ignored) or holds a "\", else directory + "\"
+  // + name; then ".psn" appended unless it ends the name (case-sensitive).
+  // Only "\" separates directories here, also on a "/" system.
+  static CATUnicodeString GetPSNTargetFilename(const CATUnicodeString& iPSNFilename);
 
   // --- CATICreateInstance ---------------------------------------------------
 

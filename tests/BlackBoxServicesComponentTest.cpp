@@ -57,8 +57,8 @@ TEST_F(BlackBoxServicesComponentTest, MadeByNameAndAnsweringBothInterfaces) {
   EXPECT_EQ(none, nullptr);
 }
 
-// Every slot reaches the operation of its name: the comparison answers, the
-// operations still to be built say so.
+// Every slot reaches the operation of its name: the comparison and the PSN
+// file writer answer, the operations still to be built say so.
 TEST_F(BlackBoxServicesComponentTest, EverySlotForwardsItsResult) {
   KRVIWD7BlackBoxServices_var services = Make();
   ASSERT_TRUE(services);
@@ -75,7 +75,7 @@ TEST_F(BlackBoxServicesComponentTest, EverySlotForwardsItsResult) {
     HRESULT rc;
     HRESULT expected;
   } slots[] = {
-      {"AddToBlackBox", services->AddToBlackBox(empty, empty, empty, made, 0), E_NOTIMPL},
+      {"AddToBlackBox", services->AddToBlackBox(empty, empty, empty, made, 0), E_INVALIDARG},
       {"Flatten", services->Flatten(*document, 0), E_NOTIMPL},
       {"Migrate", services->Migrate(*document, "x.psn"), E_NOTIMPL},
       {"Migrate2", services->Migrate2(*document, "x.psn"), E_NOTIMPL},
@@ -84,9 +84,10 @@ TEST_F(BlackBoxServicesComponentTest, EverySlotForwardsItsResult) {
       {"MoveToPersonalizedStructure", services->MoveToPersonalizedStructure(empty, empty),
        E_NOTIMPL},
       {"CopyPosition", services->CopyPosition(empty, empty), E_NOTIMPL},
-      {"UpdatePosition", services->UpdatePosition(empty, empty), E_NOTIMPL},
-      {"Identify", services->Identify(CATListValCATBaseUnknown_var()), E_NOTIMPL},
-      {"UpdatePSNFile", services->UpdatePSNFile("x.psn"), E_NOTIMPL},
+      {"UpdatePosition", services->UpdatePosition(empty, empty), E_INVALIDARG},
+      {"Identify", services->Identify(CATListValCATBaseUnknown_var()), E_INVALIDARG},
+      // No file can be made in a folder that does not exist.
+      {"UpdatePSNFile", services->UpdatePSNFile("/nonexistent-folder/x.psn"), E_FAIL},
   };
   for (const auto& slot : slots) {
     SCOPED_TRACE(slot.operation);

@@ -5,6 +5,10 @@
 
 #include "CATGetEnv.h"
 
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
 namespace {
 
 TEST(CATTimeTest, SourceDateEpochFixesTheTimeInUtc) {
@@ -36,6 +40,29 @@ TEST(CATTimeTest, SourceDateEpochFixesTheTimeInUtc) {
   EXPECT_NE(testing::internal::GetCapturedStderr().find("86400x"), std::string::npos);
   EXPECT_GT(now.GetYear(), 2023);
   CATRemoveEnvOverride("SOURCE_DATE_EPOCH");
+}
+
+TEST(CATTimeTest, UniversalTimeIsUtcWhateverTheZone) {
+  const char* zone = std::getenv("TZ");
+  const std::string saved = zone ? zone : "";
+  setenv("TZ", "Asia/Kolkata", 1);  // UTC+05:30: hour and minute both differ
+  tzset();
+  const std::time_t before = std::time(nullptr);
+  const CATTime universal = CATTime::GetCurrentUniversalTime();
+  const std::time_t after = std::time(nullptr);
+  if (zone) setenv("TZ", saved.c_str(), 1); else unsetenv("TZ");
+  tzset();
+  auto same = [&universal](std::time_t iTime) {
+    std::tm utc{};
+    gmtime_r(&iTime, &utc);
+    return universal.GetHour() == utc.tm_hour && universal.GetMinute() == utc.tm_min;
+  };
+  EXPECT_TRUE(same(before) || same(after));
+  CATSetEnvOverride("SOURCE_DATE_EPOCH", "86399");
+  const CATTime fixed = CATTime::GetCurrentUniversalTime();
+  EXPECT_EQ(fixed.GetDay(), 1);
+  EXPECT_EQ(fixed.GetHour(), 23);
+  EXPECT_EQ(fixed.GetSecond(), 59);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "CATGetEnv.h"
 #include "CATGetSystemInfo.h"
 #include "KRVIWD7BlackBoxSettingAtt.h"
+#include "KRVWD7UtiAtomicFile.h"
 #include "KRVWD7UtiDlgProgress.h"
 #include "KRVWD7UtiTracer.h"
 #include "MemFaults.h"
@@ -26,6 +27,7 @@ class HostReset : public ::testing::EmptyTestEventListener {
     KRVWD7UtiTracer::Off();
     CATError::ClearLastError();
     KRVWD7ResetBlackBoxSettings();
+    KRVWD7UtiAtomicFile::FailStepForTesting(KRVWD7UtiAtomicFile::kNoStep);
   }
 };
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "CATDialog.h"
+#include "CATError.h"
 #include "CATGetEnv.h"
 #include "CATListValKRVWD7PrdInfo.h"
 #include "KRVWD7UtiDlgProgress.h"
@@ -90,7 +91,8 @@ class ProgressRecorder : public KRVWD7ProgressObserver {
 // that derives from it calls LeakCheckedTest::SetUp() first in its SetUp,
 // and LeakCheckedTest::TearDown() last in its TearDown, once its own
 // objects are released; the process's session is checked for structural
-// invariants, then the faults and the session are cleared before the count.
+// invariants, then the faults, the host's last error and the session are
+// cleared before the count.
 class LeakCheckedTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -106,6 +108,7 @@ class LeakCheckedTest : public ::testing::Test {
     MemFaults::Clear();
     std::string problem;
     EXPECT_TRUE(MemSession::Current().CheckInvariants(problem)) << problem;
+    CATError::ClearLastError();  // an error a service raised is kept by the host
     MemSession::Current().Close();
     EXPECT_EQ(CATDialog::LiveDialogs(), dialogs_) << "dialogs leaked";
     EXPECT_EQ(CATBaseUnknown::LiveObjects(), live_) << "objects leaked";

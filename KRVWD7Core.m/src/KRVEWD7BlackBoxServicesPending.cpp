@@ -2,15 +2,6 @@
 // E_NOTIMPL, so that a command can tell the user it is not available.
 #include "KRVEWD7BlackBoxServices.h"
 
-HRESULT KRVEWD7BlackBoxServices::AddToBlackBox(const CATBaseUnknown_var&,
-                                               const CATBaseUnknown_var&,
-                                               const CATBaseUnknown_var&,
-                                               CATBaseUnknown_var& oNewProduct,
-                                               CATLONG64) {
-  oNewProduct = CATBaseUnknown_var();
-  return E_NOTIMPL;
-}
-
 HRESULT KRVEWD7BlackBoxServices::Flatten(CATDocument&, const unsigned char&) {
   return E_NOTIMPL;
 }
@@ -38,19 +29,5 @@ HRESULT KRVEWD7BlackBoxServices::MoveToPersonalizedStructure(
 
 HRESULT KRVEWD7BlackBoxServices::CopyPosition(const CATBaseUnknown_var&,
                                               const CATBaseUnknown_var&) {
-  return E_NOTIMPL;
-}
-
-HRESULT KRVEWD7BlackBoxServices::UpdatePosition(const CATBaseUnknown_var&,
-                                                const CATBaseUnknown_var&) {
-  return E_NOTIMPL;
-}
-
-HRESULT KRVEWD7BlackBoxServices::Identify(
-    const CATListValCATBaseUnknown_var&) {
-  return E_NOTIMPL;
-}
-
-HRESULT KRVEWD7BlackBoxServices::UpdatePSNFile(const CATUnicodeString&) {
   return E_NOTIMPL;
 }

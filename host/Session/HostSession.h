@@ -11,10 +11,67 @@
 #ifndef KRVWD7_HOST_HOSTSESSION_H_
 #define KRVWD7_HOST_HOSTSESSION_H_
 
+#include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "CATBaseUnknown.h"
+
 class CATDocument;
+
+// Where a product of the session is: its document and the instance names
+// from below the document's root down to it (empty for the root).
+struct HostProductPlace {
+  CATDocument* document = nullptr;  // borrowed; null: not a product of the session
+  std::string documentName;
+  std::vector<std::string> path;
+  std::string partNumber;
+};
+
+// One change of a session's structure between two moments, found by
+// comparing the session with a snapshot taken before (ChangesSince).
+// Products are followed by identity, not by name: a product moved or
+// renamed is the same product, one replaced by another is not.
+struct HostChange {
+  enum class Kind {
+    kAdded,         // a product that was not there (each product of a new branch)
+    kRemoved,       // a product that is gone (each product of a removed branch)
+    kMoved,         // under another father: oldPath -> path
+    kRenamed,       // another instance name under the same father
+    kReReferenced,  // another product (another reference) took the place of
+                    // one that existed: oldValue -> newValue part numbers
+    kPartNumber,    // oldValue -> newValue
+    kAttribute,     // name: "revision", "definition", "nomenclature",
+                    // "description", "colour" or "shown"
+    kUserProperty,  // user property `name` of the reference
+    kProperty,      // text property `name` of the product
+    kParameter,     // knowledge parameter `name` of the reference
+    kPosition       // position in the father: oldPosition -> newPosition
+  };
+  Kind kind = Kind::kAdded;
+  std::string document;    // the name of the product's document
+  std::string path;        // instance path below the document's root ("" for
+                           // the root); where it was, for kRemoved
+  std::string oldPath;     // kMoved, kRenamed
+  std::string partNumber;  // the product's (before the change for kRemoved)
+  std::string name;        // kAttribute, kUserProperty, kProperty, kParameter
+  // Values as texts. hadOld / hasNew are false for a property, user
+  // property or parameter that did not exist before / does not exist now.
+  std::string oldValue, newValue;
+  bool hadOld = true, hasNew = true;
+  std::array<double, 12> oldPosition{}, newPosition{};  // kPosition
+};
+
+// The name of a kind as the tool prints it ("added", "part number", ...).
+const char* HostChangeKindName(HostChange::Kind iKind);
+
+// The structure of the process's session at one moment (opaque).
+class HostSnapshot;
+struct HostSnapshotDeleter {
+  void operator()(HostSnapshot* iSnapshot) const;
+};
+using HostSnapshotPtr = std::unique_ptr<HostSnapshot, HostSnapshotDeleter>;
 
 class HostSession {
  public:
@@ -36,6 +93,32 @@ class HostSession {
   // The product document whose name or storage name is iName; null when
   // there is none.
   static CATDocument* FindProductDocument(const std::string& iName);
+
+  // The product of iDocument at iPath (instance names below its root; empty
+  // for the root), the first child of each name. When there is none,
+  // oProduct is empty, oFound is the number of leading names that were
+  // found and oChildren holds the instance names of the children of the
+  // last product found, in order (for a message). Reads the host directly:
+  // no fault point is consulted or counted.
+  static bool FindProduct(CATDocument* iDocument,
+                          const std::vector<std::string>& iPath,
+                          CATBaseUnknown_var& oProduct, size_t& oFound,
+                          std::vector<std::string>& oChildren);
+  // Where iProduct is (document null when it is not a product of the
+  // session). No fault point, as FindProduct.
+  static HostProductPlace PlaceOf(const CATBaseUnknown_var& iProduct);
+
+  // Structural comparison. TakeSnapshot records every product of the
+  // product documents: where it is, its reference's attributes, user
+  // properties and parameters, its own properties, position and graphic
+  // properties. ChangesSince lists what differs now, document by document
+  // in opening order; within a document the products in their order, then
+  // those removed. Representation modes and VPM identities are not
+  // compared. A snapshot holds a reference on every product it recorded
+  // (safe to release after the session closed). Linear in the number of
+  // products.
+  static HostSnapshotPtr TakeSnapshot();
+  static std::vector<HostChange> ChangesSince(const HostSnapshot& iBefore);
 };
 
 #endif  // KRVWD7_HOST_HOSTSESSION_H_

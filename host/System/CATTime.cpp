@@ -43,6 +43,11 @@ CATTime CATTime::GetCurrentLocalTime() {
                  local.tm_hour, local.tm_min, local.tm_sec);
 }
 
+CATTime CATTime::GetCurrentUniversalTime() {
+  const int64_t fixed = SourceDateEpoch();
+  return FromEpochUtc(fixed >= 0 ? fixed : static_cast<int64_t>(std::time(nullptr)));
+}
+
 CATTime CATTime::FromEpochUtc(int64_t iSeconds) {
   std::time_t t = static_cast<std::time_t>(iSeconds);
   std::tm utc{};

@@ -1,6 +1,7 @@
 // A moment in time broken down into calendar fields.
 //
-// Built as "now": the local time of the process. When the environment
+// Built as "now": the local time of the process (GetCurrentUniversalTime:
+// the universal time). When the environment
 // variable SOURCE_DATE_EPOCH (read through CATGetEnv, so a session can set
 // it) holds a number of seconds since 1970-01-01 00:00:00 UTC, that moment
 // is used instead, in UTC, so files that print a date are reproducible. A
@@ -16,6 +17,8 @@ class CATTime {
   // The current time (see above).
   CATTime();
   static CATTime GetCurrentLocalTime();
+  // The current time in UTC (SOURCE_DATE_EPOCH honoured the same way).
+  static CATTime GetCurrentUniversalTime();
   // The moment iSeconds after 1970-01-01 00:00:00, in UTC.
   static CATTime FromEpochUtc(int64_t iSeconds);
 

@@ -1,6 +1,11 @@
 // The library's operations as the fault sweeps run them. Products are found
 // through the in-memory session directly, so that only the operation's own
 // host calls are counted and failed.
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -72,6 +77,37 @@ HRESULT BuildBothLists(CATListValKRVWD7PrdInfo& oBB, CATListValKRVWD7PrdInfo& oP
   HRESULT psn_rc = KRVWD7PrdInfoListServices::BuildPrdInfoList(
       PSNRoot(), oPSN, 0, CATBaseUnknown_var(), nullptr);
   return rc < 0 ? rc : psn_rc;
+}
+
+// UpdatePSNFile from the source folder (psn.json names its old file
+// relative to it) into a target that holds an earlier file; kWrongAnswer
+// when a temporary file is left beside it, or when the target is then not
+// complete (or empty, when no component list was had) after a success, or
+// neither complete nor the earlier file after a failure.
+HRESULT UpdatePSNFileChecked(const std::string& iDir) {
+  const std::string folder =
+      (std::filesystem::temp_directory_path() / ("krvwd7-sweep-psn-" + std::to_string(getpid())))
+          .string();
+  std::filesystem::create_directories(folder);
+  const std::string target = folder + "/pump.psn";
+  const std::string earlier = "PSN\nan earlier file\n";
+  std::ofstream(target, std::ios::binary | std::ios::trunc) << earlier;
+  const std::filesystem::path here = std::filesystem::current_path();
+  std::filesystem::current_path(iDir);
+  KRVEWD7BlackBoxServices services;
+  const HRESULT rc = services.UpdatePSNFile(target.c_str());
+  std::filesystem::current_path(here);
+  std::ifstream in(target, std::ios::binary);
+  const std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string end = "END-ISO-10303-21;\n";
+  const bool complete = written.size() >= end.size() &&
+                        written.compare(written.size() - end.size(), end.size(), end) == 0;
+  const bool alone = std::distance(std::filesystem::directory_iterator(folder),
+                                   std::filesystem::directory_iterator()) == 1;
+  std::filesystem::remove_all(folder);
+  if (!alone) return kWrongAnswer;
+  if (rc < 0 && written != earlier && !complete) return kWrongAnswer;
+  return rc >= 0 && !complete && !written.empty() ? kWrongAnswer : rc;
 }
 
 // Every operation of the black-box interface, run on the black box's root.
@@ -178,6 +214,43 @@ std::vector<SweepOperation> LibraryOperations(const std::string& iDir) {
                  },
                  Any, nullptr});
 
+  // Two components of the black box: a leaf and the PSN node.
+  ops.push_back({"KRVEWD7BlackBoxServices::Identify",
+                 Samples(iDir, {"demo.json", "flattened.json"}),
+                 [] {
+                   CATListValCATBaseUnknown_var components;
+                   components.Append(Handle(DeepestLeaf(BBDocument()->Root())));
+                   components.Append(BBNode());
+                   KRVEWD7BlackBoxServices services;
+                   return services.Identify(components);
+                 },
+                 Any,
+                 // Only the selection changes; an error part-way leaves the
+                 // PSN window current, which a saved session records.
+                 [](HRESULT iRc) { return iRc >= 0; }});
+
+  // Switching to product mode changes the structures' modes, so nothing is
+  // promised unchanged.
+  ops.push_back({"KRVEWD7BlackBoxServices::UpdatePosition",
+                 Samples(iDir, {"demo.json", "flattened.json", "uptodate.json"}),
+                 [] {
+                   KRVEWD7BlackBoxServices services;
+                   return services.UpdatePosition(PSNRoot(), BBRoot());
+                 },
+                 [](HRESULT iRc) { return iRc == S_OK || iRc == S_FALSE || iRc == E_FAIL; },
+                 nullptr});
+
+  // The sample's added product, Radio.1, to the black box's root.
+  ops.push_back({"KRVEWD7BlackBoxServices::AddToBlackBox", Samples(iDir, {"demo.json"}),
+                 [] {
+                   MemProduct* radio = PSNDocument()->Root()->FindChild("Radio.1");
+                   if (radio == nullptr) return kWrongAnswer;
+                   KRVEWD7BlackBoxServices services;
+                   CATBaseUnknown_var added;
+                   return services.AddToBlackBox(Handle(radio), PSNRoot(), BBRoot(), added, 0);
+                 },
+                 [](HRESULT iRc) { return iRc == S_OK || iRc == E_FAIL; }, nullptr});
+
   ops.push_back({"KRVWD7CoreServices::CheckVPMDocument", pair,
                  [] { return KRVWD7CoreServices::CheckVPMDocument(*BBDocument()); },
                  [](HRESULT iRc) { return iRc == S_OK || iRc == E_FAIL; }, Always});
@@ -247,6 +320,11 @@ std::vector<SweepOperation> LibraryOperations(const std::string& iDir) {
                        Handle(DeepestLeaf(PSNDocument()->Root())), 1);
                  },
                  [](HRESULT iRc) { return iRc == S_OK || iRc == E_FAIL; }, nullptr});
+  ops.push_back({"KRVEWD7BlackBoxServices::UpdatePSNFile",
+                 Samples(iDir, {"psn.json", "demo.json"}),
+                 [iDir] { return UpdatePSNFileChecked(iDir); },
+                 [](HRESULT iRc) { return iRc == S_OK || iRc == S_FALSE || iRc < 0; },
+                 Always});
   AddBlackBoxAttributes(iDir, ops);
   return ops;
 }

@@ -13,8 +13,19 @@ const char kExitCodes[] =
     "Exit codes:\n"
     "  0  done (diff: the black box matches its PSN)\n"
     "  1  diff: the black box differs from its PSN\n"
-    "  2  usage error, or a session file that cannot be used\n"
-    "  3  the comparison or reading itself failed\n";
+    "  2  usage error, a session file that cannot be used, a product or\n"
+    "     document that is not there, or a target that cannot be written\n"
+    "  3  the library's operation failed (a negative result or an error it\n"
+    "     raised); nothing is written\n";
+
+const char kWriting[] =
+    "Writing: the changed session goes to -o FILE, or back to SESSION with\n"
+    "--in-place; the old file is replaced only once the new one is complete.\n"
+    "With neither, or with --dry-run, nothing is written and the change\n"
+    "report is printed.\n"
+    "Products are named DOC:PATH: a document's name or storage name, then the\n"
+    "instance names below its root joined by '/' (CAR.CATProduct:Chassis.1/\n"
+    "Bolt.1; DOC alone is the root); write \\: \\/ \\\\ for ':' '/' '\\' in a name.\n\n";
 
 void AddCommon(CLI::App* iCommand, CommonOptions& oOptions) {
   iCommand->add_option("SESSION", oOptions.session, "session file (JSON)")
@@ -53,6 +64,22 @@ std::string CommandList(const CLI::App& iApp) {
   return list;
 }
 
+// The options of a command that runs an operation of the services; the
+// writing options only for one that changes the session.
+void AddEditOptions(CLI::App* iCommand, EditOptions& oOptions, bool iWrites) {
+  AddCommon(iCommand, oOptions.common);
+  if (iWrites) {
+    CLI::Option* output = iCommand->add_option(
+        "-o,--output", oOptions.output, "write the changed session to FILE");
+    iCommand->add_flag("--in-place", oOptions.inPlace,
+                       "write the changed session back to SESSION")
+        ->excludes(output);
+    iCommand->add_flag("--dry-run", oOptions.dryRun,
+                       "print the change report and write nothing");
+    iCommand->footer(std::string(kWriting) + kExitCodes);
+  }
+}
+
 }  // namespace
 
 int Main(int argc, char** argv, std::ostream& oOut, std::ostream& oErr) {
@@ -86,6 +113,40 @@ int Main(int argc, char** argv, std::ostream& oOut, std::ostream& oErr) {
                        "also write a self-contained HTML report to FILE")
       ->type_name("FILE");
 
+  WritePsnOptions write_psn;
+  CLI::App* write_psn_cmd = app.add_subcommand(
+      "write-psn", "write the PSN file of the black box of the current window");
+  AddCommon(write_psn_cmd, write_psn.common);
+  write_psn_cmd->add_option("NAME", write_psn.name,
+                            "PSN file name as the operation takes it "
+                            "(default: the black box's PSN file name)");
+  write_psn_cmd->add_option("--editor", write_psn.editor,
+                            "make this document's window current first (name or storage name)");
+  IdentifyOptions identify;
+  CLI::App* identify_cmd = app.add_subcommand(
+      "identify", "select in the PSN window the products that stand for black-box components");
+  AddEditOptions(identify_cmd, identify.edit, false);
+  identify_cmd->add_option("PRODUCT", identify.products,
+                           "black-box components, DOC:PATH; the first decides the black box")
+      ->required();
+
+  AddOptions add;
+  CLI::App* add_cmd = app.add_subcommand(
+      "add", "add a PSN product, with everything below it, to the black box");
+  AddEditOptions(add_cmd, add.edit, true);
+  add_cmd->add_option("PSN-PRODUCT", add.product, "the PSN product to add, DOC:PATH")
+      ->required();
+  add_cmd->add_option("--target", add.target,
+                      "the black-box product to add to, DOC:PATH (default: the root of "
+                      "the black box of the PSN)");
+
+  UpdatePositionOptions update;
+  CLI::App* update_cmd = app.add_subcommand(
+      "update-position", "copy the black box's differing positions to its PSN");
+  AddEditOptions(update_cmd, update.edit, true);
+  update_cmd->add_option("--bb", update.bb, "the black-box document");
+  update_cmd->add_option("--psn", update.psn, "the PSN document");
+
   // A first word that is no option names the command: say plainly when it
   // names none.
   if (argc > 1 && argv[1][0] != '-' && !IsCommand(app, argv[1])) {
@@ -94,6 +155,7 @@ int Main(int argc, char** argv, std::ostream& oOut, std::ostream& oErr) {
          << "Run 'krvwd7 --help' for usage.\n";
     return kExitUsage;
   }
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -112,6 +174,10 @@ int Main(int argc, char** argv, std::ostream& oOut, std::ostream& oErr) {
 
   if (info_cmd->parsed()) return RunInfo(info, oOut, oErr);
   if (records_cmd->parsed()) return RunRecords(records, oOut, oErr);
+  if (write_psn_cmd->parsed()) return RunWritePsn(write_psn, oOut, oErr);
+  if (identify_cmd->parsed()) return RunIdentify(identify, oOut, oErr);
+  if (add_cmd->parsed()) return RunAdd(add, oOut, oErr);
+  if (update_cmd->parsed()) return RunUpdatePosition(update, oOut, oErr);
   return RunDiff(diff, oOut, oErr);
 }
 

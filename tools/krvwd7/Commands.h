@@ -6,6 +6,7 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace krvwd7 {
 
@@ -13,8 +14,10 @@ namespace krvwd7 {
 enum ExitCode {
   kExitOk = 0,           // done; for diff: no difference
   kExitDifferences = 1,  // diff only: the structures differ
-  kExitUsage = 2,        // bad arguments, or a session that cannot be used
-  kExitFailed = 3        // the library's operation failed (negative result)
+  kExitUsage = 2,        // bad arguments, a session that cannot be used, a
+                         // product not found, a target that cannot be written
+  kExitFailed = 3        // the library's operation failed (negative result
+                         // or an error the service raised)
 };
 
 struct CommonOptions {
@@ -41,9 +44,46 @@ struct DiffOptions {
   std::string html;   // write the HTML report to this file; "" for none
 };
 
+struct WritePsnOptions {
+  CommonOptions common;
+  std::string name;    // the operation's argument; "" for the black box's own
+  std::string editor;  // document to make current first; "" for the current one
+};
+
+// Options of every command that runs an operation of the black-box
+// services (Editing.h).
+struct EditOptions {
+  CommonOptions common;
+  std::string output;    // -o FILE: write the changed session there
+  bool inPlace = false;  // --in-place: write it back to the session file
+  bool dryRun = false;   // --dry-run: print the report, write nothing
+};
+
+struct IdentifyOptions {
+  EditOptions edit;
+  std::vector<std::string> products;  // DOC:PATH of black-box components
+};
+
+struct AddOptions {
+  EditOptions edit;
+  std::string product;  // DOC:PATH of the PSN product to add
+  std::string target;   // DOC:PATH of the black-box product; "" for the root
+};
+
+struct UpdatePositionOptions {
+  EditOptions edit;
+  std::string bb;   // black-box document; "" to find it
+  std::string psn;  // PSN document; "" to find it
+};
+
 int RunInfo(const CommonOptions& iOptions, std::ostream& oOut, std::ostream& oErr);
 int RunRecords(const RecordsOptions& iOptions, std::ostream& oOut, std::ostream& oErr);
 int RunDiff(const DiffOptions& iOptions, std::ostream& oOut, std::ostream& oErr);
+int RunWritePsn(const WritePsnOptions& iOptions, std::ostream& oOut, std::ostream& oErr);
+int RunIdentify(const IdentifyOptions& iOptions, std::ostream& oOut, std::ostream& oErr);
+int RunAdd(const AddOptions& iOptions, std::ostream& oOut, std::ostream& oErr);
+int RunUpdatePosition(const UpdatePositionOptions& iOptions, std::ostream& oOut,
+                      std::ostream& oErr);
 
 // Parses the command line and runs the command; the whole of main().
 int Main(int argc, char** argv, std::ostream& oOut, std::ostream& oErr);

@@ -16,6 +16,7 @@
 #include "KRVWD7CoreServices.h"
 #include "KRVWD7PrdInfoListServices.h"
 #include "KRVWD7UtiPrdServices.h"
+#include "Pairs.h"
 #include "Structures.h"
 #include "Table.h"
 #include "Terminal.h"
@@ -25,61 +26,6 @@
 namespace krvwd7 {
 
 namespace {
-
-// The two documents to compare, or a message saying why there are none.
-struct Pair {
-  CATDocument* bb = nullptr;
-  CATDocument* psn = nullptr;
-  std::string error;
-};
-
-CATDocument* FindBlackBoxDocument(const ToolSession& iSession) {
-  for (CATDocument* doc : iSession.Documents()) {
-    if (ReadBlackBox(RootOf(doc)).isBlackBox) return doc;
-  }
-  return nullptr;
-}
-
-// The PSN of a black box: the document whose root carries its PSN printable
-// id, or else the only other product document.
-CATDocument* FindPsnDocument(const ToolSession& iSession, CATDocument* iBB) {
-  CATDocument* found = nullptr;
-  if (KRVWD7CoreServices::RetrieveAssociatedPSNDoc(RootOf(iBB), found) == 0) {
-    for (CATDocument* doc : iSession.Documents()) {
-      if (doc == found) return doc;
-    }
-  }
-  std::vector<CATDocument*> others;
-  for (CATDocument* doc : iSession.Documents()) {
-    if (doc != iBB) others.push_back(doc);
-  }
-  return others.size() == 1 ? others.front() : nullptr;
-}
-
-Pair ChooseDocuments(const DiffOptions& iOptions, const ToolSession& iSession) {
-  Pair pair;
-  const std::string& file = iOptions.common.session;
-  if (!iOptions.bb.empty()) {
-    pair.bb = iSession.FindDocument(iOptions.bb);
-    if (!pair.bb) pair.error = file + ": no product document named '" + iOptions.bb + "'";
-  } else {
-    pair.bb = FindBlackBoxDocument(iSession);
-    if (!pair.bb) pair.error = file + ": the session holds no black box";
-  }
-  if (!pair.bb) return pair;
-  if (!iOptions.psn.empty()) {
-    pair.psn = iSession.FindDocument(iOptions.psn);
-    if (!pair.psn) pair.error = file + ": no product document named '" + iOptions.psn + "'";
-  } else {
-    pair.psn = FindPsnDocument(iSession, pair.bb);
-    if (!pair.psn) {
-      pair.error = file + ": cannot tell which document is the PSN of '" +
-                   ToolSession::NameOf(pair.bb) + "' (use --psn)";
-    }
-  }
-  if (pair.psn == pair.bb) pair.error = file + ": the black box and the PSN are the same document";
-  return pair;
-}
 
 // Keys in byte order.
 void WriteComparison(const Comparison& iResult, const DiffTree& iTree, std::ostream& oOut) {
@@ -228,7 +174,7 @@ int RunDiff(const DiffOptions& iOptions, std::ostream& oOut, std::ostream& oErr)
     oErr << "krvwd7: " << error << "\n";
     return kExitUsage;
   }
-  Pair pair = ChooseDocuments(iOptions, session);
+  DocumentPair pair = ChooseDocuments(iOptions.common.session, iOptions.bb, iOptions.psn);
   if (!pair.error.empty()) {
     oErr << "krvwd7: " << pair.error << "\n";
     return kExitUsage;

@@ -5,8 +5,10 @@
 #include <cerrno>
 #include <cstring>
 
+#include "CATFrmEditor.h"
 #include "HostSession.h"
 #include "KRVWD7UtiDlgProgress.h"
+#include "KRVWD7UtiDocServices.h"
 #include "KRVWD7UtiTracer.h"
 
 namespace krvwd7 {
@@ -75,6 +77,22 @@ CATDocument* ToolSession::FindDocument(const std::string& iName) const {
 
 std::string ToolSession::NameOf(CATDocument* iDocument) {
   return HostSession::NameOf(iDocument);
+}
+
+CATDocument* ToolSession::CurrentDocument() {
+  CATFrmEditor* editor = CATFrmEditor::GetCurrentEditor();
+  return editor ? editor->GetDocument() : nullptr;
+}
+
+bool ToolSession::ActivateDocument(const std::string& iName) {
+  CATDocument* document = FindDocument(iName);
+  CATFrmEditor* editor = nullptr;
+  if (document == nullptr ||
+      FAILED(KRVWD7UtiEditorServices::GetFrmEditor(document, editor)) || editor == nullptr) {
+    return false;
+  }
+  editor->Activate();
+  return true;
 }
 
 }  // namespace krvwd7

@@ -46,6 +46,11 @@ class ToolSession {
   CATDocument* FindDocument(const std::string& iName) const;
   // The name a user sees in the document's window title.
   static std::string NameOf(CATDocument* iDocument);
+  // The product document whose editor is current, null when none.
+  static CATDocument* CurrentDocument();
+  // Makes the editor of the product document named iName current (its
+  // window comes to the front); false, nothing changed, when there is none.
+  bool ActivateDocument(const std::string& iName);
 
   // The progress drawing on the terminal, null when no bar is drawn
   // (batch, or stderr is not a terminal); for ProgressPhase.

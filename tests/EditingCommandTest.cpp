@@ -1,0 +1,222 @@
+// The frame of the krvwd7 commands that run a service: products named on
+// the command line, writing the result, the report; run in-process on the
+// bundled examples (the executable's own cases are in CMakeLists.txt).
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <sstream>
+
+#include "CATBaseUnknown.h"
+#include "Commands.h"
+#include "ProductName.h"
+
+namespace krvwd7 {
+namespace {
+
+const std::string kExamples = std::string(KRVWD7_SOURCE_DIR) + "/examples/";
+
+TEST(ProductNameTest, ParsesDocumentsPathsAndEscapes) {
+  const struct {
+    const char* text;
+    const char* document;
+    std::vector<std::string> path;
+    const char* canonical;  // as FormatProductName writes it back
+  } rows[] = {
+      {"CAR.CATProduct", "CAR.CATProduct", {}, "CAR.CATProduct"},
+      {"CAR.CATProduct:", "CAR.CATProduct", {}, "CAR.CATProduct"},
+      {"CAR.CATProduct:Chassis.1/Bolt.1", "CAR.CATProduct", {"Chassis.1", "Bolt.1"},
+       "CAR.CATProduct:Chassis.1/Bolt.1"},
+      {R"(D\:\\x:Nut\/A\:1/a\b)", R"(D:\x)", {"Nut/A:1", "ab"}, R"(D\:\\x:Nut\/A\:1/ab)"},
+      {"D:a:b", "D", {"a:b"}, R"(D:a\:b)"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.text);
+    ProductName name;
+    std::string error;
+    ASSERT_TRUE(ParseProductName(row.text, name, error)) << error;
+    EXPECT_EQ(name.document, row.document);
+    EXPECT_EQ(name.path, row.path);
+    EXPECT_EQ(FormatProductName(name.document, name.path), row.canonical);
+  }
+}
+
+TEST(ProductNameTest, RefusesMalformedNamesWithAMessage) {
+  const struct {
+    const char* text;
+    const char* message;
+  } rows[] = {
+      {":Bolt.1", "no document before the ':'"},
+      {"", "no document before the ':'"},
+      {"D:a//b", "an empty name in the product path"},
+      {"D:/a", "an empty name in the product path"},
+      {"D:a/", "an empty name in the product path"},
+      {"D:a\\", "a backslash at the end"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.text);
+    ProductName name;
+    std::string error;
+    EXPECT_FALSE(ParseProductName(row.text, name, error));
+    EXPECT_NE(error.find(row.message), std::string::npos) << error;
+  }
+}
+
+struct CommandRun {
+  int code;
+  std::string out, err;
+};
+
+class EditingCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override { live_ = CATBaseUnknown::LiveObjects(); }
+  void TearDown() override {
+    EXPECT_EQ(CATBaseUnknown::LiveObjects(), live_) << "the command left objects behind";
+    std::remove(target_.c_str());
+  }
+  static CommandRun UpdatePosition(UpdatePositionOptions iOptions) {
+    iOptions.edit.common.batch = true;
+    std::ostringstream out, err;
+    int code = RunUpdatePosition(iOptions, out, err);
+    return {code, out.str(), err.str()};
+  }
+  static bool Exists(const std::string& iPath) { return std::ifstream(iPath).good(); }
+
+  const std::string target_ = ::testing::TempDir() + "krvwd7-editing-test.json";
+  long live_ = 0;
+};
+
+// update-position on the demo, then diff of the written session: the
+// position entry is gone, everything else is still there.
+TEST_F(EditingCommandTest, UpdatePositionWritesASessionWhereThePositionAgrees) {
+  UpdatePositionOptions options;
+  options.edit.common.session = kExamples + "demo.json";
+  options.edit.common.json = true;
+  options.edit.output = target_;
+  CommandRun run = UpdatePosition(options);
+  ASSERT_EQ(run.code, kExitOk) << run.err;
+  EXPECT_EQ(run.err, "");
+  nlohmann::json report = nlohmann::json::parse(run.out);
+  EXPECT_EQ(report["written"], target_);
+  EXPECT_EQ(report["result"], 0);
+  ASSERT_EQ(report["changes"].size(), 1u) << report["changes"].dump(2);
+  const nlohmann::json& change = report["changes"][0];
+  EXPECT_EQ(change["kind"], "PSN position");
+  EXPECT_EQ(change["product"], "CAR.CATProduct:Chassis.1/Bolt.1");
+  EXPECT_NE(change["old"], change["new"]);
+  EXPECT_EQ(report["products"][0]["product"], "CAR.CATProduct:Chassis.1/Bolt.1");
+
+  auto types = [](const std::string& iSession) {
+    DiffOptions diff;
+    diff.common.session = iSession;
+    diff.common.json = true;
+    diff.common.batch = true;
+    std::ostringstream out, err;
+    EXPECT_EQ(RunDiff(diff, out, err), kExitDifferences) << err.str();
+    std::multiset<std::string> found;
+    const nlohmann::json report = nlohmann::json::parse(out.str());
+    for (const auto& entry : report["entries"]) {
+      found.insert(entry["type"].get<std::string>());
+    }
+    return found;
+  };
+  std::multiset<std::string> before = types(kExamples + "demo.json");
+  ASSERT_EQ(before.count("POSITION"), 1u);
+  before.erase("POSITION");
+  EXPECT_EQ(types(target_), before);
+}
+
+// --dry-run writes nothing whatever else is given, and says so.
+TEST_F(EditingCommandTest, DryRunWritesNothing) {
+  UpdatePositionOptions options;
+  options.edit.common.session = kExamples + "demo.json";
+  options.edit.output = target_;
+  options.edit.dryRun = true;
+  CommandRun run = UpdatePosition(options);
+  EXPECT_EQ(run.code, kExitOk) << run.err;
+  EXPECT_FALSE(Exists(target_));
+  EXPECT_NE(run.out.find("PSN position"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("Dry run: nothing written"), std::string::npos) << run.out;
+  EXPECT_EQ(run.err, "");
+}
+
+// A usage error and a failed operation both leave the target unwritten.
+TEST_F(EditingCommandTest, NothingIsWrittenWhenTheCommandFails) {
+  const struct {
+    const char* name;
+    const char* session;
+    const char* bb;
+    int code;
+    const char* message;
+  } rows[] = {
+      {"unknown black box", "demo.json", "Nope", kExitUsage,
+       "demo.json: no product document named 'Nope'"},
+      {"up to date", "uptodate.json", "", kExitFailed,
+       "update-position: ErrId1: The black box and its PSN show no difference"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    UpdatePositionOptions options;
+    options.edit.common.session = kExamples + row.session;
+    options.edit.output = target_;
+    options.bb = row.bb;
+    CommandRun run = UpdatePosition(options);
+    EXPECT_EQ(run.code, row.code);
+    EXPECT_EQ(run.err.rfind("krvwd7: update-position: ", 0), 0u) << run.err;
+    EXPECT_NE(run.err.find(row.message), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_FALSE(Exists(target_));
+  }
+}
+
+// add of the demo's added product, then diff of the written session: it is
+// no longer an added product, and nothing else changed.
+TEST_F(EditingCommandTest, AddWritesASessionWhereTheProductIsNoLongerAdded) {
+  AddOptions options;
+  options.edit.common.session = kExamples + "demo.json";
+  options.edit.common.json = true;
+  options.edit.common.batch = true;
+  options.edit.output = target_;
+  options.product = "CAR.CATProduct:Radio.1";
+  std::ostringstream out, err;
+  ASSERT_EQ(RunAdd(options, out, err), kExitOk) << err.str();
+  nlohmann::json report = nlohmann::json::parse(out.str());
+  ASSERT_EQ(report["products"].size(), 1u);
+  EXPECT_EQ(report["products"][0]["product"], "BB-CAR.CATProduct:CAR.1/Radio.1");
+  EXPECT_EQ(report["summary"], nlohmann::json({{"added", 1}}));
+
+  auto added = [](const std::string& iSession) {
+    DiffOptions diff;
+    diff.common.session = iSession;
+    diff.common.json = true;
+    diff.common.batch = true;
+    std::ostringstream out, err;
+    EXPECT_EQ(RunDiff(diff, out, err), kExitDifferences) << err.str();
+    const nlohmann::json report = nlohmann::json::parse(out.str());
+    return std::make_pair(report["added"].size(), report["entries"].size());
+  };
+  EXPECT_EQ(added(kExamples + "demo.json"), std::make_pair(size_t{1}, size_t{8}));
+  EXPECT_EQ(added(target_), std::make_pair(size_t{0}, size_t{8}));
+}
+
+TEST_F(EditingCommandTest, IdentifyListsThePSNSelectionInDocumentOrder) {
+  IdentifyOptions options;
+  options.edit.common.session = kExamples + "demo.json";
+  options.edit.common.json = true;
+  options.products = {"BB-CAR.CATProduct:CAR.1/Seat.1", "BB-CAR.CATProduct:CAR.1/Chassis.1/Bolt.1",
+                      "BB-CAR.CATProduct:CAR.1"};
+  std::ostringstream out, err;
+  ASSERT_EQ(RunIdentify(options, out, err), kExitOk) << err.str();
+  nlohmann::json report = nlohmann::json::parse(out.str());
+  std::vector<std::string> selected;
+  for (const auto& product : report["products"]) selected.push_back(product["product"]);
+  EXPECT_EQ(selected, (std::vector<std::string>{"CAR.CATProduct", "CAR.CATProduct:Chassis.1/Bolt.1",
+                                                 "CAR.CATProduct:Seat.1"}));
+  EXPECT_TRUE(report["changes"].empty());
+  EXPECT_TRUE(report["written"].is_null());
+}
+
+}  // namespace
+}  // namespace krvwd7
