@@ -12,6 +12,7 @@
 #include "CATBaseUnknown.h"
 #include "Commands.h"
 #include "ProductName.h"
+#include "Table.h"
 
 namespace krvwd7 {
 namespace {
@@ -140,6 +141,28 @@ TEST_F(EditingCommandTest, DryRunWritesNothing) {
   EXPECT_NE(run.out.find("PSN position"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("Dry run: nothing written"), std::string::npos) << run.out;
   EXPECT_EQ(run.err, "");
+}
+
+// The change report takes the width it is given, like diff's table, and
+// shortens nothing without one.
+TEST_F(EditingCommandTest, ReportFitsTheWidthAndIsWholeWithoutOne) {
+  UpdatePositionOptions options;
+  options.edit.common.session = kExamples + "demo.json";
+  options.edit.dryRun = true;
+  options.edit.common.width = 0;
+  CommandRun whole = UpdatePosition(options);
+  ASSERT_EQ(whole.code, kExitOk) << whole.err;
+  EXPECT_EQ(whole.out.find("\xE2\x80\xA6"), std::string::npos) << whole.out;  // no "…"
+  options.edit.common.width = 70;
+  CommandRun fitted = UpdatePosition(options);
+  ASSERT_EQ(fitted.code, kExitOk) << fitted.err;
+  EXPECT_NE(fitted.out.find("\xE2\x80\xA6"), std::string::npos) << fitted.out;
+  // The tables and the summary; the headline is a sentence, which the
+  // terminal wraps.
+  std::istringstream lines(fitted.out);
+  std::string line;
+  std::getline(lines, line);
+  while (std::getline(lines, line)) EXPECT_LE(TextWidth(line), 70) << line;
 }
 
 // A usage error and a failed operation both leave the target unwritten.
