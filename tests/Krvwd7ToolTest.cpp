@@ -48,7 +48,7 @@ TEST(TableTest, PathColumnDropsItsCommonRootOnlyWhenItMustBeCut) {
   } rows[] = {
       {"BB-CAR/CAR.1/Engine.1", 100, "BB-CAR/CAR.1/Chassis.1/Axle.1"},  // fits: kept
       {"BB-CAR/CAR.1/Engine.1", 40, "CAR.1/Chassis.1/Axle.1"},          // root dropped
-      {"OTHER/CAR.1/Engine.1", 40, "BB-CAR/CAR.…s.1/Axle.1"},           // no common root: cut
+      {"OTHER/CAR.1/Engine.1", 40, "…/Chassis.1/Axle.1"},               // no common root: cut
       {"-", 40, "CAR.1/Chassis.1/Axle.1"},                              // "-" is no path
   };
   for (const auto& row : rows) {
@@ -65,6 +65,28 @@ TEST(TableTest, PathColumnDropsItsCommonRootOnlyWhenItMustBeCut) {
     for (int i = 0; i < 3; ++i) std::getline(lines, line);
     EXPECT_EQ(line.substr(0, line.find(' ')), row.shown) << out.str();
   }
+}
+
+TEST(TableTest, ShortenPathKeepsTheLeafAndItsFathersWhole) {
+  const std::string path = "GEN.1/Asm1960.1/Part98018.1";
+  const struct {
+    int width;
+    const char* shown;
+  } rows[] = {
+      {27, "GEN.1/Asm1960.1/Part98018.1"},  // fits
+      {26, "…/Asm1960.1/Part98018.1"},
+      {23, "…/Asm1960.1/Part98018.1"},
+      {22, "…/Part98018.1"},                // the father no longer fits
+      {13, "…/Part98018.1"},
+      {12, "…Part98018.1"},                 // nor "…/" and the leaf: the path's end
+      {8, "…98018.1"},
+      {1, "…"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.width);
+    EXPECT_EQ(ShortenPath(path, row.width), row.shown);
+  }
+  EXPECT_EQ(ShortenPath("Écrou-très-long.1", 9), "…s-long.1");  // characters, not bytes
 }
 
 TEST(TableTest, WithoutALimitNothingIsCut) {
