@@ -72,7 +72,13 @@ struct CommandRun {
 
 class EditingCommandTest : public ::testing::Test {
  protected:
-  void SetUp() override { live_ = CATBaseUnknown::LiveObjects(); }
+  // CTest runs the tests of this fixture in parallel processes: each has a
+  // target of its own.
+  void SetUp() override {
+    live_ = CATBaseUnknown::LiveObjects();
+    target_ = ::testing::TempDir() + "krvwd7-editing-" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".json";
+  }
   void TearDown() override {
     EXPECT_EQ(CATBaseUnknown::LiveObjects(), live_) << "the command left objects behind";
     std::remove(target_.c_str());
@@ -85,7 +91,7 @@ class EditingCommandTest : public ::testing::Test {
   }
   static bool Exists(const std::string& iPath) { return std::ifstream(iPath).good(); }
 
-  const std::string target_ = ::testing::TempDir() + "krvwd7-editing-test.json";
+  std::string target_;
   long live_ = 0;
 };
 
