@@ -5,8 +5,10 @@ BUILD_FUZZ ?= build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
+PREFIX     ?= /usr/local
 
-.PHONY: all bootstrap demo test test-asan bench bench-tool fuzz sweep format clean
+.PHONY: all bootstrap tool demo install test test-browser test-asan bench bench-tool bench-html \
+        fuzz sweep format clean
 
 all: $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
@@ -20,16 +22,32 @@ $(BUILD)/build.ninja: | bootstrap
 $(BUILD_ASAN)/build.ninja: | bootstrap
 	cmake -S . -B $(BUILD_ASAN) -G Ninja -DKRVWD7_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug $(CMAKE_FLAGS)
 
-demo: all
+# The tool alone (build/bin/krvwd7) and the libraries it loads.
+tool: $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS) --target krvwd7
+
+demo: tool
 	@scripts/demo $(BUILD)/bin/krvwd7
 
+# krvwd7 into $(PREFIX)/bin, its libraries into $(PREFIX)/lib/krvwd7, the
+# message catalogs and the manual into $(PREFIX)/share (DESTDIR is honoured).
+install: tool
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# Every test but the browser test.
 test: all
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -LE browser
+
+# The HTML report in headless Chromium, installed here if it is missing; the
+# test says it is skipped when Chromium cannot be had.
+test-browser: tool
+	@scripts/bootstrap --browser || echo "test-browser: Chromium could not be installed"
+	cd $(BUILD) && ctest --output-on-failure -L browser
 
 test-asan: $(BUILD_ASAN)/build.ninja
 	cmake --build $(BUILD_ASAN) -j $(JOBS)
 	cd $(BUILD_ASAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-	  ctest --output-on-failure -j $(JOBS)
+	  ctest --output-on-failure -j $(JOBS) -LE browser
 
 bench: all
 	$(BUILD)/bin/krvwd7_bench --benchmark_counters_tabular=true --benchmark_repetitions=5 \
@@ -40,6 +58,12 @@ bench: all
 bench-tool: all
 	bench/bench-tool --tool $(BUILD)/bin/krvwd7 --roundtrip $(BUILD)/bin/krvwd7_session_roundtrip \
 	  --workdir $(BUILD)/bench-tool
+
+# The HTML report of gen-session 100000 in the browser: its size and the time
+# until it is interactive.
+bench-html: tool
+	@scripts/bootstrap --browser
+	tests/browser/report-test --tool $(BUILD)/bin/krvwd7 --workdir $(BUILD)/bench-html --products 100000
 
 # The full fault sweep: every host call of every operation failed in turn.
 sweep: all

@@ -12,6 +12,7 @@
 #include "CATBaseUnknown.h"
 #include "Commands.h"
 #include "ProductName.h"
+#include "Table.h"
 
 namespace krvwd7 {
 namespace {
@@ -71,7 +72,13 @@ struct CommandRun {
 
 class EditingCommandTest : public ::testing::Test {
  protected:
-  void SetUp() override { live_ = CATBaseUnknown::LiveObjects(); }
+  // CTest runs the tests of this fixture in parallel processes: each has a
+  // target of its own.
+  void SetUp() override {
+    live_ = CATBaseUnknown::LiveObjects();
+    target_ = ::testing::TempDir() + "krvwd7-editing-" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".json";
+  }
   void TearDown() override {
     EXPECT_EQ(CATBaseUnknown::LiveObjects(), live_) << "the command left objects behind";
     std::remove(target_.c_str());
@@ -84,7 +91,7 @@ class EditingCommandTest : public ::testing::Test {
   }
   static bool Exists(const std::string& iPath) { return std::ifstream(iPath).good(); }
 
-  const std::string target_ = ::testing::TempDir() + "krvwd7-editing-test.json";
+  std::string target_;
   long live_ = 0;
 };
 
@@ -140,6 +147,28 @@ TEST_F(EditingCommandTest, DryRunWritesNothing) {
   EXPECT_NE(run.out.find("PSN position"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("Dry run: nothing written"), std::string::npos) << run.out;
   EXPECT_EQ(run.err, "");
+}
+
+// The change report takes the width it is given, like diff's table, and
+// shortens nothing without one.
+TEST_F(EditingCommandTest, ReportFitsTheWidthAndIsWholeWithoutOne) {
+  UpdatePositionOptions options;
+  options.edit.common.session = kExamples + "demo.json";
+  options.edit.dryRun = true;
+  options.edit.common.width = 0;
+  CommandRun whole = UpdatePosition(options);
+  ASSERT_EQ(whole.code, kExitOk) << whole.err;
+  EXPECT_EQ(whole.out.find("\xE2\x80\xA6"), std::string::npos) << whole.out;  // no "…"
+  options.edit.common.width = 70;
+  CommandRun fitted = UpdatePosition(options);
+  ASSERT_EQ(fitted.code, kExitOk) << fitted.err;
+  EXPECT_NE(fitted.out.find("\xE2\x80\xA6"), std::string::npos) << fitted.out;
+  // The tables and the summary; the headline is a sentence, which the
+  // terminal wraps.
+  std::istringstream lines(fitted.out);
+  std::string line;
+  std::getline(lines, line);
+  while (std::getline(lines, line)) EXPECT_LE(TextWidth(line), 70) << line;
 }
 
 // A usage error and a failed operation both leave the target unwritten.

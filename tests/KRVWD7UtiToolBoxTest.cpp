@@ -2,6 +2,7 @@
 // injection, VPM services and document, selection and copy-paste services.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -30,7 +31,10 @@ const auto H = krvwd7_test::Handle;
 class KRVWD7UtiTracerTest : public ::testing::TestWithParam<int> {
  protected:
   void SetUp() override {
-    path_ = ::testing::TempDir() + "krvwd7_tracer.txt";
+    // A file of its own: CTest runs the tests in parallel processes.
+    std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::replace(name.begin(), name.end(), '/', '-');
+    path_ = ::testing::TempDir() + "krvwd7_tracer-" + name + ".txt";
     std::remove(path_.c_str());
     if (GetParam() == 0) {
       KRVWD7UtiTracer::ToMemory();

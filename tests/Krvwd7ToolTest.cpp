@@ -1,6 +1,11 @@
 // The krvwd7 commands run in-process on the bundled examples.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <set>
@@ -8,7 +13,9 @@
 
 #include "CATBaseUnknown.h"
 #include "Commands.h"
+#include "KRVWD7UtiDlgProgress.h"
 #include "Table.h"
+#include "Terminal.h"
 
 namespace krvwd7 {
 namespace {
@@ -41,7 +48,7 @@ TEST(TableTest, PathColumnDropsItsCommonRootOnlyWhenItMustBeCut) {
   } rows[] = {
       {"BB-CAR/CAR.1/Engine.1", 100, "BB-CAR/CAR.1/Chassis.1/Axle.1"},  // fits: kept
       {"BB-CAR/CAR.1/Engine.1", 40, "CAR.1/Chassis.1/Axle.1"},          // root dropped
-      {"OTHER/CAR.1/Engine.1", 40, "BB-CAR/CAR.…s.1/Axle.1"},           // no common root: cut
+      {"OTHER/CAR.1/Engine.1", 40, "…/Chassis.1/Axle.1"},               // no common root: cut
       {"-", 40, "CAR.1/Chassis.1/Axle.1"},                              // "-" is no path
   };
   for (const auto& row : rows) {
@@ -60,6 +67,179 @@ TEST(TableTest, PathColumnDropsItsCommonRootOnlyWhenItMustBeCut) {
   }
 }
 
+TEST(TableTest, ShortenPathKeepsTheLeafAndItsFathersWhole) {
+  const std::string path = "GEN.1/Asm1960.1/Part98018.1";
+  const struct {
+    int width;
+    const char* shown;
+  } rows[] = {
+      {27, "GEN.1/Asm1960.1/Part98018.1"},  // fits
+      {26, "…/Asm1960.1/Part98018.1"},
+      {23, "…/Asm1960.1/Part98018.1"},
+      {22, "…/Part98018.1"},                // the father no longer fits
+      {13, "…/Part98018.1"},
+      {12, "…Part98018.1"},                 // nor "…/" and the leaf: the path's end
+      {8, "…98018.1"},
+      {1, "…"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.width);
+    EXPECT_EQ(ShortenPath(path, row.width), row.shown);
+  }
+  EXPECT_EQ(ShortenPath("Écrou-très-long.1", 9), "…s-long.1");  // characters, not bytes
+}
+
+TEST(TableTest, WithoutALimitNothingIsCut) {
+  Table table;
+  table.AddColumn("PATH", 1, false, 8, true);
+  std::string path = "Root/" + std::string(300, 'x') + "/Leaf.1";
+  table.AddRow({path});
+  std::ostringstream out;
+  table.Print(out, 0);
+  EXPECT_NE(out.str().find(path), std::string::npos);
+}
+
+TEST(TableTest, RowNumbersOfAnyWidthKeepTheColumnsAligned) {
+  Table table;
+  table.AddColumn("#", 0, true);
+  table.AddColumn("PATH", 1, false, 8, true);
+  for (int k = 1; k <= 10000; k *= 10) table.AddRow({std::to_string(k), "R/P" + std::to_string(k)});
+  std::ostringstream out;
+  table.Print(out, 30);
+  std::istringstream lines(out.str());
+  std::string line;
+  std::set<size_t> starts;  // where the second column begins
+  while (std::getline(lines, line)) {
+    size_t start = line.find_first_not_of(" #-0123456789");
+    if (start != std::string::npos) starts.insert(start);  // not the rule
+  }
+  EXPECT_EQ(starts.size(), 1u) << out.str();
+}
+
+TEST(TableTest, WrapListBreaksBetweenItemsAtTheWidth) {
+  const std::vector<std::string> items = {"1 REMOVED", "22 VERSION", "333 POSITION", "4 ADDED"};
+  const struct {
+    int width;
+    const char* text;
+  } rows[] = {
+      {0, "9 differences: 1 REMOVED, 22 VERSION, 333 POSITION, 4 ADDED\n"},
+      {40, "9 differences: 1 REMOVED, 22 VERSION,\n  333 POSITION, 4 ADDED\n"},
+      {27, "9 differences: 1 REMOVED,\n  22 VERSION, 333 POSITION,\n  4 ADDED\n"},
+      {5, "9 differences:\n  1 REMOVED,\n  22 VERSION,\n  333 POSITION,\n  4 ADDED\n"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.width);
+    EXPECT_EQ(WrapList("9 differences:", items, row.width), row.text);
+  }
+  EXPECT_EQ(WrapList("", {"a", "b"}, 0), "a, b\n");
+}
+
+TEST(TerminalTest, WidthComesFromTheTerminalOnlyAndWideLiftsIt) {
+  const struct {
+    bool wide, terminal;
+    const char* columns;
+    int window, width;
+  } rows[] = {
+      {false, false, "80", 120, 0},    // a file or a pipe: no limit
+      {false, true, nullptr, 120, 120},
+      {false, true, "90", 120, 90},    // COLUMNS wins over the window
+      {false, true, "", 0, 80},        // nothing known
+      {false, true, "abc", 100, 100},  // COLUMNS that is no number
+      {false, true, "-5", 0, 80},
+      {true, true, "90", 120, 0},      // --wide
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.columns ? row.columns : "(unset)") + " " + std::to_string(row.window));
+    EXPECT_EQ(ChooseWidth(row.wide, row.terminal, row.columns, row.window), row.width);
+  }
+}
+
+// What a TerminalProgress draws, as the lines a terminal would keep.
+class ProgressTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    file_ = std::tmpfile();
+    progress_ = std::make_unique<TerminalProgress>(file_);
+    KRVWD7UtiDlgProgress::SetObserver(progress_.get());
+  }
+  void TearDown() override {
+    KRVWD7UtiDlgProgress::SetObserver(nullptr);
+    progress_.reset();
+    std::fclose(file_);
+  }
+  // A bar of iSteps items, stepped iDone times, then ended.
+  static void Bar(const char* iTitle, int iSteps, int iDone) {
+    KRVWD7UtiDlgProgress bar(nullptr, "Bar", iTitle);
+    bar.InitProgressBar(1, iSteps, 1);
+    for (int i = 0; i < iDone; ++i) bar.StepIt();
+    bar.EndProgressBar();
+  }
+  // Each finished line, and the percentages drawn on it in order.
+  std::vector<std::pair<std::string, std::vector<int>>> Lines() {
+    std::fflush(file_);
+    std::rewind(file_);
+    std::string text;
+    for (int c; (c = std::fgetc(file_)) != EOF;) text += static_cast<char>(c);
+    std::vector<std::pair<std::string, std::vector<int>>> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+      std::vector<int> percents;
+      std::string title;
+      std::istringstream draws(line);
+      std::string draw;
+      while (std::getline(draws, draw, '\r')) {
+        if (draw.empty()) continue;
+        title = draw.substr(0, draw.find(" ["));
+        percents.push_back(std::stoi(draw.substr(draw.rfind(']') + 1)));
+      }
+      lines.emplace_back(title, percents);
+    }
+    return lines;
+  }
+  std::FILE* file_ = nullptr;
+  std::unique_ptr<TerminalProgress> progress_;
+};
+
+TEST_F(ProgressTest, APhaseOfTwoBarsIsOneLineThatRisesTo100) {
+  {
+    ProgressPhase phase(progress_.get(), "Reading both", 2);
+    Bar("Reading the product structure", 10, 10);
+    Bar("Reading the product structure", 4, 4);
+  }
+  auto lines = Lines();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].first, "Reading both");
+  const std::vector<int>& percents = lines[0].second;
+  EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
+  EXPECT_EQ(percents.front(), 0);
+  EXPECT_EQ(percents.back(), 100);
+}
+
+TEST_F(ProgressTest, ABarThatStopsShortStillEndsAt100OnItsOwnLine) {
+  Bar("Comparing the black box with its PSN", 100, 77);  // steps skipped
+  Bar("Another", 3, 3);
+  auto lines = Lines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].first, "Comparing the black box with its PSN");
+  EXPECT_EQ(lines[0].second.back(), 100);
+  EXPECT_EQ(lines[1].first, "Another");
+}
+
+TEST_F(ProgressTest, APhaseWithFewerBarsThanAnnouncedEndsAt100) {
+  {
+    ProgressPhase phase(progress_.get(), "", 2);
+    Bar("Loading", 2, 1);
+  }
+  {
+    ProgressPhase nothing_shown(progress_.get(), "Silent", 2);
+  }
+  auto lines = Lines();
+  ASSERT_EQ(lines.size(), 1u);  // a phase that drew nothing leaves no line
+  EXPECT_EQ(lines[0].first, "Loading");
+  EXPECT_EQ(lines[0].second.back(), 100);
+}
+
 TEST(TableTest, ShortenMiddleCountsCharactersNotBytes) {
   EXPECT_EQ(ShortenMiddle("ééééé", 5), "ééééé");
   EXPECT_EQ(TextWidth(ShortenMiddle("éééééééééé", 5)), 5);
@@ -71,11 +251,14 @@ struct CommandRun {
   std::string out, err;
 };
 
-CommandRun Diff(const std::string& iSession, bool iJson) {
+CommandRun Diff(const std::string& iSession, bool iJson, int iWidth = -1,
+               const std::string& iHtml = "") {
   DiffOptions options;
   options.common.session = iSession;
   options.common.json = iJson;
   options.common.batch = true;
+  options.common.width = iWidth;
+  options.html = iHtml;
   std::ostringstream out, err;
   int code = RunDiff(options, out, err);
   return {code, out.str(), err.str()};
@@ -102,6 +285,83 @@ TEST(DiffCommandTest, JsonCountsEveryEntryAndAddedProduct) {
   }
   EXPECT_GT(added, 0);
   EXPECT_EQ(CATBaseUnknown::LiveObjects(), live);  // the session was closed
+}
+
+TEST(DiffCommandTest, JsonTreeRollsUpTheSummary) {
+  CommandRun run = Diff(kExamples + "demo.json", true);
+  ASSERT_EQ(run.code, kExitDifferences) << run.err;
+  nlohmann::json doc = nlohmann::json::parse(run.out);
+  EXPECT_EQ(doc["tree"]["counts"], doc["summary"]);
+  EXPECT_EQ(doc["tree"]["total"], doc["nbDiff"]);
+  // Every entry sits under the product of its black-box path, once.
+  std::map<int, std::string> placed;
+  std::vector<const nlohmann::json*> stack = {&doc["tree"]};
+  while (!stack.empty()) {
+    const nlohmann::json& node = *stack.back();
+    stack.pop_back();
+    for (const auto& d : node["differences"]) {
+      if (d["type"] == "ADDED") continue;
+      EXPECT_TRUE(placed.emplace(d["index"].get<int>(), node["bbPath"].get<std::string>()).second);
+    }
+    for (const auto& child : node["children"]) stack.push_back(&child);
+  }
+  ASSERT_EQ(placed.size(), doc["entries"].size());
+  for (const auto& entry : doc["entries"]) {
+    EXPECT_EQ(placed[entry["index"].get<int>()], entry["bb"]["instancePath"]);
+  }
+}
+
+TEST(DiffCommandTest, TableKeepsDocumentIdsWholeAndWrapsTheSummary) {
+  CommandRun run = Diff(kExamples + "demo.json", false, 80);
+  ASSERT_EQ(run.code, kExitDifferences) << run.err;
+  EXPECT_NE(run.out.find("document 00000000000002A7 -> 00000000000002B7"), std::string::npos)
+      << run.out;
+  size_t summary = run.out.find("9 difference(s):");
+  ASSERT_NE(summary, std::string::npos);
+  std::istringstream lines(run.out.substr(summary));
+  std::string line;
+  int count = 0;
+  while (std::getline(lines, line)) {
+    EXPECT_LE(TextWidth(line), 80) << line;
+    ++count;
+  }
+  EXPECT_GE(count, 2);
+  // Without a limit the paths are whole.
+  run = Diff(kExamples + "demo.json", false, 0);
+  EXPECT_NE(run.out.find("BB-CAR/CAR.1/Chassis.1/Axle.1"), std::string::npos) << run.out;
+}
+
+TEST(DiffCommandTest, ReportReplacesTheFileOnlyWhenTheComparisonSucceeded) {
+  const std::string dir = ::testing::TempDir();
+  const std::string file = dir + "/krvwd7-report-test.html";
+  {
+    std::ofstream old(file);
+    old << "old";
+  }
+  // A failed comparison writes nothing and leaves the old file.
+  CommandRun run = Diff(std::string(KRVWD7_SOURCE_DIR) + "/tests/cli/vpm-failure.json", false, 0, file);
+  EXPECT_EQ(run.code, kExitFailed);
+  std::ifstream kept(file);
+  std::string text((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(text, "old");
+  // A folder that does not exist: a usage error and nothing printed.
+  run = Diff(kExamples + "demo.json", false, 0, dir + "/no-such-folder/report.html");
+  EXPECT_EQ(run.code, kExitUsage);
+  EXPECT_NE(run.err.find("no-such-folder/report.html: cannot write the report"), std::string::npos);
+  EXPECT_TRUE(run.out.empty()) << run.out;
+  // Written: the whole page, and no temporary file left beside it.
+  run = Diff(kExamples + "demo.json", false, 0, file);
+  EXPECT_EQ(run.code, kExitDifferences) << run.err;
+  std::ifstream page(file);
+  text.assign((std::istreambuf_iterator<char>(page)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(text.rfind("</html>\n"), text.size() - 8);
+  EXPECT_NE(text.find("\"blackBox\":\"BB-CAR.CATProduct\""), std::string::npos);
+  std::remove(file.c_str());
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    EXPECT_EQ(entry.path().filename().string().rfind("krvwd7-report-test.html.tmp", 0),
+              std::string::npos)
+        << entry.path();
+  }
 }
 
 TEST(DiffCommandTest, UpToDatePairExitsZeroAndTableSaysSo) {

@@ -38,8 +38,30 @@ void AddCommon(CLI::App* iCommand, CommonOptions& oOptions) {
                      "no progress bar, even on a terminal");
   iCommand->add_flag("-q,--quiet", oOptions.quiet,
                      "print only the data, no summary line");
+  iCommand->add_flag("--wide", oOptions.wide,
+                     "never shorten a text, even to fit the terminal");
   iCommand->set_version_flag("--version", std::string("krvwd7 ") + KRVWD7_VERSION);
   iCommand->footer(kExitCodes);
+}
+
+std::vector<const CLI::App*> Commands(const CLI::App& iApp) {
+  return iApp.get_subcommands([](const CLI::App*) { return true; });
+}
+
+bool IsCommand(const CLI::App& iApp, const std::string& iName) {
+  for (const CLI::App* command : Commands(iApp)) {
+    if (command->check_name(iName)) return true;
+  }
+  return false;
+}
+
+// "info, records, diff": the commands in the order of --help.
+std::string CommandList(const CLI::App& iApp) {
+  std::string list;
+  for (const CLI::App* command : Commands(iApp)) {
+    list += (list.empty() ? "" : ", ") + command->get_name();
+  }
+  return list;
 }
 
 // The options of a command that runs an operation of the services; the
@@ -85,6 +107,11 @@ int Main(int argc, char** argv, std::ostream& oOut, std::ostream& oErr) {
   AddCommon(diff_cmd, diff.common);
   diff_cmd->add_option("--bb", diff.bb, "the black-box document");
   diff_cmd->add_option("--psn", diff.psn, "the PSN document");
+  diff_cmd->add_flag("--tree", diff.tree,
+                     "show the differences on the black box's tree, rolled up by sub-assembly");
+  diff_cmd->add_option("--html", diff.html,
+                       "also write a self-contained HTML report to FILE")
+      ->type_name("FILE");
 
   WritePsnOptions write_psn;
   CLI::App* write_psn_cmd = app.add_subcommand(
@@ -160,6 +187,15 @@ int Main(int argc, char** argv, std::ostream& oOut, std::ostream& oErr) {
   migrate_cmd->add_option("ARGS", migrate.arguments,
                           "PSN-FILE-NAME; with --root-part-version the three texts");
 
+  // A first word that is no option names the command: say plainly when it
+  // names none.
+  if (argc > 1 && argv[1][0] != '-' && !IsCommand(app, argv[1])) {
+    oErr << "krvwd7: '" << argv[1] << "' is not a command; the commands are "
+         << CommandList(app) << "\n"
+         << "Run 'krvwd7 --help' for usage.\n";
+    return kExitUsage;
+  }
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -167,8 +203,12 @@ int Main(int argc, char** argv, std::ostream& oOut, std::ostream& oErr) {
       app.exit(e, oOut, oErr);
       return kExitOk;
     }
-    oErr << "krvwd7: " << e.what() << "\n"
-         << "Run 'krvwd7 --help' for usage.\n";
+    if (argc == 1) {
+      oErr << "krvwd7: no command given; the commands are " << CommandList(app) << "\n";
+    } else {
+      oErr << "krvwd7: " << e.what() << "\n";
+    }
+    oErr << "Run 'krvwd7 --help' for usage.\n";
     return kExitUsage;
   }
 

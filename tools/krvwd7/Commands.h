@@ -26,6 +26,9 @@ struct CommonOptions {
   std::string trace;    // trace file; "" for no trace
   bool batch = false;   // no progress bar even on a terminal
   bool quiet = false;   // no summary lines, only the data
+  bool wide = false;    // tables and lines are never shortened
+  int width = -1;       // width of the output: -1 asks the terminal
+                        // (OutputWidth), 0 is no limit
 };
 
 struct RecordsOptions {
@@ -37,6 +40,8 @@ struct DiffOptions {
   CommonOptions common;
   std::string bb;   // black-box document; "" to find it
   std::string psn;  // PSN document; "" to find it
+  bool tree = false;  // the differences on the black box's tree, not a table
+  std::string html;   // write the HTML report to this file; "" for none
 };
 
 struct WritePsnOptions {

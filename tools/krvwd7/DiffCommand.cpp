@@ -1,99 +1,80 @@
 // krvwd7 diff: compares a black box with its PSN the way the black-box
-// services do before an update, and lists every difference.
-#include <cmath>
+// services do before an update, and lists every difference: as a table, as
+// the black box's tree (--tree), as JSON, and in an HTML report (--html).
+#include <algorithm>
+#include <array>
 #include <map>
-#include <sstream>
+#include <memory>
 
 #include "CATDocument.h"
-#include "CATMathTransformation.h"
+#include "CATGetEnv.h"
 #include "Commands.h"
+#include "Comparison.h"
+#include "DiffTree.h"
+#include "HtmlReport.h"
 #include "JsonOut.h"
 #include "KRVWD7CoreServices.h"
 #include "KRVWD7PrdInfoListServices.h"
+#include "KRVWD7UtiPrdServices.h"
 #include "Pairs.h"
 #include "Structures.h"
 #include "Table.h"
 #include "Terminal.h"
 #include "ToolSession.h"
+#include "TreeOutput.h"
 
 namespace krvwd7 {
 
 namespace {
 
-// The outputs of one comparison.
-struct Comparison {
-  CATListValKRVWD7PrdInfo bbEntries, psnEntries, added;
-  CATListValCATUnicodeString types;
-  int nbDiff = 0;
-  HRESULT rc = 0;
-};
-
-// What changed in one entry, in a few words.
-std::string ChangeText(const std::string& iType, const KRVWD7PrdInfo& iBB,
-                       const KRVWD7PrdInfo& iPSN) {
-  auto arrow = [](const std::string& a, const std::string& b) {
-    return (a.empty() ? "\"\"" : a) + " -> " + (b.empty() ? "\"\"" : b);
-  };
-  if (iType == "VERSION") return "version " + arrow(VersionOf(iBB), VersionOf(iPSN));
-  if (iType == "REVISION") return "revision " + arrow(RevisionOf(iBB), RevisionOf(iPSN));
-  if (iType == "VERSION/REVISION") {
-    return "version " + arrow(VersionOf(iBB), VersionOf(iPSN)) + ", revision " +
-           arrow(RevisionOf(iBB), RevisionOf(iPSN));
-  }
-  if (iType == "ALTCUSTO") {
-    CATUnicodeString a, b;
-    iBB.GetDocCompid(a);
-    iPSN.GetDocCompid(b);
-    return "document " + arrow(a.ToStdString(), b.ToStdString());
-  }
-  if (iType == "POSITION") {
-    CATMathTransformation a, b;
-    iBB.GetPosition(a);
-    iPSN.GetPosition(b);
-    std::ostringstream text;
-    text << "moved by up to " << a.MaxDifference(b);
-    return text.str();
-  }
-  if (iType == "REPLACE") return "part " + arrow(PartNumberOf(iBB), PartNumberOf(iPSN));
-  if (iType == "IDCHANGE") return "identity changed";
-  return "";
-}
-
 // Keys in byte order.
-void WriteComparison(const DiffOptions& iOptions, const DocumentPair& iPair,
-                     const Comparison& iResult, std::ostream& oOut) {
+void WriteComparison(const Comparison& iResult, const DiffTree& iTree, std::ostream& oOut) {
   JsonOut out(oOut);
   std::map<std::string, int> summary;
   out.BeginObject().Key("added").BeginArray();
   for (int k = 1; k <= iResult.added.Size(); ++k) WriteRecord(iResult.added[k], out);
   out.EndArray();
   if (iResult.added.Size() > 0) summary["ADDED"] = iResult.added.Size();
-  out.Key("blackBox").String(ToolSession::NameOf(iPair.bb)).Key("command").String("diff");
+  out.Key("blackBox").String(iResult.blackBox).Key("command").String("diff");
   out.Key("entries").BeginArray();
   for (int k = 1; k <= iResult.types.Size(); ++k) {
     std::string type = iResult.types[k].ToStdString();
     ++summary[type];
     out.BeginObject().Key("bb");
     WriteRecord(iResult.bbEntries[k], out);
-    out.Key("change").String(ChangeText(type, iResult.bbEntries[k], iResult.psnEntries[k]));
+    out.Key("change").String(ChangeText(iResult, k));
     out.Key("index").Integer(k).Key("psn");
     WriteRecord(iResult.psnEntries[k], out);
     out.Key("type").String(type).EndObject();
   }
   out.EndArray();
   out.Key("nbDiff").Integer(iResult.nbDiff)
-      .Key("psn").String(ToolSession::NameOf(iPair.psn))
+      .Key("psn").String(iResult.psn)
       .Key("result").Integer(iResult.rc)
-      .Key("session").String(iOptions.common.session)
+      .Key("session").String(iResult.session)
       .Key("summary").BeginObject();
   for (const auto& [type, count] : summary) out.Key(type).Integer(count);
-  out.EndObject().Key("upToDate").Boolean(iResult.nbDiff == 0).EndObject();
+  out.EndObject().Key("tree");
+  WriteTree(iTree, iResult, out);
+  out.Key("upToDate").Boolean(iResult.nbDiff == 0).EndObject();
   out.Finish();
 }
 
-void PrintComparison(const DiffOptions& iOptions, const DocumentPair& iPair,
-                     const Comparison& iResult, std::ostream& oOut) {
-  bool colour = UseColour();
+void PrintEntries(const Comparison& iResult, int iWidth, std::ostream& oOut) {
+  std::vector<std::vector<std::string>> rows;
+  int change_width = 31;
+  for (int k = 1; k <= iResult.types.Size(); ++k) {
+    std::string type = iResult.types[k].ToStdString();
+    const KRVWD7PrdInfo& bb = iResult.bbEntries[k];
+    const KRVWD7PrdInfo& psn = iResult.psnEntries[k];
+    bool removed = type == "REMOVED";
+    std::string change = ChangeText(iResult, k);
+    // Document compids tell nothing once cut: keep them whole.
+    if (type == "ALTCUSTO") change_width = std::max(change_width, TextWidth(change));
+    rows.push_back({std::to_string(k), type, PathOf(bb), PartNumberOf(bb),
+                    removed ? "-" : PathOf(psn), removed ? "-" : PartNumberOf(psn), change});
+  }
+  if (rows.empty()) return;
   Table entries;
   entries.AddColumn("#", 0, true);
   entries.AddColumn("TYPE");
@@ -101,55 +82,87 @@ void PrintComparison(const DiffOptions& iOptions, const DocumentPair& iPair,
   entries.AddColumn("BB PART");
   entries.AddColumn("PSN PATH", 2, false, 8, true);
   entries.AddColumn("PSN PART");
-  entries.AddColumn("CHANGE", 1, false, 31);
-  std::map<std::string, int> summary;
-  for (int k = 1; k <= iResult.types.Size(); ++k) {
-    std::string type = iResult.types[k].ToStdString();
-    ++summary[type];
-    const KRVWD7PrdInfo& bb = iResult.bbEntries[k];
-    const KRVWD7PrdInfo& psn = iResult.psnEntries[k];
-    bool removed = type == "REMOVED";
-    entries.AddRow({std::to_string(k), type, PathOf(bb), PartNumberOf(bb),
-                    removed ? "-" : PathOf(psn), removed ? "-" : PartNumberOf(psn),
-                    ChangeText(type, bb, psn)});
+  entries.AddColumn("CHANGE", 1, false, change_width);
+  for (auto& row : rows) entries.AddRow(std::move(row));
+  entries.Print(oOut, iWidth);
+}
+
+void PrintAdded(const Comparison& iResult, int iWidth, std::ostream& oOut) {
+  if (iResult.added.Size() == 0) return;
+  Table added;
+  added.AddColumn("ADDED PSN PATH", 1, false, 8, true);
+  added.AddColumn("PART NUMBER");
+  added.AddColumn("VERSION");
+  added.AddColumn("REVISION");
+  added.AddColumn("TYPE", 0, true);
+  for (int k = 1; k <= iResult.added.Size(); ++k) {
+    const KRVWD7PrdInfo& record = iResult.added[k];
+    added.AddRow({PathOf(record), PartNumberOf(record), VersionOf(record),
+                  RevisionOf(record), std::to_string(NodeTypeOf(record))});
   }
-  oOut << "Black box " << ToolSession::NameOf(iPair.bb) << " against PSN " << ToolSession::NameOf(iPair.psn) << "\n\n";
-  if (entries.RowCount() > 0) {
-    entries.Print(oOut);
-    oOut << "\n";
-  }
-  if (iResult.added.Size() > 0) {
-    Table added;
-    added.AddColumn("ADDED PSN PATH", 1, false, 8, true);
-    added.AddColumn("PART NUMBER");
-    added.AddColumn("VERSION");
-    added.AddColumn("REVISION");
-    added.AddColumn("TYPE", 0, true);
-    for (int k = 1; k <= iResult.added.Size(); ++k) {
-      const KRVWD7PrdInfo& record = iResult.added[k];
-      added.AddRow({PathOf(record), PartNumberOf(record), VersionOf(record),
-                    RevisionOf(record), std::to_string(NodeTypeOf(record))});
-    }
-    added.Print(oOut);
-    oOut << "\n";
-    summary["ADDED"] = iResult.added.Size();
-  }
-  if (iOptions.common.quiet) return;
+  added.Print(oOut, iWidth);
+}
+
+// The last line: up to date, failed, or the count of each kind.
+void PrintSummary(const Comparison& iResult, int iWidth, std::ostream& oOut) {
+  bool colour = UseColour();
   if (iResult.rc < 0) {
     oOut << Colour("Comparison failed", "31", colour) << " (result "
-         << ResultText(iResult.rc) << "): the entries above are incomplete\n";
+         << ResultText(iResult.rc) << "): the differences above are incomplete\n";
     return;
   }
   if (iResult.nbDiff == 0) {
     oOut << Colour("Up to date", "32", colour) << ": no difference\n";
     return;
   }
-  std::string line;
-  for (const auto& [type, count] : summary) {
-    line += (line.empty() ? "" : ", ") + std::to_string(count) + " " + type;
+  int counts[kDiffKinds];
+  iResult.CountKinds(counts);
+  std::array<int, kDiffKinds> all;
+  std::copy(counts, counts + kDiffKinds, all.begin());
+  const std::string head = std::to_string(iResult.nbDiff) + " difference(s):";
+  std::string text = WrapList(head, CountTexts(all), iWidth);
+  oOut << Colour(head, "33", colour) << text.substr(head.size());
+}
+
+// The table, or the tree with --tree; with --html alone, only the summary
+// (the report holds the rest).
+void PrintComparison(const DiffOptions& iOptions, const Comparison& iResult,
+                     const DiffTree* iTree, std::ostream& oOut) {
+  const int width = OutputWidth(iOptions.common);
+  const bool quiet = iOptions.common.quiet;
+  oOut << "Black box " << iResult.blackBox << " against PSN " << iResult.psn << "\n";
+  if (iTree) {
+    oOut << "\n";
+    PrintTree(*iTree, iResult, width, oOut);
+  } else if (iOptions.html.empty()) {
+    if (iResult.types.Size() > 0) {
+      oOut << "\n";
+      PrintEntries(iResult, width, oOut);
+    }
+    if (iResult.added.Size() > 0) {
+      oOut << "\n";
+      PrintAdded(iResult, width, oOut);
+    }
   }
-  oOut << Colour(std::to_string(iResult.nbDiff) + " difference(s)", "33", colour)
-       << ": " << line << "\n";
+  if (!quiet) {
+    oOut << "\n";
+    PrintSummary(iResult, width, oOut);
+  }
+  if (!iOptions.html.empty() && iResult.rc >= 0 && !quiet) {
+    oOut << "Report written to " << iOptions.html << "\n";
+  }
+}
+
+std::string InstancePath(const CATBaseUnknown_var& iProduct, const CATBaseUnknown_var& iRoot) {
+  CATUnicodeString path;
+  KRVWD7UtiPrdServices::GetInstancePath(iProduct, iRoot, path);
+  return path.ToStdString();
+}
+
+std::string PartNumber(const CATBaseUnknown_var& iProduct) {
+  CATUnicodeString text;
+  KRVWD7UtiPrdServices::GetPartNumber(iProduct, text);
+  return text.ToStdString();
 }
 
 }  // namespace
@@ -180,30 +193,57 @@ int RunDiff(const DiffOptions& iOptions, std::ostream& oOut, std::ostream& oErr)
     return kExitUsage;
   }
   // The same preparation as the services' up-to-date check.
-  KRVWD7CoreServices::SwitchToProductMode(bb_root);
-  KRVWD7CoreServices::SwitchToProductMode(psn_root);
+  Comparison result;
+  result.session = iOptions.common.session;
+  result.blackBox = ToolSession::NameOf(pair.bb);
+  result.psn = ToolSession::NameOf(pair.psn);
+  result.bbType = bb.type;
+  result.flatten = bb.flatten;
+  result.secondMethod = CATGetEnv("KRV_WD7_RETRIEVEDIFFERENCES2") != nullptr;
+  {
+    ProgressPhase phase(session.Progress(), "Loading the black box and its PSN", 2);
+    KRVWD7CoreServices::SwitchToProductMode(bb_root);
+    KRVWD7CoreServices::SwitchToProductMode(psn_root);
+  }
   CATBaseUnknown_var node;
   int type = 0;
   if (FAILED(KRVWD7CoreServices::RetrievePSNNode(bb_root, node, type))) {
-    oErr << "krvwd7: " << iOptions.common.session << ": black box '" << ToolSession::NameOf(pair.bb)
+    oErr << "krvwd7: " << iOptions.common.session << ": black box '" << result.blackBox
          << "' has no node for its PSN part number '" << bb.psnPartNumber << "'\n";
     return kExitFailed;
   }
-  CATListValKRVWD7PrdInfo psn_list, bb_list;
-  KRVWD7PrdInfoListServices::BuildPrdInfoList(psn_root, psn_list, 0,
-                                              CATBaseUnknown_var(), nullptr);
-  KRVWD7PrdInfoListServices::BuildPrdInfoList(node, bb_list, 1, bb_root, nullptr);
-  Comparison result;
+  result.bbRootPath = InstancePath(bb_root, bb_root);
+  result.bbNodePath = InstancePath(node, bb_root);
+  result.psnRootPath = InstancePath(psn_root, psn_root);
+  result.bbRootPart = PartNumber(bb_root);
+  result.bbNodePart = PartNumber(node);
+  result.psnRootPart = PartNumber(psn_root);
+  {
+    ProgressPhase phase(session.Progress(), "Reading the PSN and the black box", 2);
+    KRVWD7PrdInfoListServices::BuildPrdInfoList(psn_root, result.psnList, 0,
+                                                CATBaseUnknown_var(), nullptr);
+    KRVWD7PrdInfoListServices::BuildPrdInfoList(node, result.bbList, 1, bb_root, nullptr);
+  }
   result.rc = KRVWD7PrdInfoListServices::RetrieveDifferences(
-      psn_root, bb_list, psn_list, result.bbEntries, result.psnEntries,
+      psn_root, result.bbList, result.psnList, result.bbEntries, result.psnEntries,
       result.added, result.types, result.nbDiff, bb.type, bb.flatten ? 1 : 0);
+
+  const bool html = !iOptions.html.empty();
+  std::unique_ptr<DiffTree> tree;
+  if (iOptions.common.json || iOptions.tree || html) tree = std::make_unique<DiffTree>(result);
+  // The report first: when it cannot be written, the command prints nothing.
+  if (html && result.rc >= 0 && !WriteHtmlReport(result, *tree, iOptions.html, error)) {
+    oErr << "krvwd7: " << error << "\n";
+    return kExitUsage;
+  }
   if (iOptions.common.json) {
-    WriteComparison(iOptions, pair, result, oOut);
+    WriteComparison(result, *tree, oOut);
   } else {
-    PrintComparison(iOptions, pair, result, oOut);
+    PrintComparison(iOptions, result, iOptions.tree ? tree.get() : nullptr, oOut);
   }
   if (result.rc < 0) {
-    oErr << "krvwd7: the comparison failed with result " << ResultText(result.rc) << "\n";
+    oErr << "krvwd7: the comparison failed with result " << ResultText(result.rc)
+         << (html ? "; no report written" : "") << "\n";
     return kExitFailed;
   }
   return result.nbDiff > 0 ? kExitDifferences : kExitOk;

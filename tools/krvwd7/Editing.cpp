@@ -160,7 +160,7 @@ struct Report {
   std::string written;  // the file written, "" for none
 };
 
-void PrintProducts(const EditOutcome& iOutcome, std::ostream& oOut) {
+void PrintProducts(const EditOutcome& iOutcome, int iWidth, std::ostream& oOut) {
   if (iOutcome.listTitle.empty()) return;
   oOut << iOutcome.listTitle << "\n\n";
   if (iOutcome.products.empty()) {
@@ -173,18 +173,19 @@ void PrintProducts(const EditOutcome& iOutcome, std::ostream& oOut) {
   for (const ReportedProduct& product : iOutcome.products) {
     table.AddRow({product.product, product.partNumber});
   }
-  table.Print(oOut);
+  table.Print(oOut, iWidth);
   oOut << "\n";
 }
 
 void PrintReport(const Report& iReport, std::ostream& oOut) {
   const bool colour = UseColour();
   const bool quiet = iReport.options.common.quiet;
+  const int width = OutputWidth(iReport.options.common);
   if (!quiet) {
     oOut << Colour(iReport.command.name, "1", colour) << ": " << iReport.outcome.explanation
          << " (result " << ResultText(iReport.outcome.rc) << ")\n\n";
   }
-  PrintProducts(iReport.outcome, oOut);
+  PrintProducts(iReport.outcome, width, oOut);
   if (!iReport.command.writes) return;
   KindNamer kind_of;
   std::map<std::string, int> summary;
@@ -204,18 +205,17 @@ void PrintReport(const Report& iReport, std::ostream& oOut) {
     table.AddRow({std::to_string(i + 1), kind, ProductOf(change), what, old_value, new_value});
   }
   if (table.RowCount() > 0) {
-    table.Print(oOut);
+    table.Print(oOut, width);
     oOut << "\n";
   }
   if (quiet) return;
-  std::string line;
-  for (const auto& [kind, count] : summary) {
-    line += (line.empty() ? "" : ", ") + std::to_string(count) + " " + kind;
+  if (iReport.changes.empty()) {
+    oOut << "No change to the session\n";
+  } else {
+    std::vector<std::string> counts;
+    for (const auto& [kind, count] : summary) counts.push_back(std::to_string(count) + " " + kind);
+    oOut << WrapList(std::to_string(iReport.changes.size()) + " change(s):", counts, width);
   }
-  oOut << (iReport.changes.empty() ? "No change to the session"
-                                   : std::to_string(iReport.changes.size()) +
-                                         " change(s): " + line)
-       << "\n";
   if (!iReport.written.empty()) {
     oOut << "Written to " << iReport.written << "\n";
   } else if (iReport.options.dryRun) {

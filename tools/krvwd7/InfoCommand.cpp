@@ -7,6 +7,7 @@
 #include "KRVWD7UtiPrdServices.h"
 #include "Structures.h"
 #include "Table.h"
+#include "Terminal.h"
 #include "ToolSession.h"
 
 namespace krvwd7 {
@@ -96,7 +97,7 @@ int RunInfo(const CommonOptions& iOptions, std::ostream& oOut, std::ostream& oEr
     out.Finish();
     return kExitOk;
   }
-  table.Print(oOut);
+  table.Print(oOut, OutputWidth(iOptions));
   for (const auto& [name, bb] : black_boxes) {
     oOut << "\nBlack box " << name << "\n";
     PrintAttributes(bb, oOut);

@@ -172,46 +172,50 @@ void JsonOut::Finish() {
 }
 
 void JsonOut::PutString(std::string_view iText) {
-  buffer_ += '"';
+  AppendString(buffer_, iText);
+  MaybeFlush();
+}
+
+void JsonOut::AppendString(std::string& oOut, std::string_view iText) {
+  oOut += '"';
   const unsigned char* p = reinterpret_cast<const unsigned char*>(iText.data());
   const unsigned char* end = p + iText.size();
   while (p < end) {
     const unsigned char* run = p;  // bytes that need nothing
     while (run < end && *run >= 0x20 && *run < 0x80 && *run != '"' && *run != '\\') ++run;
-    buffer_.append(reinterpret_cast<const char*>(p), static_cast<size_t>(run - p));
+    oOut.append(reinterpret_cast<const char*>(p), static_cast<size_t>(run - p));
     p = run;
     if (p == end) break;
     unsigned char c = *p;
     if (c >= 0x80) {
       size_t n = Utf8Length(p, static_cast<size_t>(end - p));
       if (n > 0) {
-        buffer_.append(reinterpret_cast<const char*>(p), n);
+        oOut.append(reinterpret_cast<const char*>(p), n);
         p += n;
       } else {
-        buffer_ += "\xEF\xBF\xBD";
+        oOut += "\xEF\xBF\xBD";
         ++p;
         while (p < end && *p >= 0x80 && *p <= 0xBF) ++p;
       }
       continue;
     }
     switch (c) {
-      case '"': buffer_ += "\\\""; break;
-      case '\\': buffer_ += "\\\\"; break;
-      case '\b': buffer_ += "\\b"; break;
-      case '\f': buffer_ += "\\f"; break;
-      case '\n': buffer_ += "\\n"; break;
-      case '\r': buffer_ += "\\r"; break;
-      case '\t': buffer_ += "\\t"; break;
+      case '"': oOut += "\\\""; break;
+      case '\\': oOut += "\\\\"; break;
+      case '\b': oOut += "\\b"; break;
+      case '\f': oOut += "\\f"; break;
+      case '\n': oOut += "\\n"; break;
+      case '\r': oOut += "\\r"; break;
+      case '\t': oOut += "\\t"; break;
       default: {
         char text[8];
         std::snprintf(text, sizeof text, "\\u%04x", c);
-        buffer_ += text;
+        oOut += text;
       }
     }
     ++p;
   }
-  buffer_ += '"';
-  MaybeFlush();
+  oOut += '"';
 }
 
 }  // namespace krvwd7

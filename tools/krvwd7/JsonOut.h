@@ -42,6 +42,9 @@ class JsonOut {
   void Finish();
 
   static std::string DoubleText(double iValue);
+  // Appends iText to oOut as a JSON string, quotes included, with the
+  // escapes and the U+FFFD of String().
+  static void AppendString(std::string& oOut, std::string_view iText);
 
  private:
   void BeforeValue();

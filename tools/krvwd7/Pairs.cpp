@@ -53,7 +53,10 @@ DocumentPair ChooseDocuments(const std::string& iSession, const std::string& iBB
     if (!pair.psn) pair.error = file + ": no product document named '" + iPSN + "'";
   } else {
     pair.psn = FindPsnDocument(pair.bb);
-    if (!pair.psn) {
+    if (!pair.psn && HostSession::ProductDocuments().size() < 2) {
+      pair.error = file + ": the session holds no PSN document for '" +
+                   HostSession::NameOf(pair.bb) + "', only the black box";
+    } else if (!pair.psn) {
       pair.error = file + ": cannot tell which document is the PSN of '" +
                    HostSession::NameOf(pair.bb) + "' (use --psn)";
     }

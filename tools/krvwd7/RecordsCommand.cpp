@@ -2,11 +2,38 @@
 // reads them.
 #include "Commands.h"
 #include "JsonOut.h"
+#include "KRVWD7CoreServices.h"
 #include "Structures.h"
 #include "Table.h"
 #include "ToolSession.h"
 
 namespace krvwd7 {
+
+namespace {
+
+// Why the records of a document could not be read, for the one-line
+// message of a failed run.
+std::string WhyNoRecords(CATDocument* iDocument, HRESULT iRc) {
+  const std::string name = "'" + ToolSession::NameOf(iDocument) + "'";
+  CATBaseUnknown_var root = RootOf(iDocument);
+  BlackBoxAttributes bb = ReadBlackBox(root);
+  CATBaseUnknown_var node;
+  int type = 0;
+  std::string why;
+  if (!root) {
+    why = "the document has no root product";
+  } else if (bb.isBlackBox && bb.typeRc < 0) {
+    why = "the type of black box " + name + " (of version " + std::to_string(bb.version) +
+          ") cannot be read, so no node stands for its PSN";
+  } else if (bb.isBlackBox && FAILED(KRVWD7CoreServices::RetrievePSNNode(root, node, type))) {
+    why = "black box " + name + " has no node for its PSN part number '" + bb.psnPartNumber + "'";
+  } else {
+    why = "reading the products of " + name + " failed";
+  }
+  return why + " (result " + ResultText(iRc) + ")";
+}
+
+}  // namespace
 
 int RunRecords(const RecordsOptions& iOptions, std::ostream& oOut,
                std::ostream& oErr) {
@@ -32,10 +59,20 @@ int RunRecords(const RecordsOptions& iOptions, std::ostream& oOut,
     out.BeginObject().Key("command").String("records").Key("documents").BeginArray();
   }
   int exit_code = kExitOk;
+  const int width = OutputWidth(iOptions.common);
+  ProgressPhase phase(session.Progress(),
+                      documents.size() == 1 ? "Reading the records"
+                                            : "Reading the records of " +
+                                                  std::to_string(documents.size()) + " documents",
+                      2 * static_cast<int>(documents.size()));
+  std::vector<std::string> failures;
   for (CATDocument* doc : documents) {
     CATListValKRVWD7PrdInfo records;
     HRESULT rc = BuildRecords(RootOf(doc), records);
-    if (rc < 0) exit_code = kExitFailed;
+    if (rc < 0) {
+      exit_code = kExitFailed;
+      failures.push_back(WhyNoRecords(doc, rc));
+    }
     if (json) {
       out.BeginObject().Key("document").String(ToolSession::NameOf(doc)).Key("records").BeginArray();
       for (int i = 1; i <= records.Size(); ++i) WriteRecord(records[i], out);
@@ -56,7 +93,7 @@ int RunRecords(const RecordsOptions& iOptions, std::ostream& oOut,
                     PrintableIdOf(record)});
     }
     oOut << ToolSession::NameOf(doc) << "\n";
-    table.Print(oOut);
+    table.Print(oOut, width);
     if (!iOptions.common.quiet) {
       oOut << records.Size() << " record(s), result " << ResultText(rc) << "\n";
     }
@@ -65,6 +102,9 @@ int RunRecords(const RecordsOptions& iOptions, std::ostream& oOut,
   if (json) {
     out.EndArray().Key("session").String(iOptions.common.session).EndObject();
     out.Finish();
+  }
+  for (const std::string& failure : failures) {
+    oErr << "krvwd7: " << iOptions.common.session << ": " << failure << "\n";
   }
   return exit_code;
 }

@@ -79,6 +79,48 @@ std::string ShortenMiddle(const std::string& iText, int iWidth) {
   return out;
 }
 
+std::string WrapList(const std::string& iHead, const std::vector<std::string>& iItems,
+                     int iWidth, const std::string& iIndent) {
+  std::string out = iHead;
+  int line = TextWidth(iHead);
+  bool at_start = iHead.empty();
+  for (size_t i = 0; i < iItems.size(); ++i) {
+    std::string item = iItems[i] + (i + 1 < iItems.size() ? "," : "");
+    const int width = TextWidth(item);
+    if (!at_start) {
+      if (iWidth > 0 && line + 1 + width > iWidth) {
+        out += "\n" + iIndent;
+        line = TextWidth(iIndent);
+      } else {
+        out += ' ';
+        ++line;
+      }
+    }
+    out += item;
+    line += width;
+    at_start = false;
+  }
+  return out + "\n";
+}
+
+std::string ShortenPath(const std::string& iPath, int iWidth) {
+  if (TextWidth(iPath) <= iWidth) return iPath;
+  const size_t last = iPath.rfind('/');
+  if (last == std::string::npos || TextWidth(iPath.substr(last)) + 1 > iWidth) {
+    // Not even "…/Leaf.1": the path's end, where instance numbers are.
+    if (iWidth <= 1) return iWidth == 1 ? kEllipsis : "";
+    return kEllipsis + iPath.substr(ByteOffset(iPath, TextWidth(iPath) - (iWidth - 1)));
+  }
+  // "…" then as many of the last components as fit, the leaf at least.
+  size_t from = last;
+  while (from > 0) {
+    const size_t slash = iPath.rfind('/', from - 1);
+    if (slash == std::string::npos || 1 + TextWidth(iPath.substr(slash)) > iWidth) break;
+    from = slash;
+  }
+  return kEllipsis + iPath.substr(from);
+}
+
 void Table::AddColumn(const std::string& iHeader, int iShrinkLevel,
                       bool iRightAligned, int iMinWidth, bool iPaths) {
   columns_.push_back({iHeader, iShrinkLevel, iRightAligned, iMinWidth, iPaths});
@@ -95,6 +137,7 @@ std::vector<int> Table::Fit(const std::vector<std::vector<std::string>>& iRows,
   std::vector<std::string> headers;
   for (const auto& col : columns_) headers.push_back(col.header);
   std::vector<int> widths = NaturalWidths(headers, iRows);
+  if (iWidth <= 0) return widths;
   // Shrink, level by level, the widest column of the level one character at
   // a time until the table fits; a column keeps at least its header and 8
   // characters.
@@ -139,7 +182,8 @@ void Table::Print(std::ostream& oOut, int iWidth) const {
   auto line = [&](const std::vector<std::string>& cells) {
     std::string out;
     for (size_t c = 0; c < n; ++c) {
-      std::string cell = ShortenMiddle(cells[c], widths[c]);
+      std::string cell = columns_[c].paths ? ShortenPath(cells[c], widths[c])
+                                           : ShortenMiddle(cells[c], widths[c]);
       int pad = widths[c] - TextWidth(cell);
       if (c > 0) Pad(oOut, kGap);
       if (columns_[c].right) Pad(oOut, pad);

@@ -36,7 +36,10 @@ bool g_leave_session_at_exit = false;
 void ToolSession::LeaveSessionAtExit(bool iLeave) { g_leave_session_at_exit = iLeave; }
 
 ToolSession::~ToolSession() {
-  if (progress_) KRVWD7UtiDlgProgress::SetObserver(nullptr);
+  if (progress_) {
+    terminal_progress_.EndPhase();
+    KRVWD7UtiDlgProgress::SetObserver(nullptr);
+  }
   if (tracing_) KRVWD7UtiTracer::Off();
   CATApplication::SetMainApplication(nullptr);
   if (opened_ && !g_leave_session_at_exit) HostSession::Close();

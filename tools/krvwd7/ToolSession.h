@@ -52,6 +52,10 @@ class ToolSession {
   // window comes to the front); false, nothing changed, when there is none.
   bool ActivateDocument(const std::string& iName);
 
+  // The progress drawing on the terminal, null when no bar is drawn
+  // (batch, or stderr is not a terminal); for ProgressPhase.
+  TerminalProgress* Progress() { return progress_ ? &terminal_progress_ : nullptr; }
+
  private:
   bool opened_ = false;
   bool tracing_ = false;

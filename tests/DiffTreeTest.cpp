@@ -1,0 +1,280 @@
+// The comparison laid on the black box's tree (tools/krvwd7/DiffTree.h),
+// its text and JSON forms and the HTML report's data, on a comparison made
+// by hand so that every placement rule is exercised.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "DiffTree.h"
+#include "HtmlReport.h"
+#include "JsonOut.h"
+#include "TestSessions.h"
+#include "TreeOutput.h"
+
+namespace krvwd7 {
+namespace {
+
+using krvwd7_test::Rec;
+
+KRVWD7PrdInfo Versioned(const std::string& iId, const std::string& iPath,
+                        const char* iVersion) {
+  KRVWD7PrdInfo record = Rec(iId, iPath);
+  record.SetVersion(iVersion);
+  return record;
+}
+
+// A type 2 black box BB whose PSN node N.1 stands for the PSN root P:
+//   BB/N.1/A.1        paired by id with P/A.1
+//   BB/N.1/A.1/X.1    VERSION then POSITION against P/A.1/X.1
+//   BB/N.1/B.1        REPLACE by P/B.2 (another id)
+//   BB/N.1/C.1        REMOVED
+//   BB/N.1/Evil<!--<script>.1  unchanged (a name the page must escape)
+// Added PSN products, listed children first: P/D.1/E.1 under the added
+// P/D.1, P/A.1/Y.1 under A.1, and P/Q.1/R.1 whose father Q.1 has no
+// counterpart (as in a flattened black box), so it goes to the PSN node.
+class DiffTreeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    c_.session = "hand.json";
+    c_.blackBox = "BB.CATProduct";
+    c_.psn = "P.CATProduct";
+    c_.bbType = 2;
+    c_.bbRootPath = "BB";
+    c_.bbNodePath = "BB/N.1";
+    c_.psnRootPath = "P";
+    c_.bbList.Append(Rec("a", "BB/N.1/A.1"));
+    c_.bbList.Append(Versioned("ax", "BB/N.1/A.1/X.1", "1"));
+    c_.bbList.Append(Rec("b", "BB/N.1/B.1"));
+    c_.bbList.Append(Rec("c", "BB/N.1/C.1"));
+    c_.bbList.Append(Rec("e", "BB/N.1/Evil<!--<script>.1"));
+    c_.psnList.Append(Rec("a", "P/A.1"));
+    c_.psnList.Append(Versioned("ax", "P/A.1/X.1", "2"));
+    c_.psnList.Append(Rec("b2", "P/B.2"));
+    c_.psnList.Append(Rec("e", "P/Evil<!--<script>.1"));
+    c_.psnList.Append(Rec("d", "P/D.1"));
+    c_.psnList.Append(Rec("de", "P/D.1/E.1"));
+    c_.psnList.Append(Rec("ay", "P/A.1/Y.1"));
+    c_.psnList.Append(Rec("q", "P/Q.1"));
+    c_.psnList.Append(Rec("qr", "P/Q.1/R.1"));
+    Entry("REMOVED", c_.bbList[4], c_.bbList[4]);
+    Entry("REPLACE", c_.bbList[3], c_.psnList[3]);
+    Entry("VERSION", c_.bbList[2], c_.psnList[2]);
+    Entry("POSITION", c_.bbList[2], c_.psnList[2]);
+    for (int i : {6, 5, 7, 9}) c_.added.Append(c_.psnList[i]);
+    c_.nbDiff = c_.types.Size() + c_.added.Size();
+  }
+
+  void Entry(const char* iType, const KRVWD7PrdInfo& iBB, const KRVWD7PrdInfo& iPSN) {
+    c_.types.Append(iType);
+    c_.bbEntries.Append(iBB);
+    c_.psnEntries.Append(iPSN);
+  }
+
+  // The node whose path is iPath.
+  static int Find(const DiffTree& iTree, const std::string& iPath) {
+    for (size_t n = 0; n < iTree.Nodes().size(); ++n) {
+      if (iTree.PathOf(static_cast<int>(n)) == iPath) return static_cast<int>(n);
+    }
+    ADD_FAILURE() << "no node " << iPath;
+    return 0;
+  }
+
+  Comparison c_;
+};
+
+TEST_F(DiffTreeTest, PairsEveryProductAndPlacesAddedProductsUnderTheirPsnFather) {
+  DiffTree tree(c_);
+  const auto& nodes = tree.Nodes();
+  const struct {
+    const char* path;
+    const char* father;  // path of the parent node
+    int bb, psn, added;  // indexes in the lists, 0 for none
+    std::vector<int> entries;
+  } expected[] = {
+      {"BB/N.1", "BB", 0, 0, 0, {}},
+      {"BB/N.1/A.1", "BB/N.1", 1, 1, 0, {}},           // by printable id
+      {"BB/N.1/A.1/X.1", "BB/N.1/A.1", 2, 2, 0, {3, 4}},
+      {"BB/N.1/B.1", "BB/N.1", 3, 3, 0, {2}},          // by its replacement entry
+      {"BB/N.1/C.1", "BB/N.1", 4, 0, 0, {1}},          // removed: no PSN side
+      {"P/D.1", "BB/N.1", 0, 5, 2, {}},                // father is the PSN root
+      {"P/D.1/E.1", "P/D.1", 0, 6, 1, {}},             // father added too
+      {"P/A.1/Y.1", "BB/N.1/A.1", 0, 7, 3, {}},        // father paired by id
+      {"P/Q.1/R.1", "BB/N.1", 0, 9, 4, {}},            // father without counterpart
+  };
+  for (const auto& row : expected) {
+    SCOPED_TRACE(row.path);
+    const DiffTree::Node& node = nodes[Find(tree, row.path)];
+    EXPECT_EQ(tree.PathOf(node.parent), row.father);
+    EXPECT_EQ(node.bb, row.bb);
+    EXPECT_EQ(node.psn, row.psn);
+    EXPECT_EQ(node.added, row.added);
+    EXPECT_EQ(node.entries, row.entries);
+  }
+  EXPECT_TRUE(nodes[Find(tree, "BB/N.1")].psnRoot);
+  for (size_t n = 1; n < nodes.size(); ++n) EXPECT_LT(nodes[n].parent, static_cast<int>(n));
+}
+
+TEST_F(DiffTreeTest, RollsUpEveryDifferenceOnceByKind) {
+  DiffTree tree(c_);
+  const DiffTree::Node& root = tree.Nodes()[0];
+  EXPECT_EQ(root.Total(), c_.nbDiff);
+  int counts[kDiffKinds];
+  c_.CountKinds(counts);
+  for (int k = 0; k < kDiffKinds; ++k) EXPECT_EQ(root.counts[k], counts[k]) << KindName(k);
+  const DiffTree::Node& a = tree.Nodes()[Find(tree, "BB/N.1/A.1")];
+  EXPECT_EQ(a.Total(), 3);  // X.1's VERSION and POSITION, Y.1 added
+  EXPECT_EQ(a.counts[kVersion], 1);
+  EXPECT_EQ(a.counts[kPosition], 1);
+  EXPECT_EQ(a.counts[kAdded], 1);
+  EXPECT_EQ(tree.OwnKinds(Find(tree, "BB/N.1/A.1/X.1")), (1u << kVersion) | (1u << kPosition));
+  EXPECT_EQ(tree.Nodes()[Find(tree, "BB/N.1/Evil<!--<script>.1")].Total(), 0);
+}
+
+TEST_F(DiffTreeTest, TextShowsOnlyBranchesWithDifferences) {
+  DiffTree tree(c_);
+  std::ostringstream out;
+  PrintTree(tree, c_, 0, out);
+  EXPECT_EQ(out.str(),
+            "BB  8 differences: 1 REMOVED, 1 VERSION, 1 POSITION, 1 REPLACE, 4 ADDED\n"
+            "└─ N.1  8 differences: 1 REMOVED, 1 VERSION, 1 POSITION, 1 REPLACE, 4 ADDED\n"
+            "   ├─ A.1  3 differences: 1 VERSION, 1 POSITION, 1 ADDED\n"
+            "   │  ├─ X.1  2 differences: 1 VERSION, 1 POSITION\n"
+            "   │  │     VERSION  version 1 -> 2\n"
+            "   │  │     POSITION  moved by up to 0\n"
+            "   │  └─ Y.1  ADDED  part \"\", version \"\", revision \"\"\n"
+            "   ├─ B.1  REPLACE  part \"\" -> \"\"\n"
+            "   ├─ C.1  REMOVED\n"
+            "   ├─ D.1  2 differences: 2 ADDED\n"
+            "   │  │  ADDED  part \"\", version \"\", revision \"\"\n"
+            "   │  └─ E.1  ADDED  part \"\", version \"\", revision \"\"\n"
+            "   └─ R.1  ADDED  part \"\", version \"\", revision \"\"\n");
+  // A roll-up wider than the output continues under its product.
+  std::ostringstream narrow;
+  PrintTree(tree, c_, 40, narrow);
+  EXPECT_NE(narrow.str().find("BB  8 differences: 1 REMOVED, 1 VERSION,\n│      1 POSITION,"),
+            std::string::npos)
+      << narrow.str();
+}
+
+TEST_F(DiffTreeTest, JsonNodesCarryPathsCountsAndIndexes) {
+  DiffTree tree(c_);
+  std::ostringstream text;
+  {
+    JsonOut out(text);
+    WriteTree(tree, c_, out);
+    out.Finish();
+  }
+  nlohmann::json root = nlohmann::json::parse(text.str());
+  EXPECT_EQ(root["total"], 8);
+  EXPECT_EQ(root["counts"]["ADDED"], 4);
+  EXPECT_TRUE(root["psnPath"].is_null());  // a type 2 root stands for no PSN product
+  const nlohmann::json& node = root["children"][0];
+  EXPECT_EQ(node["psnPath"], "P");
+  std::map<std::string, nlohmann::json> by_name;
+  for (const auto& child : node["children"]) by_name[child["name"]] = child;
+  EXPECT_EQ(by_name.count("Evil<!--<script>.1"), 0u);  // no difference: not shown
+  EXPECT_EQ(by_name["B.1"]["psnPath"], "P/B.2");
+  EXPECT_EQ(by_name["B.1"]["differences"][0]["index"], 2);
+  EXPECT_TRUE(by_name["R.1"]["bbPath"].is_null());
+  EXPECT_EQ(by_name["R.1"]["differences"][0]["type"], "ADDED");
+  EXPECT_EQ(by_name["R.1"]["differences"][0]["index"], 4);
+}
+
+// The data block of the page, parsed.
+nlohmann::json PageData(const std::string& iPage) {
+  const std::string open = "<script id=\"krvwd7-data\" type=\"application/json\">";
+  size_t start = iPage.find(open);
+  EXPECT_NE(start, std::string::npos);
+  start += open.size();
+  size_t end = iPage.find("</script>", start);
+  return nlohmann::json::parse(iPage.substr(start, end - start));
+}
+
+// The lines of a column, as the page's split("\n") gives them.
+std::vector<std::string> Lines(const std::string& iText) {
+  std::vector<std::string> lines(1);
+  for (char c : iText) {
+    if (c == '\n') {
+      lines.emplace_back();
+    } else {
+      lines.back() += c;
+    }
+  }
+  return lines;
+}
+
+// One node of the page as its script reads the columns.
+struct PageNode {
+  int parent = -1;
+  std::vector<std::string> bb, psn;  // four texts, or none
+  std::string psnPath;               // when given
+  std::vector<std::string> kinds;
+};
+
+std::map<std::string, PageNode> PageNodes(const nlohmann::json& iData) {
+  std::vector<std::vector<std::string>> bb, psn;
+  for (int f = 0; f < 4; ++f) {
+    bb.push_back(Lines(iData["bb"][f]));
+    psn.push_back(Lines(iData["psn"][f]));
+  }
+  std::vector<std::string> paths = Lines(iData["psnPaths"]);
+  std::vector<PageNode> nodes(iData["count"].get<int>());
+  size_t b = 0, p = 0, q = 0;
+  for (size_t i = 0; i < nodes.size(); ++i) {
+    int flags = iData["flags"][i];
+    nodes[i].parent = iData["parent"][i];
+    EXPECT_LT(nodes[i].parent, static_cast<int>(i));  // parents first
+    for (int f = 0; flags & 1 && f < 4; ++f) nodes[i].bb.push_back(bb[f].at(b));
+    if (flags & 1) ++b;
+    if ((flags & 6) == 6) {
+      for (int f = 0; f < 4; ++f) nodes[i].psn.push_back(psn[f].at(p));
+      ++p;
+    } else if (flags & 2) {
+      nodes[i].psn = nodes[i].bb;
+    }
+    if (flags & 8) nodes[i].psnPath = paths.at(q++);
+  }
+  const nlohmann::json& diffs = iData["diffs"];
+  for (size_t d = 0; d < diffs["node"].size(); ++d) {
+    nodes[diffs["node"][d].get<int>()].kinds.push_back(iData["kinds"][diffs["kind"][d].get<int>()]);
+  }
+  std::map<std::string, PageNode> by_name;
+  for (const PageNode& node : nodes) by_name[node.bb.empty() ? node.psn[0] : node.bb[0]] = node;
+  EXPECT_EQ(by_name.size(), nodes.size());
+  return by_name;
+}
+
+TEST_F(DiffTreeTest, PageDataListsEveryNodeParentsFirstWithBothSides) {
+  DiffTree tree(c_);
+  std::ostringstream page;
+  WriteHtml(c_, tree, page);
+  // The script element is not closed early by a name that holds "<!--<script>".
+  nlohmann::json data = PageData(page.str());
+  EXPECT_EQ(data["header"]["blackBox"], "BB.CATProduct");
+  EXPECT_EQ(data["header"]["nbDiff"], 8);
+  ASSERT_EQ(data["count"].get<size_t>(), tree.Nodes().size());
+  std::map<std::string, PageNode> nodes = PageNodes(data);
+  std::map<std::string, int> kinds;
+  for (const auto& [name, node] : nodes) {
+    for (const std::string& kind : node.kinds) ++kinds[kind];
+  }
+  EXPECT_EQ(kinds, (std::map<std::string, int>{
+                       {"ADDED", 4}, {"POSITION", 1}, {"REMOVED", 1}, {"REPLACE", 1}, {"VERSION", 1}}));
+  EXPECT_EQ(nodes["X.1"].kinds, (std::vector<std::string>{"VERSION", "POSITION"}));
+  EXPECT_EQ(nodes["A.1"].psn, nodes["A.1"].bb);       // same texts on both sides
+  EXPECT_EQ(nodes["X.1"].psn[2], "2");                // its PSN version
+  EXPECT_EQ(nodes["X.1"].bb[2], "1");
+  EXPECT_EQ(nodes["B.1"].psn[0], "B.2");              // the replacing product
+  EXPECT_TRUE(nodes["C.1"].psn.empty());              // removed
+  EXPECT_TRUE(nodes["R.1"].bb.empty());               // added: no black-box side
+  EXPECT_EQ(nodes["R.1"].psnPath, "P/Q.1/R.1");       // not at its father's PSN path
+  EXPECT_EQ(nodes["E.1"].psnPath, "");                // at its father's PSN path
+  EXPECT_EQ(nodes["N.1"].psn[0], "P");                // the PSN root
+  EXPECT_EQ(nodes["Evil<!--<script>.1"].bb[0], "Evil<!--<script>.1");
+  EXPECT_EQ(page.str().find("Evil<!--"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace krvwd7
