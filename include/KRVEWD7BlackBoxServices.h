@@ -41,9 +41,23 @@ class KRVEWD7BlackBoxServices : public CATBaseUnknown {
                         const CATBaseUnknown_var& iPSNRoot,
                         const CATBaseUnknown_var& iTarget,
                         CATBaseUnknown_var& oNewProduct, CATLONG64 iUnused);
-  // 2. Flattens the black box of iDocument.
+  // 2. Flattens the black box of iDocument: every part and model instance
+  // below its PSN root instance is moved directly below it (iOption 1:
+  // below the black-box root, the PSN root instance then deleted and the
+  // type set to 1), the emptied components below it deleted, the black box
+  // marked flattened. E_INVALIDARG: the root is not a black box of version
+  // 2. E_FAIL: already flattened or the flag unreadable, no PSN root
+  // instance, the record list not built. Otherwise S_OK, also when single
+  // moves or deletions failed.
   HRESULT Flatten(CATDocument& iDocument, const unsigned char& iOption);
-  // 3. to 5. Migration of black boxes.
+  // 3. to 5. Migration of black boxes: Migrate makes a version 1 black box
+  // version 2 from the PSN document open beside it, Migrate2 re-attaches a
+  // version 2 black box to it, MigrateAfterRootPartVersionning follows a
+  // new version of the PSN root part. E_INVALIDARG: not applicable (an
+  // empty text, a document that may not be worked on, a root that is not
+  // a black box of the version migrated), with only the entry trace line.
+  // E_FAIL: a step failed, told by its "ERROR: ..." trace line. S_OK
+  // otherwise. Nothing is rolled back.
   HRESULT Migrate(CATDocument& iDocument, const CATUnicodeString& iPSNFilename);
   HRESULT Migrate2(CATDocument& iDocument, const CATUnicodeString& iPSNFilename);
   HRESULT MigrateAfterRootPartVersionning(
@@ -51,10 +65,15 @@ class KRVEWD7BlackBoxServices : public CATBaseUnknown {
       const CATUnicodeString& iNewPSNFilename,
       const CATUnicodeString& iNewPSNPartNumber);
   // 6. Moves a part or model instance of a flattened black box below
-  // iDestination.
+  // iDestination, keeping its VPM identity. S_OK, or the catalog errors of
+  // "KRVWD7MoveToPersonalizedStructure" ("ErrId8": moved, but without its
+  // identity).
   HRESULT MoveToPersonalizedStructure(const CATBaseUnknown_var& iProduct,
                                       const CATBaseUnknown_var& iDestination);
-  // 7. Gives iTarget the position of iReference.
+  // 7. Gives iTarget the position of iReference: the toolbox's result.
+  // E_FAIL (traced) for a missing product, root or black-box interface;
+  // the failure of a black-box query as it comes; E_FAIL after the blocking
+  // "ERROR" notification when either root is a flattened black box.
   HRESULT CopyPosition(const CATBaseUnknown_var& iReference,
                        const CATBaseUnknown_var& iTarget);
   // 8. Carries the black box's differing positions over to the PSN.

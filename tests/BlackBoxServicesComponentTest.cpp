@@ -3,6 +3,7 @@
 // slot, every object released.
 #include <gtest/gtest.h>
 
+#include "CATError.h"
 #include "CATICreateInstance.h"
 #include "CATMetaClass.h"
 #include "CATTie.h"
@@ -57,8 +58,9 @@ TEST_F(BlackBoxServicesComponentTest, MadeByNameAndAnsweringBothInterfaces) {
   EXPECT_EQ(none, nullptr);
 }
 
-// Every slot reaches the operation of its name: the comparison and the PSN
-// file writer answer, the operations still to be built say so.
+// Every slot reaches the operation of its name: each answers what its
+// operation answers for a document that is no black box, empty handles or a
+// file that cannot be made; none answers E_NOTIMPL.
 TEST_F(BlackBoxServicesComponentTest, EverySlotForwardsItsResult) {
   KRVIWD7BlackBoxServices_var services = Make();
   ASSERT_TRUE(services);
@@ -76,14 +78,16 @@ TEST_F(BlackBoxServicesComponentTest, EverySlotForwardsItsResult) {
     HRESULT expected;
   } slots[] = {
       {"AddToBlackBox", services->AddToBlackBox(empty, empty, empty, made, 0), E_INVALIDARG},
-      {"Flatten", services->Flatten(*document, 0), E_NOTIMPL},
-      {"Migrate", services->Migrate(*document, "x.psn"), E_NOTIMPL},
-      {"Migrate2", services->Migrate2(*document, "x.psn"), E_NOTIMPL},
+      // Not a black box: refused as not applicable.
+      {"Flatten", services->Flatten(*document, 0), E_INVALIDARG},
+      {"Migrate", services->Migrate(*document, "x.psn"), E_INVALIDARG},
+      {"Migrate2", services->Migrate2(*document, "x.psn"), E_INVALIDARG},
       {"MigrateAfterRootPartVersionning",
-       services->MigrateAfterRootPartVersionning(*document, "a", "b", "c"), E_NOTIMPL},
+       services->MigrateAfterRootPartVersionning(*document, "a", "b", "c"), E_INVALIDARG},
+      // Empty handles: the catalog error "ErrId0", the traced E_FAIL.
       {"MoveToPersonalizedStructure", services->MoveToPersonalizedStructure(empty, empty),
-       E_NOTIMPL},
-      {"CopyPosition", services->CopyPosition(empty, empty), E_NOTIMPL},
+       E_FAIL},
+      {"CopyPosition", services->CopyPosition(empty, empty), E_FAIL},
       {"UpdatePosition", services->UpdatePosition(empty, empty), E_INVALIDARG},
       {"Identify", services->Identify(CATListValCATBaseUnknown_var()), E_INVALIDARG},
       // No file can be made in a folder that does not exist.
@@ -93,6 +97,10 @@ TEST_F(BlackBoxServicesComponentTest, EverySlotForwardsItsResult) {
     SCOPED_TRACE(slot.operation);
     EXPECT_EQ(slot.rc, slot.expected);
   }
+  ASSERT_NE(CATError::LastError(), nullptr);
+  EXPECT_STREQ(CATError::LastError()->GetMsgCatalog().ConvertToChar(), "KRVWD7MoveToPersonalizedStructure");
+  EXPECT_TRUE(krvwd7_test::Traced("   Error: reference or target NULL"));
+  CATError::ClearLastError();
 }
 
 TEST_F(BlackBoxServicesComponentTest, ClassDescriptionsAndFactories) {

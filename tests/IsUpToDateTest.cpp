@@ -88,9 +88,6 @@ class IsUpToDateTest : public krvwd7_test::LeakCheckedTest {
     LeakCheckedTest::SetUp();
     MemSession::Current();  // lives for the process once made
   }
-  void TearDown() override {
-    LeakCheckedTest::TearDown();
-  }
 };
 
 TEST_F(IsUpToDateTest, ChecksAndAnswers) {

@@ -70,9 +70,6 @@ class KRVEWD7BlackBoxTest : public krvwd7_test::LeakCheckedTest {
     root_ = build.Document("BB.CATProduct", "BB-ROOT")->Root();
     sub_ = build.Assembly(root_, "Sub.1", "SUB");
   }
-  void TearDown() override {
-    LeakCheckedTest::TearDown();
-  }
   static std::string Prop(MemProduct* iProduct, const char* iName) {
     const std::string* value = iProduct->FindProperty(iName);
     return value ? *value : "<none>";

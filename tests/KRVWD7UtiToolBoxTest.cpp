@@ -83,6 +83,26 @@ TEST_P(KRVWD7UtiTracerTest, OffDropsLinesAndTheFlag) {
   EXPECT_EQ(KRVWD7UtiTracer::Lines(), std::vector<std::string>{"File.cpp(7): kept"});
 }
 
+// The observer sees every line, prefix included, with the sink on or off.
+TEST_P(KRVWD7UtiTracerTest, ObserverSeesEveryLineWhateverTheSink) {
+  struct Observer : KRVWD7TraceObserver {
+    void OnLine(const std::string& iLine) override { seen.push_back(iLine); }
+    std::vector<std::string> seen;
+  } observer;
+  KRVWD7UtiTracer::SetObserver(&observer);
+  KRVWD7UtiTracer::Print("both", "F.cpp", 1);
+  KRVWD7UtiTracer::Off();
+  EXPECT_TRUE(KRVWD7UtiTracer::IsOn()) << "the observer still listens";
+  KRVWD7UtiTracer::SetNoFileLine();
+  KRVWD7UtiTracer::PrintV("INFORMATION: %s !", "observed only");
+  KRVWD7UtiTracer::SetObserver(nullptr);
+  EXPECT_FALSE(KRVWD7UtiTracer::IsOn());
+  KRVWD7UtiTracer::Print("nowhere");
+  EXPECT_EQ(observer.seen, (std::vector<std::string>{"F.cpp(1): both",
+                                                     "INFORMATION: observed only !"}));
+  EXPECT_EQ(Lines(), std::vector<std::string>{"F.cpp(1): both"});
+}
+
 INSTANTIATE_TEST_SUITE_P(Sinks, KRVWD7UtiTracerTest, ::testing::Values(0, 1),
                          [](const ::testing::TestParamInfo<int>& iInfo) {
                            return std::string(iInfo.param == 0 ? "Memory" : "File");

@@ -6,10 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
 #include "CATDialog.h"
+#include "CATDlgNotify.h"
 #include "CATError.h"
 #include "CATGetEnv.h"
 #include "CATListValKRVWD7PrdInfo.h"
@@ -74,17 +76,37 @@ inline bool Traced(const std::string& iLine) {
   return false;
 }
 
-// Records what progress bars show: "init TITLE first..last", "end"; steps counted.
+// Records what progress bars show: "init TITLE first..last", "end"; steps
+// counted, in all and by title.
 class ProgressRecorder : public KRVWD7ProgressObserver {
  public:
   void OnInit(const KRVWD7UtiDlgProgress& iBar) override {
     events.push_back("init " + iBar.Title().ToStdString() + " " +
                      std::to_string(iBar.First()) + ".." + std::to_string(iBar.Last()));
   }
-  void OnStep(const KRVWD7UtiDlgProgress&) override { ++steps; }
+  void OnStep(const KRVWD7UtiDlgProgress& iBar) override {
+    ++steps;
+    ++steps_of[iBar.Title().ToStdString()];
+  }
   void OnEnd(const KRVWD7UtiDlgProgress&) override { events.push_back("end"); }
   std::vector<std::string> events;
   int steps = 0;
+  std::map<std::string, int> steps_of;  // steps by bar title
+};
+
+// Records the notifications shown: "TITLE: message", with the style and
+// the dialog's name of the last one.
+class NotifyRecorder : public CATDlgNotifyObserver {
+ public:
+  void OnDisplay(const CATDlgNotify& iNotify, const CATUnicodeString& iMessage,
+                 const CATUnicodeString& iTitle) override {
+    shown.push_back(iTitle.ToStdString() + ": " + iMessage.ToStdString());
+    style = iNotify.GetStyle();
+    name = iNotify.GetName().ConvertToChar();
+  }
+  std::vector<std::string> shown;
+  int style = 0;
+  std::string name;
 };
 
 // Checks that a test leaves no host object and no dialog alive. A fixture
@@ -120,8 +142,8 @@ class LeakCheckedTest : public ::testing::Test {
   int dialogs_ = 0;
 };
 
-// Traces to memory, records progress bars, reads no catalog file, and
-// checks for leaks.
+// Traces to memory, records progress bars and notifications, reads no
+// catalog file, and checks for leaks.
 class HostTest : public LeakCheckedTest {
  protected:
   void SetUp() override {
@@ -129,14 +151,17 @@ class HostTest : public LeakCheckedTest {
     KRVWD7UtiTracer::ToMemory();
     KRVWD7UtiTracer::ClearLines();
     KRVWD7UtiDlgProgress::SetObserver(&progress_);
+    CATDlgNotify::SetObserver(&notified_);
     CATSetEnvOverride("KRVWD7_CATALOGS", "/nonexistent-catalogs");
   }
   void TearDown() override {
     KRVWD7UtiDlgProgress::SetObserver(nullptr);
+    CATDlgNotify::SetObserver(nullptr);
     LeakCheckedTest::TearDown();
   }
 
   ProgressRecorder progress_;
+  NotifyRecorder notified_;
 };
 
 }  // namespace krvwd7_test

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 namespace {
-CATDlgNotify::Log* g_sink = nullptr;
+CATDlgNotifyObserver* g_observer = nullptr;
 }
 
 CATDlgNotify::CATDlgNotify(CATDialog* iParent, const CATString& iIdentifier,
@@ -12,12 +12,14 @@ CATDlgNotify::CATDlgNotify(CATDialog* iParent, const CATString& iIdentifier,
 
 int CATDlgNotify::DisplayBlocked(const CATUnicodeString& iMessage,
                                  const CATUnicodeString& iTitle) {
-  if (g_sink) {
-    g_sink->emplace_back(iTitle, iMessage);
+  if (g_observer) {
+    g_observer->OnDisplay(*this, iMessage, iTitle);
   } else {
     std::fprintf(stderr, "%s: %s\n", iTitle.ConvertToChar(), iMessage.ConvertToChar());
   }
   return 1;
 }
 
-void CATDlgNotify::SetSink(Log* iLog) { g_sink = iLog; }
+void CATDlgNotify::SetObserver(CATDlgNotifyObserver* iObserver) {
+  g_observer = iObserver;
+}

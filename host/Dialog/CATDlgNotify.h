@@ -1,14 +1,10 @@
 // A blocking notification: a message with a title and an OK button.
 //
-// This host has no windows. DisplayBlocked writes "TITLE: message" and a
-// newline to stderr, or, when a sink is set, appends the pair (title,
-// message) to it instead (tests read what was shown). The sink is
-// process-wide and borrowed: the caller keeps it alive while it is set.
+// This host has no windows. DisplayBlocked hands the notification to the
+// process-wide observer when one is set (the tool prints it, tests record
+// it); without one it writes "TITLE: message" and a newline to stderr.
 #ifndef KRVWD7_HOST_CATDLGNOTIFY_H_
 #define KRVWD7_HOST_CATDLGNOTIFY_H_
-
-#include <utility>
-#include <vector>
 
 #include "CATDialog.h"
 #include "CATString.h"
@@ -20,10 +16,19 @@ constexpr int CATDlgNfyError = 0x10;
 constexpr int CATDlgNfyWarning = 0x20;
 constexpr int CATDlgNfyInformation = 0x40;
 
+class CATDlgNotify;
+
+// Told of every notification shown, in place of the default output.
+class CATDlgNotifyObserver {
+ public:
+  virtual ~CATDlgNotifyObserver() = default;
+  virtual void OnDisplay(const CATDlgNotify& iNotify,
+                         const CATUnicodeString& iMessage,
+                         const CATUnicodeString& iTitle) = 0;
+};
+
 class CATDlgNotify : public CATDialog {
  public:
-  typedef std::vector<std::pair<CATUnicodeString, CATUnicodeString>> Log;
-
   CATDlgNotify(CATDialog* iParent, const CATString& iIdentifier,
                int iStyle = CATDlgNfyOK);
   ~CATDlgNotify() override = default;
@@ -35,9 +40,9 @@ class CATDlgNotify : public CATDialog {
 
   int GetStyle() const { return style_; }
 
-  // Where notifications go: iLog collects (title, message) pairs; null
-  // sends them to stderr.
-  static void SetSink(Log* iLog);
+  // The observer of every notification (borrowed: the caller keeps it
+  // alive while it is set; null restores the output on stderr).
+  static void SetObserver(CATDlgNotifyObserver* iObserver);
 
  private:
   int style_;

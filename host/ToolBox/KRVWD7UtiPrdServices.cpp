@@ -37,6 +37,25 @@ HRESULT Product(const CATBaseUnknown_var& iProduct, MemProduct*& oProduct) {
   return oProduct ? S_OK : E_FAIL;
 }
 
+// The prologue of most operations: the fault declared for iOp, then the
+// product (and the name) checked. False, with the result to answer in oRc,
+// when the operation must not go on; a fault may answer a success code.
+bool Enter(MemFaultPoint iOp, const CATBaseUnknown_var& iProduct, MemProduct*& oProduct,
+           HRESULT& oRc) {
+  oProduct = nullptr;
+  if (MemFaults::Hit(iOp, iProduct, oRc)) return false;
+  oRc = Product(iProduct, oProduct);
+  return SUCCEEDED(oRc);
+}
+
+bool Enter(MemFaultPoint iOp, const CATBaseUnknown_var& iProduct,
+           const CATUnicodeString& iName, MemProduct*& oProduct, HRESULT& oRc) {
+  oProduct = nullptr;
+  if (MemFaults::Hit(iOp, iProduct, oRc)) return false;
+  oRc = ProductAndName(iProduct, iName, oProduct);
+  return SUCCEEDED(oRc);
+}
+
 // The prologue of the copy operations: the fault of iOp, then both
 // products. False, with the result to answer in oRc, when the copy must not
 // go on.
@@ -61,10 +80,8 @@ HRESULT ReadAttribute(MemFaultPoint iOp, const CATBaseUnknown_var& iProduct,
                       CATUnicodeString& oValue) {
   oValue = CATUnicodeString();
   HRESULT rc = S_OK;
-  if (MemFaults::Hit(iOp, iProduct, rc)) return rc;
   MemProduct* product = nullptr;
-  rc = Product(iProduct, product);
-  if (FAILED(rc)) return rc;
+  if (!Enter(iOp, iProduct, product, rc)) return rc;
   oValue = CATUnicodeString((product->*iGetter)());
   return S_OK;
 }
@@ -177,10 +194,8 @@ void LoadBelow(MemProduct* iTop, MemMode iMode) {
 HRESULT SwitchMode(MemFaultPoint iOp, const CATBaseUnknown_var& iProduct,
                    MemMode iMode) {
   HRESULT rc = S_OK;
-  if (MemFaults::Hit(iOp, iProduct, rc)) return rc;
   MemProduct* product = nullptr;
-  rc = Product(iProduct, product);
-  if (FAILED(rc)) return rc;
+  if (!Enter(iOp, iProduct, product, rc)) return rc;
   if (iMode == MemMode::kProduct) {
     LoadBelow(product, iMode);
   } else {
@@ -199,10 +214,8 @@ HRESULT KRVWD7UtiPrdServices::GetProperty(const CATBaseUnknown_var& iProduct,
                                           CATUnicodeString& oValue) {
   oValue = CATUnicodeString();
   HRESULT rc = S_OK;
-  if (MemFaults::Hit(MemFaultPoint::kGetProperty, iProduct, rc)) return rc;
   MemProduct* product = nullptr;
-  rc = ProductAndName(iProduct, iName, product);
-  if (FAILED(rc)) return rc;
+  if (!Enter(MemFaultPoint::kGetProperty, iProduct, iName, product, rc)) return rc;
   const std::string* value = product->FindProperty(iName.ToStdString());
   if (value == nullptr) return S_FALSE;
   oValue = CATUnicodeString(*value);
@@ -213,10 +226,8 @@ HRESULT KRVWD7UtiPrdServices::SetProperty(const CATBaseUnknown_var& iProduct,
                                           const CATUnicodeString& iName,
                                           const CATUnicodeString& iValue) {
   HRESULT rc = S_OK;
-  if (MemFaults::Hit(MemFaultPoint::kSetProperty, iProduct, rc)) return rc;
   MemProduct* product = nullptr;
-  rc = ProductAndName(iProduct, iName, product);
-  if (FAILED(rc)) return rc;
+  if (!Enter(MemFaultPoint::kSetProperty, iProduct, iName, product, rc)) return rc;
   auto it = product->Properties().find(iName.ToStdString());
   if (it == product->Properties().end()) return E_FAIL;
   it->second = iValue.ToStdString();
@@ -227,10 +238,8 @@ HRESULT KRVWD7UtiPrdServices::CreateProperty(const CATBaseUnknown_var& iProduct,
                                              const CATUnicodeString& iName,
                                              const CATUnicodeString& iValue) {
   HRESULT rc = S_OK;
-  if (MemFaults::Hit(MemFaultPoint::kCreateProperty, iProduct, rc)) return rc;
   MemProduct* product = nullptr;
-  rc = ProductAndName(iProduct, iName, product);
-  if (FAILED(rc)) return rc;
+  if (!Enter(MemFaultPoint::kCreateProperty, iProduct, iName, product, rc)) return rc;
   bool created =
       product->Properties().emplace(iName.ToStdString(), iValue.ToStdString()).second;
   return created ? S_OK : E_FAIL;
@@ -243,10 +252,8 @@ HRESULT KRVWD7UtiPrdServices::GetParameter(const CATBaseUnknown_var& iProduct,
   oParm = NULL_var;
   if (oValue) *oValue = CATUnicodeString();
   HRESULT rc = S_OK;
-  if (MemFaults::Hit(MemFaultPoint::kGetParameter, iProduct, rc)) return rc;
   MemProduct* product = nullptr;
-  rc = ProductAndName(iProduct, iName, product);
-  if (FAILED(rc)) return rc;
+  if (!Enter(MemFaultPoint::kGetParameter, iProduct, iName, product, rc)) return rc;
   MemParm* parm = product->FindParm(iName.ToStdString());
   if (parm == nullptr) return S_FALSE;
   oParm = parm;
@@ -260,10 +267,8 @@ HRESULT KRVWD7UtiPrdServices::CreateParameter(const CATBaseUnknown_var& iProduct
                                               CATICkeParm_var& oParm) {
   oParm = NULL_var;
   HRESULT rc = S_OK;
-  if (MemFaults::Hit(MemFaultPoint::kCreateParameter, iProduct, rc)) return rc;
   MemProduct* product = nullptr;
-  rc = ProductAndName(iProduct, iName, product);
-  if (FAILED(rc)) return rc;
+  if (!Enter(MemFaultPoint::kCreateParameter, iProduct, iName, product, rc)) return rc;
   MemParm* parm = product->AddParm(iName.ToStdString(), iValue.ToStdString());
   if (parm == nullptr) return E_FAIL;
   oParm = parm;
@@ -275,10 +280,9 @@ HRESULT KRVWD7UtiPrdServices::GetPrdProperty(const CATBaseUnknown_var& iProduct,
                                              CATUnicodeString& oValue) {
   oValue = CATUnicodeString();
   HRESULT rc = S_OK;
-  if (MemFaults::Hit(MemFaultPoint::kGetPrdProperty, iProduct, rc)) return rc;
   MemProduct* product = nullptr;
-  rc = Product(iProduct, product);  // an empty name is a valid question
-  if (FAILED(rc)) return rc;
+  // An empty name is a valid question: no name check.
+  if (!Enter(MemFaultPoint::kGetPrdProperty, iProduct, product, rc)) return rc;
   const auto& properties = product->UserProperties();
   auto it = properties.find(iName.ToStdString());
   if (it == properties.end()) return S_FALSE;
@@ -297,10 +301,8 @@ HRESULT KRVWD7UtiPrdServices::GetPartNumber(const CATBaseUnknown_var& iProduct,
 HRESULT KRVWD7UtiPrdServices::SetPartNumber(const CATBaseUnknown_var& iProduct,
                                             const CATUnicodeString& iPartNumber) {
   HRESULT rc = S_OK;
-  if (MemFaults::Hit(MemFaultPoint::kSetPartNumber, iProduct, rc)) return rc;
   MemProduct* product = nullptr;
-  rc = Product(iProduct, product);
-  if (FAILED(rc)) return rc;
+  if (!Enter(MemFaultPoint::kSetPartNumber, iProduct, product, rc)) return rc;
   return product->Session()->SetPartNumber(product, iPartNumber.ToStdString());
 }
 
@@ -355,10 +357,8 @@ HRESULT KRVWD7UtiPrdServices::GetPosition(const CATBaseUnknown_var& iProduct,
                                           CATMathTransformation& oPosition) {
   oPosition = CATMathTransformation();
   HRESULT rc = S_OK;
-  if (MemFaults::Hit(MemFaultPoint::kGetPosition, iProduct, rc)) return rc;
   MemProduct* product = nullptr;
-  rc = Product(iProduct, product);
-  if (FAILED(rc)) return rc;
+  if (!Enter(MemFaultPoint::kGetPosition, iProduct, product, rc)) return rc;
   if (!product->IsRef()) oPosition = product->Position();
   return S_OK;
 }
@@ -380,10 +380,8 @@ HRESULT KRVWD7UtiPrdServices::CopyPosition(const CATBaseUnknown_var& iTarget,
 HRESULT KRVWD7UtiPrdServices::CopyPosition(const CATBaseUnknown_var& iTarget,
                                            const CATMathTransformation& iPosition) {
   HRESULT rc = S_OK;
-  if (MemFaults::Hit(MemFaultPoint::kCopyPosition, iTarget, rc)) return rc;
   MemProduct* target = nullptr;
-  rc = Product(iTarget, target);
-  if (FAILED(rc)) return rc;
+  if (!Enter(MemFaultPoint::kCopyPosition, iTarget, target, rc)) return rc;
   if (target->IsRef()) return E_FAIL;
   target->SetPosition(iPosition);
   return S_OK;
@@ -408,10 +406,8 @@ HRESULT KRVWD7UtiPrdServices::GetNodeType(const CATBaseUnknown_var& iProduct,
                                           int& oType) {
   oType = 0;
   HRESULT rc = S_OK;
-  if (MemFaults::Hit(MemFaultPoint::kGetNodeType, iProduct, rc)) return rc;
   MemProduct* product = nullptr;
-  rc = Product(iProduct, product);
-  if (FAILED(rc)) return rc;
+  if (!Enter(MemFaultPoint::kGetNodeType, iProduct, product, rc)) return rc;
   oType = product->NodeType();
   return S_OK;
 }
@@ -460,10 +456,8 @@ HRESULT KRVWD7UtiPrdServices::GetChildrenWithProperty(
     CATListValCATBaseUnknown_var*& oChildren) {
   oChildren = nullptr;
   HRESULT rc = S_OK;
-  if (MemFaults::Hit(MemFaultPoint::kGetChildrenWithProperty, iProduct, rc)) return rc;
   MemProduct* product = nullptr;
-  rc = ProductAndName(iProduct, iName, product);
-  if (FAILED(rc)) return rc;
+  if (!Enter(MemFaultPoint::kGetChildrenWithProperty, iProduct, iName, product, rc)) return rc;
   std::vector<MemProduct*> below;
   if (iRecursive) {
     CollectBelow(product, 0, below);
@@ -557,10 +551,8 @@ HRESULT KRVWD7UtiPrdServices::AddNewComponent(const CATBaseUnknown_var& iFather,
                                               CATBaseUnknown_var& oComponent) {
   oComponent = NULL_var;
   HRESULT rc = S_OK;
-  if (MemFaults::Hit(MemFaultPoint::kAddNewComponent, iFather, rc)) return rc;
   MemProduct* father = nullptr;
-  rc = Product(iFather, father);
-  if (FAILED(rc)) return rc;
+  if (!Enter(MemFaultPoint::kAddNewComponent, iFather, father, rc)) return rc;
   const std::string part_number = iName.ToStdString();
   std::string name = part_number;
   if (name.empty()) {

@@ -11,8 +11,12 @@ enum Sink { kOff = 0, kFile = 1, kMemory = 2 };
 // Plain values, constant-initialised: usable before any static constructor
 // runs, and the Off check on the hot path is a single load.
 int g_sink = kOff;
+KRVWD7TraceObserver* g_observer = nullptr;
+bool g_active = false;  // a sink or an observer: lines are formatted
 bool g_no_file_line = false;
 FILE* g_file = nullptr;
+
+void UpdateActive() { g_active = g_sink != kOff || g_observer != nullptr; }
 
 std::vector<std::string>& MemoryLines() {
   static std::vector<std::string>* lines = new std::vector<std::string>();
@@ -36,6 +40,7 @@ bool TakePrefixFlag() {
 }
 
 void Emit(std::string&& iLine) {
+  if (g_observer != nullptr) g_observer->OnLine(iLine);
   if (g_sink == kFile && g_file != nullptr) {
     std::fwrite(iLine.data(), 1, iLine.size(), g_file);
     std::fputc('\n', g_file);
@@ -68,7 +73,7 @@ void KRVWD7UtiTracer::SetNoFileLine() { g_no_file_line = true; }
 
 void KRVWD7UtiTracer::Print(const CATUnicodeString& iText, const char* iFile,
                             int iLine) {
-  if (g_sink == kOff) {
+  if (!g_active) {
     g_no_file_line = false;
     return;
   }
@@ -76,7 +81,7 @@ void KRVWD7UtiTracer::Print(const CATUnicodeString& iText, const char* iFile,
 }
 
 void KRVWD7UtiTracer::Print(const char* iText, const char* iFile, int iLine) {
-  if (g_sink == kOff) {
+  if (!g_active) {
     g_no_file_line = false;
     return;
   }
@@ -84,7 +89,7 @@ void KRVWD7UtiTracer::Print(const char* iText, const char* iFile, int iLine) {
 }
 
 void KRVWD7UtiTracer::PrintV(const char* iFormat, ...) {
-  if (g_sink == kOff) {
+  if (!g_active) {
     g_no_file_line = false;
     return;
   }
@@ -114,6 +119,7 @@ void KRVWD7UtiTracer::Off() {
   CloseFile();
   g_sink = kOff;
   g_no_file_line = false;
+  UpdateActive();
 }
 
 bool KRVWD7UtiTracer::ToFile(const char* iPath) {
@@ -122,6 +128,7 @@ bool KRVWD7UtiTracer::ToFile(const char* iPath) {
   g_file = std::fopen(iPath, "a");
   if (g_file == nullptr) return false;
   g_sink = kFile;
+  UpdateActive();
   return true;
 }
 
@@ -129,9 +136,15 @@ void KRVWD7UtiTracer::ToMemory() {
   Off();
   MemoryLines().clear();
   g_sink = kMemory;
+  UpdateActive();
 }
 
-bool KRVWD7UtiTracer::IsOn() { return g_sink != kOff; }
+bool KRVWD7UtiTracer::IsOn() { return g_active; }
+
+void KRVWD7UtiTracer::SetObserver(KRVWD7TraceObserver* iObserver) {
+  g_observer = iObserver;
+  UpdateActive();
+}
 
 const std::vector<std::string>& KRVWD7UtiTracer::Lines() {
   return MemoryLines();

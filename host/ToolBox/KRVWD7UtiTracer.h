@@ -5,7 +5,9 @@
 // one line, written or dropped. PrintV does not know its caller: its prefix
 // is "?(0): ". Where lines go is
 // chosen by the host: nowhere (the default), a file, or a memory buffer that
-// tests and the tool read back.
+// tests and the tool read back. An observer, when one is set, is also
+// handed every line, whatever the sink (the tool shows some lines to the
+// user that way).
 #ifndef KRVWD7_HOST_KRVWD7UTITRACER_H_
 #define KRVWD7_HOST_KRVWD7UTITRACER_H_
 
@@ -13,6 +15,13 @@
 #include <vector>
 
 #include "CATUnicodeString.h"
+
+// Told of every trace line, prefix included, as it is written.
+class KRVWD7TraceObserver {
+ public:
+  virtual ~KRVWD7TraceObserver() = default;
+  virtual void OnLine(const std::string& iLine) = 0;
+};
 
 class KRVWD7UtiTracer {
  public:
@@ -37,7 +46,11 @@ class KRVWD7UtiTracer {
   static void Off();
   static bool ToFile(const char* iPath);
   static void ToMemory();
+  // True when lines go somewhere: a sink or an observer.
   static bool IsOn();
+  // The observer of every line (borrowed: the caller keeps it alive while
+  // it is set; null for none). Independent of the sink.
+  static void SetObserver(KRVWD7TraceObserver* iObserver);
   static const std::vector<std::string>& Lines();
   static void ClearLines();
 };

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "CATDlgNotify.h"
 #include "CATDocument.h"
 #include "CATListValCATUnicodeString.h"
 #include "CATListValKRVWD7PrdInfo.h"
@@ -162,6 +163,78 @@ void AddBlackBoxAttributes(const std::string& iDir, std::vector<SweepOperation>&
     if (attribute.reads) op.unchanged = Always;
     ioOps.push_back(op);
   }
+}
+
+// The operations that rearrange a black box and the migrations.
+void AddRearrangingAndMigration(const std::string& iDir, std::vector<SweepOperation>& ioOps) {
+  const auto flatten_results = [](HRESULT iRc) {
+    return iRc == S_OK || iRc == E_FAIL || iRc == E_INVALIDARG;
+  };
+  // A refused Flatten or migration (not applicable) changes nothing.
+  const auto not_applicable = [](HRESULT iRc) { return iRc == E_INVALIDARG; };
+  for (unsigned char option : {0, 1}) {
+    ioOps.push_back({"KRVEWD7BlackBoxServices::Flatten option " + std::to_string(option),
+                     Samples(iDir, {"demo.json", "flattened.json", "version1.json"}),
+                     [option] {
+                       KRVEWD7BlackBoxServices services;
+                       return services.Flatten(*BBDocument(), option);
+                     },
+                     flatten_results, not_applicable});
+  }
+  ioOps.push_back({"KRVEWD7BlackBoxServices::MoveToPersonalizedStructure",
+                   Samples(iDir, {"flattened.json", "demo.json"}),
+                   [] {
+                     MemProduct* root = BBDocument()->Root();
+                     MemProduct* axle = root->FindChild("CAR.1")->FindChild("Axle.1");
+                     KRVEWD7BlackBoxServices services;
+                     return services.MoveToPersonalizedStructure(Handle(axle), Handle(root));
+                   },
+                   [](HRESULT iRc) { return iRc == S_OK || iRc == E_FAIL; }, nullptr});
+  ioOps.push_back({"KRVEWD7BlackBoxServices::CopyPosition",
+                   Samples(iDir, {"demo.json", "flattened.json"}),
+                   [] {
+                     // The refusal's notification is shown to no one.
+                     struct Discard : CATDlgNotifyObserver {
+                       void OnDisplay(const CATDlgNotify&, const CATUnicodeString&,
+                                      const CATUnicodeString&) override {}
+                     } discard;
+                     CATDlgNotify::SetObserver(&discard);
+                     MemProduct* target =
+                         BBDocument()->Root()->FindChild("CAR.1")->FindChild("Engine.1");
+                     KRVEWD7BlackBoxServices services;
+                     const HRESULT rc = services.CopyPosition(
+                         Handle(PSNDocument()->Root()->FindChild("Engine.1")), Handle(target));
+                     CATDlgNotify::SetObserver(nullptr);
+                     return rc;
+                   },
+                   OkOrNegative, nullptr});
+  const auto migration_results = [](HRESULT iRc) {
+    return iRc == S_OK || iRc == E_FAIL || iRc == E_INVALIDARG;
+  };
+  ioOps.push_back({"KRVEWD7BlackBoxServices::Migrate",
+                   Samples(iDir, {"version1.json", "demo.json"}),
+                   [] {
+                     KRVEWD7BlackBoxServices services;
+                     return services.Migrate(*BBDocument(), "CAR.psn");
+                   },
+                   migration_results, not_applicable});
+  ioOps.push_back({"KRVEWD7BlackBoxServices::Migrate2",
+                   Samples(iDir, {"demo.json", "version1.json"}),
+                   [] {
+                     KRVEWD7BlackBoxServices services;
+                     return services.Migrate2(*BBDocument(), "CAR.psn");
+                   },
+                   migration_results, not_applicable});
+  ioOps.push_back(
+      {"KRVEWD7BlackBoxServices::MigrateAfterRootPartVersionning",
+       Samples(iDir, {"demo.json", "version1.json"}),
+       [] {
+         KRVEWD7BlackBoxServices services;
+         return services.MigrateAfterRootPartVersionning(
+             *BBDocument(), "00000000000001000000000000002200VPMENV  PART_LIST         ",
+             "CAR2.psn", "CAR2");
+       },
+       migration_results, not_applicable});
 }
 
 }  // namespace
@@ -326,6 +399,7 @@ std::vector<SweepOperation> LibraryOperations(const std::string& iDir) {
                  [](HRESULT iRc) { return iRc == S_OK || iRc == S_FALSE || iRc < 0; },
                  Always});
   AddBlackBoxAttributes(iDir, ops);
+  AddRearrangingAndMigration(iDir, ops);
   return ops;
 }
 

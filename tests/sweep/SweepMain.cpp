@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  std::printf("%-52s %8s %8s %8s %8s\n", "OPERATION", "SESSIONS", "SWEPT", "RUNS",
+  std::printf("%-56s %8s %8s %8s %8s\n", "OPERATION", "SESSIONS", "SWEPT", "RUNS",
               "FAILURES");
   int failures = 0;
   std::string details;
@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
        krvwd7_test::LibraryOperations(KRVWD7_SOURCE_DIR)) {
     if (!only.empty() && op.name.find(only) == std::string::npos) continue;
     const krvwd7_test::SweepReport report = krvwd7_test::Sweep(op, bound);
-    std::printf("%-52s %8d %8d %8d %8zu\n", report.operation.c_str(), report.sessions,
+    std::printf("%-56s %8d %8d %8d %8zu\n", report.operation.c_str(), report.sessions,
                 report.swept, report.runs, report.failures.size());
     std::fflush(stdout);
     failures += static_cast<int>(report.failures.size());

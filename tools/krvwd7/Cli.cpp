@@ -120,6 +120,46 @@ int Main(int argc, char** argv, std::ostream& oOut, std::ostream& oErr) {
   update_cmd->add_option("--bb", update.bb, "the black-box document");
   update_cmd->add_option("--psn", update.psn, "the PSN document");
 
+  FlattenOptions flatten;
+  CLI::App* flatten_cmd = app.add_subcommand(
+      "flatten", "move every part and model instance of a black box below one product");
+  AddEditOptions(flatten_cmd, flatten.edit, true);
+  flatten_cmd->add_option("--bb", flatten.bb, "the black-box document");
+  flatten_cmd->add_flag("--remove-psn-level", flatten.removePsnLevel,
+                        "flatten below the black-box root and delete the PSN node "
+                        "(the black box becomes type 1)");
+
+  MoveOptions move;
+  CLI::App* move_cmd = app.add_subcommand(
+      "move", "move a part or model instance of a flattened black box below another product");
+  AddEditOptions(move_cmd, move.edit, true);
+  move_cmd->add_option("PRODUCT", move.product, "the instance to move, DOC:PATH")->required();
+  move_cmd->add_option("DESTINATION", move.destination, "the product to move it below, DOC:PATH")
+      ->required();
+
+  CopyPositionOptions copy;
+  CLI::App* copy_cmd = app.add_subcommand(
+      "copy-position", "give a product the position of another");
+  AddEditOptions(copy_cmd, copy.edit, true);
+  copy_cmd->add_option("REFERENCE", copy.reference, "the product whose position is copied, DOC:PATH")
+      ->required();
+  copy_cmd->add_option("TARGET", copy.target, "the product that takes it, DOC:PATH")->required();
+
+  MigrateOptions migrate;
+  CLI::App* migrate_cmd = app.add_subcommand(
+      "migrate", "bring a black box of the earlier form up to date, re-attach it to its PSN, "
+                 "or follow a new version of the PSN root part");
+  AddEditOptions(migrate_cmd, migrate.edit, true);
+  migrate_cmd->add_option("--bb", migrate.bb, "the black-box document");
+  CLI::Option* reattach = migrate_cmd->add_flag(
+      "--reattach", migrate.reattach, "re-attach a version 2 black box to the PSN open beside it");
+  migrate_cmd->add_flag("--root-part-version", migrate.rootPartVersion,
+                        "follow a new version of the PSN root part: NEW-PRINTABLE-ID "
+                        "NEW-PSN-FILE-NAME NEW-PART-NUMBER")
+      ->excludes(reattach);
+  migrate_cmd->add_option("ARGS", migrate.arguments,
+                          "PSN-FILE-NAME; with --root-part-version the three texts");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -138,6 +178,10 @@ int Main(int argc, char** argv, std::ostream& oOut, std::ostream& oErr) {
   if (identify_cmd->parsed()) return RunIdentify(identify, oOut, oErr);
   if (add_cmd->parsed()) return RunAdd(add, oOut, oErr);
   if (update_cmd->parsed()) return RunUpdatePosition(update, oOut, oErr);
+  if (flatten_cmd->parsed()) return RunFlatten(flatten, oOut, oErr);
+  if (move_cmd->parsed()) return RunMove(move, oOut, oErr);
+  if (copy_cmd->parsed()) return RunCopyPosition(copy, oOut, oErr);
+  if (migrate_cmd->parsed()) return RunMigrate(migrate, oOut, oErr);
   return RunDiff(diff, oOut, oErr);
 }
 

@@ -71,6 +71,32 @@ struct UpdatePositionOptions {
   std::string psn;  // PSN document; "" to find it
 };
 
+struct FlattenOptions {
+  EditOptions edit;
+  std::string bb;               // black-box document; "" for the first black box
+  bool removePsnLevel = false;  // option 1: below the root, PSN level removed
+};
+
+struct MoveOptions {
+  EditOptions edit;
+  std::string product;      // DOC:PATH of the part or model instance
+  std::string destination;  // DOC:PATH of the product to move it below
+};
+
+struct CopyPositionOptions {
+  EditOptions edit;
+  std::string reference;  // DOC:PATH of the product whose position is copied
+  std::string target;     // DOC:PATH of the product that takes it
+};
+
+struct MigrateOptions {
+  EditOptions edit;
+  std::string bb;                      // black-box document; "" for the first black box
+  bool reattach = false;               // Migrate2
+  bool rootPartVersion = false;        // MigrateAfterRootPartVersionning
+  std::vector<std::string> arguments;  // PSN-FILE-NAME, or the three texts
+};
+
 int RunInfo(const CommonOptions& iOptions, std::ostream& oOut, std::ostream& oErr);
 int RunRecords(const RecordsOptions& iOptions, std::ostream& oOut, std::ostream& oErr);
 int RunDiff(const DiffOptions& iOptions, std::ostream& oOut, std::ostream& oErr);
@@ -79,6 +105,11 @@ int RunIdentify(const IdentifyOptions& iOptions, std::ostream& oOut, std::ostrea
 int RunAdd(const AddOptions& iOptions, std::ostream& oOut, std::ostream& oErr);
 int RunUpdatePosition(const UpdatePositionOptions& iOptions, std::ostream& oOut,
                       std::ostream& oErr);
+int RunFlatten(const FlattenOptions& iOptions, std::ostream& oOut, std::ostream& oErr);
+int RunMove(const MoveOptions& iOptions, std::ostream& oOut, std::ostream& oErr);
+int RunCopyPosition(const CopyPositionOptions& iOptions, std::ostream& oOut,
+                    std::ostream& oErr);
+int RunMigrate(const MigrateOptions& iOptions, std::ostream& oOut, std::ostream& oErr);
 
 // Parses the command line and runs the command; the whole of main().
 int Main(int argc, char** argv, std::ostream& oOut, std::ostream& oErr);

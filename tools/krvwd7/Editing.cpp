@@ -37,16 +37,19 @@ KRVIWD7BlackBoxServices_var MakeServices() {
 }
 
 // The line that tells why the operation failed: the error the service
-// raised (key and catalog text), else the result code.
-std::string FailureText(const char* iCommand, HRESULT iRc) {
+// raised (key and catalog text), else the body's explanation with the
+// result code, else the result code.
+std::string FailureText(const char* iCommand, const EditOutcome& iOutcome) {
   std::string text = std::string(iCommand) + ": ";
-  if (iRc == E_NOTIMPL) return text + "not available yet";
   const CATError* error = CATError::LastError();
   if (error != nullptr) {
     return text + error->GetMsgId().ToStdString() + ": " +
            error->GetNLSMessage().ToStdString();
   }
-  return text + "the operation failed with result " + ResultText(iRc);
+  if (!iOutcome.explanation.empty()) {
+    return text + iOutcome.explanation + " (result " + ResultText(iOutcome.rc) + ")";
+  }
+  return text + "the operation failed with result " + ResultText(iOutcome.rc);
 }
 
 // The kind of a change as the report names it: properties and parameters
@@ -361,7 +364,7 @@ int RunEditing(const EditOptions& iOptions, const EditCommand& iCommand, std::os
     return kExitUsage;
   }
   if (FAILED(outcome.rc)) {
-    oErr << "krvwd7: " << FailureText(iCommand.name, outcome.rc) << "\n";
+    oErr << "krvwd7: " << FailureText(iCommand.name, outcome) << "\n";
     CATError::ClearLastError();
     return kExitFailed;
   }

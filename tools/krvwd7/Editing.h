@@ -12,9 +12,9 @@
 //     command: exit 2), calls one operation through Services() and says
 //     what the result means (EditOutcome);
 //  5. on a negative result prints one line, "krvwd7: COMMAND: KEY: text"
-//     with the catalog key and text of the error the service raised (or the
-//     result code when it raised none, or "not available yet" for
-//     E_NOTIMPL), writes nothing and exits 3;
+//     with the catalog key and text of the error the service raised (when
+//     it raised none: the body's explanation and the result code, or the
+//     result code alone), writes nothing and exits 3;
 //  6. otherwise writes the changed session to -o FILE, or back to SESSION
 //     with --in-place (the host's atomic save: the file is replaced only
 //     once its new content is complete); with --dry-run, or with neither,
@@ -61,7 +61,7 @@ struct ReportedProduct {
 // What a command's body hands back.
 struct EditOutcome {
   HRESULT rc = S_OK;        // the operation's result
-  std::string explanation;  // one line: what the result means
+  std::string explanation;  // one line: what the result means (also on failure)
   std::string listTitle;    // heading of `products` ("" for no list)
   std::vector<ReportedProduct> products;
 };

@@ -62,6 +62,18 @@ DocumentPair ChooseDocuments(const std::string& iSession, const std::string& iBB
   return pair;
 }
 
+CATDocument* ChooseBlackBox(const std::string& iSession, const std::string& iBB,
+                            std::string& oError) {
+  oError.clear();
+  CATDocument* document = iBB.empty() ? FindBlackBoxDocument()
+                                      : HostSession::FindProductDocument(iBB);
+  if (document == nullptr) {
+    oError = iSession + (iBB.empty() ? ": the session holds no black box"
+                                     : ": no product document named '" + iBB + "'");
+  }
+  return document;
+}
+
 CATDocument* FindBlackBoxOf(CATDocument* iPSN) {
   std::vector<CATDocument*> black_boxes;
   for (CATDocument* doc : HostSession::ProductDocuments()) {

@@ -25,6 +25,12 @@ struct DocumentPair {
 DocumentPair ChooseDocuments(const std::string& iSession, const std::string& iBB,
                              const std::string& iPSN);
 
+// The black-box document named iBB, or without a name the first document
+// whose root is a black box; null with a message naming iSession when there
+// is none.
+CATDocument* ChooseBlackBox(const std::string& iSession, const std::string& iBB,
+                            std::string& oError);
+
 // The black-box document whose PSN is iPSN; else the only black box of the
 // session; null when there is none or several.
 CATDocument* FindBlackBoxOf(CATDocument* iPSN);

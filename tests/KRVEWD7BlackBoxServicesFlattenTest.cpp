@@ -1,0 +1,467 @@
+// Flatten, MoveToPersonalizedStructure and CopyPosition of the black-box
+// services.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "CATError.h"
+#include "KRVEWD7BlackBoxServices.h"
+#include "KRVWD7UtiPrdServices.h"
+#include "LiteralFlatten.h"
+#include "MemDocument.h"
+#include "MemProduct.h"
+#include "TestSessions.h"
+
+namespace {
+
+using krvwd7_test::Handle;
+
+std::string Replaced(std::string iText, const std::string& iKey, const std::string& iValue) {
+  for (size_t at = iText.find(iKey); at != std::string::npos; at = iText.find(iKey, at)) {
+    iText.replace(at, iKey.size(), iValue);
+    at += iValue.size();
+  }
+  return iText;
+}
+
+// A black box of type $TYPE (1: the root is the PSN node; 2: PSN.1 is):
+//   [PSN.1]  Asm.1 (component, at x 100): Bolt.1 (part), Model.1 (model),
+//                  Sub.1 (component): Nut.1 (part)
+//            Washer.1 (part)
+//            Asm.2 (product instance): Pin.1 (part, no printable id)
+// and, for CopyPosition, an ordinary document with two bolts.
+std::string SessionText(int iType, const std::string& iExtraRootProperties = "") {
+  const std::string content = R"(
+        {"name": "Asm.1", "position": [1,0,0, 0,1,0, 0,0,1, 100,0,0],
+         "properties": {"BBPrintableId": "$A1", "BBVpmEnv": "E1/E2"},
+         "ref": {"partNumber": "ASM1", "kind": "component", "children": [
+           {"name": "Bolt.1", "position": [1,0,0, 0,1,0, 0,0,1, 1,0,0],
+            "properties": {"BBPrintableId": "$B1", "BBVpmEnv": "E1/E2/E3"},
+            "ref": {"partNumber": "BOLT", "kind": "part"}},
+           {"name": "Model.1", "properties": {"BBPrintableId": "$M1", "BBVpmEnv": "E1/E2/E3"},
+            "ref": {"partNumber": "MODEL", "kind": "model"}},
+           {"name": "Sub.1", "properties": {"BBPrintableId": "$S1", "BBVpmEnv": "E1/E2/E3"},
+            "ref": {"partNumber": "SUB", "kind": "component", "children": [
+              {"name": "Nut.1", "properties": {"BBPrintableId": "$N1", "BBVpmEnv": "E4"},
+               "ref": {"partNumber": "NUT", "kind": "part"}}]}}]}},
+        {"name": "Washer.1", "properties": {"BBPrintableId": "$W1", "BBVpmEnv": "E1/E2"},
+         "ref": {"partNumber": "WASHER", "kind": "part"}},
+        {"name": "Asm.2", "ref": {"partNumber": "ASM2", "kind": "product", "children": [
+           {"name": "Pin.1", "ref": {"partNumber": "PIN", "kind": "part"}}]}})";
+  const std::string children =
+      iType == 2 ? R"([{"name": "PSN.1", "ref": {"partNumber": "PSN", "kind": "component",
+                         "children": [)" + content + "]}}]"
+                 : "[" + content + "]";
+  std::string text = R"({
+    "format": "krvwd7-session/1",
+    "interactive": true,
+    "documents": [
+      {"name": "BB.CATProduct", "pdm": true, "root": {"partNumber": "BB",
+        "parameters": {"BBNote": "n"},
+        "properties": {"BBVersion": "2", "BBType": "$TYPE", "BBPSNPartNumber": "PSN" $EXTRA},
+        "children": $CHILDREN}},
+      {"name": "Plain.CATProduct", "pdm": true, "root": {"partNumber": "PLAIN", "children": [
+        {"name": "Bolt.1", "position": [1,0,0, 0,1,0, 0,0,1, 7,8,9], "ref": {"partNumber": "B1"}},
+        {"name": "Bolt.2", "ref": {"partNumber": "B2"}}]}}
+    ]})";
+  text = Replaced(text, "$CHILDREN", children);
+  text = Replaced(text, "$TYPE", std::to_string(iType));
+  text = Replaced(text, "$EXTRA", iExtraRootProperties);
+  const struct {
+    const char* key;
+    uint64_t clink;
+  } ids[] = {{"$A1", 0xA1}, {"$B1", 0xB1}, {"$M1", 0xC1}, {"$S1", 0xD1},
+             {"$N1", 0xE1}, {"$W1", 0xF1}};
+  for (const auto& id : ids) text = Replaced(text, id.key, MemBuilder::PrintableId(1, {id.clink}));
+  return text;
+}
+
+// iSaved without the representation modes (a refused Flatten may have
+// switched the black box to product mode, which changes no content).
+std::string WithoutModes(const std::string& iSaved) {
+  return std::regex_replace(iSaved, std::regex("\n *\"mode\": \"product\","), "");
+}
+
+class FlattenTest : public krvwd7_test::HostTest {
+ protected:
+  void SetUp() override {
+    HostTest::SetUp();
+    // The interactive application lives for the process once made.
+    session().LoadFromText(R"({"format": "krvwd7-session/1", "interactive": true})", "w");
+    session().Close();
+    CountLiveObjects();
+  }
+  void Load(int iType, const std::string& iExtra = "") {
+    MemResult loaded = session().LoadFromText(SessionText(iType, iExtra), "flatten");
+    ASSERT_TRUE(loaded) << loaded.error;
+    document_ = session().FindDocument("BB.CATProduct");
+    root_ = document_->Root();
+  }
+  MemProduct* Find(const std::string& iPath) {
+    MemProduct* product = root_;
+    size_t start = 0;
+    while (product != nullptr && start <= iPath.size()) {
+      const size_t slash = iPath.find('/', start);
+      const std::string name = iPath.substr(start, slash == std::string::npos ? std::string::npos
+                                                                               : slash - start);
+      product = product->FindChild(name);
+      if (slash == std::string::npos) break;
+      start = slash + 1;
+    }
+    return product;
+  }
+  // The instance names of the children of iProduct, in order.
+  static std::string Children(const MemProduct* iProduct) {
+    std::string names;
+    for (const MemProduct* child : iProduct->Children()) {
+      names += (names.empty() ? "" : ",") + child->InstanceName();
+    }
+    return names;
+  }
+  std::string Property(const std::string& iName) {
+    CATUnicodeString value;
+    KRVWD7UtiPrdServices::GetProperty(Handle(root_), iName.c_str(), value);
+    return value.ToStdString();
+  }
+  int TraceCount(const std::string& iLine) {
+    int count = 0;
+    for (const std::string& line : KRVWD7UtiTracer::Lines()) count += line == iLine;
+    return count;
+  }
+
+  KRVEWD7BlackBoxServices services_;
+  MemDocument* document_ = nullptr;
+  MemProduct* root_ = nullptr;
+};
+
+TEST_F(FlattenTest, TypeTwoBelowThePSNRootInstance) {
+  Load(2);
+  ASSERT_EQ(services_.Flatten(*document_, 0), S_OK);
+
+  // Every leaf directly below PSN.1 in list order, the washer left where it
+  // was; the component below PSN.1 deleted, the product instance kept.
+  MemProduct* psn = Find("PSN.1");
+  ASSERT_NE(psn, nullptr);
+  EXPECT_EQ(Children(psn), "Washer.1,Asm.2,Bolt.1,Model.1,Nut.1,Pin.1");
+  EXPECT_EQ(Children(Find("PSN.1/Asm.2")), "");
+  // The absolute position is kept.
+  CATMathTransformation bolt;
+  KRVWD7UtiPrdServices::GetPosition(Handle(Find("PSN.1/Bolt.1")), bolt);
+  EXPECT_TRUE(KRVWD7UtiPrdServices::IsSimilarPosition(
+      bolt, MemBuilder::Translation(101, 0, 0), 0.001));
+  EXPECT_EQ(Property("BBType"), "2");
+  EXPECT_EQ(Property("BBFlatten"), "1");
+  // The identity is written again on each moved leaf that has one (not on
+  // Pin.1, which has none and keeps none).
+  EXPECT_EQ(TraceCount(">> KRVWD7CoreServices::SetPrintableIdParameterOnNode"), 3);
+  EXPECT_EQ(Find("PSN.1/Nut.1")->Properties().at("BBPrintableId"),
+            MemBuilder::PrintableId(1, {0xE1}));
+  EXPECT_EQ(Find("PSN.1/Nut.1")->Properties().at("BBVpmEnv"), "E4");
+  EXPECT_EQ(Find("PSN.1/Pin.1")->Properties().count("BBPrintableId"), 0u);
+  // Four moves and one deletion stepped; the washer was not counted.
+  EXPECT_EQ(progress_.steps_of["BlackBoxFlattenInProgress"], 4 + 1);
+  EXPECT_NE(std::find(progress_.events.begin(), progress_.events.end(),
+                      "init BlackBoxFlattenInProgress 1..8"),
+            progress_.events.end());
+}
+
+TEST_F(FlattenTest, TypeTwoRemovingThePSNLevel) {
+  Load(2);
+  ASSERT_EQ(services_.Flatten(*document_, 1), S_OK);
+  EXPECT_EQ(Children(root_), "Bolt.1,Model.1,Nut.1,Washer.1,Pin.1");
+  EXPECT_EQ(Property("BBType"), "1");
+  EXPECT_EQ(Property("BBPSNPartNumber"), "PSN");
+  EXPECT_EQ(Property("BBFlatten"), "1");
+  EXPECT_EQ(progress_.steps_of["BlackBoxFlattenInProgress"], 5 + 1);
+}
+
+TEST_F(FlattenTest, TypeOneNeverLosesItsRoot) {
+  for (unsigned char option : {0, 1}) {
+    SCOPED_TRACE(static_cast<int>(option));
+    Load(1);
+    MemFaults::ResetCalls();
+    ASSERT_EQ(services_.Flatten(*document_, option), S_OK);
+    ASSERT_EQ(document_->Root(), root_);
+    EXPECT_TRUE(root_->IsAttached());
+    // With option 0 the component directly below the root is deleted; with
+    // option 1 nothing is (the root is not handed to Delete).
+    EXPECT_EQ(Children(root_), option == 1 ? "Asm.1,Washer.1,Asm.2,Bolt.1,Model.1,Nut.1,Pin.1"
+                                           : "Washer.1,Asm.2,Bolt.1,Model.1,Nut.1,Pin.1");
+    EXPECT_EQ(MemFaults::Calls(MemFaultPoint::kDelete), option == 1 ? 0 : 1);
+    EXPECT_EQ(Property("BBType"), "1");
+    EXPECT_EQ(Property("BBFlatten"), "1");
+  }
+}
+
+TEST_F(FlattenTest, RefusedBlackBoxesChangeNothing) {
+  const struct {
+    const char* name;
+    const char* from;
+    const char* to;
+    HRESULT rc;
+  } rows[] = {
+      {"version 1", R"("BBVersion": "2")", R"("BBVersion": "1")", E_INVALIDARG},
+      {"already flattened", R"("PSN" $EXTRA)", R"("PSN", "BBFlatten": "1")", E_FAIL},
+      {"unreadable flag", R"("PSN" $EXTRA)", R"("PSN", "BBFlatten": "x")", E_FAIL},
+      {"no PSN root instance", R"("BBPSNPartNumber": "PSN")", R"("BBPSNPartNumber": "OTHER")",
+       E_FAIL},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    std::string text = SessionText(2, "$EXTRA");
+    ASSERT_NE(text.find(row.from), std::string::npos);
+    text = Replaced(Replaced(text, row.from, row.to), "$EXTRA", "");
+    ASSERT_TRUE(session().LoadFromText(text, "refused"));
+    document_ = session().FindDocument("BB.CATProduct");
+    const std::string before = session().SaveToText();
+    EXPECT_EQ(services_.Flatten(*document_, 0), row.rc);
+    EXPECT_EQ(WithoutModes(session().SaveToText()), before);
+  }
+  // A second Flatten.
+  Load(2);
+  ASSERT_EQ(services_.Flatten(*document_, 0), S_OK);
+  const std::string flattened = session().SaveToText();
+  EXPECT_EQ(services_.Flatten(*document_, 0), E_FAIL);
+  EXPECT_EQ(session().SaveToText(), flattened);
+}
+
+// Single moves and deletions that fail leave their products in place and
+// the result S_OK; the black box is flattened all the same.
+TEST_F(FlattenTest, FailedMovesAndDeletionsDoNotChangeTheResult) {
+  Load(2);
+  MemFaults::Add(MemFaultPoint::kCutAndPaste, E_FAIL, "Bolt.1");
+  MemFaults::Add(MemFaultPoint::kDragAndDrop, E_FAIL, "Model.1");
+  MemFaults::Add(MemFaultPoint::kDelete, E_FAIL, "Asm.1");
+  ASSERT_EQ(services_.Flatten(*document_, 0), S_OK);
+  EXPECT_EQ(Children(Find("PSN.1")), "Asm.1,Washer.1,Asm.2,Nut.1,Pin.1");
+  EXPECT_EQ(Children(Find("PSN.1/Asm.1")), "Bolt.1,Model.1,Sub.1");
+  EXPECT_EQ(Property("BBFlatten"), "1");
+  // Failed moves are stepped too, and so is the failed deletion.
+  EXPECT_EQ(progress_.steps_of["BlackBoxFlattenInProgress"], 4 + 1);
+}
+
+// A flattened black box still compares: an up-to-date black box whose
+// sub-assemblies are components is up to date once flattened.
+TEST_F(FlattenTest, FlattenedUpToDateBlackBoxStaysUpToDate) {
+  ASSERT_TRUE(session().Load(KRVWD7_SOURCE_DIR "/examples/uptodate.json"));
+  MemDocument* black_box = nullptr;
+  MemDocument* psn = nullptr;
+  for (MemDocument* document : session().ProductDocuments()) {
+    if (document->Name() == "BB-CAR.CATProduct") black_box = document;
+    if (document->Name() == "CAR.CATProduct") psn = document;
+  }
+  ASSERT_TRUE(black_box && psn);
+  unsigned char up_to_date = 0;
+  ASSERT_EQ(services_.IsUpToDate(*black_box, *psn, up_to_date), S_OK);
+  ASSERT_EQ(up_to_date, 1);
+  ASSERT_EQ(services_.Flatten(*black_box, 0), S_OK);
+  MemProduct* node = black_box->Root()->FindChild("CAR.1");
+  ASSERT_NE(node, nullptr);
+  EXPECT_EQ(node->FindChild("Chassis.1"), nullptr) << "the component is deleted";
+  EXPECT_NE(node->FindChild("Axle.1"), nullptr);
+  up_to_date = 0;
+  EXPECT_EQ(services_.IsUpToDate(*black_box, *psn, up_to_date), S_OK);
+  EXPECT_EQ(up_to_date, 1) << krvwd7_test::Joined(krvwd7_test::TraceWithoutTimes());
+}
+
+// The library's single pass agrees with the plain walk on generated black
+// boxes: the same saved session, trace and progress.
+TEST_F(FlattenTest, AgreesWithThePlainWalk) {
+  for (unsigned seed : {1u, 2u, 3u}) {
+    for (unsigned char option : {0, 1}) {
+      SCOPED_TRACE("seed " + std::to_string(seed) + " option " + std::to_string(option));
+      const int products = 400 + 150 * static_cast<int>(seed);
+      struct Run {
+        HRESULT rc;
+        std::string saved;
+        std::vector<std::string> trace;
+        std::vector<std::string> events;
+        std::map<std::string, int> steps;
+      } runs[2];
+      for (int literal = 0; literal < 2; ++literal) {
+        MemDocument* document =
+            krvwd7_test::GenerateBlackBox(session(), products, seed, /*iInteractive=*/true);
+        KRVWD7UtiTracer::ClearLines();
+        progress_ = krvwd7_test::ProgressRecorder();
+        runs[literal].rc = literal ? krvwd7_test::LiteralFlatten(*document, option)
+                                   : services_.Flatten(*document, option);
+        runs[literal].saved = session().SaveToText();
+        runs[literal].trace = krvwd7_test::TraceWithoutTimes();
+        runs[literal].events = progress_.events;
+        runs[literal].steps = progress_.steps_of;
+      }
+      EXPECT_EQ(runs[0].rc, S_OK);
+      EXPECT_EQ(runs[0].rc, runs[1].rc);
+      EXPECT_TRUE(runs[0].saved == runs[1].saved) << "the structures differ";
+      EXPECT_EQ(runs[0].trace, runs[1].trace);
+      EXPECT_EQ(runs[0].events, runs[1].events);
+      EXPECT_EQ(runs[0].steps, runs[1].steps);
+      EXPECT_GT(runs[0].steps["BlackBoxFlattenInProgress"], products / 2);
+    }
+  }
+}
+
+// --- MoveToPersonalizedStructure ------------------------------------------------
+
+class MoveTest : public FlattenTest {
+ protected:
+  // A flattened type 2 black box.
+  void SetUp() override {
+    FlattenTest::SetUp();
+    Load(2, R"(, "BBFlatten": "1")");
+    MemFaults::ResetCalls();
+  }
+  HRESULT Move(const std::string& iProduct, const std::string& iDestination) {
+    CATError::ClearLastError();
+    return services_.MoveToPersonalizedStructure(Handle(Find(iProduct)),
+                                                 Handle(Find(iDestination)));
+  }
+  static std::string LastKey() {
+    CATError* error = CATError::LastError();
+    if (error == nullptr) return "";
+    EXPECT_STREQ(error->GetMsgCatalog().ConvertToChar(), "KRVWD7MoveToPersonalizedStructure");
+    return error->GetMsgId().ConvertToChar();
+  }
+};
+
+TEST_F(MoveTest, MovesPartsAndModelsKeepingTheirIdentity) {
+  ASSERT_EQ(Move("PSN.1/Asm.1/Bolt.1", "PSN.1/Asm.2"), S_OK);
+  ASSERT_EQ(Move("PSN.1/Asm.1/Model.1", "PSN.1/Asm.2"), S_OK);
+  EXPECT_EQ(Children(Find("PSN.1/Asm.2")), "Pin.1,Bolt.1,Model.1");
+  EXPECT_EQ(MemFaults::Calls(MemFaultPoint::kCutAndPaste), 1);
+  EXPECT_EQ(MemFaults::Calls(MemFaultPoint::kDragAndDrop), 1);
+  EXPECT_EQ(Find("PSN.1/Asm.2/Model.1")->Properties().at("BBPrintableId"),
+            MemBuilder::PrintableId(1, {0xC1}));
+  // A part without identity moves without one.
+  ASSERT_EQ(Move("PSN.1/Asm.2/Pin.1", "PSN.1/Asm.1"), S_OK);
+  EXPECT_EQ(Find("PSN.1/Asm.1/Pin.1")->Properties().count("BBPrintableId"), 0u);
+  EXPECT_EQ(CATError::LastError(), nullptr);
+}
+
+TEST_F(MoveTest, EachRefusalRaisesItsKeyAndMovesNothing) {
+  const MemFaultPoint kNone = MemFaultPoint::kCount;
+  const struct {
+    const char* name;
+    const char* product;
+    const char* destination;
+    MemFaultPoint point;
+    const char* on;  // the product the fault applies to ("" any)
+    int call;
+    const char* key;
+  } rows[] = {
+      {"no product", "Nothing", "PSN.1", kNone, "", 0, "ErrId0"},
+      {"no destination", "PSN.1/Washer.1", "Nothing", kNone, "", 0, "ErrId0"},
+      {"root not found", "PSN.1/Washer.1", "PSN.1/Asm.2", MemFaultPoint::kRetrieveRootProduct,
+       "", 1, "ErrId1"},
+      {"not a VPM document", "PSN.1/Washer.1", "PSN.1/Asm.2", MemFaultPoint::kIsPDMDocument, "",
+       1, "ErrId3"},
+      // The root's second property read is the flatten flag.
+      {"flag unreadable", "PSN.1/Washer.1", "PSN.1/Asm.2", MemFaultPoint::kGetProperty, "BB", 2,
+       "ErrId4"},
+      {"node type unreadable", "PSN.1/Washer.1", "PSN.1/Asm.2", MemFaultPoint::kGetNodeType, "",
+       1, "ErrId5"},
+      {"a component instance", "PSN.1/Asm.1/Sub.1", "PSN.1/Asm.2", kNone, "", 0, "ErrId6"},
+      {"a product instance", "PSN.1/Asm.2", "PSN.1/Asm.1", kNone, "", 0, "ErrId6"},
+      {"move refused", "PSN.1/Washer.1", "PSN.1/Asm.2", MemFaultPoint::kCutAndPaste, "", 1,
+       "ErrId7"},
+      {"into itself", "PSN.1/Asm.1/Bolt.1", "PSN.1/Asm.1/Bolt.1", kNone, "", 0, "ErrId7"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    MemFaults::Clear();
+    Load(2, R"(, "BBFlatten": "1")");
+    const std::string before = session().SaveToText();
+    if (row.point != kNone) MemFaults::Add(row.point, E_FAIL, row.on, row.call);
+    EXPECT_EQ(Move(row.product, row.destination), E_FAIL);
+    EXPECT_EQ(LastKey(), row.key);
+    MemFaults::Clear();
+    EXPECT_EQ(WithoutModes(session().SaveToText()), before);
+  }
+  CATError::ClearLastError();
+}
+
+TEST_F(MoveTest, BlackBoxMustBeFlattenedOfVersionTwo) {
+  Load(2);
+  EXPECT_EQ(Move("PSN.1/Washer.1", "PSN.1/Asm.2"), E_FAIL);
+  EXPECT_EQ(LastKey(), "ErrId4");
+  // The destination in an ordinary document.
+  MemProduct* plain = session().FindDocument("Plain.CATProduct")->Root();
+  CATError::ClearLastError();
+  EXPECT_EQ(services_.MoveToPersonalizedStructure(Handle(Find("PSN.1/Washer.1")),
+                                                  Handle(plain->Children()[0])),
+            E_FAIL);
+  EXPECT_EQ(LastKey(), "ErrId3");
+  CATError::ClearLastError();
+}
+
+// The identity cannot be written on the moved instance: "ErrId8", the move
+// stays done.
+TEST_F(MoveTest, IdentityNotWrittenKeepsTheMove) {
+  // The product's reads 1 and 2 are its identity; 3 is the write's.
+  MemFaults::Add(MemFaultPoint::kGetProperty, E_FAIL, "Washer.1", 3);
+  EXPECT_EQ(Move("PSN.1/Washer.1", "PSN.1/Asm.2"), E_FAIL);
+  EXPECT_EQ(LastKey(), "ErrId8");
+  EXPECT_EQ(Children(Find("PSN.1/Asm.2")), "Pin.1,Washer.1");
+  CATError::ClearLastError();
+}
+
+// --- CopyPosition ----------------------------------------------------------------
+
+TEST_F(FlattenTest, CopyPositionBetweenOrdinaryDocuments) {
+  Load(2);
+  MemProduct* plain = session().FindDocument("Plain.CATProduct")->Root();
+  ASSERT_EQ(services_.CopyPosition(Handle(plain->Children()[0]), Handle(plain->Children()[1])),
+            S_OK);
+  EXPECT_TRUE(KRVWD7UtiPrdServices::IsSimilarPosition(
+      plain->Children()[1]->Position(), MemBuilder::Translation(7, 8, 9), 0.001));
+  // And from an ordinary document into a black box that is not flattened.
+  ASSERT_EQ(services_.CopyPosition(Handle(plain->Children()[0]), Handle(Find("PSN.1/Washer.1"))),
+            S_OK);
+  EXPECT_TRUE(KRVWD7UtiPrdServices::IsSimilarPosition(
+      Find("PSN.1/Washer.1")->Position(), MemBuilder::Translation(7, 8, 9), 0.001));
+  EXPECT_EQ(TraceCount("<< KRVEWD7BlackBoxServices::CopyPosition"), 2);
+  EXPECT_TRUE(notified_.shown.empty());
+}
+
+TEST_F(FlattenTest, CopyPositionRefusesFlattenedBlackBoxes) {
+  Load(2, R"(, "BBFlatten": "1")");
+  MemProduct* plain = session().FindDocument("Plain.CATProduct")->Root();
+  const std::string before = session().SaveToText();
+  for (bool black_box_is_target : {true, false}) {
+    SCOPED_TRACE(black_box_is_target);
+    KRVWD7UtiTracer::ClearLines();
+    notified_.shown.clear();
+    CATBaseUnknown_var washer = Handle(Find("PSN.1/Washer.1"));
+    CATBaseUnknown_var bolt = Handle(plain->Children()[0]);
+    EXPECT_EQ(black_box_is_target ? services_.CopyPosition(bolt, washer)
+                                  : services_.CopyPosition(washer, bolt),
+              E_FAIL);
+    // No catalog file is read in tests: the message is the key.
+    EXPECT_EQ(notified_.shown, std::vector<std::string>{"ERROR: ErrId1"});
+    EXPECT_EQ(notified_.style, 0x10100200);
+    EXPECT_EQ(notified_.name, "ERROR");
+    EXPECT_EQ(KRVWD7UtiTracer::Lines(),
+              std::vector<std::string>{">> KRVEWD7BlackBoxServices::CopyPosition()"});
+  }
+  EXPECT_EQ(session().SaveToText(), before);
+}
+
+TEST_F(FlattenTest, CopyPositionTracesMissingInputs) {
+  Load(2);
+  MemProduct* plain = session().FindDocument("Plain.CATProduct")->Root();
+  CATBaseUnknown_var bolt = Handle(plain->Children()[0]);
+  EXPECT_EQ(services_.CopyPosition(bolt, CATBaseUnknown_var()), E_FAIL);
+  EXPECT_TRUE(krvwd7_test::Traced("   Error: reference or target NULL"));
+  MemFaults::Add(MemFaultPoint::kRetrieveRootProduct, E_FAIL, "", 2);
+  EXPECT_EQ(services_.CopyPosition(bolt, bolt), E_FAIL);
+  EXPECT_TRUE(krvwd7_test::Traced("   Error: failed to RetrieveRootProduct"));
+  MemFaults::Clear();
+  EXPECT_EQ(services_.CopyPosition(bolt, krvwd7_test::NotAProduct()), E_FAIL);
+  EXPECT_EQ(TraceCount("<< KRVEWD7BlackBoxServices::CopyPosition"), 0);
+}
+
+}  // namespace
