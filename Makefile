@@ -45,17 +45,20 @@ bench-tool: all
 sweep: all
 	$(BUILD)/bin/krvwd7_sweep
 
-# Fuzzes the session loader, then the reading of old PSN files, for
-# FUZZ_SECONDS each with clang's libFuzzer; new inputs go to
-# build-fuzz/corpus and build-fuzz/corpus-psn, crashes to build-fuzz/crash-*.
+# Fuzzes the session loader, then the reading of old PSN files, then the
+# DOC:PATH syntax of the commands, for FUZZ_SECONDS each with clang's
+# libFuzzer; new inputs go to build-fuzz/corpus, build-fuzz/corpus-psn and
+# build-fuzz/corpus-path, crashes to build-fuzz/crash-*.
 fuzz: | bootstrap
 	CXX=clang++ cmake -S . -B $(BUILD_FUZZ) -G Ninja -DKRVWD7_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
-	cmake --build $(BUILD_FUZZ) -j $(JOBS) --target krvwd7_fuzz_session krvwd7_fuzz_psn
-	mkdir -p $(BUILD_FUZZ)/corpus $(BUILD_FUZZ)/corpus-psn
+	cmake --build $(BUILD_FUZZ) -j $(JOBS) --target krvwd7_fuzz_session krvwd7_fuzz_psn krvwd7_fuzz_path
+	mkdir -p $(BUILD_FUZZ)/corpus $(BUILD_FUZZ)/corpus-psn $(BUILD_FUZZ)/corpus-path
 	cd $(BUILD_FUZZ) && ASAN_OPTIONS=detect_leaks=1 bin/krvwd7_fuzz_session -max_total_time=$(FUZZ_SECONDS) \
 	  -max_len=65536 corpus $(CURDIR)/fuzz/corpus/session $(CURDIR)/examples
 	cd $(BUILD_FUZZ) && ASAN_OPTIONS=detect_leaks=1 bin/krvwd7_fuzz_psn -max_total_time=$(FUZZ_SECONDS) \
 	  -max_len=65536 corpus-psn $(CURDIR)/fuzz/corpus/psn
+	cd $(BUILD_FUZZ) && ASAN_OPTIONS=detect_leaks=1 bin/krvwd7_fuzz_path -max_total_time=$(FUZZ_SECONDS) \
+	  -max_len=4096 corpus-path $(CURDIR)/fuzz/corpus/path
 
 format:
 	find host include KRVWD7Core.m tools tests bench fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i

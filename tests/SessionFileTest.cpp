@@ -119,6 +119,9 @@ TEST_F(SessionFileTest, MalformedFilesAreRefusedWithTheirPlace) {
       {"misspelt fault point", Session("", R"("faults": [{"op": "GetPropety", "rc": "E_FAIL"}], )"),
        "t.json: faults[0].op: unknown fault point 'GetPropety' (the fault points are listed in "
        "docs/fault-points.md)"},
+      {"fault that neither answers nor kills",
+       Session("", R"("faults": [{"op": "File.Commit", "kill": false}], )"),
+       "t.json: faults[0].rc: missing required field"},
       {"fault path without document",
        Session("", R"("faults": [{"op": "GetProperty", "rc": "E_FAIL", "path": "A.1"}], )"),
        "t.json: faults[0].path: a path needs its \"document\""},
@@ -256,17 +259,21 @@ TEST_F(SessionFileTest, GlobalsAreAppliedAndUndoneOnClose) {
   ASSERT_TRUE(session_.LoadFromText(
       Session(kRootDoc, R"("environment": {"KRV_WD7_TEST_VAR": "on"}, "os": 4, "interactive": true,
                           "settings": {"psnDirectory": "D:\\PSN", "version": {"source": 1, "attribute": 3}},
-                          "faults": [{"op": "GetProperty", "rc": "E_FAIL", "product": "Bolt.1", "call": 2}], )"),
+                          "faults": [{"op": "GetProperty", "rc": "E_FAIL", "product": "Bolt.1", "call": 2},
+                                     {"op": "File.Commit", "kill": true}], )"),
       "g.json"));
   EXPECT_STREQ(CATGetEnv("KRV_WD7_TEST_VAR"), "on");
   CATSystemInfo info;
   ASSERT_EQ(CATGetSystemInfo(&info), 0);
   EXPECT_EQ(info.OSType, 4);
   EXPECT_TRUE(CATApplication::MainApplication()->IsAKindOf(CATInteractiveApplication::ClassName()));
-  ASSERT_EQ(MemFaults::All().size(), 1u);
+  ASSERT_EQ(MemFaults::All().size(), 2u);
   EXPECT_EQ(MemFaults::All()[0].rc, E_FAIL);
   EXPECT_EQ(MemFaults::All()[0].product, "Bolt.1");
   EXPECT_EQ(MemFaults::All()[0].call, 2);
+  EXPECT_FALSE(MemFaults::All()[0].kill);
+  EXPECT_TRUE(MemFaults::All()[1].kill);
+  EXPECT_NE(session_.SaveToText().find(R"("kill": true)"), std::string::npos);
   KRVIWD7BlackBoxSettingAtt* settings = OpenSettings();
   CATUnicodeString directory;
   int attribute = 0;
@@ -365,7 +372,8 @@ TEST_F(SessionFileTest, SaveIsAtomic) {
   ASSERT_TRUE(session_.LoadFromText(Session(R"({"name": "Other", "root": {}})"), "o.json"));
   MemResult result = session_.Save(path);
   EXPECT_FALSE(result.ok);
-  EXPECT_EQ(result.error, path + ": cannot create " + blocker);
+  // (Named as the save begins, or, written unnamed, as it ends.)
+  EXPECT_EQ(result.error.rfind(path + ": cannot create " + blocker, 0), 0u) << result.error;
   EXPECT_EQ(ReadFile(path), before);
   ::rmdir(blocker.c_str());
   // Loading the saved file gives the first session back.

@@ -1,5 +1,8 @@
 #include "MemFaults.h"
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <array>
 #include <cstring>
 
@@ -222,6 +225,7 @@ bool HitImpl(MemFaultPoint iPoint, Subject iSubject, HRESULT& oRc) {
     ++fault.seen;
     if (answered) continue;  // later faults still count the call
     if (fault.call == 0 || fault.call == fault.seen) {
+      if (fault.kill) ::kill(::getpid(), SIGKILL);
       ++fault.hits;
       oRc = fault.rc;
       answered = true;

@@ -25,6 +25,8 @@
 // a test runs an operation, reads how often it called each point
 // (CallCounts), and can then fail each call in turn.
 //
+// A fault may also kill the process at the call it hits (MemFault::kill).
+//
 // Faults and counts are process-wide, like the session; Clear() removes the
 // faults, ResetCalls() the counts.
 #ifndef KRVWD7_HOST_MEMFAULTS_H_
@@ -167,6 +169,10 @@ struct MemFault {
   // Older form: instance name or part number; empty: any.
   std::string product;
   int call = 0;  // 1-based matching call that fails; 0: every call
+  // Instead of answering, the process is killed (SIGKILL) at the call, as
+  // kill -9 or a power cut would stop it: what an interrupted write leaves
+  // behind can then be checked from outside.
+  bool kill = false;
   int seen = 0;  // matching calls so far
   int hits = 0;  // times the fault answered
 };

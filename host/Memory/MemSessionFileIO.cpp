@@ -2,10 +2,13 @@
 //
 // MemSession::Load reads the file into memory (see FileText) and lets the
 // pages the loader has passed go as it reads, so a large file does not stay
-// in memory beside the session it describes. MemSession::Save streams the text into a temporary
-// file beside the target (target + ".tmp" + process id), syncs it and
-// renames it over the target; on every failure the temporary file is
-// removed and the target is left as it was. The fault points File.Create,
+// in memory beside the session it describes. MemSession::Save streams the
+// text into a temporary file beside the target, syncs it, names it (target
+// + ".tmp" + process id) and renames it over the target; on every failure
+// the temporary file is removed and the target is left as it was. The
+// temporary file has no name while it is written (MemUnnamedFile.h), so a
+// process killed before the rename leaves nothing behind either. The fault
+// points File.Create,
 // File.Write (after each block written) and File.Commit make each step
 // fail (MemFaults.h).
 
@@ -23,6 +26,7 @@
 #include "MemFaults.h"
 #include "MemSession.h"
 #include "MemSessionFileInternal.h"
+#include "MemUnnamedFile.h"
 
 namespace {
 
@@ -161,8 +165,17 @@ MemResult MemSession::Save(const std::string& iPath) const {
   if (MemFaults::Hit(MemFaultPoint::kFileCreate, fault)) {
     return MemResult::Error(iPath + ": cannot create " + temporary);
   }
-  int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  // Unnamed until complete (MemUnnamedFile.h); named from the start where
+  // the file system cannot.
+  int fd = memfile::OpenUnnamed(memfile::FolderOf(iPath), 0666);
+  const bool named = fd < 0;
+  if (named) fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) return MemResult::Error(iPath + ": cannot create " + temporary);
+  // Closes the file and removes its name, if it has one.
+  auto discard = [&]() {
+    ::close(fd);
+    if (named) ::unlink(temporary.c_str());
+  };
   FileSink sink(fd);
   bool written = false;
   int error = 0;
@@ -176,17 +189,25 @@ MemResult MemSession::Save(const std::string& iPath) const {
     written = false;
     error = errno;
   }
-  if (::close(fd) != 0 && written) {
-    written = false;
-    error = errno;
-  }
   if (!written) {
-    ::unlink(temporary.c_str());
+    discard();
     return MemResult::Error(iPath + ": cannot write " + temporary + ": " + Reason(error));
   }
+  // The fault point may also kill the process here: the file is complete
+  // and the target not yet replaced.
   if (MemFaults::Hit(MemFaultPoint::kFileCommit, fault)) {
-    ::unlink(temporary.c_str());
+    discard();
     return MemResult::Error(iPath + ": cannot replace the file");
+  }
+  if (!named && !memfile::LinkUnnamed(fd, temporary)) {
+    error = errno;
+    ::close(fd);
+    return MemResult::Error(iPath + ": cannot create " + temporary + ": " + Reason(error));
+  }
+  if (::close(fd) != 0) {
+    error = errno;
+    ::unlink(temporary.c_str());
+    return MemResult::Error(iPath + ": cannot write " + temporary + ": " + Reason(error));
   }
   if (std::rename(temporary.c_str(), iPath.c_str()) != 0) {
     error = errno;

@@ -446,7 +446,7 @@ class MemSessionLoader {
       JPath path = Item(list, i);
       ExpectObject(item, path);
       const JObject entry(t_, item, path);
-      CheckKeys(entry, path, {"op", "rc", "document", "path", "product", "call"});
+      CheckKeys(entry, path, {"op", "rc", "kill", "document", "path", "product", "call"});
       MemFault fault;
       const std::string op = AsString(Require(entry, path, "op"), Key(path, "op"));
       if (!MemFaultPointFromName(op, fault.point)) {
@@ -454,7 +454,13 @@ class MemSessionLoader {
                                   " (the fault points are listed in "
                                   "docs/fault-points.md)");
       }
-      fault.rc = ResultCode(Require(entry, path, "rc"), Key(path, "rc"));
+      // A fault that kills answers nothing: its "rc" may be left out.
+      fault.kill = OptBool(entry, path, "kill", false);
+      if (fault.kill && entry.Find("rc") == nullptr) {
+        fault.rc = E_FAIL;
+      } else {
+        fault.rc = ResultCode(Require(entry, path, "rc"), Key(path, "rc"));
+      }
       fault.document = OptString(entry, path, "document");
       if (const Value* fault_path = entry.Find("path")) {
         if (fault.document.empty()) {

@@ -157,6 +157,10 @@ class MemSessionWriter {
     } else {
       out_.Integer(iFault.rc);
     }
+    if (iFault.kill) {
+      out_.Key("kill");
+      out_.Boolean(true);
+    }
     if (!iFault.document.empty()) Text("document", iFault.document);
     if (iFault.hasPath) Text("path", iFault.path);
     if (!iFault.product.empty()) Text("product", iFault.product);

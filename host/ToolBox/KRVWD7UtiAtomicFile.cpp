@@ -7,9 +7,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <random>
 #include <vector>
 
 #include "MemFaults.h"
+#include "MemUnnamedFile.h"
 
 namespace {
 
@@ -35,6 +37,25 @@ std::string TemporaryTemplate(const std::string& iTarget) {
   const std::string base =
       slash == std::string::npos ? iTarget : iTarget.substr(slash + 1);
   return folder + "." + base.substr(0, 200) + ".XXXXXX";
+}
+
+// The test switch or the fault point File.Commit, once the file is
+// complete and before it replaces the target (the fault may also kill the
+// process there).
+bool FailsBeforeRename() {
+  HRESULT fault = S_OK;
+  return FailsForTesting(KRVWD7UtiAtomicFile::kRename) ||
+         MemFaults::Hit(MemFaultPoint::kFileCommit, fault);
+}
+
+// Six characters as mkstemp would choose them.
+std::string RandomSuffix() {
+  static const char kLetters[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  std::random_device device;
+  std::string suffix;
+  for (int i = 0; i < 6; ++i) suffix += kLetters[device() % (sizeof kLetters - 1)];
+  return suffix;
 }
 
 }  // namespace
@@ -68,12 +89,22 @@ HRESULT KRVWD7UtiAtomicFile::Create(const std::string& iTarget) {
     if (S_ISDIR(status.st_mode)) return Fail(kCreate, what, EISDIR);
     mode = status.st_mode & 07777;
   }
+  // Unnamed until Commit (MemUnnamedFile.h) under a name chosen now; named
+  // from the start where the file system cannot.
   std::string name = TemporaryTemplate(iTarget);
-  std::vector<char> buffer(name.begin(), name.end());
-  buffer.push_back('\0');
-  const int fd = mkstemp(buffer.data());
-  if (fd < 0) return Fail(kCreate, what, errno);
-  temporary_ = buffer.data();
+  int fd = memfile::OpenUnnamed(memfile::FolderOf(iTarget), mode);
+  if (fd >= 0) {
+    name.replace(name.size() - 6, 6, RandomSuffix());
+    unnamed_ = true;
+  } else {
+    std::vector<char> buffer(name.begin(), name.end());
+    buffer.push_back('\0');
+    fd = mkstemp(buffer.data());
+    if (fd < 0) return Fail(kCreate, what, errno);
+    name = buffer.data();
+    unnamed_ = false;
+  }
+  temporary_ = name;
   fchmod(fd, mode);  // a failure keeps mkstemp's 0600: not worth failing for
   file_ = fdopen(fd, "wb");
   if (file_ == nullptr) {
@@ -113,15 +144,23 @@ HRESULT KRVWD7UtiAtomicFile::Commit() {
   }
   const std::string closing = "cannot close '" + temporary_ + "'";
   if (fsync(fileno(file_)) != 0) return Fail(kClose, closing, errno);
-  FILE* file = file_;
-  file_ = nullptr;
-  if (std::fclose(file) != 0) return Fail(kClose, closing, errno);
-  if (FailsForTesting(kClose)) return Fail(kClose, closing, EIO);
   const std::string renaming =
       "cannot rename '" + temporary_ + "' to '" + target_ + "'";
-  HRESULT fault = S_OK;
-  if (FailsForTesting(kRename) || MemFaults::Hit(MemFaultPoint::kFileCommit, fault)) {
-    return Fail(kRename, renaming, EIO);
+  // An unnamed file is named through its descriptor: before the close.
+  if (unnamed_) {
+    if (FailsForTesting(kClose)) return Fail(kClose, closing, EIO);
+    if (FailsBeforeRename()) return Fail(kRename, renaming, EIO);
+    if (!memfile::LinkUnnamed(fileno(file_), temporary_)) return Fail(kRename, renaming, errno);
+    unnamed_ = false;
+    FILE* file = file_;
+    file_ = nullptr;
+    if (std::fclose(file) != 0) return Fail(kClose, closing, errno);
+  } else {
+    FILE* file = file_;
+    file_ = nullptr;
+    if (std::fclose(file) != 0) return Fail(kClose, closing, errno);
+    if (FailsForTesting(kClose)) return Fail(kClose, closing, EIO);
+    if (FailsBeforeRename()) return Fail(kRename, renaming, EIO);
   }
   if (std::rename(temporary_.c_str(), target_.c_str()) != 0) {
     return Fail(kRename, renaming, errno);
@@ -136,7 +175,8 @@ void KRVWD7UtiAtomicFile::Discard() {
     file_ = nullptr;
   }
   if (!temporary_.empty()) {
-    unlink(temporary_.c_str());
+    if (!unnamed_) unlink(temporary_.c_str());
     temporary_.clear();
   }
+  unnamed_ = false;
 }

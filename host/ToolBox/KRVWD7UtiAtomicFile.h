@@ -5,7 +5,10 @@
 // appends bytes to it, and Commit() flushes it to the disk, closes it and
 // renames it over the target. Until Commit() succeeds the target is
 // untouched; Discard(), the destructor and every failing step remove the
-// temporary file, so no failure path leaves one behind.
+// temporary file, so no failure path leaves one behind. Where the file
+// system allows it the temporary file has no name until Commit() gives it
+// one just before the rename (host/Memory/MemUnnamedFile.h): a process
+// killed while writing leaves nothing in the folder.
 //
 // The new file gets the permission bits of the target it replaces, or those
 // fopen(name, "w") would give a new file (0666 less the umask). A target
@@ -13,11 +16,13 @@
 //
 // Every step returns S_OK, or E_FAIL with ErrorText() saying which step
 // failed on which file and why ("cannot write 'dir/.a.psn.k3Xz9Q': No space
-// left on device"). Steps after a failure, or out of order, return E_FAIL.
+// left on device"; the temporary name is chosen by Create even while the
+// file has none). Steps after a failure, or out of order, return E_FAIL.
 //
 // Faults: the host's fault points "File.Create", "File.Write" (after each
-// 64 KiB block written) and "File.Commit" (the rename, after the close)
-// make those steps fail as with EIO. FailStepForTesting(step) does the
+// 64 KiB block written) and "File.Commit" (the rename, after the close;
+// for an unnamed file, before it gets its name) make those steps fail as
+// with EIO, or kill the process there. FailStepForTesting(step) does the
 // same for any step, the close included, until FailStepForTesting(kNoStep);
 // it is process-wide and meant for tests only.
 //
@@ -76,6 +81,7 @@ class KRVWD7UtiAtomicFile {
   std::string target_;
   std::string temporary_;
   FILE* file_ = nullptr;
+  bool unnamed_ = false;  // file_ has no name yet (temporary_ is its name to be)
   Step error_step_ = kNoStep;
   std::string error_text_;
 };

@@ -155,4 +155,9 @@ SweepReport Sweep(const SweepOperation& iOperation, int iCallsPerPoint) {
   return report;
 }
 
+void PrintTo(const SweepOperation& iOperation, std::ostream* oOut) {
+  *oOut << iOperation.name << " (" << iOperation.sessions.size() << " session"
+        << (iOperation.sessions.size() == 1 ? ")" : "s)");
+}
+
 }  // namespace krvwd7_test

@@ -17,6 +17,7 @@
 #define KRVWD7_TESTS_SUPPORT_FAULTSWEEP_H_
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,10 @@ struct SweepOperation {
   // nothing; null when it promises nothing.
   std::function<bool(HRESULT iRc)> unchanged;
 };
+
+// "NAME (2 sessions)": how a test that takes an operation as its parameter
+// names it (CTest shows it after each test's name).
+void PrintTo(const SweepOperation& iOperation, std::ostream* oOut);
 
 struct SweepReport {
   std::string operation;
