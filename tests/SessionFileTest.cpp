@@ -171,6 +171,43 @@ TEST_F(SessionFileTest, FilesThatCannotBeReadGiveTheSystemsReason) {
   std::remove(file.c_str());
 }
 
+// A file read from disk lets the text behind the reader go as it reads
+// (several megabytes at a time). A file of some megabytes whose keys come
+// in unusual orders, with values read after the long arrays that follow
+// them, loads as the same text loads from memory, where nothing is let go.
+TEST_F(SessionFileTest, ALargeFileLoadsAsTheSameTextInMemory) {
+  std::string leaves;
+  for (int i = 0; i < 200000; ++i) {
+    if (i > 0) leaves += ", ";
+    const std::string name = "\"P." + std::to_string(i + 1) + "\"";
+    leaves += i % 2 ? R"({"ref": "p", "name": )" + name + "}" : R"({"name": )" + name + R"(, "ref": "p"})";
+  }
+  const std::string text = Session(
+      R"({"root": {"kind": "component", "partNumber": "ROOT", "children": [
+          {"name": "A.1", "ref": {"kind": "product", "children": [)" + leaves + R"(],
+           "partNumber": "A", "revision": "B"}, "position": [1,0,0,0,1,0,0,0,1,5,6,7]},
+          {"ref": {"partNumber": "C", "kind": "model"}, "name": "C.1"}]}, "name": "BB"})",
+      R"("references": [{"id": "p", "partNumber": "P", "kind": "part"}], )");
+  ASSERT_GT(text.size(), size_t{5} << 20);
+  const std::string file = TempPath("large.json");
+  std::ofstream(file) << text;
+
+  MemResult loaded = session_.Load(file);
+  std::remove(file.c_str());
+  ASSERT_TRUE(loaded) << loaded.error;
+  const std::string from_file = session_.SaveToText();
+  MemProduct* a = session_.FindByPartNumber("A", session_.ProductDocuments()[0]);
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(a->Kind(), MemKind::kProduct);
+  EXPECT_EQ(a->Revision(), "B");
+  EXPECT_EQ(a->Children().size(), 200000u);
+  EXPECT_EQ(a->Children().back()->InstanceName(), "P.200000");
+  EXPECT_EQ(session_.ProductDocuments()[0]->Root()->Kind(), MemKind::kComponent);
+
+  ASSERT_TRUE(session_.LoadFromText(text, "large.json"));
+  EXPECT_EQ(session_.SaveToText(), from_file);
+}
+
 // A document whose root holds iLevels instances, each inside the previous.
 std::string Nested(int iLevels) {
   std::string root = R"({"partNumber": "ROOT")";

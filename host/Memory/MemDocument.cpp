@@ -1,6 +1,7 @@
 #include "MemDocument.h"
 
 #include "MemFaults.h"
+#include "MemPool.h"
 
 #include "CATMetaClass.h"
 #include "MemProduct.h"
@@ -36,6 +37,16 @@ void MemDocEnvironment::Forget(const std::string& iId) { names_.erase(iId); }
 MemDocument::~MemDocument() {
   if (root_) root_->Release();
   if (environment_) environment_->Release();
+}
+
+void* MemDocument::operator new(size_t /*iSize: sizeof(MemDocument), nothing derives*/) {
+  static MemPool& pool = MemPool::OfSize(sizeof(MemDocument));
+  return pool.Allocate();
+}
+
+void MemDocument::operator delete(void* iBlock) {
+  static MemPool& pool = MemPool::OfSize(sizeof(MemDocument));
+  pool.Free(iBlock);
 }
 
 MemDocument* MemDocument::From(CATBaseUnknown* iObject) {

@@ -77,6 +77,9 @@ class MemDocument : public CATDocument {
   friend class MemSessionLoader;
   MemDocument() = default;
   ~MemDocument() override;
+  // Documents come from a pool (MemPool.h): a part has one of its own.
+  static void* operator new(size_t iSize);
+  static void operator delete(void* iBlock);
   void SetName(const std::string& iName) {
     name_ = iName;
     name_is_storage_ = false;

@@ -1,6 +1,7 @@
 #include "MemProduct.h"
 
 #include "MemFaults.h"
+#include "MemPool.h"
 
 #include <cstring>
 
@@ -11,6 +12,9 @@
 namespace {
 
 const IID IID_MemProduct = {"MemProduct"};
+// Asked by From() only, and matched by address: answers the MemProduct
+// itself (not one of its interfaces).
+const IID IID_MemProductSelf = {"MemProduct itself"};
 const char kOriginAttribute[] = "CDMAorigin";
 
 // A shape representation handed out by GetShapeRep: it answers the document
@@ -72,19 +76,82 @@ CATUnicodeString MemParm::Show() const { return CATUnicodeString(value_); }
 MemProduct::MemProduct() = default;
 
 MemProduct::~MemProduct() {
-  for (auto& entry : parms_) entry.second->Release();
-  for (MemProduct* child : children_) child->Release();
+  if (ref_data_) {
+    for (auto& entry : ref_data_->parms_) entry.second->Release();
+    for (MemProduct* child : ref_data_->children_) child->Release();
+    delete ref_data_;
+  }
+  delete obj_data_;
   if (reference_) reference_->Release();
+}
+
+void* MemProduct::operator new(size_t /*iSize: sizeof(MemProduct), nothing derives*/) {
+  static MemPool& pool = MemPool::OfSize(sizeof(MemProduct));
+  return pool.Allocate();
+}
+
+void MemProduct::operator delete(void* iBlock) {
+  static MemPool& pool = MemPool::OfSize(sizeof(MemProduct));
+  pool.Free(iBlock);
+}
+
+void* MemProduct::RefData::operator new(size_t /*iSize: sizeof(RefData)*/) {
+  static MemPool& pool = MemPool::OfSize(sizeof(RefData));
+  return pool.Allocate();
+}
+
+void MemProduct::RefData::operator delete(void* iBlock) {
+  static MemPool& pool = MemPool::OfSize(sizeof(RefData));
+  pool.Free(iBlock);
+}
+
+void* MemProduct::ObjData::operator new(size_t /*iSize: sizeof(ObjData)*/) {
+  static MemPool& pool = MemPool::OfSize(sizeof(ObjData));
+  return pool.Allocate();
+}
+
+void MemProduct::ObjData::operator delete(void* iBlock) {
+  static MemPool& pool = MemPool::OfSize(sizeof(ObjData));
+  pool.Free(iBlock);
+}
+
+const MemProduct::ObjData& MemProduct::NoObjData() {
+  static const ObjData* none = new ObjData;
+  return *none;
+}
+
+const std::vector<MemProduct*>& MemProduct::NoProducts() {
+  static const std::vector<MemProduct*>* none = new std::vector<MemProduct*>;
+  return *none;
 }
 
 MemProduct* MemProduct::From(const CATBaseUnknown_var& iObject) {
   return From(iObject.Get());
 }
 
+namespace {
+
+// The MemProduct that iIdentity is, null for any other object. A product
+// answers its own class identifier with itself (no cast through the
+// virtual base, which costs a walk of the class hierarchy).
+MemProduct* AsProduct(const CATBaseUnknown* iIdentity) {
+  if (iIdentity == nullptr || iIdentity->GetMetaObject() != MemProduct::MetaObject()) {
+    return nullptr;
+  }
+  void* out = nullptr;
+  if (const_cast<CATBaseUnknown*>(iIdentity)->QueryInterface(IID_MemProductSelf, &out) < 0) {
+    return nullptr;
+  }
+  MemProduct* product = static_cast<MemProduct*>(out);
+  product->Release();  // the product outlives this call: its owner holds it
+  return product;
+}
+
+}  // namespace
+
 MemProduct* MemProduct::From(const CATBaseUnknown* iObject) {
   if (iObject == nullptr) return nullptr;
-  const MemProduct* product =
-      dynamic_cast<const MemProduct*>(iObject->GetIdentity());
+  MemProduct* product = AsProduct(iObject->GetIdentity());
   if (product == nullptr) {
     // An interface object whose identity is its own still answers the
     // product's interfaces through the object it extends.
@@ -94,18 +161,18 @@ MemProduct* MemProduct::From(const CATBaseUnknown* iObject) {
       return nullptr;
     }
     CATIProduct* as_product = static_cast<CATIProduct*>(out);
-    product = dynamic_cast<const MemProduct*>(as_product->GetIdentity());
+    product = AsProduct(as_product->GetIdentity());
     as_product->Release();  // the product outlives this call: its owner holds it
   }
   if (product == nullptr || !product->IsAttached()) return nullptr;
-  return const_cast<MemProduct*>(product);
+  return product;
 }
 
 MemProduct* MemProduct::Father() const {
   if (owner_ == nullptr) return nullptr;
   if (owner_->root_of_) return owner_;
-  if (owner_->instances_.empty()) return owner_;  // a reference being built
-  return owner_->instances_.front();
+  if (owner_->R().instances_.empty()) return owner_;  // a reference being built
+  return owner_->R().instances_.front();
 }
 
 MemProduct* MemProduct::Top() {
@@ -115,7 +182,7 @@ MemProduct* MemProduct::Top() {
 }
 
 const std::vector<MemProduct*>& MemProduct::Children() const {
-  return Reference()->children_;
+  return Reference()->R().children_;
 }
 
 int MemProduct::IndexOf(const MemProduct* iChild) const {
@@ -128,14 +195,14 @@ int MemProduct::IndexOf(const MemProduct* iChild) const {
 
 MemProduct* MemProduct::FindChild(const std::string& iName) const {
   const MemProduct* reference = Reference();
-  if (!reference->name_index_) {
+  if (!reference->R().name_index_) {
     auto index = std::make_unique<std::unordered_map<std::string, MemProduct*>>();
-    index->reserve(reference->children_.size());
-    for (MemProduct* child : reference->children_) index->emplace(child->name_, child);
-    reference->name_index_ = std::move(index);
+    index->reserve(reference->R().children_.size());
+    for (MemProduct* child : reference->R().children_) index->emplace(child->O().name_, child);
+    reference->R().name_index_ = std::move(index);
   }
-  auto it = reference->name_index_->find(iName);
-  return it == reference->name_index_->end() ? nullptr : it->second;
+  auto it = reference->R().name_index_->find(iName);
+  return it == reference->R().name_index_->end() ? nullptr : it->second;
 }
 
 int MemProduct::Depth() const {
@@ -155,7 +222,7 @@ bool MemProduct::PathFrom(const MemProduct* iRoot, std::string& oPath) const {
   oPath.clear();
   std::vector<const std::string*> names;
   const MemProduct* p = this;
-  for (; p && p != iRoot; p = p->Father()) names.push_back(&p->name_);
+  for (; p && p != iRoot; p = p->Father()) names.push_back(&p->O().name_);
   if (p == nullptr) return false;
   oPath = iRoot->DisplayName();
   for (auto it = names.rbegin(); it != names.rend(); ++it) {
@@ -166,36 +233,36 @@ bool MemProduct::PathFrom(const MemProduct* iRoot, std::string& oPath) const {
 }
 
 void MemProduct::SetInstanceName(const std::string& iName) {
-  name_ = iName;
+  O().name_ = iName;
   if (owner_) owner_->InvalidateNameIndex();
 }
 
 const std::string& MemProduct::DisplayName() const {
-  return IsRef() && name_.empty() ? PartNumber() : name_;
+  return IsRef() && O().name_.empty() ? PartNumber() : O().name_;
 }
 
 CATMathTransformation MemProduct::AbsolutePosition() const {
   if (IsRef()) return CATMathTransformation();
   const MemProduct* father = Father();
-  if (father == nullptr) return position_;
-  return father->AbsolutePosition() * position_;
+  if (father == nullptr) return O().position_;
+  return father->AbsolutePosition() * O().position_;
 }
 
 const std::string* MemProduct::FindProperty(const std::string& iName) const {
-  auto it = properties_.find(iName);
-  return it == properties_.end() ? nullptr : &it->second;
+  auto it = O().properties_.find(iName);
+  return it == O().properties_.end() ? nullptr : &it->second;
 }
 
 // --- Reference data -------------------------------------------------------------
 
 MemParm* MemProduct::FindParm(const std::string& iName) const {
-  const auto& parms = Reference()->parms_;
+  const auto& parms = Reference()->R().parms_;
   auto it = parms.find(iName);
   return it == parms.end() ? nullptr : it->second;
 }
 
 MemParm* MemProduct::AddParm(const std::string& iName, const std::string& iValue) {
-  auto& parms = Reference()->parms_;
+  auto& parms = Reference()->R().parms_;
   if (parms.count(iName)) return nullptr;
   MemParm* parm = new MemParm(iName, iValue);
   parms.emplace(iName, parm);
@@ -203,7 +270,7 @@ MemParm* MemProduct::AddParm(const std::string& iName, const std::string& iValue
 }
 
 const MemShape* MemProduct::FindShape(const std::string& iName) const {
-  for (const MemShape& shape : Reference()->shapes_) {
+  for (const MemShape& shape : Reference()->R().shapes_) {
     if (shape.name == iName) return &shape;
   }
   return nullptr;
@@ -211,16 +278,16 @@ const MemShape* MemProduct::FindShape(const std::string& iName) const {
 
 bool MemProduct::AddShape(const MemShape& iShape) {
   if (iShape.name.empty() || FindShape(iShape.name)) return false;
-  Reference()->shapes_.push_back(iShape);
+  Reference()->R().shapes_.push_back(iShape);
   return true;
 }
 
 bool MemProduct::RemoveShape(const std::string& iName) {
   MemProduct* reference = Reference();
-  for (auto it = reference->shapes_.begin(); it != reference->shapes_.end(); ++it) {
+  for (auto it = reference->R().shapes_.begin(); it != reference->R().shapes_.end(); ++it) {
     if (it->name == iName) {
-      reference->shapes_.erase(it);
-      if (reference->active_shape_ == iName) reference->active_shape_.clear();
+      reference->R().shapes_.erase(it);
+      if (reference->R().active_shape_ == iName) reference->R().active_shape_.clear();
       return true;
     }
   }
@@ -229,17 +296,17 @@ bool MemProduct::RemoveShape(const std::string& iName) {
 
 const MemShape* MemProduct::ActiveShape() const {
   const MemProduct* reference = Reference();
-  if (reference->shapes_.empty()) return nullptr;
-  if (!reference->active_shape_.empty()) {
-    if (const MemShape* shape = FindShape(reference->active_shape_)) return shape;
+  if (reference->R().shapes_.empty()) return nullptr;
+  if (!reference->R().active_shape_.empty()) {
+    if (const MemShape* shape = FindShape(reference->R().active_shape_)) return shape;
   }
   if (const MemShape* shape = FindShape("Default")) return shape;
-  return &reference->shapes_.front();
+  return &reference->R().shapes_.front();
 }
 
 bool MemProduct::SetActiveShape(const std::string& iName) {
   if (FindShape(iName) == nullptr) return false;
-  Reference()->active_shape_ = iName;
+  Reference()->R().active_shape_ = iName;
   return true;
 }
 
@@ -250,7 +317,7 @@ int MemProduct::NodeType() const {
   const MemProduct* reference = Reference();
   if (IsRef()) {
     if (root_of_) return 1;
-    switch (kind_) {
+    switch (R().kind_) {
       case MemKind::kComponent:
       case MemKind::kProduct: return 6;
       case MemKind::kPart: return 7;
@@ -260,7 +327,7 @@ int MemProduct::NodeType() const {
     return 0;
   }
   if (reference->node_type_ >= 0) return reference->node_type_;
-  switch (reference->kind_) {
+  switch (reference->R().kind_) {
     case MemKind::kComponent: return 2;
     case MemKind::kProduct: return 3;
     case MemKind::kPart: return 4;
@@ -278,13 +345,18 @@ bool MemProduct::IsLoadedInContext() const {
 }
 
 std::string MemProduct::DescriptiveText() const {
-  if (IsRef()) return part_number_;
-  return name_ + " (" + PartNumber() + ")";
+  if (IsRef()) return R().part_number_;
+  return O().name_ + " (" + PartNumber() + ")";
 }
 
 // --- CATBaseUnknown -------------------------------------------------------------
 
 HRESULT MemProduct::QueryInterface(const IID& iIID, void** oPtr) {
+  if (&iIID == &IID_MemProductSelf) {
+    *oPtr = this;
+    AddRef();
+    return S_OK;
+  }
   if (iIID == IID_CATIProduct) return Answer(static_cast<CATIProduct*>(this), oPtr);
   if (iIID == IID_CATIMovable) return Answer(static_cast<CATIMovable*>(this), oPtr);
   if (iIID == IID_CATILinkableObject) {
@@ -384,14 +456,14 @@ CATDocument* MemProduct::GetDocument() { return document_; }
 
 CATISpecAttrKey* MemProduct::GetAttrKey(const char* iName) {
   if (iName == nullptr || std::strcmp(iName, kOriginAttribute) != 0) return nullptr;
-  if (!has_origin_) return nullptr;
+  if (!HasOrigin()) return nullptr;
   return new CATISpecAttrKey(CATUnicodeString(kOriginAttribute));
 }
 
 CATUnicodeString MemProduct::GetString(CATISpecAttrKey* iKey, int iIndex) {
-  if (iKey == nullptr || iIndex != 0 || !has_origin_) return CATUnicodeString();
+  if (iKey == nullptr || iIndex != 0 || !HasOrigin()) return CATUnicodeString();
   if (iKey->GetName().ToStdString() != kOriginAttribute) return CATUnicodeString();
-  return CATUnicodeString(origin_);
+  return CATUnicodeString(Origin());
 }
 
 // --- CATIProductShape -------------------------------------------------------------
@@ -459,7 +531,7 @@ HRESULT MemProduct::ReplaceComponent(const CATIProduct_var& iOldInstance,
   }
   std::vector<MemProduct*> targets{old_instance};
   if (iAllInstances) {
-    for (MemProduct* other : old_instance->Reference()->instances_) {
+    for (MemProduct* other : old_instance->Reference()->R().instances_) {
       if (other != old_instance) targets.push_back(other);
     }
   }
@@ -494,13 +566,13 @@ HRESULT MemProduct::ActivateShape(const CATUnicodeString& iShapeName,
   if (!SetActiveShape(iShapeName.ToStdString())) return E_FAIL;
   std::vector<MemProduct*> products{this};
   if (iAllInstances) {
-    for (MemProduct* instance : Reference()->instances_) {
+    for (MemProduct* instance : Reference()->R().instances_) {
       if (instance != this) products.push_back(instance);
     }
   }
   for (MemProduct* product : products) {
     if (iLoad) product->loaded_ = true;
-    if (iShow) product->graphic_.shown = true;
+    if (iShow) product->O().graphic_.shown = true;
   }
   return S_OK;
 }

@@ -139,7 +139,9 @@ class MemProduct : public CATIProduct,
   // The first direct child named iName, null when none. O(1) amortised.
   MemProduct* FindChild(const std::string& iName) const;
   // Instances of this reference in the session (any order). Borrowed.
-  const std::vector<MemProduct*>& Instances() const { return instances_; }
+  const std::vector<MemProduct*>& Instances() const {
+    return ref_data_ ? ref_data_->instances_ : NoProducts();
+  }
   // 1 + the number of fathers up to the top.
   int Depth() const;
   // True when iAncestor is this product or one of its fathers.
@@ -156,32 +158,32 @@ class MemProduct : public CATIProduct,
   bool IsAttached() const { return session_ != nullptr; }
 
   // --- Attributes of the reference (read and written through instances) --
-  const std::string& PartNumber() const { return Reference()->part_number_; }
+  const std::string& PartNumber() const { return Reference()->R().part_number_; }
   // Part numbers are changed through MemSession::SetPartNumber (uniqueness).
-  const std::string& Revision() const { return Reference()->revision_; }
-  const std::string& Definition() const { return Reference()->definition_; }
-  const std::string& Nomenclature() const { return Reference()->nomenclature_; }
-  const std::string& Description() const { return Reference()->description_; }
-  void SetRevision(const std::string& iValue) { Reference()->revision_ = iValue; }
-  void SetDefinition(const std::string& iValue) { Reference()->definition_ = iValue; }
-  void SetNomenclature(const std::string& iValue) { Reference()->nomenclature_ = iValue; }
-  void SetDescription(const std::string& iValue) { Reference()->description_ = iValue; }
-  MemKind Kind() const { return Reference()->kind_; }
-  void SetKind(MemKind iKind) { Reference()->kind_ = iKind; }
+  const std::string& Revision() const { return Reference()->R().revision_; }
+  const std::string& Definition() const { return Reference()->R().definition_; }
+  const std::string& Nomenclature() const { return Reference()->R().nomenclature_; }
+  const std::string& Description() const { return Reference()->R().description_; }
+  void SetRevision(const std::string& iValue) { Reference()->R().revision_ = iValue; }
+  void SetDefinition(const std::string& iValue) { Reference()->R().definition_ = iValue; }
+  void SetNomenclature(const std::string& iValue) { Reference()->R().nomenclature_ = iValue; }
+  void SetDescription(const std::string& iValue) { Reference()->R().description_ = iValue; }
+  MemKind Kind() const { return Reference()->R().kind_; }
+  void SetKind(MemKind iKind) { Reference()->R().kind_ = iKind; }
 
   // User properties of the reference, by name.
-  std::map<std::string, std::string>& UserProperties() { return Reference()->user_properties_; }
-  const std::map<std::string, std::string>& UserProperties() const { return Reference()->user_properties_; }
+  std::map<std::string, std::string>& UserProperties() { return Reference()->R().user_properties_; }
+  const std::map<std::string, std::string>& UserProperties() const { return Reference()->R().user_properties_; }
 
   // Knowledge parameters of the reference. FindParm: borrowed, null when
   // absent. AddParm: the new parameter, null when one of that name exists.
   MemParm* FindParm(const std::string& iName) const;
   MemParm* AddParm(const std::string& iName, const std::string& iValue);
   // All parameters by name (each holds one reference owned by the product).
-  const std::map<std::string, MemParm*>& Parms() const { return Reference()->parms_; }
+  const std::map<std::string, MemParm*>& Parms() const { return Reference()->R().parms_; }
 
   // Shape representations of the reference, in creation order.
-  const std::vector<MemShape>& Shapes() const { return Reference()->shapes_; }
+  const std::vector<MemShape>& Shapes() const { return Reference()->R().shapes_; }
   // The shape named iName, null when none.
   const MemShape* FindShape(const std::string& iName) const;
   // False when a shape of that name exists (or the name is empty).
@@ -191,41 +193,48 @@ class MemProduct : public CATIProduct,
   // The active shape: ActiveShapeName() or, when unset, "Default" if
   // present, else the first shape. Null when the reference has none.
   const MemShape* ActiveShape() const;
-  const std::string& ActiveShapeName() const { return Reference()->active_shape_; }
+  const std::string& ActiveShapeName() const { return Reference()->R().active_shape_; }
   // False when there is no shape of that name.
   bool SetActiveShape(const std::string& iName);
 
   // --- Data of this product object ----------------------------------------
   // The instance name; on a reference (a document root or a reference
   // alone) the name the session file gives it, usually none.
-  const std::string& InstanceName() const { return name_; }
+  const std::string& InstanceName() const { return O().name_; }
   void SetInstanceName(const std::string& iName);
   // The name a user sees for this product at the top of a tree or on an
   // instance: the instance name, or for a reference without one (a root
   // that the session file does not name) its part number.
   const std::string& DisplayName() const;
   // Position in the father (identity for a root or a reference alone).
-  const CATMathTransformation& Position() const { return position_; }
-  void SetPosition(const CATMathTransformation& iPosition) { position_ = iPosition; }
+  const CATMathTransformation& Position() const { return O().position_; }
+  void SetPosition(const CATMathTransformation& iPosition) { O().position_ = iPosition; }
   // Composition of the positions from the top down to this product.
   CATMathTransformation AbsolutePosition() const;
 
   // Text properties of this object, by name.
-  std::map<std::string, std::string>& Properties() { return properties_; }
-  const std::map<std::string, std::string>& Properties() const { return properties_; }
+  std::map<std::string, std::string>& Properties() { return O().properties_; }
+  const std::map<std::string, std::string>& Properties() const { return O().properties_; }
   // The property's value or null when absent (borrowed).
   const std::string* FindProperty(const std::string& iName) const;
 
-  MemVpm& Vpm() { return vpm_; }
-  const MemVpm& Vpm() const { return vpm_; }
+  MemVpm& Vpm() { return O().vpm_; }
+  const MemVpm& Vpm() const { return O().vpm_; }
   // "CDMAorigin" attribute; HasOrigin() false means no such attribute.
-  bool HasOrigin() const { return has_origin_; }
-  const std::string& Origin() const { return origin_; }
-  void SetOrigin(const std::string& iOrigin) { origin_ = iOrigin; has_origin_ = true; }
-  void ClearOrigin() { origin_.clear(); has_origin_ = false; }
+  bool HasOrigin() const { return O().has_origin_; }
+  const std::string& Origin() const { return O().origin_; }
+  void SetOrigin(const std::string& iOrigin) {
+    O().origin_ = iOrigin;
+    O().has_origin_ = true;
+  }
+  void ClearOrigin() {
+    if (obj_data_ == nullptr) return;
+    obj_data_->origin_.clear();
+    obj_data_->has_origin_ = false;
+  }
 
-  MemGraphic& Graphic() { return graphic_; }
-  const MemGraphic& Graphic() const { return graphic_; }
+  MemGraphic& Graphic() { return O().graphic_; }
+  const MemGraphic& Graphic() const { return O().graphic_; }
 
   // Node type code 0 to 9: the explicit code when set (this object's, else
   // for an instance its reference's explicit code), otherwise derived:
@@ -247,8 +256,8 @@ class MemProduct : public CATIProduct,
   void SetMode(MemMode iMode) { mode_ = iMode; }
 
   // Identifier of a reference in the session file ("" when it has none).
-  const std::string& FileId() const { return Reference()->file_id_; }
-  void SetFileId(const std::string& iId) { Reference()->file_id_ = iId; }
+  const std::string& FileId() const { return Reference()->R().file_id_; }
+  void SetFileId(const std::string& iId) { Reference()->R().file_id_ = iId; }
 
   // "Name (PartNumber)" for an instance, "PartNumber" for a reference.
   std::string DescriptiveText() const;
@@ -298,39 +307,72 @@ class MemProduct : public CATIProduct,
   friend class MemSession;
   MemProduct();
   ~MemProduct() override;
+  // Products come from a pool (MemPool.h).
+  static void* operator new(size_t iSize);
+  static void operator delete(void* iBlock);
   MemProduct(const MemProduct&) = delete;
   MemProduct& operator=(const MemProduct&) = delete;
 
-  void InvalidateNameIndex() const { name_index_.reset(); }
+  void InvalidateNameIndex() const {
+    if (ref_data_) ref_data_->name_index_.reset();
+  }
+  static const std::vector<MemProduct*>& NoProducts();
 
   MemSession* session_ = nullptr;
   MemDocument* document_ = nullptr;
   MemProduct* reference_ = nullptr;  // one reference held; null on a reference
   MemProduct* owner_ = nullptr;      // reference whose children hold this instance
   MemDocument* root_of_ = nullptr;   // document whose root this reference is
-  int instance_slot_ = -1;           // position in reference_->instances_
+  int instance_slot_ = -1;           // position in reference_->R().instances_
 
-  // Reference data.
-  std::string part_number_, revision_, definition_, nomenclature_, description_;
-  MemKind kind_ = MemKind::kComponent;
-  std::map<std::string, std::string> user_properties_;
-  std::map<std::string, MemParm*> parms_;
-  std::vector<MemShape> shapes_;
-  std::string active_shape_;
-  std::vector<MemProduct*> children_;   // one reference each
-  std::vector<MemProduct*> instances_;  // borrowed
-  std::string file_id_;
-  bool pinned_ = false;  // declared in the file's "references": kept without instances
-  mutable std::unique_ptr<std::unordered_map<std::string, MemProduct*>> name_index_;
+  // Reference data, apart from the object so that instances (most of a
+  // session's products) do not carry it. Made on first use: every
+  // reference has it, an instance never asks (its accessors read its
+  // reference's).
+  struct RefData {
+    std::string part_number_, revision_, definition_, nomenclature_, description_;
+    MemKind kind_ = MemKind::kComponent;
+    bool pinned_ = false;  // declared in the file's "references": kept without instances
+    std::map<std::string, std::string> user_properties_;
+    std::map<std::string, MemParm*> parms_;
+    std::vector<MemShape> shapes_;
+    std::string active_shape_;
+    std::vector<MemProduct*> children_;   // one reference each
+    std::vector<MemProduct*> instances_;  // borrowed
+    std::string file_id_;
+    mutable std::unique_ptr<std::unordered_map<std::string, MemProduct*>> name_index_;
 
-  // Object data.
-  std::string name_;
-  CATMathTransformation position_;
-  std::map<std::string, std::string> properties_;
-  MemVpm vpm_;
-  std::string origin_;
-  bool has_origin_ = false;
-  MemGraphic graphic_;
+    static void* operator new(size_t iSize);
+    static void operator delete(void* iBlock);
+  };
+  RefData& R() const {
+    if (ref_data_ == nullptr) ref_data_ = new RefData;
+    return *ref_data_;
+  }
+  mutable RefData* ref_data_ = nullptr;  // owned
+
+  // Object data, apart as well: a reference below an instance (half of a
+  // session's products) seldom has any. Made on the first change; reading
+  // an object without it gives the values of a new product.
+  struct ObjData {
+    std::string name_;
+    CATMathTransformation position_;
+    std::map<std::string, std::string> properties_;
+    MemVpm vpm_;
+    std::string origin_;
+    bool has_origin_ = false;
+    MemGraphic graphic_;
+
+    static void* operator new(size_t iSize);
+    static void operator delete(void* iBlock);
+  };
+  ObjData& O() {
+    if (obj_data_ == nullptr) obj_data_ = new ObjData;
+    return *obj_data_;
+  }
+  const ObjData& O() const { return obj_data_ ? *obj_data_ : NoObjData(); }
+  static const ObjData& NoObjData();
+  ObjData* obj_data_ = nullptr;  // owned
   int node_type_ = -1;
   bool loaded_ = true;
   MemMode mode_ = MemMode::kDesign;

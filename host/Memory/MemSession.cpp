@@ -62,17 +62,17 @@ void MemSession::Close() {
     reference->session_ = nullptr;
     reference->document_ = nullptr;
     reference->root_of_ = nullptr;
-    reference->pinned_ = false;
-    reference->instances_.clear();
+    reference->R().pinned_ = false;
+    reference->R().instances_.clear();
     reference->InvalidateNameIndex();
-    for (MemProduct* child : reference->children_) {
+    for (MemProduct* child : reference->R().children_) {
       child->session_ = nullptr;
       child->document_ = nullptr;
       child->owner_ = nullptr;
       child->instance_slot_ = -1;
       children.push_back(child);
     }
-    reference->children_.clear();
+    reference->R().children_.clear();
   }
   std::vector<MemDocument*> documents;
   documents.swap(documents_);
@@ -176,29 +176,29 @@ bool MemSession::SetDocId(MemDocument* iDocument, const std::string& iDocId,
 void MemSession::Register(MemProduct* iReference) {
   iReference->session_ = this;
   references_.insert(iReference);
-  if (!iReference->part_number_.empty()) {
-    by_part_number_.emplace(PartKey{iReference->document_, iReference->part_number_},
+  if (!iReference->R().part_number_.empty()) {
+    by_part_number_.emplace(PartKey{iReference->document_, iReference->R().part_number_},
                             iReference);
   }
-  by_number_order_.emplace(iReference->part_number_, iReference);
+  by_number_order_.emplace(iReference->R().part_number_, iReference);
 }
 
 void MemSession::Unregister(MemProduct* iReference) {
   references_.erase(iReference);
-  auto it = by_part_number_.find(PartKey{iReference->document_, iReference->part_number_});
+  auto it = by_part_number_.find(PartKey{iReference->document_, iReference->R().part_number_});
   if (it != by_part_number_.end() && it->second == iReference) {
     by_part_number_.erase(it);
   }
   by_number_order_.erase(
-      std::pair<std::string_view, MemProduct*>(iReference->part_number_, iReference));
+      std::pair<std::string_view, MemProduct*>(iReference->R().part_number_, iReference));
 }
 
 MemProduct* MemSession::NewReference(MemDocument* iDocument,
                                      const std::string& iPartNumber,
                                      MemKind iKind) {
   MemProduct* reference = new MemProduct;  // the session's reference
-  reference->part_number_ = UniquePartNumber(iPartNumber, iDocument);
-  reference->kind_ = iKind;
+  reference->R().part_number_ = UniquePartNumber(iPartNumber, iDocument);
+  reference->R().kind_ = iKind;
   reference->document_ = iDocument;
   Register(reference);
   return reference;
@@ -207,15 +207,15 @@ MemProduct* MemSession::NewReference(MemDocument* iDocument,
 void MemSession::LinkInstance(MemProduct* iInstance, MemProduct* iReference) {
   iReference->AddRef();
   iInstance->reference_ = iReference;
-  iInstance->instance_slot_ = static_cast<int>(iReference->instances_.size());
-  iReference->instances_.push_back(iInstance);
+  iInstance->instance_slot_ = static_cast<int>(iReference->R().instances_.size());
+  iReference->R().instances_.push_back(iInstance);
 }
 
 void MemSession::UnlinkInstance(MemProduct* iInstance) {
   MemProduct* reference = iInstance->reference_;
   int slot = iInstance->instance_slot_;
   if (reference == nullptr || slot < 0) return;
-  std::vector<MemProduct*>& instances = reference->instances_;
+  std::vector<MemProduct*>& instances = reference->R().instances_;
   MemProduct* last = instances.back();
   instances[slot] = last;
   last->instance_slot_ = slot;
@@ -274,26 +274,26 @@ MemProduct* MemSession::NewInstance(MemProduct* iFather, MemProduct* iReference,
   MemProduct* father_reference = iFather->Reference();
   MemProduct* instance = new MemProduct;  // held by the father's children
   instance->session_ = this;
-  instance->name_ = iName;
+  instance->O().name_ = iName;
   instance->owner_ = father_reference;
   instance->document_ = iFather->document_;
   LinkInstance(instance, iReference);
-  bool appended = iIndex < 0 || iIndex >= static_cast<int>(father_reference->children_.size());
-  InsertChild(father_reference->children_, instance, iIndex);
-  if (appended && father_reference->name_index_) {
-    father_reference->name_index_->emplace(iName, instance);
+  bool appended = iIndex < 0 || iIndex >= static_cast<int>(father_reference->R().children_.size());
+  InsertChild(father_reference->R().children_, instance, iIndex);
+  if (appended && father_reference->R().name_index_) {
+    father_reference->R().name_index_->emplace(iName, instance);
   } else {
     father_reference->InvalidateNameIndex();
   }
   // The children of a sub-assembly now live in the father's document.
-  for (MemProduct* child : iReference->children_) SetDocument(child, instance->document_);
+  for (MemProduct* child : iReference->R().children_) SetDocument(child, instance->document_);
   return instance;
 }
 
 MemProduct* MemSession::NewComponent(MemProduct* iFather, const std::string& iName,
                                      const std::string& iPartNumber, MemKind iKind) {
   if (iFather == nullptr || iFather->session_ != this) return nullptr;
-  if (iFather->Reference()->instances_.size() > 1) return nullptr;
+  if (iFather->Reference()->R().instances_.size() > 1) return nullptr;
   MemProduct* reference = NewReference(iFather->document_, iPartNumber, iKind);
   MemProduct* instance = NewInstance(iFather, reference, iName);
   if (instance == nullptr) DropReference(reference);
@@ -306,8 +306,8 @@ void MemSession::DetachInstance(MemProduct* iInstance) {
   iInstance->session_ = nullptr;
   iInstance->document_ = nullptr;
   iInstance->owner_ = nullptr;
-  if (reference && reference->session_ == this && reference->instances_.empty() &&
-      !reference->pinned_ && !reference->root_of_) {
+  if (reference && reference->session_ == this && reference->R().instances_.empty() &&
+      !reference->R().pinned_ && !reference->root_of_) {
     DropReference(reference);
   }
 }
@@ -318,7 +318,7 @@ void MemSession::DropReference(MemProduct* iReference) {
   iReference->document_ = nullptr;
   iReference->InvalidateNameIndex();
   std::vector<MemProduct*> children;
-  children.swap(iReference->children_);
+  children.swap(iReference->R().children_);
   for (MemProduct* child : children) {
     DetachInstance(child);
     child->Release();
@@ -332,9 +332,9 @@ HRESULT MemSession::Remove(MemProduct* iChild) {
     return E_FAIL;
   }
   MemProduct* owner = iChild->owner_;
-  auto it = std::find(owner->children_.begin(), owner->children_.end(), iChild);
-  if (it == owner->children_.end()) return E_FAIL;
-  owner->children_.erase(it);
+  auto it = std::find(owner->R().children_.begin(), owner->R().children_.end(), iChild);
+  if (it == owner->R().children_.end()) return E_FAIL;
+  owner->R().children_.erase(it);
   owner->InvalidateNameIndex();
   DetachInstance(iChild);
   iChild->Release();  // the father's reference
@@ -347,14 +347,14 @@ HRESULT MemSession::Move(MemProduct* iChild, MemProduct* iFather, int iIndex) {
   if (iChild->IsRef() || iChild->owner_ == nullptr) return E_FAIL;
   if (iFather->IsBelow(iChild)) return E_FAIL;
   MemProduct* father_reference = iFather->Reference();
-  if (father_reference->instances_.size() > 1) return E_FAIL;
+  if (father_reference->R().instances_.size() > 1) return E_FAIL;
   if (Contains(iChild->Reference(), father_reference)) return E_FAIL;
   MemProduct* owner = iChild->owner_;
-  auto it = std::find(owner->children_.begin(), owner->children_.end(), iChild);
-  if (it == owner->children_.end()) return E_FAIL;
-  owner->children_.erase(it);
+  auto it = std::find(owner->R().children_.begin(), owner->R().children_.end(), iChild);
+  if (it == owner->R().children_.end()) return E_FAIL;
+  owner->R().children_.erase(it);
   owner->InvalidateNameIndex();
-  InsertChild(father_reference->children_, iChild, iIndex);
+  InsertChild(father_reference->R().children_, iChild, iIndex);
   father_reference->InvalidateNameIndex();
   iChild->owner_ = father_reference;
   SetDocument(iChild, iFather->document_);
@@ -367,18 +367,18 @@ MemProduct* MemSession::Replace(MemProduct* iOld, MemProduct* iNewReference) {
   MemProduct* father = iOld->Father();
   if (father == nullptr) return nullptr;
   int index = iOld->owner_->IndexOf(iOld);
-  MemProduct* instance = NewInstance(father, iNewReference, iOld->name_, index);
+  MemProduct* instance = NewInstance(father, iNewReference, iOld->O().name_, index);
   if (instance == nullptr) return nullptr;
-  instance->position_ = iOld->position_;
-  instance->graphic_ = iOld->graphic_;
+  instance->O().position_ = iOld->O().position_;
+  instance->O().graphic_ = iOld->O().graphic_;
   Remove(iOld);
   return instance;
 }
 
 void MemSession::Pin(MemProduct* iReference) {
   if (iReference && iReference->IsRef() && iReference->session_ == this &&
-      !iReference->pinned_ && !iReference->root_of_) {
-    iReference->pinned_ = true;
+      !iReference->R().pinned_ && !iReference->root_of_) {
+    iReference->R().pinned_ = true;
     pinned_.push_back(iReference);
   }
 }
@@ -412,10 +412,10 @@ HRESULT MemSession::SetPartNumber(MemProduct* iProduct, const std::string& iPart
   if (iProduct == nullptr) return E_INVALIDARG;
   if (iProduct->session_ != this) return E_FAIL;
   MemProduct* reference = iProduct->Reference();
-  if (reference->part_number_ == iPartNumber) return S_OK;
+  if (reference->R().part_number_ == iPartNumber) return S_OK;
   if (FindByPartNumber(iPartNumber, reference->document_)) return S_FALSE;
   Unregister(reference);
-  reference->part_number_ = iPartNumber;
+  reference->R().part_number_ = iPartNumber;
   Register(reference);
   return S_OK;
 }
@@ -486,7 +486,7 @@ void MemSession::TakeFrom(MemSession& iOther) {
   }
   for (MemProduct* reference : references_) {
     reference->session_ = this;
-    for (MemProduct* child : reference->children_) child->session_ = this;
+    for (MemProduct* child : reference->R().children_) child->session_ = this;
   }
 }
 

@@ -59,7 +59,7 @@ bool MemSession::CheckInvariants(std::string& oProblem) const {
                  name + ": its root does not know it");
     check.Expect(references_.count(const_cast<MemProduct*>(root)) != 0,
                  name + ": its root is not in the session");
-    check.Expect(root->instances_.empty(), name + ": its root has instances");
+    check.Expect(root->R().instances_.empty(), name + ": its root has instances");
   }
   check.Expect(by_storage_.size() == documents_.size(),
                "the storage index holds documents that are not open");
@@ -72,10 +72,10 @@ bool MemSession::CheckInvariants(std::string& oProblem) const {
     const std::string name = Name(reference);
     check.Expect(reference->IsRef(), name + " is listed as a reference");
     check.Expect(reference->session_ == this, name + " belongs to another session");
-    check.Expect(!reference->children_.empty() ? reference->instances_.size() <= 1 : true,
+    check.Expect(!reference->R().children_.empty() ? reference->R().instances_.size() <= 1 : true,
                  name + " has children and several instances");
-    for (size_t slot = 0; slot < reference->instances_.size(); ++slot) {
-      const MemProduct* instance = reference->instances_[slot];
+    for (size_t slot = 0; slot < reference->R().instances_.size(); ++slot) {
+      const MemProduct* instance = reference->R().instances_[slot];
       check.Expect(instance->reference_ == reference &&
                        instance->instance_slot_ == static_cast<int>(slot),
                    Name(instance) + " is not the instance its " + name + " lists");
@@ -83,7 +83,7 @@ bool MemSession::CheckInvariants(std::string& oProblem) const {
                        references_.count(instance->owner_) != 0,
                    Name(instance) + " of " + name + " has no father in the session");
     }
-    for (const MemProduct* child : reference->children_) {
+    for (const MemProduct* child : reference->R().children_) {
       check.Expect(!child->IsRef() && child->owner_ == reference &&
                        child->session_ == this,
                    Name(child) + " below " + name + " does not point back to it");
@@ -91,13 +91,13 @@ bool MemSession::CheckInvariants(std::string& oProblem) const {
                    Name(child) + " below " + name + " has a reference out of the session");
     }
     const std::pair<std::string_view, MemProduct*> ordered(
-        reference->part_number_, const_cast<MemProduct*>(reference));
+        reference->R().part_number_, const_cast<MemProduct*>(reference));
     check.Expect(by_number_order_.count(ordered) == 1,
                  name + " is not in the part-number order");
-    if (!reference->part_number_.empty()) {
+    if (!reference->R().part_number_.empty()) {
       ++numbered;
       auto it = by_part_number_.find(
-          PartKey{reference->document_, reference->part_number_});
+          PartKey{reference->document_, reference->R().part_number_});
       check.Expect(it != by_part_number_.end() && it->second == reference,
                    name + " is not found by its part number");
     }
@@ -117,12 +117,12 @@ bool MemSession::CheckInvariants(std::string& oProblem) const {
   while (!stack.empty() && check.ok()) {
     const MemProduct* reference = stack.back()->Reference();
     stack.pop_back();
-    if (reference->children_.empty()) continue;
+    if (reference->R().children_.empty()) continue;
     if (!check.Expect(seen.insert(reference).second,
                       Name(reference) + " is met twice: the structure is no tree")) {
       break;
     }
-    for (const MemProduct* child : reference->children_) stack.push_back(child);
+    for (const MemProduct* child : reference->R().children_) stack.push_back(child);
   }
 
   // The current editor is the editor of an open product document.

@@ -1,13 +1,14 @@
 // Session files on disk.
 //
-// MemSession::Load maps the file and lets the pages the loader has passed
-// go as it reads, so a large file does not stay in memory beside the
-// session it describes. MemSession::Save streams the text into a temporary
-// file beside the target, syncs it, names it (target + ".tmp" + process
-// id) and renames it over the target; on every failure the temporary file
-// is removed and the target is left as it was. The temporary file has no
-// name while it is written (MemUnnamedFile.h), so a process killed before
-// the rename leaves nothing behind either. The fault points File.Create,
+// MemSession::Load reads the file into memory (see FileText) and lets the
+// pages the loader has passed go as it reads, so a large file does not stay
+// in memory beside the session it describes. MemSession::Save streams the
+// text into a temporary file beside the target, syncs it, names it (target
+// + ".tmp" + process id) and renames it over the target; on every failure
+// the temporary file is removed and the target is left as it was. The
+// temporary file has no name while it is written (MemUnnamedFile.h), so a
+// process killed before the rename leaves nothing behind either. The fault
+// points File.Create,
 // File.Write (after each block written) and File.Commit make each step
 // fail (MemFaults.h).
 
@@ -31,49 +32,72 @@ namespace {
 
 std::string Reason(int iErrno) { return std::strerror(iErrno); }
 
-// A file mapped for reading; the pages behind the reader are given back as
-// it goes (they are read again from the page cache if it comes back).
-class MappedFile {
+// The bytes of a session file, read into anonymous memory. The file is
+// read, not mapped: a file truncated or rewritten while it is loaded gives
+// a short or changed text, which the loader refuses like any other, where
+// a mapping would fault on the pages cut off. The pages the loader has
+// passed are given back as it goes, so a large text does not stay in
+// memory beside the session it describes.
+class FileText {
  public:
-  ~MappedFile() {
-    if (data_) ::munmap(data_, size_);
+  FileText() = default;
+  FileText(const FileText&) = delete;
+  FileText& operator=(const FileText&) = delete;
+  ~FileText() {
+    if (data_) ::munmap(data_, capacity_);
   }
-  bool Map(int iFd, size_t iSize) {
-    size_ = iSize;
-    void* data = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, iFd, 0);
-    if (data == MAP_FAILED) return false;
-    data_ = static_cast<char*>(data);
-    ::madvise(data_, size_, MADV_SEQUENTIAL);
-    return true;
+
+  // Reads iFd to its end; iSizeHint (the size fstat gave) sizes the first
+  // buffer. False with errno set when reading or allocating fails.
+  bool Read(int iFd, size_t iSizeHint) {
+    if (!Reserve(iSizeHint + 1)) return false;
+    for (;;) {
+      if (size_ == capacity_ && !Reserve(capacity_ * 2)) return false;
+      ssize_t n = ::read(iFd, data_ + size_, capacity_ - size_);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) return false;
+      if (n == 0) return true;
+      size_ += static_cast<size_t>(n);
+    }
   }
   const char* data() const { return data_; }
   size_t size() const { return size_; }
 
-  // Lets the pages before iOffset go, but for the last few.
+  // Gives back the pages before iOffset, but for the last few (the loader
+  // does not read behind that).
   static void Passed(size_t iOffset, void* iSelf) {
-    MappedFile* self = static_cast<MappedFile*>(iSelf);
+    FileText* self = static_cast<FileText*>(iSelf);
     constexpr size_t kKept = size_t{1} << 20;
     if (iOffset <= kKept) return;
-    size_t page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
-    size_t end = (iOffset - kKept) / page * page;
-    ::madvise(self->data_, end, MADV_DONTNEED);
+    size_t end = (iOffset - kKept) / PageSize() * PageSize();
+    if (end > self->released_) {
+      ::madvise(self->data_ + self->released_, end - self->released_, MADV_DONTNEED);
+      self->released_ = end;
+    }
   }
 
  private:
+  static size_t PageSize() { return static_cast<size_t>(::sysconf(_SC_PAGESIZE)); }
+
+  bool Reserve(size_t iBytes) {
+    size_t capacity = (iBytes + PageSize() - 1) / PageSize() * PageSize();
+    void* data = data_ == nullptr
+                     ? ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE,
+                              MAP_PRIVATE | MAP_ANONYMOUS, -1, 0)
+                     : ::mremap(data_, capacity_, capacity, MREMAP_MAYMOVE);
+    if (data == MAP_FAILED) return false;
+    data_ = static_cast<char*>(data);
+    capacity_ = capacity;
+    // Large texts fill fewer, larger pages.
+    ::madvise(data_, capacity_, MADV_HUGEPAGE);
+    return true;
+  }
+
   char* data_ = nullptr;
   size_t size_ = 0;
+  size_t capacity_ = 0;
+  size_t released_ = 0;
 };
-
-bool ReadAll(int iFd, std::string& oText) {
-  char block[1 << 16];
-  for (;;) {
-    ssize_t n = ::read(iFd, block, sizeof block);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
-    if (n == 0) return true;
-    oText.append(block, static_cast<size_t>(n));
-  }
-}
 
 // The temporary file of a save.
 class FileSink : public memfile::TextSink {
@@ -124,22 +148,15 @@ MemResult MemSession::Load(const std::string& iPath) {
     ::close(fd);
     return MemResult::Error(iPath + ": cannot read the file: " + Reason(EISDIR));
   }
-  MappedFile mapped;
-  if (S_ISREG(st.st_mode) && st.st_size > 0 &&
-      mapped.Map(fd, static_cast<size_t>(st.st_size))) {
-    ::close(fd);
-    memfile::LoadProgress progress;
-    progress.passed = &MappedFile::Passed;
-    progress.context = &mapped;
-    return LoadFromBuffer(mapped.data(), mapped.size(), iPath, &progress);
-  }
-  // Empty files, pipes and devices are read whole.
-  std::string text;
-  bool read = ReadAll(fd, text);
+  FileText text;
+  bool read = text.Read(fd, S_ISREG(st.st_mode) ? static_cast<size_t>(st.st_size) : 0);
   int error = errno;
   ::close(fd);
   if (!read) return MemResult::Error(iPath + ": cannot read the file: " + Reason(error));
-  return LoadFromText(text, iPath);
+  memfile::LoadProgress progress;
+  progress.passed = &FileText::Passed;
+  progress.context = &text;
+  return LoadFromBuffer(text.data(), text.size(), iPath, &progress);
 }
 
 MemResult MemSession::Save(const std::string& iPath) const {

@@ -62,8 +62,11 @@ inline constexpr ResultName kResultNames[] = {
     {"E_NOINTERFACE", E_NOINTERFACE}, {"E_OUTOFMEMORY", E_OUTOFMEMORY},
     {"E_NOTIMPL", E_NOTIMPL}};
 
-// Where the file reader lets go of the pages of a mapped file that the
-// loader has passed (see MemSessionFileIO.cpp). Null for a text in memory.
+// Where the file reader lets go of the pages of the file's text that the
+// loader has passed (see MemSessionFileIO.cpp): what lies more than a
+// megabyte before the offset reported is gone (zeros), so the loader
+// reports only offsets it never reads behind again. Null for a text in
+// memory.
 struct LoadProgress {
   void (*passed)(size_t iOffset, void* iContext) = nullptr;
   void* context = nullptr;

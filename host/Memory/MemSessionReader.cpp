@@ -6,6 +6,7 @@
 // valid does that session replace the current content. Validation errors
 // are thrown as LoadError inside this file and turned into a MemResult at
 // the boundary (LoadFromBuffer); nothing else leaves it as an exception.
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <list>
@@ -215,6 +216,14 @@ class MemSessionLoader {
         OpenDocument(document, Item(documents_path, i));
       }
     }
+    // The text behind the loader is let go as it reads the trees, but never
+    // past a value still to be read: the documents while the declared
+    // references are filled, and the sections read after the trees.
+    size_t later = SIZE_MAX;
+    for (const char* key : {"currentDocument", "faults"}) {
+      if (const Value* value = root.Find(key)) later = std::min<size_t>(later, value->pos);
+    }
+    floor_ = documents ? std::min<size_t>(later, documents->pos) : later;
     if (references) {
       std::vector<MemProduct*> declared;
       MemJsonText::Items items(t_, *references);
@@ -230,6 +239,7 @@ class MemSessionLoader {
       }
     }
     if (documents) {
+      floor_ = later;
       MemJsonText::Items items(t_, *documents);
       Value document;
       for (size_t i = 0; items.Next(document); ++i) {
@@ -602,6 +612,15 @@ class MemSessionLoader {
     iReference->UserProperties() = StringMap(iObject, iPath, "userProperties");
     LoadShapes(iReference, iObject, iPath);
     LoadObjectData(iReference, iObject, iPath);
+    // The kind is read before the children (the text behind them may be
+    // let go) and checked after them, as it always was.
+    std::string kind_name, kind_refused;
+    const Value* kind = iObject.Find("kind");
+    if (kind && t_.KindOf(*kind) == JKind::kString) {
+      kind_name = t_.StringOf(*kind, scratch_);
+    } else if (kind) {
+      kind_refused = "expected a string, got " + TypeOf(*kind);
+    }
     if (const Value* children = iObject.Find("children")) {
       JPath path = Key(iPath, "children");
       ExpectArray(*children, path);
@@ -611,8 +630,9 @@ class MemSessionLoader {
       Value child;
       for (size_t i = 0; items.Next(child); ++i) LoadInstance(father, child, Item(path, i));
     }
-    if (const Value* kind = iObject.Find("kind")) {
-      iReference->SetKind(KindNamed(AsString(*kind, Key(iPath, "kind")), Key(iPath, "kind")));
+    if (kind) {
+      if (!kind_refused.empty()) Fail(Key(iPath, "kind"), kind_refused);
+      iReference->SetKind(KindNamed(kind_name, Key(iPath, "kind")));
     } else {
       iReference->SetKind(DerivedKind(iReference));
     }
@@ -666,26 +686,34 @@ class MemSessionLoader {
   }
 
   // The data every product object carries (instance node or reference object).
+  // Values left at a new product's are not set: a product that has no
+  // object data of its own does not get any (see MemProduct).
   void LoadObjectData(MemProduct* iProduct, const JObject& iObject, const JPath& iPath) {
-    iProduct->Properties() = StringMap(iObject, iPath, "properties");
+    std::map<std::string, std::string> properties = StringMap(iObject, iPath, "properties");
+    if (!properties.empty() || !std::as_const(*iProduct).Properties().empty()) {
+      iProduct->Properties() = std::move(properties);
+    }
     if (const Value* vpm = iObject.Find("vpm")) {
       JPath path = Key(iPath, "vpm");
       ExpectObject(*vpm, path);
       const JObject object(t_, *vpm, path);
       CheckKeys(object, path, {"printableId", "env", "modelRevision"});
-      iProduct->Vpm().printableId = OptString(object, path, "printableId");
-      CheckPrintableId(iProduct->Vpm().printableId, Key(path, "printableId"));
-      iProduct->Vpm().env = OptString(object, path, "env");
-      iProduct->Vpm().modelRevision = OptString(object, path, "modelRevision");
+      MemVpm& target = iProduct->Vpm();
+      target.printableId = OptString(object, path, "printableId");
+      CheckPrintableId(target.printableId, Key(path, "printableId"));
+      target.env = OptString(object, path, "env");
+      target.modelRevision = OptString(object, path, "modelRevision");
     }
     if (const Value* origin = iObject.Find("origin")) {
       iProduct->SetOrigin(AsString(*origin, Key(iPath, "origin")));
     }
-    iProduct->Graphic().color = OptString(iObject, iPath, "color");
-    if (!iProduct->Graphic().color.empty()) {
-      CheckColor(iProduct->Graphic().color, Key(iPath, "color"));
+    std::string color = OptString(iObject, iPath, "color");
+    if (!color.empty()) CheckColor(color, Key(iPath, "color"));
+    if (color != std::as_const(*iProduct).Graphic().color) {
+      iProduct->Graphic().color = std::move(color);
     }
-    iProduct->Graphic().shown = OptBool(iObject, iPath, "shown", true);
+    bool shown = OptBool(iObject, iPath, "shown", true);
+    if (shown != std::as_const(*iProduct).Graphic().shown) iProduct->Graphic().shown = shown;
     iProduct->SetLoaded(OptBool(iObject, iPath, "loaded", true));
     if (const Value* mode = iObject.Find("mode")) {
       std::string name = AsString(*mode, Key(iPath, "mode"));
@@ -700,7 +728,7 @@ class MemSessionLoader {
   void LoadInstance(MemProduct* iFather, Value iNode, const JPath& iPath) {
     DepthGuard guard(depth_, iPath);
     if (progress_.passed && iNode.pos >= next_report_) {
-      progress_.passed(iNode.pos, progress_.context);
+      progress_.passed(std::min<size_t>(iNode.pos, floor_), progress_.context);
       next_report_ = iNode.pos + (size_t{4} << 20);
     }
     ExpectObject(iNode, iPath);
@@ -790,6 +818,7 @@ class MemSessionLoader {
   const MemJsonText& t_;
   memfile::LoadProgress progress_;
   size_t next_report_ = 0;
+  size_t floor_ = 0;  // the text from here on is still to be read
   std::string scratch_;  // decoded strings with escapes
   std::vector<MemDocument*> opened_;
   std::unordered_map<std::string, MemProduct*> by_id_;
@@ -812,7 +841,9 @@ MemResult MemSession::LoadFromBuffer(const char* iData, size_t iSize,
   try {
     MemJsonText text(iData, iSize);
     MemJsonText::SyntaxError syntax;
-    if (!text.Check(syntax, progress.passed, progress.context)) {
+    // The loader reads the text again after the check: only its own pass
+    // lets the pages behind it go.
+    if (!text.Check(syntax)) {
       return MemResult::Error(iSourceName + ":" + text.LineAndColumn(syntax.offset) +
                               ": invalid JSON: " + syntax.what);
     }

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <unordered_set>
+#include <utility>
 
 #include "MemFaults.h"
 #include "MemProduct.h"
@@ -23,7 +24,7 @@ HRESULT ReadVpm(MemFaultPoint iOp, const CATBaseUnknown_var& iProduct,
   if (!iProduct) return E_INVALIDARG;
   MemProduct* product = MemProduct::From(iProduct);
   if (product == nullptr) return E_FAIL;
-  const std::string& value = product->Vpm().*iField;
+  const std::string& value = std::as_const(*product).Vpm().*iField;
   if (value.empty()) return E_FAIL;
   oValue = CATUnicodeString(value);
   return S_OK;

@@ -1,0 +1,82 @@
+#include "MemPool.h"
+
+#include <sys/mman.h>
+
+#include <cstdint>
+#include <map>
+#include <new>
+
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kFromHeap = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kFromHeap = true;
+#else
+constexpr bool kFromHeap = false;
+#endif
+#else
+constexpr bool kFromHeap = false;
+#endif
+
+constexpr size_t kChunk = size_t{8} << 20;
+constexpr size_t kHugePage = size_t{2} << 20;
+
+// A chunk of kChunk bytes aligned on a huge page, so that all of it can be
+// backed by huge pages. Null when the system refuses.
+char* NewChunk() {
+  void* raw = ::mmap(nullptr, kChunk + kHugePage, PROT_READ | PROT_WRITE,
+                     MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (raw == MAP_FAILED) return nullptr;
+  uintptr_t start = reinterpret_cast<uintptr_t>(raw);
+  uintptr_t aligned = (start + kHugePage - 1) & ~(kHugePage - 1);
+  if (aligned > start) ::munmap(raw, aligned - start);
+  uintptr_t tail = aligned + kChunk;
+  uintptr_t end = start + kChunk + kHugePage;
+  if (end > tail) ::munmap(reinterpret_cast<void*>(tail), end - tail);
+  char* chunk = reinterpret_cast<char*>(aligned);
+  ::madvise(chunk, kChunk, MADV_HUGEPAGE);  // a hint: ignored where unsupported
+  return chunk;
+}
+
+}  // namespace
+
+MemPool& MemPool::OfSize(size_t iSize) {
+  static std::map<size_t, MemPool*>* pools = new std::map<size_t, MemPool*>;
+  size_t size = (iSize + 15) / 16 * 16;
+  MemPool*& pool = (*pools)[size];
+  if (pool == nullptr) pool = new MemPool(size);
+  return *pool;
+}
+
+void* MemPool::Allocate() {
+  if (kFromHeap) return ::operator new(size_);
+  if (free_ != nullptr) {
+    FreeBlock* block = free_;
+    free_ = block->next;
+    return block;
+  }
+  if (static_cast<size_t>(end_ - next_) < size_) Grow();
+  void* block = next_;
+  next_ += size_;
+  return block;
+}
+
+void MemPool::Free(void* iBlock) {
+  if (iBlock == nullptr) return;
+  if (kFromHeap) {
+    ::operator delete(iBlock);
+    return;
+  }
+  FreeBlock* block = static_cast<FreeBlock*>(iBlock);
+  block->next = free_;
+  free_ = block;
+}
+
+void MemPool::Grow() {
+  char* chunk = NewChunk();
+  if (chunk == nullptr) throw std::bad_alloc();
+  next_ = chunk;
+  end_ = chunk + kChunk;
+}
