@@ -5,11 +5,10 @@
 #include <sstream>
 
 #include "CATDocument.h"
+#include "Comparison.h"
 #include "CATMathTransformation.h"
 #include "Commands.h"
 #include "JsonOut.h"
-#include "KRVWD7CoreServices.h"
-#include "KRVWD7PrdInfoListServices.h"
 #include "Pairs.h"
 #include "Structures.h"
 #include "Table.h"
@@ -19,14 +18,6 @@
 namespace krvwd7 {
 
 namespace {
-
-// The outputs of one comparison.
-struct Comparison {
-  CATListValKRVWD7PrdInfo bbEntries, psnEntries, added;
-  CATListValCATUnicodeString types;
-  int nbDiff = 0;
-  HRESULT rc = 0;
-};
 
 // What changed in one entry, in a few words.
 std::string ChangeText(const std::string& iType, const KRVWD7PrdInfo& iBB,
@@ -180,23 +171,13 @@ int RunDiff(const DiffOptions& iOptions, std::ostream& oOut, std::ostream& oErr)
     return kExitUsage;
   }
   // The same preparation as the services' up-to-date check.
-  KRVWD7CoreServices::SwitchToProductMode(bb_root);
-  KRVWD7CoreServices::SwitchToProductMode(psn_root);
   CATBaseUnknown_var node;
-  int type = 0;
-  if (FAILED(KRVWD7CoreServices::RetrievePSNNode(bb_root, node, type))) {
+  Comparison result;
+  if (!Compare(bb_root, bb, psn_root, node, result)) {
     oErr << "krvwd7: " << iOptions.common.session << ": black box '" << ToolSession::NameOf(pair.bb)
          << "' has no node for its PSN part number '" << bb.psnPartNumber << "'\n";
     return kExitFailed;
   }
-  CATListValKRVWD7PrdInfo psn_list, bb_list;
-  KRVWD7PrdInfoListServices::BuildPrdInfoList(psn_root, psn_list, 0,
-                                              CATBaseUnknown_var(), nullptr);
-  KRVWD7PrdInfoListServices::BuildPrdInfoList(node, bb_list, 1, bb_root, nullptr);
-  Comparison result;
-  result.rc = KRVWD7PrdInfoListServices::RetrieveDifferences(
-      psn_root, bb_list, psn_list, result.bbEntries, result.psnEntries,
-      result.added, result.types, result.nbDiff, bb.type, bb.flatten ? 1 : 0);
   if (iOptions.common.json) {
     WriteComparison(iOptions, pair, result, oOut);
   } else {
