@@ -167,6 +167,38 @@ INSTANTIATE_TEST_SUITE_P(
              std::to_string(iInfo.param.method);
     });
 
+// A sub-assembly the PSN lacks is deleted after its children (each
+// "REMOVED" entry is one delete, none twice); one the black box lacks is
+// added before its children.
+TEST_F(SyncCommandTest, DeletesChildrenFirstAndAddsFathersFirst) {
+  Generate("60 --fanout 4 --share 0", input_);
+  nlohmann::json session = ReadJson(input_);
+  nlohmann::json& bb_assemblies = session["documents"][0]["root"]["children"][0]["ref"]["children"];
+  nlohmann::json& psn_assemblies = session["documents"][1]["root"]["children"];
+  ASSERT_EQ(bb_assemblies[1]["name"], "Asm1.1");
+  ASSERT_EQ(psn_assemblies[2]["name"], "Asm2.1");
+  bb_assemblies.erase(1);   // Asm1.1 and its parts are added PSN products
+  psn_assemblies.erase(2);  // Asm2.1 and its parts are removed
+  WriteJson(session, input_);
+  ExpectSyncedUpToDate(input_);
+
+  SyncOptions options;
+  options.edit.common.session = input_;
+  options.edit.common.json = true;
+  options.edit.dryRun = true;
+  const nlohmann::json actions =
+      nlohmann::json::parse(Sync(options).out)["details"]["actions"];
+  std::vector<std::string> adds, deletes;
+  for (const auto& action : actions) {
+    EXPECT_EQ(action["group"], action["action"] == "add" ? "Asm1.1" : "Asm2.1") << action;
+    (action["action"] == "add" ? adds : deletes).push_back(action["product"]);
+  }
+  ASSERT_EQ(adds.size(), 5u);
+  EXPECT_EQ(adds.front(), "GEN.CATProduct:Asm1.1");
+  ASSERT_EQ(deletes.size(), 5u);
+  EXPECT_EQ(deletes.back(), "BB-GEN.CATProduct:GEN.1/Asm2.1");
+}
+
 // The differences the library's operations cannot remove are reported with
 // the action that was meant to, not hidden:
 //  - a PSN sub-assembly with a revision: the black box holds it as a

@@ -100,11 +100,13 @@ SyncPlan::SyncPlan(const SyncPair& iPair, const Comparison& iDiff) : pair_(iPair
     action.what = "delete";
     removed.push_back(action);
   }
-  std::stable_sort(removed.begin(), removed.end(),
-                   [](const SyncAction& a, const SyncAction& b) {
-                     return SplitPath(PathOf(a.bb)).size() > SplitPath(PathOf(b.bb)).size();
-                   });
-  for (SyncAction& action : removed) AddAction(action);
+  std::vector<std::pair<size_t, size_t>> by_depth;  // (depth, position in removed)
+  for (size_t i = 0; i < removed.size(); ++i) {
+    by_depth.emplace_back(SplitPath(PathOf(removed[i].bb)).size(), i);
+  }
+  std::stable_sort(by_depth.begin(), by_depth.end(),
+                   [](const auto& a, const auto& b) { return a.first > b.first; });
+  for (const auto& entry : by_depth) AddAction(removed[entry.second]);
 
   // 3 to 5, each in entry order.
   const char* const kSteps[] = {"update", "IDCHANGE", "POSITION"};
@@ -244,15 +246,15 @@ HRESULT SyncPlan::ApplyUpdate(SyncAction& ioAction) {
   return FAILED(rc) ? rc : S_OK;
 }
 
-HRESULT SyncPlan::ApplyOne(SyncAction& ioAction, KRVIWD7BlackBoxServices&) {
-  const size_t index = static_cast<size_t>(&ioAction - actions_.data());
+HRESULT SyncPlan::ApplyOne(size_t iIndex) {
+  SyncAction& ioAction = actions_[iIndex];
   switch (ioAction.kind) {
     case SyncAction::Kind::kAdd: {
       CATBaseUnknown_var added;
       HRESULT rc = KRVWD7CoreServices::AddProductFromPSNtoBB(ioAction.psn, pair_.psnRoot,
                                                              pair_.node, added, 0);
       if (FAILED(rc)) return rc;
-      added_[index] = added;
+      added_[iIndex] = added;
       if (rc == S_OK && added && IsAssemblyType(NodeTypeOf(ioAction.psn)) &&
           !pair_.bb.flatten) {
         rc = KRVWD7CoreServices::UpdateBBNodeFromPSN(added, ProductOf(ioAction.psn), 1);
@@ -305,13 +307,13 @@ int SyncPlan::Apply(KRVIWD7BlackBoxServices& iServices) {
     CATError::ClearLastError();
   };
   bool to_psn = false;
-  for (SyncAction& action : actions_) {
-    if (action.kind == SyncAction::Kind::kPositionToPsn) {
+  for (size_t i = 0; i < actions_.size(); ++i) {
+    if (actions_[i].kind == SyncAction::Kind::kPositionToPsn) {
       to_psn = true;
       continue;
     }
     CATError::ClearLastError();
-    finish(action, ApplyOne(action, iServices));
+    finish(actions_[i], ApplyOne(i));
   }
   if (to_psn) {
     const HRESULT rc = ApplyPositionsToPsn(iServices);

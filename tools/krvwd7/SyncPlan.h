@@ -121,7 +121,8 @@ class SyncPlan {
   // it: relative to the PSN root in a flattened black box, else in its
   // father. False when it cannot be read.
   bool PsnPosition(const KRVWD7PrdInfo& iRecord, CATMathTransformation& oPosition) const;
-  HRESULT ApplyOne(SyncAction& ioAction, KRVIWD7BlackBoxServices& iServices);
+  // Carries out action iIndex (not the to-PSN positions, one call for all).
+  HRESULT ApplyOne(size_t iIndex);
   HRESULT ApplyUpdate(SyncAction& ioAction);
   HRESULT ApplyPositionsToPsn(KRVIWD7BlackBoxServices& iServices);
   HRESULT WriteIdentity(const CATBaseUnknown_var& iProduct, const KRVWD7PrdInfo& iPsn);
