@@ -63,7 +63,17 @@ void Generate(const std::string& iArgs, const std::string& iPath) {
 
 class SyncCommandTest : public ::testing::Test {
  protected:
-  void SetUp() override { live_ = CATBaseUnknown::LiveObjects(); }
+  // ctest runs the tests in parallel processes: each has files of its own.
+  void SetUp() override {
+    live_ = CATBaseUnknown::LiveObjects();
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(test->test_suite_name()) + "-" + test->name();
+    for (char& c : name) {
+      if (c == '/') c = '-';
+    }
+    input_ = ::testing::TempDir() + "krvwd7-sync-" + name + "-input.json";
+    target_ = ::testing::TempDir() + "krvwd7-sync-" + name + ".json";
+  }
   void TearDown() override {
     EXPECT_EQ(CATBaseUnknown::LiveObjects(), live_) << "the command left objects behind";
     for (const std::string& path : {input_, target_}) std::remove(path.c_str());
@@ -96,8 +106,7 @@ class SyncCommandTest : public ::testing::Test {
     EXPECT_NE(second.out.find("Plan: nothing to do"), std::string::npos) << second.out;
   }
 
-  const std::string input_ = ::testing::TempDir() + "krvwd7-sync-input.json";
-  const std::string target_ = ::testing::TempDir() + "krvwd7-sync-test.json";
+  std::string input_, target_;
   long live_ = 0;
 };
 
