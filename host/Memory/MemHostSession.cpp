@@ -77,10 +77,18 @@ HostProductPlace HostSession::PlaceOf(const CATBaseUnknown_var& iProduct) {
   HostProductPlace place;
   MemProduct* product = MemProduct::From(iProduct);
   if (product == nullptr || product->Document() == nullptr) return place;
-  // The product's own document: the one whose root is at the top.
+  // The product's own document: the one whose root is at the top. A root
+  // is held by its own document, so that one is tried first: the session's
+  // documents include a shape document per part, too many to scan for
+  // every product a command reports.
   const MemProduct* top = product->Top();
-  for (MemDocument* document : MemSession::Current().ProductDocuments()) {
-    if (document->Root() == top) place.document = document;
+  MemDocument* own = top->Document();
+  if (own != nullptr && own->Root() == top && own->IsProductDocument()) {
+    place.document = own;
+  } else {
+    for (MemDocument* document : MemSession::Current().ProductDocuments()) {
+      if (document->Root() == top) place.document = document;
+    }
   }
   if (place.document == nullptr) return place;
   place.documentName = MemDocument::From(place.document)->Name();

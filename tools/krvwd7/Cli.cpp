@@ -12,11 +12,13 @@ namespace {
 const char kExitCodes[] =
     "Exit codes:\n"
     "  0  done (diff: the black box matches its PSN)\n"
-    "  1  diff: the black box differs from its PSN\n"
+    "  1  diff: the black box differs from its PSN; sync: differences remain,\n"
+    "     or with --dry-run the plan has actions\n"
     "  2  usage error, a session file that cannot be used, a product or\n"
     "     document that is not there, or a target that cannot be written\n"
     "  3  the library's operation failed (a negative result or an error it\n"
-    "     raised); nothing is written\n";
+    "     raised); nothing is written (sync: an action failed; written only\n"
+    "     with --keep-going)\n";
 
 const char kWriting[] =
     "Writing: the changed session goes to -o FILE, or back to SESSION with\n"
@@ -187,6 +189,19 @@ int Main(int argc, char** argv, std::ostream& oOut, std::ostream& oErr) {
   migrate_cmd->add_option("ARGS", migrate.arguments,
                           "PSN-FILE-NAME; with --root-part-version the three texts");
 
+  SyncOptions sync;
+  CLI::App* sync_cmd = app.add_subcommand(
+      "sync", "bring the black box up to date from its PSN, showing the plan first");
+  AddEditOptions(sync_cmd, sync.edit, true);
+  sync_cmd->add_option("--bb", sync.bb, "the black-box document");
+  sync_cmd->add_option("--psn", sync.psn, "the PSN document");
+  sync_cmd->add_option("--positions", sync.positions,
+                       "from-psn: take the PSN's positions (default); to-psn: carry the "
+                       "black box's positions to the PSN")
+      ->check(CLI::IsMember({"from-psn", "to-psn"}));
+  sync_cmd->add_flag("--keep-going", sync.keepGoing,
+                     "write the result even when an action failed");
+
   // A first word that is no option names the command: say plainly when it
   // names none.
   if (argc > 1 && argv[1][0] != '-' && !IsCommand(app, argv[1])) {
@@ -222,6 +237,7 @@ int Main(int argc, char** argv, std::ostream& oOut, std::ostream& oErr) {
   if (move_cmd->parsed()) return RunMove(move, oOut, oErr);
   if (copy_cmd->parsed()) return RunCopyPosition(copy, oOut, oErr);
   if (migrate_cmd->parsed()) return RunMigrate(migrate, oOut, oErr);
+  if (sync_cmd->parsed()) return RunSync(sync, oOut, oErr);
   return RunDiff(diff, oOut, oErr);
 }
 

@@ -102,6 +102,14 @@ struct MigrateOptions {
   std::vector<std::string> arguments;  // PSN-FILE-NAME, or the three texts
 };
 
+struct SyncOptions {
+  EditOptions edit;
+  std::string bb;                     // black-box document; "" to find it
+  std::string psn;                    // PSN document; "" to find it
+  std::string positions = "from-psn"; // or "to-psn"
+  bool keepGoing = false;             // write the result even when an action failed
+};
+
 int RunInfo(const CommonOptions& iOptions, std::ostream& oOut, std::ostream& oErr);
 int RunRecords(const RecordsOptions& iOptions, std::ostream& oOut, std::ostream& oErr);
 int RunDiff(const DiffOptions& iOptions, std::ostream& oOut, std::ostream& oErr);
@@ -115,6 +123,8 @@ int RunMove(const MoveOptions& iOptions, std::ostream& oOut, std::ostream& oErr)
 int RunCopyPosition(const CopyPositionOptions& iOptions, std::ostream& oOut,
                     std::ostream& oErr);
 int RunMigrate(const MigrateOptions& iOptions, std::ostream& oOut, std::ostream& oErr);
+
+int RunSync(const SyncOptions& iOptions, std::ostream& oOut, std::ostream& oErr);
 
 // Parses the command line and runs the command; the whole of main().
 int Main(int argc, char** argv, std::ostream& oOut, std::ostream& oErr);

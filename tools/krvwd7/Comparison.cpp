@@ -3,6 +3,8 @@
 #include <sstream>
 
 #include "CATMathTransformation.h"
+#include "KRVWD7CoreServices.h"
+#include "KRVWD7PrdInfoListServices.h"
 #include "Structures.h"
 
 namespace krvwd7 {
@@ -78,6 +80,26 @@ std::string AddedText(const KRVWD7PrdInfo& iRecord) {
 std::string ChangeText(const Comparison& iComparison, int iEntry) {
   return ChangeText(iComparison.types[iEntry].ToStdString(), iComparison.bbEntries[iEntry],
                     iComparison.psnEntries[iEntry]);
+}
+
+bool Compare(const CATBaseUnknown_var& iBBRoot, const BlackBoxAttributes& iBB,
+             const CATBaseUnknown_var& iPSNRoot, CATBaseUnknown_var& oNode,
+             Comparison& oResult) {
+  oResult = Comparison();
+  oNode = CATBaseUnknown_var();
+  KRVWD7CoreServices::SwitchToProductMode(iBBRoot);
+  KRVWD7CoreServices::SwitchToProductMode(iPSNRoot);
+  int type = 0;
+  if (FAILED(KRVWD7CoreServices::RetrievePSNNode(iBBRoot, oNode, type))) return false;
+  oResult.bbType = iBB.type;
+  oResult.flatten = iBB.flatten;
+  KRVWD7PrdInfoListServices::BuildPrdInfoList(iPSNRoot, oResult.psnList, 0,
+                                              CATBaseUnknown_var(), nullptr);
+  KRVWD7PrdInfoListServices::BuildPrdInfoList(oNode, oResult.bbList, 1, iBBRoot, nullptr);
+  oResult.rc = KRVWD7PrdInfoListServices::RetrieveDifferences(
+      iPSNRoot, oResult.bbList, oResult.psnList, oResult.bbEntries, oResult.psnEntries,
+      oResult.added, oResult.types, oResult.nbDiff, iBB.type, iBB.flatten ? 1 : 0);
+  return true;
 }
 
 }  // namespace krvwd7

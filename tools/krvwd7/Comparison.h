@@ -7,8 +7,10 @@
 
 #include <string>
 
+#include "CATBaseUnknown.h"
 #include "CATListValCATUnicodeString.h"
 #include "CATListValKRVWD7PrdInfo.h"
+#include "Structures.h"
 
 namespace krvwd7 {
 
@@ -67,6 +69,17 @@ std::string AddedText(const KRVWD7PrdInfo& iRecord);
 // The same for one entry type and its two records.
 std::string ChangeText(const std::string& iType, const KRVWD7PrdInfo& iBB,
                        const KRVWD7PrdInfo& iPSN);
+
+// Compares the black box iBBRoot (attributes iBB, read by ReadBlackBox)
+// with the PSN iPSNRoot as the services prepare an update: switches both to
+// product mode, locates the PSN node in the black box (oNode), builds both
+// record lists and runs RetrieveDifferences. Fills the lists and the
+// comparison's outputs only. False when the black box has no node for its
+// PSN part number (oResult is then empty); otherwise true, oResult.rc
+// holding the comparison's result.
+bool Compare(const CATBaseUnknown_var& iBBRoot, const BlackBoxAttributes& iBB,
+             const CATBaseUnknown_var& iPSNRoot, CATBaseUnknown_var& oNode,
+             Comparison& oResult);
 
 }  // namespace krvwd7
 

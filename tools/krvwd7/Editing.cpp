@@ -185,6 +185,7 @@ void PrintReport(const Report& iReport, std::ostream& oOut) {
     oOut << Colour(iReport.command.name, "1", colour) << ": " << iReport.outcome.explanation
          << " (result " << ResultText(iReport.outcome.rc) << ")\n\n";
   }
+  if (iReport.outcome.printDetails) iReport.outcome.printDetails(oOut);
   PrintProducts(iReport.outcome, width, oOut);
   if (!iReport.command.writes) return;
   KindNamer kind_of;
@@ -269,8 +270,13 @@ void WriteReport(const Report& iReport, std::ostream& oOut) {
     WriteChange(change, kind, out);
   }
   out.EndArray();
-  out.Key("command").String(iReport.command.name)
-      .Key("dryRun").Boolean(iReport.options.dryRun)
+  out.Key("command").String(iReport.command.name).Key("details");
+  if (iReport.outcome.writeDetails) {
+    iReport.outcome.writeDetails(out);
+  } else {
+    out.Null();
+  }
+  out.Key("dryRun").Boolean(iReport.options.dryRun)
       .Key("explanation").String(iReport.outcome.explanation)
       .Key("listTitle").String(iReport.outcome.listTitle)
       .Key("products").BeginArray();
@@ -369,8 +375,11 @@ int RunEditing(const EditOptions& iOptions, const EditCommand& iCommand, std::os
     return kExitFailed;
   }
   Report report{iOptions, iCommand, outcome, context.Changes(), ""};
-  const std::string target = iCommand.writes ? Target(iOptions) : "";
-  if (!target.empty()) {
+  const std::string target =
+      iCommand.writes && outcome.write ? Target(iOptions) : "";
+  if (iCommand.writes && !outcome.write) {
+    oErr << prefix << outcome.notWritten << "; nothing written\n";
+  } else if (!target.empty()) {
     if (!HostSession::Save(target, error)) {
       oErr << prefix << error << "; nothing written\n";
       return kExitUsage;
@@ -384,7 +393,7 @@ int RunEditing(const EditOptions& iOptions, const EditCommand& iCommand, std::os
   } else {
     PrintReport(report, oOut);
   }
-  return kExitOk;
+  return outcome.exitCode;
 }
 
 }  // namespace krvwd7

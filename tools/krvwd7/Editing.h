@@ -58,12 +58,24 @@ struct ReportedProduct {
   std::string partNumber;
 };
 
+class JsonOut;
+
 // What a command's body hands back.
 struct EditOutcome {
   HRESULT rc = S_OK;        // the operation's result
   std::string explanation;  // one line: what the result means (also on failure)
   std::string listTitle;    // heading of `products` ("" for no list)
   std::vector<ReportedProduct> products;
+  // For a command that runs several operations (sync): the exit code when
+  // rc is not negative, whether the session may be written (false: nothing
+  // is written, and stderr says why with `notWritten`), and what the
+  // command adds to the report: text printed after the explanation line,
+  // and the value of the JSON member "details" (null when unset).
+  int exitCode = 0;
+  bool write = true;
+  std::string notWritten;
+  std::function<void(std::ostream&)> printDetails;
+  std::function<void(JsonOut&)> writeDetails;
 };
 
 class EditContext {
