@@ -393,6 +393,7 @@ int RunEditing(const EditOptions& iOptions, const EditCommand& iCommand, std::os
   } else {
     PrintReport(report, oOut);
   }
+  if (!outcome.warning.empty()) oErr << prefix << outcome.warning << "\n";
   return outcome.exitCode;
 }
 

@@ -74,6 +74,9 @@ struct EditOutcome {
   int exitCode = 0;
   bool write = true;
   std::string notWritten;
+  // A line for stderr when the session is written all the same but the
+  // exit code says something went wrong ("" for none).
+  std::string warning;
   std::function<void(std::ostream&)> printDetails;
   std::function<void(JsonOut&)> writeDetails;
 };

@@ -245,6 +245,8 @@ EditOutcome Sync(const SyncOptions& iOptions, EditContext& ioContext) {
     outcome.write = false;
     outcome.notWritten = std::to_string(failed) +
                          " action(s) failed (--keep-going writes the result all the same)";
+  } else if (failed > 0) {
+    outcome.warning = std::to_string(failed) + " action(s) failed; the rest was kept";
   }
   return outcome;
 }
