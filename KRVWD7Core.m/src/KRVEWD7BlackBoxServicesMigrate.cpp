@@ -215,6 +215,24 @@ bool TransferIdentities(const CATBaseUnknown_var& iPSNRoot,
   return true;
 }
 
+// The first steps of Migrate and Migrate2 once they apply: the PSN
+// document found, then both roots switched to product mode, each failure
+// traced. False when either root is missing.
+bool BothRoots(CATDocument& iDocument, CATBaseUnknown_var& oPSNRoot,
+               CATBaseUnknown_var& oBBRoot) {
+  CATDocument* psn_document = FindPSNDocument(iDocument);
+  if (psn_document == nullptr) return false;
+  oPSNRoot = RootInProductMode(
+      psn_document, "ERROR: PSN Root Product not retrieved !",
+      "ERROR: The switch to product mode has failed for the PSN Root Product !");
+  oBBRoot = RootInProductMode(
+      &iDocument, "ERROR: Black Box Root Product not retrieved !",
+      "ERROR: The switch to product mode has failed for the Black Box Root "
+      "Product !");
+  if (!oPSNRoot || !oBBRoot) return false;
+  return true;
+}
+
 // The end of Migrate and Migrate2: the final line, the exit line, the
 // result.
 HRESULT Finish(bool iSucceeded, const char* iExitLine) {
@@ -244,16 +262,9 @@ HRESULT KRVEWD7BlackBoxServices::Migrate(CATDocument& iDocument,
   if (iPSNFilename.GetLengthInChar() == 0 || !Applies(iDocument, 1, black_box)) {
     return E_INVALIDARG;
   }
-  CATDocument* psn_document = FindPSNDocument(iDocument);
-  if (psn_document == nullptr) return Finish(false, kExit);
-  const CATBaseUnknown_var psn_root = RootInProductMode(
-      psn_document, "ERROR: PSN Root Product not retrieved !",
-      "ERROR: The switch to product mode has failed for the PSN Root Product !");
-  const CATBaseUnknown_var bb_root = RootInProductMode(
-      &iDocument, "ERROR: Black Box Root Product not retrieved !",
-      "ERROR: The switch to product mode has failed for the Black Box Root "
-      "Product !");
-  if (!psn_root || !bb_root) return Finish(false, kExit);
+  CATBaseUnknown_var psn_root;
+  CATBaseUnknown_var bb_root;
+  if (!BothRoots(iDocument, psn_root, bb_root)) return Finish(false, kExit);
 
   // The node that stands for the PSN root: the instance of the PSN root's
   // part number, or the black-box root itself when there is none.
@@ -301,16 +312,9 @@ HRESULT KRVEWD7BlackBoxServices::Migrate2(CATDocument& iDocument,
   if (iPSNFilename.GetLengthInChar() == 0 || !Applies(iDocument, 2, black_box)) {
     return E_INVALIDARG;
   }
-  CATDocument* psn_document = FindPSNDocument(iDocument);
-  if (psn_document == nullptr) return Finish(false, kExit);
-  const CATBaseUnknown_var psn_root = RootInProductMode(
-      psn_document, "ERROR: PSN Root Product not retrieved !",
-      "ERROR: The switch to product mode has failed for the PSN Root Product !");
-  const CATBaseUnknown_var bb_root = RootInProductMode(
-      &iDocument, "ERROR: Black Box Root Product not retrieved !",
-      "ERROR: The switch to product mode has failed for the Black Box Root "
-      "Product !");
-  if (!psn_root || !bb_root) return Finish(false, kExit);
+  CATBaseUnknown_var psn_root;
+  CATBaseUnknown_var bb_root;
+  if (!BothRoots(iDocument, psn_root, bb_root)) return Finish(false, kExit);
 
   int type = 0;
   const CATBaseUnknown_var node = NodeFromStoredType(bb_root, black_box, type);

@@ -393,6 +393,42 @@ std::vector<SweepOperation> LibraryOperations(const std::string& iDir) {
                        Handle(DeepestLeaf(PSNDocument()->Root())), 1);
                  },
                  [](HRESULT iRc) { return iRc == S_OK || iRc == E_FAIL; }, nullptr});
+  // Reading only: the node that stands for the PSN root.
+  ops.push_back({"KRVWD7CoreServices::RetrievePSNNode", pair,
+                 [] {
+                   CATBaseUnknown_var node;
+                   int type = 0;
+                   const HRESULT rc = KRVWD7CoreServices::RetrievePSNNode(BBRoot(), node, type);
+                   return (rc == S_OK) == !!node ? rc : kWrongAnswer;
+                 },
+                 [](HRESULT iRc) { return iRc == S_OK || iRc == E_FAIL; }, Always});
+  // A new identity on the black box's deepest leaf, its environment kept,
+  // then both written.
+  ops.push_back({"KRVWD7CoreServices::SetPrintableIdParameterOnNode", pair,
+                 [] {
+                   const CATBaseUnknown_var leaf = Handle(DeepestLeaf(BBDocument()->Root()));
+                   const HRESULT rc = KRVWD7CoreServices::SetPrintableIdParameterOnNode(
+                       leaf, "NEW-ID", "Unchanged");
+                   if (FAILED(rc)) return rc;
+                   return KRVWD7CoreServices::SetPrintableIdParameterOnNode(leaf, "NEW-ID", "ENV");
+                 },
+                 OkOrNegative, nullptr});
+  // The PSN root's number onto a black-box leaf: the black box already
+  // holds a reference of that number, so the suffix counter runs.
+  ops.push_back({"KRVWD7CoreServices::CopyPartNumber", pair,
+                 [] {
+                   return KRVWD7CoreServices::CopyPartNumber(
+                       PSNRoot(), Handle(DeepestLeaf(BBDocument()->Root())));
+                 },
+                 [](HRESULT iRc) { return iRc == S_OK || iRc == S_FALSE || iRc == E_FAIL; },
+                 nullptr});
+  ops.push_back({"KRVWD7CoreServices::UpdateBBLeafFromPSN", pair,
+                 [] {
+                   return KRVWD7CoreServices::UpdateBBLeafFromPSN(
+                       Handle(DeepestLeaf(BBDocument()->Root())),
+                       Handle(DeepestLeaf(PSNDocument()->Root())), 0);
+                 },
+                 OkOrNegative, nullptr});
   ops.push_back({"KRVEWD7BlackBoxServices::UpdatePSNFile",
                  Samples(iDir, {"psn.json", "demo.json"}),
                  [iDir] { return UpdatePSNFileChecked(iDir); },
