@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "KRVWD7UtiJsonText.h"
+
 namespace {
 
 constexpr size_t kProgressStep = size_t{4} << 20;
@@ -66,33 +68,6 @@ uint32_t Hex4(const char* iText) {
   return code;
 }
 
-// Length of the UTF-8 sequence at iText (RFC 3629: no overlong forms, no
-// surrogates, nothing above U+10FFFF), 0 when it is ill-formed.
-size_t Utf8Length(const unsigned char* iText, size_t iAvailable) {
-  unsigned char c = iText[0];
-  size_t n;
-  unsigned char low = 0x80, high = 0xBF;
-  if (c >= 0xC2 && c <= 0xDF) {
-    n = 2;
-  } else if (c >= 0xE0 && c <= 0xEF) {
-    n = 3;
-    if (c == 0xE0) low = 0xA0;
-    if (c == 0xED) high = 0x9F;
-  } else if (c >= 0xF0 && c <= 0xF4) {
-    n = 4;
-    if (c == 0xF0) low = 0x90;
-    if (c == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (iAvailable < n) return 0;
-  if (iText[1] < low || iText[1] > high) return 0;
-  for (size_t i = 2; i < n; ++i) {
-    if (iText[i] < 0x80 || iText[i] > 0xBF) return 0;
-  }
-  return n;
-}
-
 }  // namespace
 
 // --- Check ------------------------------------------------------------------------
@@ -150,7 +125,7 @@ bool MemJsonText::ScanString(size_t& ioPos, SyntaxError& oError) const {
       ++p;
       continue;
     }
-    size_t n = Utf8Length(reinterpret_cast<const unsigned char*>(data_) + p, size_ - p);
+    size_t n = KRVWD7UtiJsonText::Utf8Length(reinterpret_cast<const unsigned char*>(data_) + p, size_ - p);
     if (n == 0) return fail(p, "ill-formed UTF-8 byte");
     p += n;
   }

@@ -40,9 +40,6 @@ class MemJsonWriter {
   // refused a block.
   bool Finish();
 
-  // The text of iValue as Double() writes it.
-  static std::string DoubleText(double iValue);
-
  private:
   void BeforeValue();
   void Indent();

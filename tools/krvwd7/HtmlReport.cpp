@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "JsonOut.h"
+#include "KRVWD7UtiJsonText.h"
 #include "Structures.h"
 
 namespace krvwd7 {
@@ -36,7 +37,7 @@ class DataWriter {
   }
   DataWriter& Str(const std::string& iText) {
     size_t start = buffer_.size();
-    JsonOut::AppendString(buffer_, iText);
+    KRVWD7UtiJsonText::AppendString(buffer_, iText);
     if (iText.find('<') != std::string::npos) {
       std::string quoted = buffer_.substr(start);
       buffer_.resize(start);

@@ -41,11 +41,6 @@ class JsonOut {
   // Ends the document with a newline and writes out what is buffered.
   void Finish();
 
-  static std::string DoubleText(double iValue);
-  // Appends iText to oOut as a JSON string, quotes included, with the
-  // escapes and the U+FFFD of String().
-  static void AppendString(std::string& oOut, std::string_view iText);
-
  private:
   void BeforeValue();
   void Indent();
