@@ -135,20 +135,6 @@ TEST_F(EditingCommandTest, UpdatePositionWritesASessionWhereThePositionAgrees) {
   EXPECT_EQ(types(target_), before);
 }
 
-// --dry-run writes nothing whatever else is given, and says so.
-TEST_F(EditingCommandTest, DryRunWritesNothing) {
-  UpdatePositionOptions options;
-  options.edit.common.session = kExamples + "demo.json";
-  options.edit.output = target_;
-  options.edit.dryRun = true;
-  CommandRun run = UpdatePosition(options);
-  EXPECT_EQ(run.code, kExitOk) << run.err;
-  EXPECT_FALSE(Exists(target_));
-  EXPECT_NE(run.out.find("PSN position"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("Dry run: nothing written"), std::string::npos) << run.out;
-  EXPECT_EQ(run.err, "");
-}
-
 // The change report takes the width it is given, like diff's table, and
 // shortens nothing without one.
 TEST_F(EditingCommandTest, ReportFitsTheWidthAndIsWholeWithoutOne) {
@@ -169,35 +155,6 @@ TEST_F(EditingCommandTest, ReportFitsTheWidthAndIsWholeWithoutOne) {
   std::string line;
   std::getline(lines, line);
   while (std::getline(lines, line)) EXPECT_LE(TextWidth(line), 70) << line;
-}
-
-// A usage error and a failed operation both leave the target unwritten.
-TEST_F(EditingCommandTest, NothingIsWrittenWhenTheCommandFails) {
-  const struct {
-    const char* name;
-    const char* session;
-    const char* bb;
-    int code;
-    const char* message;
-  } rows[] = {
-      {"unknown black box", "demo.json", "Nope", kExitUsage,
-       "demo.json: no product document named 'Nope'"},
-      {"up to date", "uptodate.json", "", kExitFailed,
-       "update-position: ErrId1: The black box and its PSN show no difference"},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
-    UpdatePositionOptions options;
-    options.edit.common.session = kExamples + row.session;
-    options.edit.output = target_;
-    options.bb = row.bb;
-    CommandRun run = UpdatePosition(options);
-    EXPECT_EQ(run.code, row.code);
-    EXPECT_EQ(run.err.rfind("krvwd7: update-position: ", 0), 0u) << run.err;
-    EXPECT_NE(run.err.find(row.message), std::string::npos) << run.err;
-    EXPECT_EQ(run.out, "");
-    EXPECT_FALSE(Exists(target_));
-  }
 }
 
 // add of the demo's added product, then diff of the written session: it is

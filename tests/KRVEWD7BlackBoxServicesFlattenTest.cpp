@@ -244,30 +244,6 @@ TEST_F(FlattenTest, FailedMovesAndDeletionsDoNotChangeTheResult) {
   EXPECT_EQ(progress_.steps_of["BlackBoxFlattenInProgress"], 4 + 1);
 }
 
-// A flattened black box still compares: an up-to-date black box whose
-// sub-assemblies are components is up to date once flattened.
-TEST_F(FlattenTest, FlattenedUpToDateBlackBoxStaysUpToDate) {
-  ASSERT_TRUE(session().Load(KRVWD7_SOURCE_DIR "/examples/uptodate.json"));
-  MemDocument* black_box = nullptr;
-  MemDocument* psn = nullptr;
-  for (MemDocument* document : session().ProductDocuments()) {
-    if (document->Name() == "BB-CAR.CATProduct") black_box = document;
-    if (document->Name() == "CAR.CATProduct") psn = document;
-  }
-  ASSERT_TRUE(black_box && psn);
-  unsigned char up_to_date = 0;
-  ASSERT_EQ(services_.IsUpToDate(*black_box, *psn, up_to_date), S_OK);
-  ASSERT_EQ(up_to_date, 1);
-  ASSERT_EQ(services_.Flatten(*black_box, 0), S_OK);
-  MemProduct* node = black_box->Root()->FindChild("CAR.1");
-  ASSERT_NE(node, nullptr);
-  EXPECT_EQ(node->FindChild("Chassis.1"), nullptr) << "the component is deleted";
-  EXPECT_NE(node->FindChild("Axle.1"), nullptr);
-  up_to_date = 0;
-  EXPECT_EQ(services_.IsUpToDate(*black_box, *psn, up_to_date), S_OK);
-  EXPECT_EQ(up_to_date, 1) << krvwd7_test::Joined(krvwd7_test::TraceWithoutTimes());
-}
-
 // The library's single pass agrees with the plain walk on generated black
 // boxes: the same saved session, trace and progress.
 TEST_F(FlattenTest, AgreesWithThePlainWalk) {

@@ -354,25 +354,6 @@ TEST_F(MigrateTest, Migrate2WithoutItsNode) {
                 "<< KRVEWD7BlackBoxServices::Migrate2()"}));
 }
 
-// The sample of the earlier form becomes a black box that compares: up to
-// date with its PSN once migrated.
-TEST_F(MigrateTest, MigratedSampleIsUpToDate) {
-  ASSERT_TRUE(session().Load(KRVWD7_SOURCE_DIR "/examples/version1.json"));
-  MemDocument* black_box = nullptr;
-  MemDocument* psn = nullptr;
-  for (MemDocument* document : session().ProductDocuments()) {
-    if (document->Name() == "BB-CAR.CATProduct") black_box = document;
-    if (document->Name() == "CAR.CATProduct") psn = document;
-  }
-  ASSERT_TRUE(black_box && psn);
-  unsigned char up_to_date = 0;
-  EXPECT_EQ(services_.IsUpToDate(*black_box, *psn, up_to_date), E_INVALIDARG);
-  ASSERT_EQ(services_.Migrate(*black_box, "CAR.psn"), S_OK)
-      << krvwd7_test::Joined(krvwd7_test::TraceWithoutTimes());
-  EXPECT_EQ(services_.IsUpToDate(*black_box, *psn, up_to_date), S_OK);
-  EXPECT_EQ(up_to_date, 1);
-}
-
 // --- MigrateAfterRootPartVersionning ---------------------------------------------
 
 class VersioningTest : public MigrateTest {

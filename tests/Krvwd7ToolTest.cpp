@@ -364,24 +364,6 @@ TEST(DiffCommandTest, ReportReplacesTheFileOnlyWhenTheComparisonSucceeded) {
   }
 }
 
-TEST(DiffCommandTest, UpToDatePairExitsZeroAndTableSaysSo) {
-  CommandRun run = Diff(kExamples + "uptodate.json", false);
-  EXPECT_EQ(run.code, kExitOk) << run.err;
-  EXPECT_NE(run.out.find("Up to date"), std::string::npos) << run.out;
-}
-
-TEST(DiffCommandTest, UnknownDocumentIsAUsageError) {
-  DiffOptions options;
-  options.common.session = kExamples + "demo.json";
-  options.psn = "NoSuchDocument";
-  std::ostringstream out, err;
-  EXPECT_EQ(RunDiff(options, out, err), kExitUsage);
-  EXPECT_NE(err.str().find("no product document named 'NoSuchDocument'"),
-            std::string::npos)
-      << err.str();
-  EXPECT_TRUE(out.str().empty());
-}
-
 TEST(RecordsCommandTest, JsonHasAllFieldsOfEveryRecord) {
   RecordsOptions options;
   options.common.session = kExamples + "demo.json";

@@ -383,33 +383,6 @@ TEST_F(SessionFileTest, SaveIsAtomic) {
   EXPECT_EQ(session_.Load(path).error, path + ": cannot open the file: No such file or directory");
 }
 
-TEST_F(SessionFileTest, ASaveThatFailsHalfWayLeavesTheFileAndNoTemporary) {
-  // A session whose text takes several blocks.
-  MemBuilder build(session_);
-  MemProduct* root = build.Document("Big.CATProduct", "BIG")->Root();
-  for (int i = 0; i < 400; ++i) {
-    build.Part(root, "Part with a long instance name " + std::to_string(i) + ".1",
-               "PART-NUMBER-" + std::to_string(i));
-  }
-  const std::string path = TempPath("half.json");
-  std::ofstream(path) << "previous content";
-  // The write fails after its second block.
-  MemFaults::Add(MemFaultPoint::kFileWrite, E_FAIL, "", 2);
-  const MemResult result = session_.Save(path);
-  MemFaults::Clear();
-  const std::string temporary = path + ".tmp" + std::to_string(::getpid());
-  EXPECT_FALSE(result.ok);
-  EXPECT_EQ(result.error, path + ": cannot write " + temporary + ": No space left on device");
-  EXPECT_EQ(MemFaults::Calls(MemFaultPoint::kFileWrite), 2);
-  EXPECT_EQ(ReadFile(path), "previous content");
-  struct stat st;
-  EXPECT_NE(::stat(temporary.c_str(), &st), 0) << "the temporary file is left";
-  // Without the fault the same save goes through.
-  ASSERT_TRUE(session_.Save(path));
-  EXPECT_EQ(ReadFile(path), session_.SaveToText());
-  std::remove(path.c_str());
-}
-
 // Each step of a save fails in turn (the write after its first block, so a
 // part of the temporary file exists): the old file keeps its bytes and no
 // temporary file is left.

@@ -43,8 +43,6 @@ int Diff(const std::string& iSession, std::string* oOut = nullptr) {
   return code;
 }
 
-bool Exists(const std::string& iPath) { return std::ifstream(iPath).good(); }
-
 nlohmann::json ReadJson(const std::string& iPath) {
   std::ifstream in(iPath);
   return nlohmann::json::parse(in);
@@ -236,86 +234,6 @@ TEST_F(SyncCommandTest, ReportsWhatTheOperationsCannotRemove) {
   EXPECT_EQ(details["remaining"][0]["action"], 1);
   EXPECT_EQ(details["upToDate"], false);
   EXPECT_EQ(report["written"], target_);  // nothing failed: the result is written
-}
-
-// An action that fails is reported with its result; the others go on;
-// nothing is written unless --keep-going.
-TEST_F(SyncCommandTest, AFailedActionWritesNothingUnlessKeepGoing) {
-  Generate("120 --fanout 10 --share 0.02 --seed 3", input_);
-  nlohmann::json session = ReadJson(input_);
-  session["faults"] = {{{"op", "Delete"}, {"rc", "E_FAIL"}}};
-  WriteJson(session, input_);
-
-  for (bool keep_going : {false, true}) {
-    SCOPED_TRACE(keep_going ? "--keep-going" : "default");
-    std::remove(target_.c_str());
-    SyncOptions options;
-    options.edit.common.session = input_;
-    options.edit.common.json = true;
-    options.edit.output = target_;
-    options.keepGoing = keep_going;
-    const CommandRun run = Sync(options);
-    EXPECT_EQ(run.code, kExitFailed);
-    const nlohmann::json details = nlohmann::json::parse(run.out)["details"];
-    int failed = 0, done = 0;
-    for (const auto& action : details["actions"]) {
-      if (action["action"] == "delete") {
-        EXPECT_EQ(action["error"], "result 0x80004005") << action;
-        ++failed;
-      } else {
-        EXPECT_EQ(action["result"], 0) << action;
-        ++done;
-      }
-    }
-    EXPECT_GE(failed, 1);
-    EXPECT_GE(done, 8);
-    // The products that could not be deleted remain, with their action.
-    ASSERT_EQ(static_cast<int>(details["remaining"].size()), failed) << details;
-    EXPECT_EQ(details["remaining"][0]["difference"], "REMOVED");
-    EXPECT_EQ(Exists(target_), keep_going);
-    if (!keep_going) {
-      EXPECT_NE(run.err.find("action(s) failed (--keep-going writes the result all the same); "
-                             "nothing written"),
-                std::string::npos)
-          << run.err;
-    }
-  }
-}
-
-// --dry-run prints the plan grouped by sub-assembly, changes nothing and
-// exits 1 when there is something to do.
-TEST_F(SyncCommandTest, DryRunShowsThePlanAndWritesNothing) {
-  Generate("200 --fanout 10 --share 0.02 --seed 5 --flatten", input_);
-  SyncOptions options;
-  options.edit.common.session = input_;
-  options.edit.output = target_;
-  options.edit.dryRun = true;
-  const CommandRun run = Sync(options);
-  EXPECT_EQ(run.code, kExitDifferences) << run.err;
-  EXPECT_FALSE(Exists(target_));
-  EXPECT_NE(run.out.find("Plan: "), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("No change to the session"), std::string::npos) << run.out;
-  // Added leaves of a flattened black box are placed in a second pass.
-  EXPECT_NE(run.out.find("Second pass: "), std::string::npos) << run.out;
-
-  options.edit.common.json = true;
-  const nlohmann::json report = nlohmann::json::parse(Sync(options).out);
-  const nlohmann::json& actions = report["details"]["actions"];
-  ASSERT_FALSE(actions.empty());
-  // The plan's order: adds, deletions, updates, identities, positions.
-  const std::vector<std::string> order = {"add", "delete", "update-leaf", "identity",
-                                          "position-from-psn"};
-  size_t rank = 0;
-  for (const auto& action : actions) {
-    EXPECT_EQ(action["result"], nullptr);
-    const auto at = std::find(order.begin(), order.end(), action["action"].get<std::string>());
-    ASSERT_NE(at, order.end()) << action;
-    const size_t this_rank = static_cast<size_t>(at - order.begin());
-    EXPECT_GE(this_rank, rank) << action;
-    rank = this_rank;
-    EXPECT_EQ(action["secondPass"], action["action"] == "add");
-  }
-  EXPECT_EQ(report["details"]["remaining"], nullptr);
 }
 
 // --positions to-psn carries the black box's position to the PSN; the

@@ -261,48 +261,6 @@ TEST_F(UpdatePSNFileTest, ResultIsThatOfThePSNPrintableId) {
   EXPECT_EQ(LinesWith(ReadFile(target), "=RootPart('','PART_LIST',\"0\",").size(), 1u);
 }
 
-TEST_F(UpdatePSNFileTest, FailuresLeaveTheTargetAndNoTemporaryFile) {
-  SmallBlackBox();
-  const std::string target = folder_ / "old.psn";
-  const std::string before = ReadFile(target);
-  // The host's file fault points, and the atomic file's own switch for the
-  // close, which no fault point separates from the rename.
-  struct Case {
-    MemFaultPoint point;  // kCount: the switch
-    const char* what;     // what the trace line says failed; "" for no line
-  };
-  const Case cases[] = {
-      {MemFaultPoint::kFileCreate, ""},
-      {MemFaultPoint::kFileWrite, "cannot write"},
-      {MemFaultPoint::kCount, "cannot close"},
-      {MemFaultPoint::kFileCommit, "cannot rename"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    KRVWD7UtiTracer::ClearLines();
-    MemFaults::Clear();
-    if (c.point == MemFaultPoint::kCount) {
-      KRVWD7UtiAtomicFile::FailStepForTesting(KRVWD7UtiAtomicFile::kClose);
-    } else {
-      MemFaults::Add(c.point, E_FAIL);
-    }
-    EXPECT_EQ(Update(target), E_FAIL);
-    KRVWD7UtiAtomicFile::FailStepForTesting(KRVWD7UtiAtomicFile::kNoStep);
-    EXPECT_EQ(ReadFile(target), before);
-    EXPECT_EQ(folder_.Files(), std::vector<std::string>{"old.psn"});
-    const std::vector<std::string>& lines = KRVWD7UtiTracer::Lines();
-    if (*c.what) {
-      EXPECT_EQ(lines.back().rfind("PSN file [" + target + "] not written: " + c.what, 0), 0u)
-          << lines.back();
-    } else {
-      EXPECT_EQ(lines.back(), "<< SetPSNFilename");
-    }
-  }
-  MemFaults::Clear();
-  // A folder that does not exist cannot hold the temporary file.
-  EXPECT_EQ(Update(folder_ / "nowhere/new.psn"), E_FAIL);
-}
-
 // --- Repeated writes and the plain steps ------------------------------------------------
 
 TEST_F(UpdatePSNFileTest, WrittenOverItselfAFileKeepsItsLinksAndParts) {

@@ -124,19 +124,5 @@ TEST_F(WritePsnCommandTest, RefusesWhatTheCommandCannotStartOn) {
   EXPECT_EQ(folder_.Files(), (std::vector<std::string>{"old.psn", "session.json"}));
 }
 
-TEST_F(WritePsnCommandTest, NegativeResultLeavesTheTargetAsItWas) {
-  const std::string target = folder_ / "kept.psn";
-  WriteFile(target, "kept\n");
-  KRVWD7UtiAtomicFile::FailStepForTesting(KRVWD7UtiAtomicFile::kRename);
-  const CommandRun run = WritePsn(target);
-  KRVWD7UtiAtomicFile::FailStepForTesting(KRVWD7UtiAtomicFile::kNoStep);
-  EXPECT_EQ(run.code, kExitFailed);
-  EXPECT_EQ(run.err, "krvwd7: writing the PSN file " + target +
-                         " failed with result 0x80004005 (--trace FILE shows the step)\n");
-  EXPECT_EQ(run.out, "");
-  EXPECT_EQ(ReadFile(target), "kept\n");
-  EXPECT_EQ(folder_.Files(), (std::vector<std::string>{"kept.psn", "old.psn", "session.json"}));
-}
-
 }  // namespace
 }  // namespace krvwd7
