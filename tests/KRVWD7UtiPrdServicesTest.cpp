@@ -257,27 +257,4 @@ TEST_F(KRVWD7UtiPrdServicesTest, CopiesOfProperties) {
   EXPECT_EQ(nut_->PartNumber(), "NUT");
 }
 
-TEST_F(KRVWD7UtiPrdServicesTest, FaultsAnswerBeforeAnyWork) {
-  // A GetParameter fault with result 0: found, but no parameter.
-  bolt_->AddParm("BBNote", "x");
-  MemFaults::Add(MemFaultPoint::kGetParameter, S_OK, "Bolt.1");
-  CATICkeParm_var parm;
-  CATUnicodeString value = "stale";
-  EXPECT_EQ(Prd::GetParameter(H(bolt_), "BBNote", parm, &value), S_OK);
-  EXPECT_FALSE(parm);
-  EXPECT_EQ(value, "");
-  EXPECT_EQ(Prd::GetParameter(H(bolt2_), "BBNote", parm, &value), S_OK);
-  EXPECT_TRUE(parm);  // another instance name: no fault
-  // The second children query only, matched by part number.
-  MemFaults::Add(MemFaultPoint::kGetAllChildren, E_OUTOFMEMORY, "ASM", 2);
-  CATListValCATBaseUnknown_var* list = nullptr;
-  EXPECT_EQ(Names(Children(asm_, 0)), "Bolt.1 Sub.1 Nut.1 Bolt.2");
-  EXPECT_EQ(Prd::GetAllChildren(H(asm_), list, "CATIProduct", 0), E_OUTOFMEMORY);
-  EXPECT_EQ(list, nullptr);
-  EXPECT_EQ(Names(Children(asm_, 0)), "Bolt.1 Sub.1 Nut.1 Bolt.2");
-  MemFaults::Add(MemFaultPoint::kSetPartNumber, E_FAIL);
-  EXPECT_EQ(Prd::SetPartNumber(H(plate_), "NEW"), E_FAIL);
-  EXPECT_EQ(plate_->PartNumber(), "PLATE");
-}
-
 }  // namespace

@@ -89,16 +89,6 @@ TEST(TableTest, ShortenPathKeepsTheLeafAndItsFathersWhole) {
   EXPECT_EQ(ShortenPath("Écrou-très-long.1", 9), "…s-long.1");  // characters, not bytes
 }
 
-TEST(TableTest, WithoutALimitNothingIsCut) {
-  Table table;
-  table.AddColumn("PATH", 1, false, 8, true);
-  std::string path = "Root/" + std::string(300, 'x') + "/Leaf.1";
-  table.AddRow({path});
-  std::ostringstream out;
-  table.Print(out, 0);
-  EXPECT_NE(out.str().find(path), std::string::npos);
-}
-
 TEST(TableTest, RowNumbersOfAnyWidthKeepTheColumnsAligned) {
   Table table;
   table.AddColumn("#", 0, true);
