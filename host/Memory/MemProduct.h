@@ -324,6 +324,7 @@ class MemProduct : public CATIProduct,
   MemProduct* owner_ = nullptr;      // reference whose children hold this instance
   MemDocument* root_of_ = nullptr;   // document whose root this reference is
   int instance_slot_ = -1;           // position in reference_->R().instances_
+  int session_slot_ = -1;            // a reference's position in the session's list
 
   // Reference data, apart from the object so that instances (most of a
   // session's products) do not carry it. Made on first use: every

@@ -53,13 +53,15 @@ void MemSession::Close() {
   pinned_.clear();
   // Detach everything first, then release: releases may delete products
   // that others still point at.
-  std::vector<MemProduct*> references(references_.begin(), references_.end());
-  references_.clear();
+  std::vector<MemProduct*> references;
+  references.swap(references_);
   by_part_number_.clear();
   by_number_order_.clear();
+  number_order_built_ = false;
   std::vector<MemProduct*> children;
   for (MemProduct* reference : references) {
     reference->session_ = nullptr;
+    reference->session_slot_ = -1;
     reference->document_ = nullptr;
     reference->root_of_ = nullptr;
     reference->R().pinned_ = false;
@@ -118,6 +120,10 @@ MemDocument* MemSession::FindDocument(const std::string& iStorage) const {
 
 MemDocument* MemSession::NewShapeDocument(const std::string& iStorage) {
   if (iStorage.empty() || by_storage_.count(iStorage)) return nullptr;
+  return OpenShapeDocument(iStorage);
+}
+
+MemDocument* MemSession::OpenShapeDocument(const std::string& iStorage) {
   MemDocument* document = new MemDocument;
   document->session_ = this;
   document->storage_ = iStorage;
@@ -147,8 +153,9 @@ MemDocument* MemSession::NewProductDocument(const std::string& iName,
 }
 
 MemDocument* MemSession::ShapeDocument(const std::string& iStorage) {
+  if (iStorage.empty()) return nullptr;
   if (MemDocument* document = FindDocument(iStorage)) return document;
-  return NewShapeDocument(iStorage);
+  return OpenShapeDocument(iStorage);
 }
 
 bool MemSession::SetDocId(MemDocument* iDocument, const std::string& iDocId,
@@ -174,23 +181,46 @@ bool MemSession::SetDocId(MemDocument* iDocument, const std::string& iDocId,
 // --- Products ----------------------------------------------------------------------
 
 void MemSession::Register(MemProduct* iReference) {
-  iReference->session_ = this;
-  references_.insert(iReference);
   if (!iReference->R().part_number_.empty()) {
     by_part_number_.emplace(PartKey{iReference->document_, iReference->R().part_number_},
                             iReference);
   }
-  by_number_order_.emplace(iReference->R().part_number_, iReference);
+  List(iReference);
+}
+
+void MemSession::List(MemProduct* iReference) {
+  iReference->session_ = this;
+  iReference->session_slot_ = static_cast<int>(references_.size());
+  references_.push_back(iReference);
+  if (number_order_built_) by_number_order_.emplace(iReference->R().part_number_, iReference);
 }
 
 void MemSession::Unregister(MemProduct* iReference) {
-  references_.erase(iReference);
+  const int slot = iReference->session_slot_;
+  if (slot >= 0 && slot < static_cast<int>(references_.size()) &&
+      references_[slot] == iReference) {
+    MemProduct* last = references_.back();
+    references_[slot] = last;
+    last->session_slot_ = slot;
+    references_.pop_back();
+  }
+  iReference->session_slot_ = -1;
   auto it = by_part_number_.find(PartKey{iReference->document_, iReference->R().part_number_});
   if (it != by_part_number_.end() && it->second == iReference) {
     by_part_number_.erase(it);
   }
-  by_number_order_.erase(
-      std::pair<std::string_view, MemProduct*>(iReference->R().part_number_, iReference));
+  if (number_order_built_) {
+    by_number_order_.erase(
+        std::pair<std::string_view, MemProduct*>(iReference->R().part_number_, iReference));
+  }
+}
+
+void MemSession::BuildNumberOrder() const {
+  if (number_order_built_) return;
+  for (MemProduct* reference : references_) {
+    by_number_order_.emplace(reference->R().part_number_, reference);
+  }
+  number_order_built_ = true;
 }
 
 MemProduct* MemSession::NewReference(MemDocument* iDocument,
@@ -201,6 +231,22 @@ MemProduct* MemSession::NewReference(MemDocument* iDocument,
   reference->R().kind_ = iKind;
   reference->document_ = iDocument;
   Register(reference);
+  return reference;
+}
+
+MemProduct* MemSession::NewReferenceNumbered(MemDocument* iDocument,
+                                             const std::string& iPartNumber, MemKind iKind) {
+  MemProduct* reference = new MemProduct;  // the session's reference
+  reference->R().part_number_ = iPartNumber;
+  reference->R().kind_ = iKind;
+  reference->document_ = iDocument;
+  if (!iPartNumber.empty() &&
+      !by_part_number_.try_emplace(PartKey{iDocument, reference->R().part_number_}, reference)
+           .second) {
+    reference->Release();
+    return nullptr;
+  }
+  List(reference);
   return reference;
 }
 
@@ -394,6 +440,7 @@ MemProduct* MemSession::FindByPartNumber(const std::string& iPartNumber,
 
 std::vector<MemProduct*> MemSession::ReferencesNumbered(const std::string& iPartNumber,
                                                         bool iPrefix) const {
+  BuildNumberOrder();
   const std::string_view wanted(iPartNumber);
   std::vector<MemProduct*> references;
   for (auto it = by_number_order_.lower_bound(
@@ -471,6 +518,7 @@ void MemSession::TakeFrom(MemSession& iOther) {
   pinned_.swap(iOther.pinned_);
   by_part_number_.swap(iOther.by_part_number_);
   by_number_order_.swap(iOther.by_number_order_);
+  std::swap(number_order_built_, iOther.number_order_built_);
   std::swap(current_editor_, iOther.current_editor_);
   std::swap(environment_object_, iOther.environment_object_);
   replacements_.swap(iOther.replacements_);

@@ -235,6 +235,17 @@ class MemSession : public CATFrmLayout {
 
   void Register(MemProduct* iReference);
   void Unregister(MemProduct* iReference);
+  // Puts a reference whose part number is already indexed in the list.
+  void List(MemProduct* iReference);
+  // A new reference numbered exactly iPartNumber in iDocument, as a session
+  // file gives it; null, nothing made, when another reference of iDocument
+  // has that number. One index look-up (the loader's path).
+  MemProduct* NewReferenceNumbered(MemDocument* iDocument, const std::string& iPartNumber,
+                                   MemKind iKind);
+  // Opens the shape document iStorage, known not to be open yet.
+  MemDocument* OpenShapeDocument(const std::string& iStorage);
+  // Builds by_number_order_ when it is not yet built.
+  void BuildNumberOrder() const;
   void LinkInstance(MemProduct* iInstance, MemProduct* iReference);
   void UnlinkInstance(MemProduct* iInstance);
   // Detaches an instance taken out of its father (and what goes with it).
@@ -276,12 +287,17 @@ class MemSession : public CATFrmLayout {
   // Keys are views into the documents' own storage names and identifiers.
   std::unordered_map<std::string_view, MemDocument*> by_storage_;
   std::unordered_map<std::string_view, MemDocument*> by_doc_id_;
-  std::unordered_set<MemProduct*> references_;  // one reference each
+  // One reference each; a reference knows its slot here (session_slot_),
+  // so that adding and removing one are O(1) and allocate nothing.
+  std::vector<MemProduct*> references_;
   std::vector<MemProduct*> pinned_;             // in pinning order (borrowed)
   std::unordered_map<PartKey, MemProduct*, PartKeyHash> by_part_number_;
   // Every reference in the order of its part number (views into the
   // references' own numbers, as above), for look-ups across documents.
-  std::set<std::pair<std::string_view, MemProduct*>> by_number_order_;
+  // Built on the first such look-up and kept up to date from then on:
+  // loading a session and the commands that never search pay nothing.
+  mutable std::set<std::pair<std::string_view, MemProduct*>> by_number_order_;
+  mutable bool number_order_built_ = false;
   CATFrmEditor* current_editor_ = nullptr;
   MemDocEnvironment* environment_object_ = nullptr;  // one reference held
 

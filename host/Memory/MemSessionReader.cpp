@@ -515,11 +515,13 @@ class MemSessionLoader {
     opened_.push_back(document);
   }
 
-  void CheckPartNumberFree(const std::string& iPartNumber, const MemDocument* iDocument,
+  // A new reference of iDocument numbered iPartNumber as the file gives it;
+  // refuses a number another reference of the document has.
+  MemProduct* NewReference(MemDocument* iDocument, const std::string& iPartNumber,
                            const JPath& iPath) {
-    if (s_.FindByPartNumber(iPartNumber, iDocument)) {
-      Fail(iPath, "duplicate part number " + Quote(iPartNumber));
-    }
+    MemProduct* reference = s_.NewReferenceNumbered(iDocument, iPartNumber, MemKind::kComponent);
+    if (reference == nullptr) Fail(iPath, "duplicate part number " + Quote(iPartNumber));
+    return reference;
   }
 
   MemDocument* DocumentNamed(const JObject& iObject, const JPath& iPath,
@@ -574,8 +576,7 @@ class MemSessionLoader {
     std::string id = AsString(*object.Find("id"), Key(iPath, "id"));
     std::string part_number = OptString(object, iPath, "partNumber");
     MemDocument* document = DocumentNamed(object, iPath, ShapeHolder(object, iPath));
-    CheckPartNumberFree(part_number, document, Key(iPath, "partNumber"));
-    MemProduct* reference = s_.NewReference(document, part_number, MemKind::kComponent);
+    MemProduct* reference = NewReference(document, part_number, Key(iPath, "partNumber"));
     reference->SetFileId(id);
     s_.Pin(reference);
     by_id_.emplace(id, reference);
@@ -588,8 +589,7 @@ class MemSessionLoader {
     CheckId(iObject, iPath, false);
     std::string part_number = OptString(iObject, iPath, "partNumber");
     MemDocument* document = DocumentNamed(iObject, iPath, iDocument);
-    CheckPartNumberFree(part_number, document, Key(iPath, "partNumber"));
-    MemProduct* reference = s_.NewReference(document, part_number, MemKind::kComponent);
+    MemProduct* reference = NewReference(document, part_number, Key(iPath, "partNumber"));
     if (const Value* id = iObject.Find("id")) reference->SetFileId(AsString(*id, Key(iPath, "id")));
     return reference;
   }
