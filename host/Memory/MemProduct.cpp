@@ -77,7 +77,9 @@ MemProduct::MemProduct() = default;
 
 MemProduct::~MemProduct() {
   if (ref_data_) {
-    for (auto& entry : ref_data_->parms_) entry.second->Release();
+    if (ref_data_->extra_) {
+      for (auto& entry : ref_data_->extra_->parms_) entry.second->Release();
+    }
     for (MemProduct* child : ref_data_->children_) child->Release();
     delete ref_data_;
   }
@@ -117,6 +119,16 @@ void MemProduct::ObjData::operator delete(void* iBlock) {
 
 const MemProduct::ObjData& MemProduct::NoObjData() {
   static const ObjData* none = new ObjData;
+  return *none;
+}
+
+const MemProduct::RefExtra& MemProduct::NoExtra() {
+  static const RefExtra* none = new RefExtra;
+  return *none;
+}
+
+const std::string& MemProduct::NoText() {
+  static const std::string* none = new std::string;
   return *none;
 }
 
@@ -256,13 +268,13 @@ const std::string* MemProduct::FindProperty(const std::string& iName) const {
 // --- Reference data -------------------------------------------------------------
 
 MemParm* MemProduct::FindParm(const std::string& iName) const {
-  const auto& parms = Reference()->R().parms_;
+  const auto& parms = Extra().parms_;
   auto it = parms.find(iName);
   return it == parms.end() ? nullptr : it->second;
 }
 
 MemParm* MemProduct::AddParm(const std::string& iName, const std::string& iValue) {
-  auto& parms = Reference()->R().parms_;
+  auto& parms = MutableExtra().parms_;
   if (parms.count(iName)) return nullptr;
   MemParm* parm = new MemParm(iName, iValue);
   parms.emplace(iName, parm);
@@ -287,7 +299,9 @@ bool MemProduct::RemoveShape(const std::string& iName) {
   for (auto it = reference->R().shapes_.begin(); it != reference->R().shapes_.end(); ++it) {
     if (it->name == iName) {
       reference->R().shapes_.erase(it);
-      if (reference->R().active_shape_ == iName) reference->R().active_shape_.clear();
+      if (reference->R().extra_ && reference->R().extra_->active_shape_ == iName) {
+        reference->R().extra_->active_shape_.clear();
+      }
       return true;
     }
   }
@@ -297,8 +311,8 @@ bool MemProduct::RemoveShape(const std::string& iName) {
 const MemShape* MemProduct::ActiveShape() const {
   const MemProduct* reference = Reference();
   if (reference->R().shapes_.empty()) return nullptr;
-  if (!reference->R().active_shape_.empty()) {
-    if (const MemShape* shape = FindShape(reference->R().active_shape_)) return shape;
+  if (!ActiveShapeName().empty()) {
+    if (const MemShape* shape = FindShape(ActiveShapeName())) return shape;
   }
   if (const MemShape* shape = FindShape("Default")) return shape;
   return &reference->R().shapes_.front();
@@ -306,7 +320,7 @@ const MemShape* MemProduct::ActiveShape() const {
 
 bool MemProduct::SetActiveShape(const std::string& iName) {
   if (FindShape(iName) == nullptr) return false;
-  Reference()->R().active_shape_ = iName;
+  MutableExtra().active_shape_ = iName;
   return true;
 }
 

@@ -161,13 +161,15 @@ class MemProduct : public CATIProduct,
   const std::string& PartNumber() const { return Reference()->R().part_number_; }
   // Part numbers are changed through MemSession::SetPartNumber (uniqueness).
   const std::string& Revision() const { return Reference()->R().revision_; }
-  const std::string& Definition() const { return Reference()->R().definition_; }
-  const std::string& Nomenclature() const { return Reference()->R().nomenclature_; }
-  const std::string& Description() const { return Reference()->R().description_; }
+  const std::string& Definition() const { return Extra().definition_; }
+  const std::string& Nomenclature() const { return Extra().nomenclature_; }
+  const std::string& Description() const { return Extra().description_; }
   void SetRevision(const std::string& iValue) { Reference()->R().revision_ = iValue; }
-  void SetDefinition(const std::string& iValue) { Reference()->R().definition_ = iValue; }
-  void SetNomenclature(const std::string& iValue) { Reference()->R().nomenclature_ = iValue; }
-  void SetDescription(const std::string& iValue) { Reference()->R().description_ = iValue; }
+  void SetDefinition(const std::string& iValue) { SetExtraText(&RefExtra::definition_, iValue); }
+  void SetNomenclature(const std::string& iValue) {
+    SetExtraText(&RefExtra::nomenclature_, iValue);
+  }
+  void SetDescription(const std::string& iValue) { SetExtraText(&RefExtra::description_, iValue); }
   MemKind Kind() const { return Reference()->R().kind_; }
   void SetKind(MemKind iKind) { Reference()->R().kind_ = iKind; }
 
@@ -180,7 +182,7 @@ class MemProduct : public CATIProduct,
   MemParm* FindParm(const std::string& iName) const;
   MemParm* AddParm(const std::string& iName, const std::string& iValue);
   // All parameters by name (each holds one reference owned by the product).
-  const std::map<std::string, MemParm*>& Parms() const { return Reference()->R().parms_; }
+  const std::map<std::string, MemParm*>& Parms() const { return Extra().parms_; }
 
   // Shape representations of the reference, in creation order.
   const std::vector<MemShape>& Shapes() const { return Reference()->R().shapes_; }
@@ -193,7 +195,7 @@ class MemProduct : public CATIProduct,
   // The active shape: ActiveShapeName() or, when unset, "Default" if
   // present, else the first shape. Null when the reference has none.
   const MemShape* ActiveShape() const;
-  const std::string& ActiveShapeName() const { return Reference()->R().active_shape_; }
+  const std::string& ActiveShapeName() const { return Extra().active_shape_; }
   // False when there is no shape of that name.
   bool SetActiveShape(const std::string& iName);
 
@@ -221,17 +223,16 @@ class MemProduct : public CATIProduct,
   MemVpm& Vpm() { return O().vpm_; }
   const MemVpm& Vpm() const { return O().vpm_; }
   // "CDMAorigin" attribute; HasOrigin() false means no such attribute.
-  bool HasOrigin() const { return O().has_origin_; }
-  const std::string& Origin() const { return O().origin_; }
+  bool HasOrigin() const { return origin_ != nullptr; }
+  const std::string& Origin() const { return origin_ ? *origin_ : NoText(); }
   void SetOrigin(const std::string& iOrigin) {
-    O().origin_ = iOrigin;
-    O().has_origin_ = true;
+    if (origin_) {
+      *origin_ = iOrigin;
+    } else {
+      origin_ = std::make_unique<std::string>(iOrigin);
+    }
   }
-  void ClearOrigin() {
-    if (obj_data_ == nullptr) return;
-    obj_data_->origin_.clear();
-    obj_data_->has_origin_ = false;
-  }
+  void ClearOrigin() { origin_.reset(); }
 
   MemGraphic& Graphic() { return O().graphic_; }
   const MemGraphic& Graphic() const { return O().graphic_; }
@@ -256,8 +257,8 @@ class MemProduct : public CATIProduct,
   void SetMode(MemMode iMode) { mode_ = iMode; }
 
   // Identifier of a reference in the session file ("" when it has none).
-  const std::string& FileId() const { return Reference()->R().file_id_; }
-  void SetFileId(const std::string& iId) { Reference()->R().file_id_ = iId; }
+  const std::string& FileId() const { return Extra().file_id_; }
+  void SetFileId(const std::string& iId) { SetExtraText(&RefExtra::file_id_, iId); }
 
   // "Name (PartNumber)" for an instance, "PartNumber" for a reference.
   std::string DescriptiveText() const;
@@ -317,6 +318,7 @@ class MemProduct : public CATIProduct,
     if (ref_data_) ref_data_->name_index_.reset();
   }
   static const std::vector<MemProduct*>& NoProducts();
+  static const std::string& NoText();
 
   MemSession* session_ = nullptr;
   MemDocument* document_ = nullptr;
@@ -330,17 +332,23 @@ class MemProduct : public CATIProduct,
   // session's products) do not carry it. Made on first use: every
   // reference has it, an instance never asks (its accessors read its
   // reference's).
+  // What few references have: made on the first value that is not empty,
+  // so that the references of a large session stay small.
+  struct RefExtra {
+    std::string definition_, nomenclature_, description_;
+    std::map<std::string, MemParm*> parms_;  // one reference each
+    std::string active_shape_;
+    std::string file_id_;
+  };
   struct RefData {
-    std::string part_number_, revision_, definition_, nomenclature_, description_;
+    std::string part_number_, revision_;
     MemKind kind_ = MemKind::kComponent;
     bool pinned_ = false;  // declared in the file's "references": kept without instances
     std::map<std::string, std::string> user_properties_;
-    std::map<std::string, MemParm*> parms_;
     std::vector<MemShape> shapes_;
-    std::string active_shape_;
     std::vector<MemProduct*> children_;   // one reference each
     std::vector<MemProduct*> instances_;  // borrowed
-    std::string file_id_;
+    std::unique_ptr<RefExtra> extra_;     // null: every extra value is empty
     mutable std::unique_ptr<std::unordered_map<std::string, MemProduct*>> name_index_;
 
     static void* operator new(size_t iSize);
@@ -351,6 +359,21 @@ class MemProduct : public CATIProduct,
     return *ref_data_;
   }
   mutable RefData* ref_data_ = nullptr;  // owned
+  // The reference's extra values (empty ones when it has none).
+  const RefExtra& Extra() const {
+    const RefData& data = Reference()->R();
+    return data.extra_ ? *data.extra_ : NoExtra();
+  }
+  RefExtra& MutableExtra() {
+    RefData& data = Reference()->R();
+    if (!data.extra_) data.extra_ = std::make_unique<RefExtra>();
+    return *data.extra_;
+  }
+  void SetExtraText(std::string RefExtra::*iField, const std::string& iValue) {
+    if (iValue.empty() && !Reference()->R().extra_) return;
+    MutableExtra().*iField = iValue;
+  }
+  static const RefExtra& NoExtra();
 
   // Object data, apart as well: a reference below an instance (half of a
   // session's products) seldom has any. Made on the first change; reading
@@ -360,8 +383,6 @@ class MemProduct : public CATIProduct,
     CATMathTransformation position_;
     std::map<std::string, std::string> properties_;
     MemVpm vpm_;
-    std::string origin_;
-    bool has_origin_ = false;
     MemGraphic graphic_;
 
     static void* operator new(size_t iSize);
@@ -374,6 +395,9 @@ class MemProduct : public CATIProduct,
   const ObjData& O() const { return obj_data_ ? *obj_data_ : NoObjData(); }
   static const ObjData& NoObjData();
   ObjData* obj_data_ = nullptr;  // owned
+  // The origin is kept apart from the object data: most references of a
+  // PSN have one and nothing else of their own.
+  std::unique_ptr<std::string> origin_;  // null: none
   int node_type_ = -1;
   bool loaded_ = true;
   MemMode mode_ = MemMode::kDesign;

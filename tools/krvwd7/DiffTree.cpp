@@ -32,6 +32,12 @@ int DiffTree::Node::Total() const {
 }
 
 DiffTree::DiffTree(const Comparison& iComparison) : comparison_(iComparison) {
+  // Sized up front: large sessions would otherwise rehash and move every
+  // node several times.
+  const size_t records = iComparison.bbList.Size() + iComparison.added.Size() + 2;
+  nodes_.reserve(records);
+  bb_nodes_.reserve(records);
+  psn_records_.reserve(iComparison.psnList.Size());
   AddNode(iComparison.bbRootPath, -1);
   bb_nodes_.emplace(iComparison.bbRootPath, 0);
   psn_node_ = iComparison.bbNodePath.empty() ? 0 : NodeForBlackBoxPath(iComparison.bbNodePath);
@@ -90,6 +96,7 @@ void DiffTree::PairWithPsn() {
   // The others as the comparison pairs them: the first PSN record with the
   // same printable id.
   std::unordered_map<std::string, int> by_id;
+  by_id.reserve(c.psnList.Size());
   for (int i = 1; i <= c.psnList.Size(); ++i) by_id.emplace(PrintableIdOf(c.psnList[i]), i);
   for (Node& node : nodes_) {
     if (node.bb == 0 || node.psn != 0) continue;
@@ -104,6 +111,7 @@ void DiffTree::PairWithPsn() {
 void DiffTree::PlaceAdded() {
   const Comparison& c = comparison_;
   std::unordered_map<std::string, int> psn_nodes;  // PSN path -> node
+  psn_nodes.reserve(nodes_.size() + c.added.Size() + 1);
   psn_nodes.emplace(c.psnRootPath, psn_node_);
   for (size_t n = 0; n < nodes_.size(); ++n) {
     if (nodes_[n].psn != 0) {
