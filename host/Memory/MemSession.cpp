@@ -114,12 +114,11 @@ std::vector<MemDocument*> MemSession::ProductDocuments() const {
 }
 
 MemDocument* MemSession::FindDocument(const std::string& iStorage) const {
-  auto it = by_storage_.find(iStorage);
-  return it == by_storage_.end() ? nullptr : it->second;
+  return by_storage_.Find(iStorage);
 }
 
 MemDocument* MemSession::NewShapeDocument(const std::string& iStorage) {
-  if (iStorage.empty() || by_storage_.count(iStorage)) return nullptr;
+  if (iStorage.empty() || by_storage_.Find(iStorage)) return nullptr;
   return OpenShapeDocument(iStorage);
 }
 
@@ -131,7 +130,7 @@ MemDocument* MemSession::OpenShapeDocument(const std::string& iStorage) {
   environment_object_->AddRef();
   document->environment_ = environment_object_;
   documents_.push_back(document);
-  by_storage_.emplace(document->storage_, document);
+  by_storage_.Insert(document);
   return document;
 }
 
@@ -182,8 +181,7 @@ bool MemSession::SetDocId(MemDocument* iDocument, const std::string& iDocId,
 
 void MemSession::Register(MemProduct* iReference) {
   if (!iReference->R().part_number_.empty()) {
-    by_part_number_.emplace(PartKey{iReference->document_, iReference->R().part_number_},
-                            iReference);
+    by_part_number_.Insert(iReference);
   }
   List(iReference);
 }
@@ -205,10 +203,7 @@ void MemSession::Unregister(MemProduct* iReference) {
     references_.pop_back();
   }
   iReference->session_slot_ = -1;
-  auto it = by_part_number_.find(PartKey{iReference->document_, iReference->R().part_number_});
-  if (it != by_part_number_.end() && it->second == iReference) {
-    by_part_number_.erase(it);
-  }
+  by_part_number_.Erase(iReference);
   if (number_order_built_) {
     by_number_order_.erase(
         std::pair<std::string_view, MemProduct*>(iReference->R().part_number_, iReference));
@@ -240,9 +235,7 @@ MemProduct* MemSession::NewReferenceNumbered(MemDocument* iDocument,
   reference->R().part_number_ = iPartNumber;
   reference->R().kind_ = iKind;
   reference->document_ = iDocument;
-  if (!iPartNumber.empty() &&
-      !by_part_number_.try_emplace(PartKey{iDocument, reference->R().part_number_}, reference)
-           .second) {
+  if (!iPartNumber.empty() && !by_part_number_.Insert(reference)) {
     reference->Release();
     return nullptr;
   }
@@ -434,8 +427,7 @@ void MemSession::Pin(MemProduct* iReference) {
 MemProduct* MemSession::FindByPartNumber(const std::string& iPartNumber,
                                          const MemDocument* iDocument) const {
   if (iPartNumber.empty()) return nullptr;
-  auto it = by_part_number_.find(PartKey{iDocument, iPartNumber});
-  return it == by_part_number_.end() ? nullptr : it->second;
+  return by_part_number_.Find(PartKey{iDocument, iPartNumber});
 }
 
 std::vector<MemProduct*> MemSession::ReferencesNumbered(const std::string& iPartNumber,

@@ -36,6 +36,7 @@
 #include "CATBaseUnknown.h"
 #include "CATMathTransformation.h"
 #include "MemDocument.h"
+#include "MemFlatIndex.h"
 #include "MemProduct.h"
 
 #include "CATFrmEditor.h"
@@ -274,24 +275,35 @@ class MemSession : public CATFrmLayout {
       return document == iOther.document && number == iOther.number;
     }
   };
-  struct PartKeyHash {
-    size_t operator()(const PartKey& iKey) const {
+  // How the indexes find their keys in what they hold.
+  struct PartNumberKeys {
+    using Key = PartKey;
+    static Key KeyOf(const MemProduct* iReference) {
+      return PartKey{iReference->document_, iReference->R().part_number_};
+    }
+    static size_t Hash(const Key& iKey) {
       return std::hash<std::string_view>()(iKey.number) ^
              (std::hash<const void*>()(iKey.document) * 31);
     }
+  };
+  struct StorageKeys {
+    using Key = std::string_view;
+    static Key KeyOf(const MemDocument* iDocument) { return iDocument->storage_; }
+    static size_t Hash(const Key& iKey) { return std::hash<std::string_view>()(iKey); }
   };
   static std::string ReplacementKey(const std::string& iClink,
                                     const std::string& iEnv);
 
   std::vector<MemDocument*> documents_;  // one reference each
   // Keys are views into the documents' own storage names and identifiers.
-  std::unordered_map<std::string_view, MemDocument*> by_storage_;
+  MemFlatIndex<MemDocument, StorageKeys> by_storage_;
   std::unordered_map<std::string_view, MemDocument*> by_doc_id_;
   // One reference each; a reference knows its slot here (session_slot_),
   // so that adding and removing one are O(1) and allocate nothing.
   std::vector<MemProduct*> references_;
   std::vector<MemProduct*> pinned_;             // in pinning order (borrowed)
-  std::unordered_map<PartKey, MemProduct*, PartKeyHash> by_part_number_;
+  // References with a part number, by (document, number).
+  MemFlatIndex<MemProduct, PartNumberKeys> by_part_number_;
   // Every reference in the order of its part number (views into the
   // references' own numbers, as above), for look-ups across documents.
   // Built on the first such look-up and kept up to date from then on:

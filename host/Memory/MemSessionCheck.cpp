@@ -47,8 +47,7 @@ bool MemSession::CheckInvariants(std::string& oProblem) const {
   for (const MemDocument* document : documents_) {
     const std::string name = "document '" + document->storage_ + "'";
     check.Expect(document->session_ == this, name + " belongs to another session");
-    auto by_storage = by_storage_.find(document->storage_);
-    check.Expect(by_storage != by_storage_.end() && by_storage->second == document,
+    check.Expect(by_storage_.Find(document->storage_) == document,
                  name + " is not found by its storage name");
     if (!document->doc_id_.empty()) {
       ++with_id;
@@ -104,9 +103,8 @@ bool MemSession::CheckInvariants(std::string& oProblem) const {
                  name + " is not in the part-number order");
     if (!reference->R().part_number_.empty()) {
       ++numbered;
-      auto it = by_part_number_.find(
-          PartKey{reference->document_, reference->R().part_number_});
-      check.Expect(it != by_part_number_.end() && it->second == reference,
+      check.Expect(by_part_number_.Find(PartKey{reference->document_,
+                                                reference->R().part_number_}) == reference,
                    name + " is not found by its part number");
     }
   }
