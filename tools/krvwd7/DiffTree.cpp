@@ -43,8 +43,13 @@ DiffTree::DiffTree(const Comparison& iComparison) : comparison_(iComparison) {
   psn_node_ = iComparison.bbNodePath.empty() ? 0 : NodeForBlackBoxPath(iComparison.bbNodePath);
   nodes_[psn_node_].psnRoot = true;
   const CATListValKRVWD7PrdInfo& bb = iComparison.bbList;
+  bb_paths_.resize(bb.Size() + 1);
+  for (int i = 1; i <= bb.Size(); ++i) bb_paths_[i] = krvwd7::PathOf(bb[i]);
+  const CATListValKRVWD7PrdInfo& psn = iComparison.psnList;
+  psn_paths_.resize(psn.Size() + 1);
+  for (int i = 1; i <= psn.Size(); ++i) psn_paths_[i] = krvwd7::PathOf(psn[i]);
   for (int i = 1; i <= bb.Size(); ++i) {
-    const std::string path = krvwd7::PathOf(bb[i]);
+    const std::string& path = bb_paths_[i];
     auto made = bb_nodes_.find(path);  // made for a child listed before it
     if (made != bb_nodes_.end() && nodes_[made->second].bb == 0 && made->second != 0) {
       nodes_[made->second].bb = i;
@@ -56,13 +61,14 @@ DiffTree::DiffTree(const Comparison& iComparison) : comparison_(iComparison) {
     nodes_[node].bb = i;
     bb_nodes_.emplace(path, node);  // the first of two equal paths keeps it
   }
-  const CATListValKRVWD7PrdInfo& psn = iComparison.psnList;
-  for (int i = 1; i <= psn.Size(); ++i) psn_records_.emplace(krvwd7::PathOf(psn[i]), i);
+  for (int i = 1; i <= psn.Size(); ++i) psn_records_.emplace(psn_paths_[i], i);
   PairWithPsn();
   PlaceAdded();
   RollUp();
   bb_nodes_.clear();
   psn_records_.clear();
+  bb_paths_.clear();
+  psn_paths_.clear();
 }
 
 int DiffTree::AddNode(const std::string& iName, int iParent) {
@@ -115,7 +121,7 @@ void DiffTree::PlaceAdded() {
   psn_nodes.emplace(c.psnRootPath, psn_node_);
   for (size_t n = 0; n < nodes_.size(); ++n) {
     if (nodes_[n].psn != 0) {
-      psn_nodes.emplace(krvwd7::PathOf(c.psnList[nodes_[n].psn]), static_cast<int>(n));
+      psn_nodes.emplace(psn_paths_[nodes_[n].psn], static_cast<int>(n));
     }
   }
   // Fathers before their children, whatever the order of the list.

@@ -27,6 +27,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -71,9 +72,12 @@ class DiffTree {
   const Comparison& comparison_;
   std::vector<Node> nodes_;
   int psn_node_ = 0;  // the node standing for the PSN root
-  // Used while building: nodes by black-box path, PSN records by path.
+  // Used while building: the paths of the records (1-based, read once),
+  // nodes by black-box path, PSN records by path. Keys of the maps are
+  // views into the paths or into the map's own strings.
+  std::vector<std::string> bb_paths_, psn_paths_;
   std::unordered_map<std::string, int> bb_nodes_;
-  std::unordered_map<std::string, int> psn_records_;
+  std::unordered_map<std::string_view, int> psn_records_;
 };
 
 }  // namespace krvwd7
