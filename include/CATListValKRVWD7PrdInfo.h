@@ -60,6 +60,8 @@ class CATListValKRVWD7PrdInfo {
   void Array(KRVWD7PrdInfo** oArray) const;
 
   void Append(const KRVWD7PrdInfo& iInfo);
+  // Stores iInfo itself, its texts moved rather than copied.
+  void Append(KRVWD7PrdInfo&& iInfo);
   void Append(const CATListValKRVWD7PrdInfo& iOther);
   // A copy at iPos (1..Size()+1); the records from iPos on move up by one.
   void InsertAt(int iPos, const KRVWD7PrdInfo& iInfo);

@@ -35,6 +35,9 @@ class KRVWD7PrdInfo : public CATBaseUnknown {
   // Every field at its default (see Init).
   KRVWD7PrdInfo();
   KRVWD7PrdInfo(const KRVWD7PrdInfo& iOther);
+  // Takes iOther's texts and handle; iOther is left valid but unspecified
+  // (Init() makes it a default record again).
+  KRVWD7PrdInfo(KRVWD7PrdInfo&& iOther) noexcept;
   // Copies all twelve fields; the product handle is shared, not duplicated.
   // Assigning a record to itself does nothing.
   KRVWD7PrdInfo& operator=(const KRVWD7PrdInfo& iOther);

@@ -46,6 +46,18 @@ TEST_F(CATListValKRVWD7PrdInfoTest, StoresCopies) {
   copy[1].SetPrintableId("Z");
   EXPECT_EQ(Ids(from_pointers), "C,A");
   EXPECT_EQ(Ids(copy), "Z,A");
+  // A record appended by moving keeps its texts.
+  KRVWD7PrdInfo moved = Rec("M");
+  moved.SetRevision("B");
+  moved.SetPDMEnv("ENV");
+  moved.SetDocDisplayName("DOC");
+  list.Append(std::move(moved));
+  CATUnicodeString revision, env, name;
+  list[2].GetRevision(revision);
+  list[2].GetPDMEnv(env);
+  list[2].GetDocDisplayName(name);
+  EXPECT_EQ(Ids(list), "B,M");
+  EXPECT_EQ(revision.ToStdString() + env.ToStdString() + name.ToStdString(), "BENVDOC");
 }
 
 TEST_F(CATListValKRVWD7PrdInfoTest, AssignmentReplacesAndSelfAssignmentKeeps) {

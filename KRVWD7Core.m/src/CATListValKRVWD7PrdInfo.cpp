@@ -1,6 +1,7 @@
 #include "CATListValKRVWD7PrdInfo.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -86,6 +87,10 @@ void CATListValKRVWD7PrdInfo::Array(KRVWD7PrdInfo** oArray) const {
 
 void CATListValKRVWD7PrdInfo::Append(const KRVWD7PrdInfo& iInfo) {
   items_.Append(new KRVWD7PrdInfo(iInfo));
+}
+
+void CATListValKRVWD7PrdInfo::Append(KRVWD7PrdInfo&& iInfo) {
+  items_.Append(new KRVWD7PrdInfo(std::move(iInfo)));
 }
 
 void CATListValKRVWD7PrdInfo::Append(const CATListValKRVWD7PrdInfo& iOther) {

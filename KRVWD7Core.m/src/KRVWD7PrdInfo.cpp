@@ -88,6 +88,21 @@ KRVWD7PrdInfo::KRVWD7PrdInfo(const KRVWD7PrdInfo& iOther)
       doc_compid_(iOther.doc_compid_),
       doc_display_name_(iOther.doc_display_name_) {}
 
+KRVWD7PrdInfo::KRVWD7PrdInfo(KRVWD7PrdInfo&& iOther) noexcept
+    : CATBaseUnknown(iOther),
+      product_(iOther.product_),
+      instance_path_(std::move(iOther.instance_path_)),
+      version_(std::move(iOther.version_)),
+      revision_(std::move(iOther.revision_)),
+      part_number_(std::move(iOther.part_number_)),
+      position_(iOther.position_),
+      node_type_(iOther.node_type_),
+      is_black_box_(iOther.is_black_box_),
+      printable_id_(std::move(iOther.printable_id_)),
+      pdm_env_(std::move(iOther.pdm_env_)),
+      doc_compid_(std::move(iOther.doc_compid_)),
+      doc_display_name_(std::move(iOther.doc_display_name_)) {}
+
 KRVWD7PrdInfo& KRVWD7PrdInfo::operator=(const KRVWD7PrdInfo& iOther) {
   if (this == &iOther) return *this;
   product_ = iOther.product_;

@@ -1,6 +1,7 @@
 #include "KRVWD7PrdInfoListServices.h"
 
 #include <memory>
+#include <utility>
 
 #include "CATListValCATBaseUnknown_var.h"
 #include "CATMetaClass.h"
@@ -54,7 +55,7 @@ HRESULT ReadChildren(const CATBaseUnknown_var& iRoot,
       if (oFailedList) oFailedList->Append(info);
       rc = S_FALSE;
     } else {
-      oList.Append(info);
+      oList.Append(std::move(info));
     }
     ioProgress.Step();
   }
