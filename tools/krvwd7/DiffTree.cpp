@@ -39,7 +39,7 @@ DiffTree::DiffTree(const Comparison& iComparison) : comparison_(iComparison) {
   bb_nodes_.reserve(records);
   psn_records_.reserve(iComparison.psnList.Size());
   AddNode(iComparison.bbRootPath, -1);
-  bb_nodes_.emplace(iComparison.bbRootPath, 0);
+  bb_nodes_.emplace(iComparison.bbRootPath, 0);  // the comparison outlives the tree
   psn_node_ = iComparison.bbNodePath.empty() ? 0 : NodeForBlackBoxPath(iComparison.bbNodePath);
   nodes_[psn_node_].psnRoot = true;
   const CATListValKRVWD7PrdInfo& bb = iComparison.bbList;
@@ -69,6 +69,7 @@ DiffTree::DiffTree(const Comparison& iComparison) : comparison_(iComparison) {
   psn_records_.clear();
   bb_paths_.clear();
   psn_paths_.clear();
+  other_paths_.clear();
 }
 
 int DiffTree::AddNode(const std::string& iName, int iParent) {
@@ -86,7 +87,8 @@ int DiffTree::NodeForBlackBoxPath(const std::string& iPath) {
   const std::string father = FatherPath(iPath);
   int parent = father.empty() ? 0 : NodeForBlackBoxPath(father);
   int node = AddNode(LastComponent(iPath), parent);
-  bb_nodes_.emplace(iPath, node);
+  other_paths_.push_back(iPath);
+  bb_nodes_.emplace(other_paths_.back(), node);
   return node;
 }
 
@@ -101,9 +103,13 @@ void DiffTree::PairWithPsn() {
   }
   // The others as the comparison pairs them: the first PSN record with the
   // same printable id.
-  std::unordered_map<std::string, int> by_id;
+  std::vector<std::string> ids(c.psnList.Size() + 1);
+  std::unordered_map<std::string_view, int> by_id;
   by_id.reserve(c.psnList.Size());
-  for (int i = 1; i <= c.psnList.Size(); ++i) by_id.emplace(PrintableIdOf(c.psnList[i]), i);
+  for (int i = 1; i <= c.psnList.Size(); ++i) {
+    ids[i] = PrintableIdOf(c.psnList[i]);
+    by_id.emplace(ids[i], i);
+  }
   for (Node& node : nodes_) {
     if (node.bb == 0 || node.psn != 0) continue;
     bool removed = false;

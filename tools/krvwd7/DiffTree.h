@@ -26,6 +26,7 @@
 #define KRVWD7_TOOL_DIFFTREE_H_
 
 #include <array>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -73,10 +74,11 @@ class DiffTree {
   std::vector<Node> nodes_;
   int psn_node_ = 0;  // the node standing for the PSN root
   // Used while building: the paths of the records (1-based, read once),
-  // nodes by black-box path, PSN records by path. Keys of the maps are
-  // views into the paths or into the map's own strings.
+  // those of the nodes made for paths no record has, nodes by black-box
+  // path, PSN records by path. The maps' keys are views into the paths.
   std::vector<std::string> bb_paths_, psn_paths_;
-  std::unordered_map<std::string, int> bb_nodes_;
+  std::deque<std::string> other_paths_;
+  std::unordered_map<std::string_view, int> bb_nodes_;
   std::unordered_map<std::string_view, int> psn_records_;
 };
 
