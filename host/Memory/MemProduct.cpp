@@ -4,6 +4,7 @@
 #include "MemPool.h"
 
 #include <cstring>
+#include <utility>
 
 #include "CATMetaClass.h"
 #include "MemDocument.h"
@@ -288,9 +289,9 @@ const MemShape* MemProduct::FindShape(const std::string& iName) const {
   return nullptr;
 }
 
-bool MemProduct::AddShape(const MemShape& iShape) {
+bool MemProduct::AddShape(MemShape iShape) {
   if (iShape.name.empty() || FindShape(iShape.name)) return false;
-  Reference()->R().shapes_.push_back(iShape);
+  Reference()->R().shapes_.push_back(std::move(iShape));
   return true;
 }
 

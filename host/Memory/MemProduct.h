@@ -189,7 +189,7 @@ class MemProduct : public CATIProduct,
   // The shape named iName, null when none.
   const MemShape* FindShape(const std::string& iName) const;
   // False when a shape of that name exists (or the name is empty).
-  bool AddShape(const MemShape& iShape);
+  bool AddShape(MemShape iShape);
   // False when there is none of that name.
   bool RemoveShape(const std::string& iName);
   // The active shape: ActiveShapeName() or, when unset, "Default" if

@@ -673,8 +673,8 @@ class MemSessionLoader {
         shape.name = std::string(map[i].key);
         shape.document = OptString(object, shape_path, "document");
         shape.path = OptString(object, shape_path, "path");
-        if (!shape.document.empty()) s_.ShapeDocument(shape.document);
-        iReference->AddShape(shape);
+        if (!shape.document.empty()) shape.resolved = s_.ShapeDocument(shape.document);
+        iReference->AddShape(std::move(shape));
       }
     }
     if (const Value* active = iObject.Find("activeShape")) {
