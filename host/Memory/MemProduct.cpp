@@ -128,6 +128,16 @@ const MemProduct::RefExtra& MemProduct::NoExtra() {
   return *none;
 }
 
+const MemVpm& MemProduct::NoVpm() {
+  static const MemVpm* none = new MemVpm;
+  return *none;
+}
+
+const MemGraphic& MemProduct::NoGraphic() {
+  static const MemGraphic* none = new MemGraphic;
+  return *none;
+}
+
 const std::string& MemProduct::NoText() {
   static const std::string* none = new std::string;
   return *none;
@@ -587,7 +597,7 @@ HRESULT MemProduct::ActivateShape(const CATUnicodeString& iShapeName,
   }
   for (MemProduct* product : products) {
     if (iLoad) product->loaded_ = true;
-    if (iShow) product->O().graphic_.shown = true;
+    if (iShow && !std::as_const(*product).Graphic().shown) product->Graphic().shown = true;
   }
   return S_OK;
 }

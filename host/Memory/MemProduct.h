@@ -220,8 +220,12 @@ class MemProduct : public CATIProduct,
   // The property's value or null when absent (borrowed).
   const std::string* FindProperty(const std::string& iName) const;
 
-  MemVpm& Vpm() { return O().vpm_; }
-  const MemVpm& Vpm() const { return O().vpm_; }
+  MemVpm& Vpm() {
+    ObjData& data = O();
+    if (!data.vpm_) data.vpm_ = std::make_unique<MemVpm>();
+    return *data.vpm_;
+  }
+  const MemVpm& Vpm() const { return O().vpm_ ? *O().vpm_ : NoVpm(); }
   // "CDMAorigin" attribute; HasOrigin() false means no such attribute.
   bool HasOrigin() const { return origin_ != nullptr; }
   const std::string& Origin() const { return origin_ ? *origin_ : NoText(); }
@@ -234,8 +238,12 @@ class MemProduct : public CATIProduct,
   }
   void ClearOrigin() { origin_.reset(); }
 
-  MemGraphic& Graphic() { return O().graphic_; }
-  const MemGraphic& Graphic() const { return O().graphic_; }
+  MemGraphic& Graphic() {
+    ObjData& data = O();
+    if (!data.graphic_) data.graphic_ = std::make_unique<MemGraphic>();
+    return *data.graphic_;
+  }
+  const MemGraphic& Graphic() const { return O().graphic_ ? *O().graphic_ : NoGraphic(); }
 
   // Node type code 0 to 9: the explicit code when set (this object's, else
   // for an instance its reference's explicit code), otherwise derived:
@@ -319,6 +327,8 @@ class MemProduct : public CATIProduct,
   }
   static const std::vector<MemProduct*>& NoProducts();
   static const std::string& NoText();
+  static const MemVpm& NoVpm();
+  static const MemGraphic& NoGraphic();
 
   MemSession* session_ = nullptr;
   MemDocument* document_ = nullptr;
@@ -382,8 +392,10 @@ class MemProduct : public CATIProduct,
     std::string name_;
     CATMathTransformation position_;
     std::map<std::string, std::string> properties_;
-    MemVpm vpm_;
-    MemGraphic graphic_;
+    // Made on first change: a PSN product has a VPM identity and no colour,
+    // a black-box product the other way round or neither.
+    std::unique_ptr<MemVpm> vpm_;
+    std::unique_ptr<MemGraphic> graphic_;
 
     static void* operator new(size_t iSize);
     static void operator delete(void* iBlock);

@@ -409,7 +409,7 @@ MemProduct* MemSession::Replace(MemProduct* iOld, MemProduct* iNewReference) {
   MemProduct* instance = NewInstance(father, iNewReference, iOld->O().name_, index);
   if (instance == nullptr) return nullptr;
   instance->O().position_ = iOld->O().position_;
-  instance->O().graphic_ = iOld->O().graphic_;
+  if (iOld->O().graphic_) instance->Graphic() = *iOld->O().graphic_;
   Remove(iOld);
   return instance;
 }

@@ -70,8 +70,9 @@ void MemSnapshot::Record(const MemDocument* iDocument, MemProduct* iProduct,
   index_.emplace(iProduct, static_cast<int>(products_.size()));
   products_.push_back(Product{iProduct, iDocument, iFather, reference,
                               iProduct->InstanceName(), iProduct->Position(),
-                              iProduct->Properties(), iProduct->Graphic().color,
-                              iProduct->Graphic().shown});
+                              std::as_const(*iProduct).Properties(),
+                              std::as_const(*iProduct).Graphic().color,
+                              std::as_const(*iProduct).Graphic().shown});
 }
 
 std::string MemSnapshot::PathOf(int iIndex) const {
