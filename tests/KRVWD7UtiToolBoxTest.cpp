@@ -1,8 +1,10 @@
 // Tests of the maker's tracer, timer, progress bar, settings, fault
-// injection, VPM services and document, selection and copy-paste services.
+// injection, VPM services, document, selection and copy-paste services, and
+// the JSON layout.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -14,6 +16,7 @@
 #include "KRVIWD7BlackBoxSettingAtt.h"
 #include "KRVWD7UtiDlgProgress.h"
 #include "KRVWD7UtiDocServices.h"
+#include "KRVWD7UtiJsonLayout.h"
 #include "KRVWD7UtiPrdServices.h"
 #include "KRVWD7UtiTimer.h"
 #include "KRVWD7UtiTracer.h"
@@ -403,6 +406,52 @@ TEST(KRVWD7UtiGeneralTest, EnvironmentValueMustMatchExactly) {
   CATSetEnvOverride("KRV_WD7_FILE_BASED", nullptr);
   EXPECT_EQ(KRVWD7UtiGeneral::IsEnvVarSet("KRV_WD7_FILE_BASED", "MODE4_ON_A_FILEBASE"), 0);
   CATRemoveEnvOverride("KRV_WD7_FILE_BASED");
+}
+
+// --- JSON layout: the text reaches the sink whole, in order, in large
+// blocks, and nothing follows a refused block.
+
+class BlockRecorder : public KRVWD7UtiJsonLayout {
+ public:
+  explicit BlockRecorder(size_t iRefuseAt = SIZE_MAX) : refuse_at_(iRefuseAt) {}
+  std::vector<std::string> blocks;
+
+ private:
+  bool WriteBlock(const char* iData, size_t iSize) override {
+    blocks.emplace_back(iData, iSize);
+    return blocks.size() < refuse_at_;
+  }
+  size_t refuse_at_;
+};
+
+// An array of iCount objects {"n": i}, about 20 bytes each.
+void WriteItems(KRVWD7UtiJsonLayout& ioOut, int iCount) {
+  ioOut.BeginArray();
+  for (int i = 0; i < iCount; ++i) ioOut.BeginObject().Key("n").Integer(i).EndObject();
+  ioOut.EndArray();
+}
+
+TEST(KRVWD7UtiJsonLayoutTest, LargeTextArrivesWholeInBlocks) {
+  BlockRecorder out;
+  WriteItems(out, 20000);
+  ASSERT_TRUE(out.Finish());
+  ASSERT_GE(out.blocks.size(), 3u);
+  std::string text;
+  for (size_t k = 0; k < out.blocks.size(); ++k) {
+    if (k + 1 < out.blocks.size()) {
+      EXPECT_GE(out.blocks[k].size(), size_t{64} << 10) << "block " << k;
+    }
+    text += out.blocks[k];
+  }
+  EXPECT_EQ(text.substr(0, 27), "[\n  {\n    \"n\": 0\n  },\n  {\n ");
+  EXPECT_EQ(text.substr(text.size() - 23), "{\n    \"n\": 19999\n  }\n]\n");
+}
+
+TEST(KRVWD7UtiJsonLayoutTest, NothingFollowsARefusedBlock) {
+  BlockRecorder out(1);
+  WriteItems(out, 20000);
+  EXPECT_FALSE(out.Finish());
+  EXPECT_EQ(out.blocks.size(), 1u);
 }
 
 }  // namespace

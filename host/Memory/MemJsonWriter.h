@@ -1,57 +1,25 @@
-// A JSON text written as it goes, for the session-file sources only (no
-// other part of the host includes this header).
-//
-// The layout is the session file's: two blanks of indentation per level,
-// "key": value, one member or item per line, empty containers as {} and [].
-// Strings are written as UTF-8 with the escapes JSON requires (control
-// characters as \u00xx); an ill-formed UTF-8 sequence is written as U+FFFD.
-// Floating-point numbers are written in their shortest form that reads
-// back to the same double (fixed notation from 1e-4 to 1e15, a ".0" on
-// whole numbers; exponential outside); NaN and infinities as null.
+// The session file's JSON text, for the session-file sources only (no
+// other part of the host includes this header): the shared JSON layout
+// (KRVWD7UtiJsonLayout), its text handed to a memfile::TextSink.
 #ifndef KRVWD7_HOST_MEMJSONWRITER_H_
 #define KRVWD7_HOST_MEMJSONWRITER_H_
 
-#include <string>
-#include <string_view>
-#include <vector>
+#include <cstddef>
 
+#include "KRVWD7UtiJsonLayout.h"
 #include "MemSessionFileInternal.h"
 
-class MemJsonWriter {
+class MemJsonWriter : public KRVWD7UtiJsonLayout {
  public:
-  // The text goes to ioSink (borrowed), in blocks of about 64 KiB.
+  // The text goes to ioSink (borrowed).
   explicit MemJsonWriter(memfile::TextSink& ioSink) : sink_(ioSink) {}
-  ~MemJsonWriter() = default;
-  MemJsonWriter(const MemJsonWriter&) = delete;
-  MemJsonWriter& operator=(const MemJsonWriter&) = delete;
-
-  void BeginObject();
-  void EndObject();
-  void BeginArray();
-  void EndArray();
-  // The key of the next member. REQUIRES: inside an object.
-  void Key(std::string_view iKey);
-  void String(std::string_view iText);
-  void Integer(long long iValue);
-  void Double(double iValue);
-  void Boolean(bool iValue);
-  void Null();
-  // Writes what is buffered and a final newline; false when the sink
-  // refused a block.
-  bool Finish();
 
  private:
-  void BeforeValue();
-  void Indent();
-  void Put(std::string_view iText);
-  void PutString(std::string_view iText);
-  void Flush();
+  bool WriteBlock(const char* iData, size_t iSize) override {
+    return sink_.Write(iData, iSize);
+  }
 
   memfile::TextSink& sink_;
-  std::string buffer_;
-  std::vector<bool> has_items_;  // per open container
-  bool after_key_ = false;
-  bool ok_ = true;
 };
 
 #endif  // KRVWD7_HOST_MEMJSONWRITER_H_

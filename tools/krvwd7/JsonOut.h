@@ -1,59 +1,40 @@
-// The tool's JSON output, written as it goes rather than built first.
+// The tool's JSON output: the shared JSON layout (KRVWD7UtiJsonLayout),
+// its text written to an output stream.
 //
-// The layout is that of a pretty-printed document with two blanks of
-// indentation ("key": value, one member or item per line, empty containers
-// as {} and []). Callers write the members of an object in the order of
-// their keys (byte order), so that the output is the same whatever the
-// order in which a reader would sort them. Strings are UTF-8 with JSON's
-// escapes; an ill-formed UTF-8 sequence is written as U+FFFD. Doubles are
-// written in their shortest form that reads back the same (with ".0" on
-// whole numbers; exponential below 1e-4 and from 1e15), NaN and infinities
-// as null.
+// Callers write the members of an object in the order of their keys (byte
+// order), so that the output is the same whatever the order in which a
+// reader would sort them.
 #ifndef KRVWD7_TOOL_JSONOUT_H_
 #define KRVWD7_TOOL_JSONOUT_H_
 
+#include <cstddef>
 #include <ostream>
-#include <string>
-#include <string_view>
-#include <vector>
+
+#include "KRVWD7UtiJsonLayout.h"
 
 namespace krvwd7 {
 
-class JsonOut {
+class JsonOut : public KRVWD7UtiJsonLayout {
  public:
-  // The text goes to oOut (borrowed) in blocks of about 64 KiB.
+  // The text goes to oOut (borrowed).
   explicit JsonOut(std::ostream& oOut) : out_(oOut) {}
-  ~JsonOut() { Flush(); }
-  JsonOut(const JsonOut&) = delete;
-  JsonOut& operator=(const JsonOut&) = delete;
+  // Writes out what is still buffered, even without Finish.
+  ~JsonOut() override { Flush(); }
 
-  JsonOut& BeginObject();
-  JsonOut& EndObject();
-  JsonOut& BeginArray();
-  JsonOut& EndArray();
-  // The key of the next member. REQUIRES: inside an object.
-  JsonOut& Key(std::string_view iKey);
-  JsonOut& String(std::string_view iText);
-  JsonOut& Integer(long long iValue);
-  JsonOut& Double(double iValue);
-  JsonOut& Boolean(bool iValue);
-  JsonOut& Null();
-  // Ends the document with a newline and writes out what is buffered.
-  void Finish();
+  // Ends the document with a newline, writes out what is buffered and
+  // flushes the stream.
+  void Finish() {
+    KRVWD7UtiJsonLayout::Finish();
+    out_.flush();
+  }
 
  private:
-  void BeforeValue();
-  void Indent();
-  void PutString(std::string_view iText);
-  void Flush();
-  void MaybeFlush() {
-    if (buffer_.size() >= (size_t{64} << 10)) Flush();
+  bool WriteBlock(const char* iData, size_t iSize) override {
+    out_.write(iData, static_cast<std::streamsize>(iSize));
+    return true;
   }
 
   std::ostream& out_;
-  std::string buffer_;
-  std::vector<bool> has_items_;  // per open container
-  bool after_key_ = false;
 };
 
 }  // namespace krvwd7

@@ -1,9 +1,6 @@
-#include "MemJsonWriter.h"
+#include "KRVWD7UtiJsonLayout.h"
 
 #include <charconv>
-#include <cmath>
-#include <cstdio>
-#include <cstring>
 
 #include "KRVWD7UtiJsonText.h"
 
@@ -13,22 +10,22 @@ constexpr size_t kBlock = size_t{64} << 10;
 
 }  // namespace
 
-void MemJsonWriter::Put(std::string_view iText) {
+void KRVWD7UtiJsonLayout::Put(std::string_view iText) {
   buffer_.append(iText.data(), iText.size());
   if (buffer_.size() >= kBlock) Flush();
 }
 
-void MemJsonWriter::Flush() {
-  if (ok_ && !buffer_.empty()) ok_ = sink_.Write(buffer_.data(), buffer_.size());
+void KRVWD7UtiJsonLayout::Flush() {
+  if (ok_ && !buffer_.empty()) ok_ = WriteBlock(buffer_.data(), buffer_.size());
   buffer_.clear();
 }
 
-void MemJsonWriter::Indent() {
+void KRVWD7UtiJsonLayout::Indent() {
   buffer_ += '\n';
   buffer_.append(2 * has_items_.size(), ' ');
 }
 
-void MemJsonWriter::BeforeValue() {
+void KRVWD7UtiJsonLayout::BeforeValue() {
   if (after_key_) {
     after_key_ = false;
     return;
@@ -39,75 +36,85 @@ void MemJsonWriter::BeforeValue() {
   Indent();
 }
 
-void MemJsonWriter::Key(std::string_view iKey) {
+KRVWD7UtiJsonLayout& KRVWD7UtiJsonLayout::Key(std::string_view iKey) {
   if (has_items_.back()) buffer_ += ',';
   has_items_.back() = true;
   Indent();
   PutString(iKey);
   buffer_ += ": ";
   after_key_ = true;
+  return *this;
 }
 
-void MemJsonWriter::BeginObject() {
+KRVWD7UtiJsonLayout& KRVWD7UtiJsonLayout::BeginObject() {
   BeforeValue();
   buffer_ += '{';
   has_items_.push_back(false);
+  return *this;
 }
 
-void MemJsonWriter::EndObject() {
+KRVWD7UtiJsonLayout& KRVWD7UtiJsonLayout::EndObject() {
   bool items = has_items_.back();
   has_items_.pop_back();
   if (items) Indent();
   Put("}");
+  return *this;
 }
 
-void MemJsonWriter::BeginArray() {
+KRVWD7UtiJsonLayout& KRVWD7UtiJsonLayout::BeginArray() {
   BeforeValue();
   buffer_ += '[';
   has_items_.push_back(false);
+  return *this;
 }
 
-void MemJsonWriter::EndArray() {
+KRVWD7UtiJsonLayout& KRVWD7UtiJsonLayout::EndArray() {
   bool items = has_items_.back();
   has_items_.pop_back();
   if (items) Indent();
   Put("]");
+  return *this;
 }
 
-void MemJsonWriter::String(std::string_view iText) {
+KRVWD7UtiJsonLayout& KRVWD7UtiJsonLayout::String(std::string_view iText) {
   BeforeValue();
   PutString(iText);
+  return *this;
 }
 
-void MemJsonWriter::Integer(long long iValue) {
+KRVWD7UtiJsonLayout& KRVWD7UtiJsonLayout::Integer(long long iValue) {
   BeforeValue();
   char text[24];
   auto result = std::to_chars(text, text + sizeof text, iValue);
   Put(std::string_view(text, static_cast<size_t>(result.ptr - text)));
+  return *this;
 }
 
-void MemJsonWriter::Double(double iValue) {
+KRVWD7UtiJsonLayout& KRVWD7UtiJsonLayout::Double(double iValue) {
   BeforeValue();
   Put(KRVWD7UtiJsonText::DoubleText(iValue));
+  return *this;
 }
 
-void MemJsonWriter::Boolean(bool iValue) {
+KRVWD7UtiJsonLayout& KRVWD7UtiJsonLayout::Boolean(bool iValue) {
   BeforeValue();
   Put(iValue ? "true" : "false");
+  return *this;
 }
 
-void MemJsonWriter::Null() {
+KRVWD7UtiJsonLayout& KRVWD7UtiJsonLayout::Null() {
   BeforeValue();
   Put("null");
+  return *this;
 }
 
-bool MemJsonWriter::Finish() {
+bool KRVWD7UtiJsonLayout::Finish() {
   buffer_ += '\n';
   Flush();
   return ok_;
 }
 
-void MemJsonWriter::PutString(std::string_view iText) {
+void KRVWD7UtiJsonLayout::PutString(std::string_view iText) {
   KRVWD7UtiJsonText::AppendString(buffer_, iText);
   if (buffer_.size() >= kBlock) Flush();
 }
