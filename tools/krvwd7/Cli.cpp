@@ -66,20 +66,42 @@ std::string CommandList(const CLI::App& iApp) {
   return list;
 }
 
-// The options of a command that runs an operation of the services; the
-// writing options only for one that changes the session.
-void AddEditOptions(CLI::App* iCommand, EditOptions& oOptions, bool iWrites) {
-  AddCommon(iCommand, oOptions.common);
+// The command iName, with the options every command takes.
+CLI::App* AddCommand(CLI::App& ioApp, const char* iName, const char* iDescription,
+                     CommonOptions& oOptions) {
+  CLI::App* command = ioApp.add_subcommand(iName, iDescription);
+  AddCommon(command, oOptions);
+  return command;
+}
+
+// The command iName that runs an operation of the services; the writing
+// options only when it changes the session.
+CLI::App* AddEditCommand(CLI::App& ioApp, const char* iName, const char* iDescription,
+                         EditOptions& oOptions, bool iWrites = true) {
+  CLI::App* command = AddCommand(ioApp, iName, iDescription, oOptions.common);
   if (iWrites) {
-    CLI::Option* output = iCommand->add_option(
+    CLI::Option* output = command->add_option(
         "-o,--output", oOptions.output, "write the changed session to FILE");
-    iCommand->add_flag("--in-place", oOptions.inPlace,
-                       "write the changed session back to SESSION")
+    command->add_flag("--in-place", oOptions.inPlace,
+                      "write the changed session back to SESSION")
         ->excludes(output);
-    iCommand->add_flag("--dry-run", oOptions.dryRun,
-                       "print the change report and write nothing");
-    iCommand->footer(std::string(kWriting) + kExitCodes);
+    command->add_flag("--dry-run", oOptions.dryRun,
+                      "print the change report and write nothing");
+    command->footer(std::string(kWriting) + kExitCodes);
   }
+  return command;
+}
+
+// A required product argument: "WHAT, DOC:PATH" in the help.
+void AddProduct(CLI::App* iCommand, const char* iName, std::string& oProduct,
+                const std::string& iWhat) {
+  iCommand->add_option(iName, oProduct, iWhat + ", DOC:PATH")->required();
+}
+
+// --bb, and --psn when oPsn is given: the documents a command works on.
+void AddDocuments(CLI::App* iCommand, std::string& oBB, std::string* oPsn) {
+  iCommand->add_option("--bb", oBB, "the black-box document");
+  if (oPsn != nullptr) iCommand->add_option("--psn", *oPsn, "the PSN document");
 }
 
 }  // namespace
@@ -92,23 +114,20 @@ int Main(int argc, char** argv, std::ostream& oOut, std::ostream& oErr) {
   app.footer(kExitCodes);
 
   CommonOptions info;
-  CLI::App* info_cmd = app.add_subcommand(
-      "info", "documents, black boxes and their attributes");
-  AddCommon(info_cmd, info);
+  CLI::App* info_cmd =
+      AddCommand(app, "info", "documents, black boxes and their attributes", info);
 
   RecordsOptions records;
-  CLI::App* records_cmd = app.add_subcommand(
-      "records", "the product records of a structure, as the comparison reads them");
-  AddCommon(records_cmd, records.common);
+  CLI::App* records_cmd = AddCommand(
+      app, "records", "the product records of a structure, as the comparison reads them",
+      records.common);
   records_cmd->add_option("--doc", records.doc,
                           "only this document (name or storage name)");
 
   DiffOptions diff;
-  CLI::App* diff_cmd = app.add_subcommand(
-      "diff", "compare a black box with its PSN and list every difference");
-  AddCommon(diff_cmd, diff.common);
-  diff_cmd->add_option("--bb", diff.bb, "the black-box document");
-  diff_cmd->add_option("--psn", diff.psn, "the PSN document");
+  CLI::App* diff_cmd = AddCommand(
+      app, "diff", "compare a black box with its PSN and list every difference", diff.common);
+  AddDocuments(diff_cmd, diff.bb, &diff.psn);
   diff_cmd->add_flag("--tree", diff.tree,
                      "show the differences on the black box's tree, rolled up by sub-assembly");
   diff_cmd->add_option("--html", diff.html,
@@ -116,70 +135,64 @@ int Main(int argc, char** argv, std::ostream& oOut, std::ostream& oErr) {
       ->type_name("FILE");
 
   WritePsnOptions write_psn;
-  CLI::App* write_psn_cmd = app.add_subcommand(
-      "write-psn", "write the PSN file of the black box of the current window");
-  AddCommon(write_psn_cmd, write_psn.common);
+  CLI::App* write_psn_cmd = AddCommand(
+      app, "write-psn", "write the PSN file of the black box of the current window",
+      write_psn.common);
   write_psn_cmd->add_option("NAME", write_psn.name,
                             "PSN file name as the operation takes it "
                             "(default: the black box's PSN file name)");
   write_psn_cmd->add_option("--editor", write_psn.editor,
                             "make this document's window current first (name or storage name)");
   IdentifyOptions identify;
-  CLI::App* identify_cmd = app.add_subcommand(
-      "identify", "select in the PSN window the products that stand for black-box components");
-  AddEditOptions(identify_cmd, identify.edit, false);
+  CLI::App* identify_cmd = AddEditCommand(
+      app, "identify", "select in the PSN window the products that stand for black-box components",
+      identify.edit, false);
   identify_cmd->add_option("PRODUCT", identify.products,
                            "black-box components, DOC:PATH; the first decides the black box")
       ->required();
 
   AddOptions add;
-  CLI::App* add_cmd = app.add_subcommand(
-      "add", "add a PSN product, with everything below it, to the black box");
-  AddEditOptions(add_cmd, add.edit, true);
-  add_cmd->add_option("PSN-PRODUCT", add.product, "the PSN product to add, DOC:PATH")
-      ->required();
+  CLI::App* add_cmd = AddEditCommand(
+      app, "add", "add a PSN product, with everything below it, to the black box", add.edit);
+  AddProduct(add_cmd, "PSN-PRODUCT", add.product, "the PSN product to add");
   add_cmd->add_option("--target", add.target,
                       "the black-box product to add to, DOC:PATH (default: the root of "
                       "the black box of the PSN)");
 
   UpdatePositionOptions update;
-  CLI::App* update_cmd = app.add_subcommand(
-      "update-position", "copy the black box's differing positions to its PSN");
-  AddEditOptions(update_cmd, update.edit, true);
-  update_cmd->add_option("--bb", update.bb, "the black-box document");
-  update_cmd->add_option("--psn", update.psn, "the PSN document");
+  CLI::App* update_cmd = AddEditCommand(
+      app, "update-position", "copy the black box's differing positions to its PSN",
+      update.edit);
+  AddDocuments(update_cmd, update.bb, &update.psn);
 
   FlattenOptions flatten;
-  CLI::App* flatten_cmd = app.add_subcommand(
-      "flatten", "move every part and model instance of a black box below one product");
-  AddEditOptions(flatten_cmd, flatten.edit, true);
-  flatten_cmd->add_option("--bb", flatten.bb, "the black-box document");
+  CLI::App* flatten_cmd = AddEditCommand(
+      app, "flatten", "move every part and model instance of a black box below one product",
+      flatten.edit);
+  AddDocuments(flatten_cmd, flatten.bb, nullptr);
   flatten_cmd->add_flag("--remove-psn-level", flatten.removePsnLevel,
                         "flatten below the black-box root and delete the PSN node "
                         "(the black box becomes type 1)");
 
   MoveOptions move;
-  CLI::App* move_cmd = app.add_subcommand(
-      "move", "move a part or model instance of a flattened black box below another product");
-  AddEditOptions(move_cmd, move.edit, true);
-  move_cmd->add_option("PRODUCT", move.product, "the instance to move, DOC:PATH")->required();
-  move_cmd->add_option("DESTINATION", move.destination, "the product to move it below, DOC:PATH")
-      ->required();
+  CLI::App* move_cmd = AddEditCommand(
+      app, "move", "move a part or model instance of a flattened black box below another product",
+      move.edit);
+  AddProduct(move_cmd, "PRODUCT", move.product, "the instance to move");
+  AddProduct(move_cmd, "DESTINATION", move.destination, "the product to move it below");
 
   CopyPositionOptions copy;
-  CLI::App* copy_cmd = app.add_subcommand(
-      "copy-position", "give a product the position of another");
-  AddEditOptions(copy_cmd, copy.edit, true);
-  copy_cmd->add_option("REFERENCE", copy.reference, "the product whose position is copied, DOC:PATH")
-      ->required();
-  copy_cmd->add_option("TARGET", copy.target, "the product that takes it, DOC:PATH")->required();
+  CLI::App* copy_cmd = AddEditCommand(
+      app, "copy-position", "give a product the position of another", copy.edit);
+  AddProduct(copy_cmd, "REFERENCE", copy.reference, "the product whose position is copied");
+  AddProduct(copy_cmd, "TARGET", copy.target, "the product that takes it");
 
   MigrateOptions migrate;
-  CLI::App* migrate_cmd = app.add_subcommand(
-      "migrate", "bring a black box of the earlier form up to date, re-attach it to its PSN, "
-                 "or follow a new version of the PSN root part");
-  AddEditOptions(migrate_cmd, migrate.edit, true);
-  migrate_cmd->add_option("--bb", migrate.bb, "the black-box document");
+  CLI::App* migrate_cmd = AddEditCommand(
+      app, "migrate", "bring a black box of the earlier form up to date, re-attach it to its PSN, "
+                      "or follow a new version of the PSN root part",
+      migrate.edit);
+  AddDocuments(migrate_cmd, migrate.bb, nullptr);
   CLI::Option* reattach = migrate_cmd->add_flag(
       "--reattach", migrate.reattach, "re-attach a version 2 black box to the PSN open beside it");
   migrate_cmd->add_flag("--root-part-version", migrate.rootPartVersion,
@@ -190,11 +203,10 @@ int Main(int argc, char** argv, std::ostream& oOut, std::ostream& oErr) {
                           "PSN-FILE-NAME; with --root-part-version the three texts");
 
   SyncOptions sync;
-  CLI::App* sync_cmd = app.add_subcommand(
-      "sync", "bring the black box up to date from its PSN, showing the plan first");
-  AddEditOptions(sync_cmd, sync.edit, true);
-  sync_cmd->add_option("--bb", sync.bb, "the black-box document");
-  sync_cmd->add_option("--psn", sync.psn, "the PSN document");
+  CLI::App* sync_cmd = AddEditCommand(
+      app, "sync", "bring the black box up to date from its PSN, showing the plan first",
+      sync.edit);
+  AddDocuments(sync_cmd, sync.bb, &sync.psn);
   sync_cmd->add_option("--positions", sync.positions,
                        "from-psn: take the PSN's positions (default); to-psn: carry the "
                        "black box's positions to the PSN")

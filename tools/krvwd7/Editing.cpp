@@ -7,6 +7,7 @@
 #include "CATError.h"
 #include "CATICreateInstance.h"
 #include "JsonOut.h"
+#include "Pairs.h"
 #include "ProductName.h"
 #include "Structures.h"
 #include "Table.h"
@@ -328,12 +329,39 @@ CATDocument* EditContext::Document(const std::string& iName) {
   return document;
 }
 
+ChosenBlackBox EditContext::BlackBox(const std::string& iBB) {
+  ChosenBlackBox chosen;
+  std::string error;
+  chosen.document = ChooseBlackBox(options_.common.session, iBB, error);
+  if (chosen.document == nullptr) {
+    Refuse(error);
+    return chosen;
+  }
+  chosen.name = HostSession::NameOf(chosen.document);
+  chosen.root = RootOf(chosen.document);
+  chosen.before = ReadBlackBox(chosen.root);
+  return chosen;
+}
+
 const std::vector<HostChange>& EditContext::Changes() {
   if (!has_changes_) {
     changes_ = HostSession::ChangesSince(before_);
     has_changes_ = true;
   }
   return changes_;
+}
+
+std::vector<ReportedProduct> EditContext::Changed(const std::string& iDocument,
+                                                  HostChange::Kind iKind,
+                                                  const std::string& iName) {
+  std::vector<ReportedProduct> products;
+  for (const HostChange& change : Changes()) {
+    if (change.kind == iKind && change.document == iDocument &&
+        (iName.empty() || change.name == iName)) {
+      products.push_back(Report(change));
+    }
+  }
+  return products;
 }
 
 ReportedProduct EditContext::Report(const CATBaseUnknown_var& iProduct) {

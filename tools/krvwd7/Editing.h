@@ -27,7 +27,7 @@
 // it takes no writing options and prints no change report.
 //
 // Adding a command: an options struct holding EditOptions, a body, and a
-// few lines in Cli.cpp (AddEditOptions, then RunEditing). A body:
+// few lines in Cli.cpp (AddEditCommand, then RunEditing). A body:
 //
 //   EditOutcome Flatten(const FlattenOptions& iOptions, EditContext& ioContext) {
 //     CATDocument* document = ioContext.Document(iOptions.doc);
@@ -49,6 +49,7 @@
 #include "Commands.h"
 #include "HostSession.h"
 #include "KRVIWD7BlackBoxServices.h"
+#include "Structures.h"
 
 namespace krvwd7 {
 
@@ -81,6 +82,14 @@ struct EditOutcome {
   std::function<void(JsonOut&)> writeDetails;
 };
 
+// The black box a command works on, as it was before the operation.
+struct ChosenBlackBox {
+  CATDocument* document = nullptr;  // null when the command was refused
+  std::string name;                 // the document's name
+  CATBaseUnknown_var root;
+  BlackBoxAttributes before;
+};
+
 class EditContext {
  public:
   EditContext(const EditOptions& iOptions, KRVIWD7BlackBoxServices& iServices,
@@ -97,6 +106,10 @@ class EditContext {
   // The product document named iName (name or storage name); null, with
   // the command refused, when there is none.
   CATDocument* Document(const std::string& iName);
+  // The black-box document named iBB, or without a name the first document
+  // whose root is a black box; its document is null, with the command
+  // refused, when there is none.
+  ChosenBlackBox BlackBox(const std::string& iBB);
   // Refuses the command with a one-line message that names the session
   // file and the place (exit 2, nothing written); the first one is kept.
   void Refuse(const std::string& iMessage) {
@@ -107,6 +120,11 @@ class EditContext {
   // What the operation changed in the session so far, computed once when
   // first asked (call it after the operation).
   const std::vector<HostChange>& Changes();
+  // The products of the document iDocument that changes of kind iKind
+  // touched (only changes of the property or parameter iName, when given),
+  // as the report lists them.
+  std::vector<ReportedProduct> Changed(const std::string& iDocument, HostChange::Kind iKind,
+                                       const std::string& iName = "");
   // iProduct, or the product of iChange, as the report lists it.
   static ReportedProduct Report(const CATBaseUnknown_var& iProduct);
   static ReportedProduct Report(const HostChange& iChange);

@@ -6,7 +6,6 @@
 #include "HostSession.h"
 #include "KRVWD7CoreServices.h"
 #include "KRVWD7UtiTracer.h"
-#include "Pairs.h"
 #include "Structures.h"
 
 namespace krvwd7 {
@@ -57,7 +56,6 @@ std::string NotApplicable(const MigrateOptions& iOptions, const std::string& iNa
 }
 
 EditOutcome Migrate(const MigrateOptions& iOptions, EditContext& ioContext) {
-  const std::string& file = iOptions.edit.common.session;
   const std::vector<std::string> names = ArgumentNames(iOptions);
   const std::vector<std::string>& a = iOptions.arguments;
   if (a.size() != names.size()) {
@@ -73,27 +71,22 @@ EditOutcome Migrate(const MigrateOptions& iOptions, EditContext& ioContext) {
       return EditOutcome();
     }
   }
-  std::string error;
-  CATDocument* document = ChooseBlackBox(file, iOptions.bb, error);
-  if (document == nullptr) {
-    ioContext.Refuse(error);
-    return EditOutcome();
-  }
-  const std::string name = HostSession::NameOf(document);
-  const CATBaseUnknown_var root = RootOf(document);
-  const BlackBoxAttributes before = ReadBlackBox(root);
+  const ChosenBlackBox black_box = ioContext.BlackBox(iOptions.bb);
+  if (black_box.document == nullptr) return EditOutcome();
+  CATDocument& document = *black_box.document;
+  const std::string& name = black_box.name;
   EditOutcome outcome;
   if (iOptions.rootPartVersion) {
     outcome.rc = ioContext.Services().MigrateAfterRootPartVersionning(
-        *document, a[0].c_str(), a[1].c_str(), a[2].c_str());
+        document, a[0].c_str(), a[1].c_str(), a[2].c_str());
   } else if (iOptions.reattach) {
-    outcome.rc = ioContext.Services().Migrate2(*document, a[0].c_str());
+    outcome.rc = ioContext.Services().Migrate2(document, a[0].c_str());
   } else {
-    outcome.rc = ioContext.Services().Migrate(*document, a[0].c_str());
+    outcome.rc = ioContext.Services().Migrate(document, a[0].c_str());
   }
   if (outcome.rc == E_INVALIDARG) {
-    ioContext.Refuse(NotApplicable(iOptions, name, before,
-                                   SUCCEEDED(KRVWD7CoreServices::CheckVPMDocument(*document))));
+    ioContext.Refuse(NotApplicable(iOptions, name, black_box.before,
+                                   SUCCEEDED(KRVWD7CoreServices::CheckVPMDocument(document))));
     return outcome;
   }
   if (FAILED(outcome.rc)) {
@@ -101,14 +94,9 @@ EditOutcome Migrate(const MigrateOptions& iOptions, EditContext& ioContext) {
                           " failed at the steps the ERROR lines name; nothing written";
     return outcome;
   }
-  for (const HostChange& change : ioContext.Changes()) {
-    if (change.kind == HostChange::Kind::kProperty && change.name == "BBPrintableId" &&
-        change.document == name) {
-      outcome.products.push_back(EditContext::Report(change));
-    }
-  }
+  outcome.products = ioContext.Changed(name, HostChange::Kind::kProperty, "BBPrintableId");
   outcome.listTitle = "Products whose VPM identity changed";
-  const BlackBoxAttributes after = ReadBlackBox(root);
+  const BlackBoxAttributes after = ReadBlackBox(black_box.root);
   const std::string attributes = "version " + std::to_string(after.version) + ", type " +
                                  std::to_string(after.type) + ", PSN part number " +
                                  after.psnPartNumber;
@@ -118,7 +106,8 @@ EditOutcome Migrate(const MigrateOptions& iOptions, EditContext& ioContext) {
   } else if (iOptions.reattach) {
     outcome.explanation = name + " re-attached to its PSN: " + attributes;
   } else {
-    outcome.explanation = name + " migrated from version " + std::to_string(before.version) +
+    outcome.explanation = name + " migrated from version " +
+                          std::to_string(black_box.before.version) +
                           ": " + attributes;
   }
   return outcome;

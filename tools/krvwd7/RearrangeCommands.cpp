@@ -5,25 +5,12 @@
 #include "Editing.h"
 #include "HostSession.h"
 #include "KRVWD7UtiPrdServices.h"
-#include "Pairs.h"
 #include "ProductName.h"
 #include "Structures.h"
 
 namespace krvwd7 {
 
 namespace {
-
-// Every product of iDocument that iKind changed, as the report lists it.
-std::vector<ReportedProduct> Changed(EditContext& ioContext, const std::string& iDocument,
-                                     HostChange::Kind iKind) {
-  std::vector<ReportedProduct> products;
-  for (const HostChange& change : ioContext.Changes()) {
-    if (change.kind == iKind && change.document == iDocument) {
-      products.push_back(EditContext::Report(change));
-    }
-  }
-  return products;
-}
 
 // Why Flatten refused a black box (E_INVALIDARG): it is not a black box
 // of version 2.
@@ -56,32 +43,26 @@ std::string WhyFlattenFailed(const CATBaseUnknown_var& iRoot, const std::string&
 }
 
 EditOutcome Flatten(const FlattenOptions& iOptions, EditContext& ioContext) {
-  const std::string& file = iOptions.edit.common.session;
-  std::string error;
-  CATDocument* document = ChooseBlackBox(file, iOptions.bb, error);
-  if (document == nullptr) {
-    ioContext.Refuse(error);
-    return EditOutcome();
-  }
-  const std::string name = HostSession::NameOf(document);
-  const CATBaseUnknown_var root = RootOf(document);
-  const BlackBoxAttributes before = ReadBlackBox(root);
+  const ChosenBlackBox black_box = ioContext.BlackBox(iOptions.bb);
+  if (black_box.document == nullptr) return EditOutcome();
+  const std::string& name = black_box.name;
+  const BlackBoxAttributes& before = black_box.before;
   EditOutcome outcome;
-  outcome.rc = ioContext.Services().Flatten(*document, iOptions.removePsnLevel ? 1 : 0);
+  outcome.rc = ioContext.Services().Flatten(*black_box.document, iOptions.removePsnLevel ? 1 : 0);
   if (outcome.rc == E_INVALIDARG) {
-    ioContext.Refuse(NotApplicable(file, name, before));
+    ioContext.Refuse(NotApplicable(iOptions.edit.common.session, name, before));
     return outcome;
   }
   if (FAILED(outcome.rc)) {
-    outcome.explanation = WhyFlattenFailed(root, name, before);
+    outcome.explanation = WhyFlattenFailed(black_box.root, name, before);
     return outcome;
   }
-  outcome.products = Changed(ioContext, name, HostChange::Kind::kMoved);
-  const BlackBoxAttributes after = ReadBlackBox(root);
+  outcome.products = ioContext.Changed(name, HostChange::Kind::kMoved);
+  const BlackBoxAttributes after = ReadBlackBox(black_box.root);
   outcome.listTitle = iOptions.removePsnLevel || before.type == 1
                           ? "Moved below the black-box root"
                           : "Moved below the PSN node";
-  const size_t removed = Changed(ioContext, name, HostChange::Kind::kRemoved).size();
+  const size_t removed = ioContext.Changed(name, HostChange::Kind::kRemoved).size();
   outcome.explanation = name + " flattened: " + std::to_string(outcome.products.size()) +
                         " product(s) moved, " + std::to_string(removed) +
                         " removed; type " + std::to_string(after.type);

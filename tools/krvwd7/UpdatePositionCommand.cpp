@@ -39,11 +39,7 @@ EditOutcome UpdatePosition(const UpdatePositionOptions& iOptions, EditContext& i
 
   // The PSN products whose position changed.
   const std::string psn_name = HostSession::NameOf(pair.psn);
-  for (const HostChange& change : ioContext.Changes()) {
-    if (change.kind == HostChange::Kind::kPosition && change.document == psn_name) {
-      outcome.products.push_back(EditContext::Report(change));
-    }
-  }
+  outcome.products = ioContext.Changed(psn_name, HostChange::Kind::kPosition);
   outcome.listTitle = "PSN products whose position was copied from the black box";
   const size_t copied = outcome.products.size();
   if (outcome.rc == S_OK) {
