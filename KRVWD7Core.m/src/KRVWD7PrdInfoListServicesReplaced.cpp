@@ -78,6 +78,16 @@ class ClinkTable {
     return updated;
   }
 
+  // Update(iId) after the matching step's two trace lines: iCurrentFormat
+  // with iId, iUpdatedFormat with the updated id.
+  CATUnicodeString TracedUpdate(const CATUnicodeString& iId, const char* iCurrentFormat,
+                                const char* iUpdatedFormat) const {
+    const CATUnicodeString updated = Update(iId);
+    TraceF(iCurrentFormat, iId.ConvertToChar());
+    TraceF(iUpdatedFormat, updated.ConvertToChar());
+    return updated;
+  }
+
  private:
   const CATListValCATUnicodeString& replacing_;
   std::unordered_map<std::string, int> first_;
@@ -138,6 +148,36 @@ class Pairing {
 
   void MarkAdded(int iPos) { added_marks_.push_back(iPos); }
 
+  // The removed record r and the added record a were found to match
+  // through iReplacing, the replacing clink VPM gave: NotReplaced when it
+  // is "NotReplaced", else Replaced at entry iK.
+  void Pair(const CATUnicodeString& iReplacing, int iK, const KRVWD7PrdInfo& iRemoved,
+            const KRVWD7PrdInfo& iAdded, const char* iBeforeFormat) {
+    if (iReplacing == kNotReplaced) {
+      NotReplaced(iRemoved, iAdded);
+    } else {
+      Replaced(iK, iRemoved, iAdded, iBeforeFormat);
+    }
+  }
+
+  // Removes the marked added records, each position once.
+  void RemoveMarkedAdded(CATListValKRVWD7PrdInfo& ioAddedList) {
+    const std::vector<int> marks = SortedDistinct(added_marks_);
+    RemovePositions(ioAddedList, marks);
+    nb_diff_ -= static_cast<int>(marks.size());
+  }
+
+  // Removes the marked entries from the three entry lists. A position
+  // marked twice is one entry, removed once.
+  void RemoveMarkedEntries() {
+    const std::vector<int> marks = SortedDistinct(entry_marks_);
+    RemovePositions(types_, marks);
+    RemovePositions(bb_, marks);
+    RemovePositions(psn_, marks);
+    nb_diff_ -= static_cast<int>(marks.size());
+  }
+
+ private:
   // r's own link was kept; the pair was found through a replaced ancestor.
   // Rewrites the first entry of r when it is still "REMOVED".
   void NotReplaced(const KRVWD7PrdInfo& iRemoved, const KRVWD7PrdInfo& iAdded) {
@@ -184,24 +224,6 @@ class Pairing {
     psn_.Replace(iK, iAdded);
   }
 
-  // Removes the marked added records, each position once.
-  void RemoveMarkedAdded(CATListValKRVWD7PrdInfo& ioAddedList) {
-    const std::vector<int> marks = SortedDistinct(added_marks_);
-    RemovePositions(ioAddedList, marks);
-    nb_diff_ -= static_cast<int>(marks.size());
-  }
-
-  // Removes the marked entries from the three entry lists. A position
-  // marked twice is one entry, removed once.
-  void RemoveMarkedEntries() {
-    const std::vector<int> marks = SortedDistinct(entry_marks_);
-    RemovePositions(types_, marks);
-    RemovePositions(bb_, marks);
-    RemovePositions(psn_, marks);
-    nb_diff_ -= static_cast<int>(marks.size());
-  }
-
- private:
   CATMathTransformation AddedPosition(const KRVWD7PrdInfo& iAdded) const {
     return PSNPosition(iAdded, psn_root_, is_flatten_);
   }
@@ -339,32 +361,23 @@ HRESULT KRVWD7PrdInfoListServices::RetrieveDifferences1(
     Pairing pairing(iPSNRoot, iIsFlatten, oIndexinListBB, oIndexinListPSN,
                     oDiffTypeList, oNbDiff);
     for (int i = nb_removed; i >= 1; --i) {
-      const CATUnicodeString& rep = replacing[i];
       const KRVWD7PrdInfo& r = iRemovedList[i];
-      const CATUnicodeString cur = IdOf(r, iBBType);
-      const CATUnicodeString upd = table.Update(cur);
-      TraceF("Deleted element has a Current CLink=%s", cur.ConvertToChar());
-      TraceF(
+      const CATUnicodeString upd = table.TracedUpdate(
+          IdOf(r, iBBType), "Deleted element has a Current CLink=%s",
           "Try to find a matching product in the added list with the Updated "
-          "Clink=%s",
-          upd.ConvertToChar());
+          "Clink=%s");
       const int found = upd.GetLengthInChar() > 0 ? added_look_up.Find(upd) : 0;
       if (found == 0) {
         Trace("-> Product NOT found in the added list");
         continue;
       }
       Trace("-> Product found in the added list");
-      // The first record equal to a is a itself: ids are not empty here and
-      // the look-up returned the first record with that id.
-      const KRVWD7PrdInfo& a = oAddedList[found];
-      if (rep == kNotReplaced) {
-        pairing.MarkAdded(found);
-        pairing.NotReplaced(r, a);
-      } else {
-        pairing.Replaced(iRemovedEntryIndexes[i], r, a,
-                         "oDiffTypeList[IndexInDiffTypeList]=%s (before)");
-        pairing.MarkAdded(found);
-      }
+      // The added record found is the first one equal to itself (ids are not
+      // empty here and the look-up returned the first record with that id),
+      // so its own position is the one to mark.
+      pairing.MarkAdded(found);
+      pairing.Pair(replacing[i], iRemovedEntryIndexes[i], r, oAddedList[found],
+                   "oDiffTypeList[IndexInDiffTypeList]=%s (before)");
     }
     TracePerfo(
         "[PERFO] <Differences Identification> <3.2 Matching of removed/added "
@@ -474,29 +487,20 @@ HRESULT KRVWD7PrdInfoListServices::RetrieveDifferences2(
   Pairing pairing(iPSNRoot, iIsFlatten, oIndexinListBB, oIndexinListPSN,
                   oDiffTypeList, oNbDiff);
   for (int i = nb_added; i >= 1; --i) {
-    const CATUnicodeString& rep = replaced[i];
     const KRVWD7PrdInfo& a = oAddedList[i];
-    const CATUnicodeString cur = IdOf(a, iBBType);
-    const CATUnicodeString upd = table.Update(cur);
-    TraceF("PSN element has a Current CLink=%s", cur.ConvertToChar());
-    TraceF(
+    const CATUnicodeString upd = table.TracedUpdate(
+        IdOf(a, iBBType), "PSN element has a Current CLink=%s",
         "Try to find a matching product in the Deleted list with the Updated "
-        "Clink=%s",
-        upd.ConvertToChar());
+        "Clink=%s");
     if (upd.GetLengthInChar() == 0) continue;
     // The removed record found is the first one equal to itself (its id is
     // not empty and is the first with that id).
     const int found = removed_look_up.Find(upd);
     if (found == 0) continue;
     Trace("-> Product found in the deleted list");
-    const KRVWD7PrdInfo& r = iRemovedList[found];
     pairing.MarkAdded(added_index.Find(a));
-    if (rep == kNotReplaced) {
-      pairing.NotReplaced(r, a);
-    } else {
-      pairing.Replaced(iRemovedEntryIndexes[found], r, a,
-                       "iDiffTypeList[IndexInDiffTypeList]=%s (before)");
-    }
+    pairing.Pair(replaced[i], iRemovedEntryIndexes[found], iRemovedList[found], a,
+                 "iDiffTypeList[IndexInDiffTypeList]=%s (before)");
   }
   pairing.RemoveMarkedAdded(oAddedList);
   pairing.RemoveMarkedEntries();
