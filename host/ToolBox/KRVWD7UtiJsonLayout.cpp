@@ -46,33 +46,36 @@ KRVWD7UtiJsonLayout& KRVWD7UtiJsonLayout::Key(std::string_view iKey) {
   return *this;
 }
 
-KRVWD7UtiJsonLayout& KRVWD7UtiJsonLayout::BeginObject() {
+void KRVWD7UtiJsonLayout::Open(char iBracket) {
   BeforeValue();
-  buffer_ += '{';
+  buffer_ += iBracket;
   has_items_.push_back(false);
+}
+
+void KRVWD7UtiJsonLayout::Close(std::string_view iBracket) {
+  bool items = has_items_.back();
+  has_items_.pop_back();
+  if (items) Indent();
+  Put(iBracket);
+}
+
+KRVWD7UtiJsonLayout& KRVWD7UtiJsonLayout::BeginObject() {
+  Open('{');
   return *this;
 }
 
 KRVWD7UtiJsonLayout& KRVWD7UtiJsonLayout::EndObject() {
-  bool items = has_items_.back();
-  has_items_.pop_back();
-  if (items) Indent();
-  Put("}");
+  Close("}");
   return *this;
 }
 
 KRVWD7UtiJsonLayout& KRVWD7UtiJsonLayout::BeginArray() {
-  BeforeValue();
-  buffer_ += '[';
-  has_items_.push_back(false);
+  Open('[');
   return *this;
 }
 
 KRVWD7UtiJsonLayout& KRVWD7UtiJsonLayout::EndArray() {
-  bool items = has_items_.back();
-  has_items_.pop_back();
-  if (items) Indent();
-  Put("]");
+  Close("]");
   return *this;
 }
 

@@ -54,6 +54,9 @@ class KRVWD7UtiJsonLayout {
  private:
   void BeforeValue();
   void Indent();
+  // A container starts or ends with the bracket given.
+  void Open(char iBracket);
+  void Close(std::string_view iBracket);
   void Put(std::string_view iText);
   void PutString(std::string_view iText);
 
