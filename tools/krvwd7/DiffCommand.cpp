@@ -182,14 +182,10 @@ int RunDiff(const DiffOptions& iOptions, std::ostream& oOut, std::ostream& oErr)
   CATBaseUnknown_var bb_root = RootOf(pair.bb);
   CATBaseUnknown_var psn_root = RootOf(pair.psn);
   BlackBoxAttributes bb = ReadBlackBox(bb_root);
-  if (!bb.isBlackBox) {
-    oErr << "krvwd7: " << iOptions.common.session << ": document '" << ToolSession::NameOf(pair.bb)
-         << "' is not a black box\n";
-    return kExitUsage;
-  }
-  if (bb.versionRc < 0 || bb.version != 2) {
-    oErr << "krvwd7: " << iOptions.common.session << ": black box '" << ToolSession::NameOf(pair.bb)
-         << "' is of version " << bb.version << "; only version 2 can be compared\n";
+  const std::string refused =
+      NotOfVersion2(iOptions.common.session, ToolSession::NameOf(pair.bb), bb, "compared");
+  if (!refused.empty()) {
+    oErr << "krvwd7: " << refused << "\n";
     return kExitUsage;
   }
   // The same preparation as the services' up-to-date check.

@@ -53,6 +53,16 @@ BlackBoxAttributes ReadBlackBox(const CATBaseUnknown_var& iRoot) {
   return out;
 }
 
+std::string NotOfVersion2(const std::string& iFile, const std::string& iName,
+                          const BlackBoxAttributes& iBlackBox, const std::string& iDone) {
+  if (!iBlackBox.isBlackBox) return iFile + ": document '" + iName + "' is not a black box";
+  if (iBlackBox.versionRc < 0 || iBlackBox.version != 2) {
+    return iFile + ": black box '" + iName + "' is of version " +
+           std::to_string(iBlackBox.version) + "; only version 2 can be " + iDone;
+  }
+  return "";
+}
+
 int CountProducts(const CATBaseUnknown_var& iRoot) {
   CATListValCATBaseUnknown_var* all = nullptr;
   if (KRVWD7UtiPrdServices::GetAllChildren(iRoot, all, "CATIProduct", 0) < 0) {

@@ -184,13 +184,9 @@ EditOutcome Sync(const SyncOptions& iOptions, EditContext& ioContext) {
   pair.bb = ReadBlackBox(pair.bbRoot);
   pair.positionsToPsn = iOptions.positions == "to-psn";
   const std::string bb_name = HostSession::NameOf(documents.bb);
-  if (!pair.bb.isBlackBox) {
-    ioContext.Refuse(file + ": document '" + bb_name + "' is not a black box");
-    return EditOutcome();
-  }
-  if (pair.bb.versionRc < 0 || pair.bb.version != 2) {
-    ioContext.Refuse(file + ": black box '" + bb_name + "' is of version " +
-                     std::to_string(pair.bb.version) + "; only version 2 can be synchronised");
+  const std::string refused = NotOfVersion2(file, bb_name, pair.bb, "synchronised");
+  if (!refused.empty()) {
+    ioContext.Refuse(refused);
     return EditOutcome();
   }
   Comparison before;

@@ -22,15 +22,10 @@ EditOutcome UpdatePosition(const UpdatePositionOptions& iOptions, EditContext& i
   const CATBaseUnknown_var bb_root = RootOf(pair.bb);
   const BlackBoxAttributes black_box = ReadBlackBox(bb_root);
   const std::string bb_name = HostSession::NameOf(pair.bb);
-  if (!black_box.isBlackBox) {
-    ioContext.Refuse(iOptions.edit.common.session + ": document '" + bb_name +
-                     "' is not a black box");
-    return EditOutcome();
-  }
-  if (black_box.versionRc < 0 || black_box.version != 2) {
-    ioContext.Refuse(iOptions.edit.common.session + ": black box '" + bb_name +
-                     "' is of version " + std::to_string(black_box.version) +
-                     "; only version 2 can be updated");
+  const std::string refused =
+      NotOfVersion2(iOptions.edit.common.session, bb_name, black_box, "updated");
+  if (!refused.empty()) {
+    ioContext.Refuse(refused);
     return EditOutcome();
   }
   EditOutcome outcome;
