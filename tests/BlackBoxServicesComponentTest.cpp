@@ -103,22 +103,4 @@ TEST_F(BlackBoxServicesComponentTest, EverySlotForwardsItsResult) {
   CATError::ClearLastError();
 }
 
-TEST_F(BlackBoxServicesComponentTest, ClassDescriptionsAndFactories) {
-  const CATMetaClass* extension = KRVEWD7BlackBoxServices::MetaObject();
-  EXPECT_EQ(extension->GetKind(), CATCodeExtensionKind);
-  EXPECT_STREQ(extension->GetType(), "KRVWD7BlackBoxServices");
-  CATMetaClass* found = nullptr;
-  EXPECT_EQ(CATInterfaceDictionary::Find("KRVWD7BlackBoxServices",
-                                         IID_KRVIWD7BlackBoxServices, &found),
-            &CreateTIEKRVIWD7BlackBoxServicesKRVEWD7BlackBoxServices);
-  EXPECT_EQ(found, extension);
-  EXPECT_EQ(CATInterfaceDictionary::Find("KRVWD7BlackBoxServices", IID_CATICreateInstance),
-            &CreateTIECATICreateInstanceKRVEWD7BlackBoxServices);
-  // A factory refuses an implementation of another class.
-  CATBaseUnknown* plain = new CATBaseUnknown;
-  EXPECT_EQ(CreateTIEKRVIWD7BlackBoxServicesKRVEWD7BlackBoxServices(nullptr, plain),
-            nullptr);
-  plain->Release();
-}
-
 }  // namespace

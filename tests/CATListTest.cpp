@@ -6,7 +6,6 @@
 #include "CATBaseUnknown.h"
 #include "CATListValCATBaseUnknown_var.h"
 #include "CATListValCATUnicodeString.h"
-#include "CATRawCollint.h"
 #include "CATToken.h"
 
 namespace {
@@ -69,18 +68,6 @@ TEST(CATListTest, HandleListRemovesDuplicatesByIdentity) {
     EXPECT_EQ(CATBaseUnknown::LiveObjects(), live + 3);
   }
   EXPECT_EQ(CATBaseUnknown::LiveObjects(), live);
-}
-
-TEST(CATListTest, IntListSortsAndLocates) {
-  CATRawCollint values = {5, 3, 9, 3, 1};
-  EXPECT_EQ(values.Locate(3), 2);
-  EXPECT_EQ(values.Locate(3, 3), 4);
-  EXPECT_EQ(values.Locate(7), 0);
-  values.QuickSort();
-  EXPECT_EQ(values, CATRawCollint({1, 3, 3, 5, 9}));
-  values.InsertAt(1, 0);
-  values.RemovePosition(values.Size());
-  EXPECT_EQ(values, CATRawCollint({0, 1, 3, 3, 5}));
 }
 
 TEST(CATListTest, TokenGivesPiecesThenEmptyTexts) {

@@ -42,6 +42,7 @@ TEST_F(KRVWD7CoreServicesTest, CheckVPMDocumentWithTheFileBasedSwitch) {
   } rows[] = {{nullptr, true, S_OK},
               {nullptr, false, E_FAIL},
               {"MODE4_ON_A_FILEBASE", false, S_OK},
+              {"MODE4", false, E_FAIL},  // the whole value must match
               {"OTHER", false, E_FAIL},
               {"", false, E_FAIL}};
   for (const auto& row : rows) {

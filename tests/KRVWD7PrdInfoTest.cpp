@@ -6,10 +6,7 @@
 #include <vector>
 
 #include "CATGetSystemInfo.h"
-#include "CATMetaClass.h"
 #include "KRVIWD7BlackBoxSettingAtt.h"
-#include "KRVWD7CoreServices.h"
-#include "KRVWD7PrdInfoListServices.h"
 #include "KRVWD7UtiPrdServices.h"
 #include "TestSessions.h"
 
@@ -517,41 +514,6 @@ TEST_F(KRVWD7PrdInfoReadTest, VpmInfoOfANonProduct) {
   EXPECT_EQ(VpmInfo(NotAProduct()), "1:keep|keep|keep|keep|keep|keep|keep");
   EXPECT_EQ(KRVWD7UtiTracer::Lines(),
             std::vector<std::string>{"FAILED! No Selected Element"});
-}
-
-}  // namespace
-
-// --- Class identity -------------------------------------------------------------
-
-namespace {
-
-// The three classes are implementation classes of their own name with no
-// late type, deriving from CATBaseUnknown, that the object model cannot make.
-void ExpectStaticClass(CATMetaClass* iMeta, const char* iName) {
-  SCOPED_TRACE(iName);
-  ASSERT_NE(iMeta, nullptr);
-  EXPECT_STREQ(iMeta->GetClassName(), iName);
-  EXPECT_EQ(iMeta->GetKind(), CATImplementationKind);
-  EXPECT_STREQ(iMeta->GetType(), "CATNull");
-  EXPECT_EQ(iMeta->GetBase(), CATBaseUnknown::MetaObject());
-  EXPECT_EQ(iMeta->IsAKindOf(iName), 1);
-  EXPECT_EQ(iMeta->IsAKindOf("CATBaseUnknown"), 1);
-}
-
-TEST(ClassIdentityTest, RecordAndServicesClasses) {
-  ExpectStaticClass(KRVWD7PrdInfo::MetaObject(), "KRVWD7PrdInfo");
-  ExpectStaticClass(KRVWD7CoreServices::MetaObject(), "KRVWD7CoreServices");
-  ExpectStaticClass(KRVWD7PrdInfoListServices::MetaObject(), "KRVWD7PrdInfoListServices");
-  EXPECT_EQ(KRVWD7PrdInfo::CreateItself(), nullptr);
-  EXPECT_EQ(KRVWD7CoreServices::CreateItself(), nullptr);
-  EXPECT_EQ(KRVWD7PrdInfoListServices::CreateItself(), nullptr);
-
-  const KRVWD7PrdInfo record;
-  EXPECT_EQ(record.GetMetaObject(), KRVWD7PrdInfo::MetaObject());
-  EXPECT_STREQ(record.IsA(), "KRVWD7PrdInfo");
-  EXPECT_EQ(record.IsAKindOf("CATBaseUnknown"), 1);
-  EXPECT_EQ(record.IsAKindOf("KRVWD7CoreServices"), 0);
-  EXPECT_TRUE(KRVWD7PrdInfo::ClassId() == KRVWD7PrdInfo::MetaObject()->GetClassId());
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <memory>
 #include <sstream>
 #include <string>
-#include <utility>
 
 #include "MemBuilder.h"
 #include "MemFaults.h"
@@ -93,52 +92,6 @@ TEST_F(KRVWD7UtiPrdServicesTest, PropertiesAndParameters) {
   EXPECT_EQ(value, "second");
 }
 
-TEST_F(KRVWD7UtiPrdServicesTest, AttributesAreReadThroughInstances) {
-  bolt_->SetRevision("B");
-  bolt_->SetDefinition("DEF");
-  bolt_->SetNomenclature("NOM");
-  bolt_->SetDescription("DESC");
-  bolt_->UserProperties()["Version"] = "3";
-  typedef HRESULT (*Getter)(const CATBaseUnknown_var&, CATUnicodeString&);
-  const std::pair<Getter, const char*> rows[] = {
-      {Prd::GetPartNumber, "BOLT"},     {Prd::GetRevision, "B"},
-      {Prd::GetDefinition, "DEF"},      {Prd::GetNomenclature, "NOM"},
-      {Prd::GetDescriptionRef, "DESC"}, {Prd::GetInstanceName, "Bolt.2"}};
-  CATUnicodeString value;
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.second);
-    EXPECT_EQ(row.first(H(bolt2_), value), S_OK);
-    EXPECT_EQ(value, row.second);
-  }
-  EXPECT_EQ(Prd::GetPrdProperty(H(bolt2_), "Version", value), S_OK);
-  EXPECT_EQ(value, "3");
-  EXPECT_EQ(Prd::GetPrdProperty(H(bolt2_), "Missing", value), S_FALSE);
-}
-
-TEST_F(KRVWD7UtiPrdServicesTest, BadArgumentsGiveTheirCodes) {
-  CATUnicodeString value;
-  CATBaseUnknown_var empty;
-  CATBaseUnknown_var parm(new MemParm("p", "v"));
-  parm->Release();  // the handle keeps the only reference
-  CATListValCATBaseUnknown_var* list = nullptr;
-  const std::pair<HRESULT, HRESULT> cases[] = {
-      {Prd::GetProperty(empty, "a", value), E_INVALIDARG},
-      {Prd::GetProperty(H(bolt_), "", value), E_INVALIDARG},
-      {Prd::GetProperty(parm, "a", value), E_FAIL},
-      {Prd::GetInstancePath(H(bolt_), empty, value), E_INVALIDARG},
-      {Prd::GetInstancePath(H(plate_), H(asm_), value), E_FAIL},
-      {Prd::GetChildren(H(asm_), list, "CATIMovable", 0), E_INVALIDARG},
-      {Prd::GetAllChildren(H(asm_), list, "CATIProduct", 1), E_INVALIDARG},
-      {Prd::CopyPosition(H(root_), H(bolt_)), E_FAIL},
-      {Prd::CopyPosition(H(bolt_), empty), E_INVALIDARG},
-  };
-  for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
-    SCOPED_TRACE("case " + std::to_string(i));
-    EXPECT_EQ(cases[i].first, cases[i].second);
-  }
-  EXPECT_EQ(list, nullptr);
-}
-
 TEST_F(KRVWD7UtiPrdServicesTest, InstancePathsAndPositions) {
   CATUnicodeString path;
   // The root's name first: its part number, or the name the session gives it.
@@ -214,21 +167,6 @@ TEST_F(KRVWD7UtiPrdServicesTest, FindInstanceByPartNumberOrPath) {
     EXPECT_EQ(Prd::FindInstance(H(root_), row.text, row.kind, found, row.direct), row.rc);
     EXPECT_TRUE(found == H(row.found));
   }
-}
-
-TEST_F(KRVWD7UtiPrdServicesTest, NewComponentsAndNodeTypes) {
-  CATBaseUnknown_var component;
-  ASSERT_EQ(Prd::AddNewComponent(H(asm_), "ASM", component), S_OK);
-  MemProduct* named = MemProduct::From(component);
-  EXPECT_EQ(named->Father(), asm_);
-  EXPECT_NE(named->PartNumber(), "ASM");  // made unique
-  ASSERT_EQ(Prd::AddNewComponent(H(asm_), "", component), S_OK);
-  MemProduct* made = MemProduct::From(component);
-  EXPECT_EQ(made->PartNumber(), "");
-  EXPECT_FALSE(made->InstanceName().empty());
-  int type = -1;
-  EXPECT_EQ(Prd::GetNodeType(H(made), type), S_OK);
-  EXPECT_EQ(type, 2);
 }
 
 TEST_F(KRVWD7UtiPrdServicesTest, CopiesOfProperties) {

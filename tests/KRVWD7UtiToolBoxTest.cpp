@@ -1,6 +1,5 @@
-// Tests of the maker's tracer, timer, progress bar, settings, fault
-// injection, VPM services, document, selection and copy-paste services, and
-// the JSON layout.
+// Tests of the maker's tracer, timer, VPM services, document, selection and
+// copy-paste services, and the JSON layout.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,9 +11,6 @@
 
 #include "CATFormat.h"
 #include "CATFrmEditor.h"
-#include "CATGetEnv.h"
-#include "KRVIWD7BlackBoxSettingAtt.h"
-#include "KRVWD7UtiDlgProgress.h"
 #include "KRVWD7UtiDocServices.h"
 #include "KRVWD7UtiJsonLayout.h"
 #include "KRVWD7UtiPrdServices.h"
@@ -22,7 +18,6 @@
 #include "KRVWD7UtiTracer.h"
 #include "KRVWD7UtiVPMServices.h"
 #include "MemBuilder.h"
-#include "MemFaults.h"
 #include "TestSessions.h"
 
 namespace {
@@ -115,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(Sinks, KRVWD7UtiTracerTest, ::testing::Values(0, 1),
                            return std::string(iInfo.param == 0 ? "Memory" : "File");
                          });
 
-// --- Timer and progress bar -----------------------------------------------------
+// --- Timer ----------------------------------------------------------------------
 
 TEST(KRVWD7UtiTimerTest, ElapsedTextInSecondsOrMilliseconds) {
   KRVWD7UtiTimer timer;
@@ -129,91 +124,6 @@ TEST(KRVWD7UtiTimerTest, ElapsedTextInSecondsOrMilliseconds) {
   EXPECT_EQ(seconds.SearchSubString("."), seconds.GetLengthInChar() - 6) << seconds;
   EXPECT_EQ(seconds.SubString(seconds.GetLengthInChar() - 2, 2), " s");
   EXPECT_EQ(millis.SubString(millis.GetLengthInChar() - 3, 3), " ms") << millis;
-}
-
-class RecordingObserver : public KRVWD7ProgressObserver {
- public:
-  void OnInit(const KRVWD7UtiDlgProgress& iBar) override { Record("init", iBar); }
-  void OnStep(const KRVWD7UtiDlgProgress& iBar) override { Record("step", iBar); }
-  void OnEnd(const KRVWD7UtiDlgProgress& iBar) override { Record("end", iBar); }
-  std::vector<std::string> calls;
-
- private:
-  void Record(const char* iWhat, const KRVWD7UtiDlgProgress& iBar) {
-    calls.push_back(std::string(iWhat) + " " + iBar.Title().ToStdString() + " " +
-                    std::to_string(iBar.Position()) + "/" + std::to_string(iBar.Last()));
-  }
-};
-
-TEST(KRVWD7UtiDlgProgressTest, ObserverSeesEveryCallAndTheBarIsReleased) {
-  RecordingObserver observer;
-  KRVWD7UtiDlgProgress::SetObserver(&observer);
-  const int dialogs = CATDialog::LiveDialogs();
-  auto* bar = new KRVWD7UtiDlgProgress(nullptr, "ProgressSwitchToProductModeId", "Loading");
-  bar->InitProgressBar(1, 3, 1);
-  for (int i = 0; i < 3; ++i) bar->StepIt();  // one step too many stays at the end
-  bar->EndProgressBar();
-  bar->RequestDelayedDestruction();
-  KRVWD7UtiDlgProgress::SetObserver(nullptr);
-  EXPECT_EQ(CATDialog::LiveDialogs(), dialogs);
-  const std::vector<std::string> expected = {"init Loading 1/3", "step Loading 2/3",
-                                             "step Loading 3/3", "step Loading 3/3",
-                                             "end Loading 3/3"};
-  EXPECT_EQ(observer.calls, expected);
-}
-
-// --- Settings -------------------------------------------------------------------
-
-class KRVWD7SettingsTest : public ::testing::Test {
- protected:
-  void SetUp() override { KRVWD7ResetBlackBoxSettings(); }
-  static KRVIWD7BlackBoxSettingAtt* Open() {
-    void* out = nullptr;
-    EXPECT_EQ(GetKRVWD7BlackBoxSettingCtrl(IID_KRVIWD7BlackBoxSettingAtt, &out), S_OK);
-    return static_cast<KRVIWD7BlackBoxSettingAtt*>(out);
-  }
-};
-
-TEST_F(KRVWD7SettingsTest, OneStoreForEveryObject) {
-  const long live = CATBaseUnknown::LiveObjects();
-  KRVIWD7BlackBoxSettingAtt* first = Open();
-  ASSERT_NE(first, nullptr);
-  CATUnicodeString directory;
-  // Written through one object, read through another.
-  ASSERT_EQ(first->SetPSNDirectory("/psn"), S_OK);
-  ASSERT_EQ(first->SetPSNDirectoryLock(1), S_OK);
-  first->Release();
-  KRVIWD7BlackBoxSettingAtt* second = Open();
-  ASSERT_NE(second, nullptr);
-  CATUnicodeString admin, locked;
-  EXPECT_EQ(second->GetPSNDirectory(directory), S_OK);
-  EXPECT_EQ(directory, "/psn");
-  EXPECT_EQ(second->GetPSNDirectoryInfo(admin, locked), S_OK);
-  EXPECT_EQ(locked, "1");
-  EXPECT_EQ(second->GetVersionSettingInfo(admin, locked), S_OK);
-  EXPECT_EQ(locked, "0");
-  second->Release();
-  EXPECT_EQ(CATBaseUnknown::LiveObjects(), live) << "settings objects leaked";
-}
-
-TEST_F(KRVWD7SettingsTest, OtherInterfacesAndFaults) {
-  void* out = reinterpret_cast<void*>(1);
-  EXPECT_EQ(GetKRVWD7BlackBoxSettingCtrl(IID_CATBaseUnknown, &out), E_NOINTERFACE);
-  EXPECT_EQ(out, nullptr);
-  EXPECT_EQ(GetKRVWD7BlackBoxSettingCtrl(IID_KRVIWD7BlackBoxSettingAtt, nullptr),
-            E_INVALIDARG);
-  MemFaults::Add(MemFaultPoint::kGetKRVWD7BlackBoxSettingCtrl, E_FAIL, "", 1);
-  EXPECT_EQ(GetKRVWD7BlackBoxSettingCtrl(IID_KRVIWD7BlackBoxSettingAtt, &out), E_FAIL);
-  EXPECT_EQ(out, nullptr);
-  KRVIWD7BlackBoxSettingAtt* settings = Open();  // the second call succeeds
-  ASSERT_NE(settings, nullptr);
-  MemFaults::Add(MemFaultPoint::kGetVersionSource, E_OUTOFMEMORY);
-  int value = -1;
-  EXPECT_EQ(settings->GetVersionSource(value), E_OUTOFMEMORY);
-  EXPECT_EQ(value, 0);
-  EXPECT_EQ(settings->GetRevisionSource(value), S_OK);
-  EXPECT_EQ(value, 1);
-  settings->Release();
 }
 
 // --- VPM services -----------------------------------------------------------------
@@ -237,20 +147,6 @@ class KRVWD7UtiVPMServicesTest : public ::testing::Test {
   MemProduct* root_ = nullptr;
   MemProduct* bolt_ = nullptr;
 };
-
-TEST_F(KRVWD7UtiVPMServicesTest, IdentityFromTheProductsVpmData) {
-  CATUnicodeString text;
-  ASSERT_EQ(KRVWD7UtiVPMServices::GetPrintableId(H(bolt_), text), S_OK);
-  EXPECT_EQ(text.SubString(58, 16), U(0xA1));
-  EXPECT_EQ(KRVWD7UtiVPMServices::GetInstanceEnvPath(H(bolt_), text), S_OK);
-  EXPECT_EQ(text, "VPMENV/VPMENV");
-  EXPECT_EQ(KRVWD7UtiVPMServices::GetModelRevision(H(bolt_), text), S_OK);
-  EXPECT_EQ(text, "C");
-  EXPECT_EQ(KRVWD7UtiVPMServices::GetPrintableId(H(root_), text), E_FAIL);  // none
-  EXPECT_EQ(text, "");
-  EXPECT_EQ(KRVWD7UtiVPMServices::GetInstanceEnvPath(CATBaseUnknown_var(), text),
-            E_INVALIDARG);
-}
 
 TEST_F(KRVWD7UtiVPMServicesTest, ReplacingClinksAlignedWithTheInput) {
   const CATListValCATUnicodeString clinks = {U(0xA1), "", U(0xA2), U(0xA2), U(0xA3)};
@@ -385,27 +281,6 @@ TEST_F(KRVWD7UtiDocServicesTest, CopiesShareOrBreakTheReference) {
   EXPECT_EQ(asm_->Children().size(), 1u);
   EXPECT_EQ(KRVWD7UtiPrdCCPServices::CopyAndPaste(prod_cont_, H(asm_), H(bolt_), copy),
             E_FAIL);
-}
-
-TEST_F(KRVWD7UtiDocServicesTest, DeleteRefusesARoot) {
-  EXPECT_EQ(KRVWD7UtiPrdCCPServices::Delete(H(bb_)), E_FAIL);
-  CATBaseUnknown_var assembly = H(asm_);  // keeps the removed object alive
-  ASSERT_EQ(KRVWD7UtiPrdCCPServices::Delete(assembly), S_OK);
-  CATBaseUnknown_var found;
-  EXPECT_EQ(KRVWD7UtiPrdServices::FindInstance(H(bb_), "BOLT", 0, found, 0), S_FALSE);
-  EXPECT_EQ(KRVWD7UtiPrdCCPServices::Delete(assembly), E_FAIL);  // already gone
-  MemFaults::Add(MemFaultPoint::kDelete, E_OUTOFMEMORY, "Dest.1");
-  EXPECT_EQ(KRVWD7UtiPrdCCPServices::Delete(H(dest_)), E_OUTOFMEMORY);
-  EXPECT_EQ(dest_->Father(), bb_);
-}
-
-TEST(KRVWD7UtiGeneralTest, EnvironmentValueMustMatchExactly) {
-  CATSetEnvOverride("KRV_WD7_FILE_BASED", "MODE4_ON_A_FILEBASE");
-  EXPECT_EQ(KRVWD7UtiGeneral::IsEnvVarSet("KRV_WD7_FILE_BASED", "MODE4_ON_A_FILEBASE"), 1);
-  EXPECT_EQ(KRVWD7UtiGeneral::IsEnvVarSet("KRV_WD7_FILE_BASED", "MODE4"), 0);
-  CATSetEnvOverride("KRV_WD7_FILE_BASED", nullptr);
-  EXPECT_EQ(KRVWD7UtiGeneral::IsEnvVarSet("KRV_WD7_FILE_BASED", "MODE4_ON_A_FILEBASE"), 0);
-  CATRemoveEnvOverride("KRV_WD7_FILE_BASED");
 }
 
 // --- JSON layout: the text reaches the sink whole, in order, in large

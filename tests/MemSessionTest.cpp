@@ -205,43 +205,6 @@ TEST_F(MemSessionTest, ReplaceComponentKeepsPlaceNameAndPosition) {
   EXPECT_EQ(session_.FindByPartNumber("NUT", doc_), nullptr);
 }
 
-TEST_F(MemSessionTest, OriginAndCurrentEditor) {
-  CATISpecAttrAccess_var access(static_cast<CATIProduct*>(bolt_));
-  EXPECT_EQ(access->GetAttrKey("CDMAorigin"), nullptr);
-  bolt_->SetOrigin("ORIGIN-TEXT");
-  CATISpecAttrKey* key = access->GetAttrKey("CDMAorigin");
-  ASSERT_NE(key, nullptr);
-  EXPECT_EQ(access->GetString(key, 0).ToStdString(), "ORIGIN-TEXT");
-  EXPECT_EQ(access->GetString(key, 1).ToStdString(), "");
-  key->Release();
-  // The first product document's editor is current until another is activated.
-  MemDocument* other = MemBuilder(session_).Document("Other.CATProduct", "OTHER");
-  EXPECT_EQ(session_.CurrentEditor(), doc_->Editor());
-  other->Editor()->Activate();
-  EXPECT_EQ(session_.CurrentEditor(), other->Editor());
-}
-
-TEST_F(MemSessionTest, NodeTypes) {
-  struct Row {
-    MemProduct* product;
-    int code;
-  };
-  MemProduct* component = session_.NewComponent(root_, "C.1", "C", MemKind::kComponent);
-  MemProduct* model = MemBuilder(session_).Add(root_, "M.1", "M", MemKind::kModel);
-  const Row rows[] = {{root_, 1},  {component, 2},          {asm_, 3},
-                      {bolt_, 4},  {model, 5},              {asm_->Reference(), 6},
-                      {bolt_->Reference(), 7}, {model->Reference(), 8}};
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.product->DescriptiveText());
-    EXPECT_EQ(row.product->NodeType(), row.code);
-  }
-  // Explicit codes: on the instance, else its reference's.
-  bolt_->Reference()->SetExplicitNodeType(9);
-  EXPECT_EQ(bolt2_->NodeType(), 9);
-  bolt_->SetExplicitNodeType(0);
-  EXPECT_EQ(bolt_->NodeType(), 0);
-}
-
 TEST_F(MemSessionTest, CloseReleasesEverythingEvenWithHandlesHeld) {
   CATIProduct_var held(static_cast<CATIProduct*>(bolt_));
   MemParm* parm = bolt_->AddParm("BBNote", "note");
