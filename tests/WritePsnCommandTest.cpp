@@ -108,21 +108,5 @@ TEST_F(WritePsnCommandTest, SessionEnvironmentFixesTheClockBeforeTheProcess) {
   EXPECT_FALSE(std::filesystem::exists(folder_ / "bad.psn"));
 }
 
-TEST_F(WritePsnCommandTest, RefusesWhatTheCommandCannotStartOn) {
-  const CommandRun unknown = WritePsn("", false, "Pump");
-  EXPECT_EQ(unknown.code, kExitUsage);
-  EXPECT_NE(unknown.err.find("no product document named 'Pump'"), std::string::npos);
-
-  nlohmann::json session = nlohmann::json::parse(ReadFile(session_));
-  session["documents"][0]["root"]["parameters"].erase("BBPSNFilename");
-  WriteFile(session_, session.dump());
-  const CommandRun unnamed = WritePsn("");
-  EXPECT_EQ(unnamed.code, kExitUsage);
-  EXPECT_NE(unnamed.err.find("black box 'BB-PUMP.CATProduct' has no PSN file name; give NAME"),
-            std::string::npos)
-      << unnamed.err;
-  EXPECT_EQ(folder_.Files(), (std::vector<std::string>{"old.psn", "session.json"}));
-}
-
 }  // namespace
 }  // namespace krvwd7
