@@ -17,6 +17,7 @@ namespace {
 
 using krvwd7_test::BlackBoxPair;
 using krvwd7_test::Handle;
+using krvwd7_test::LastErrorKey;
 
 class AddToBlackBoxTest : public krvwd7_test::HostTest {
  protected:
@@ -35,11 +36,6 @@ class AddToBlackBoxTest : public krvwd7_test::HostTest {
       path = p->InstanceName() + (path.empty() ? "" : "/") + path;
     }
     return path;
-  }
-  static std::string LastError() {
-    const CATError* error = CATError::LastError();
-    return error ? error->GetMsgCatalog().ToStdString() + "/" + error->GetMsgId().ToStdString()
-                 : "";
   }
   static bool UpToDate(const BlackBoxPair& iPair) {
     KRVEWD7BlackBoxServices services;
@@ -94,7 +90,7 @@ TEST_F(AddToBlackBoxTest, ThePSNPartNumberDecidesWhereTheProductGoes) {
     CATBaseUnknown_var added;
     EXPECT_EQ(Add(pair, "Washer.1", nullptr, added), row.rc);
     EXPECT_EQ(PathOf(added), row.path);
-    EXPECT_EQ(LastError(), row.error);
+    EXPECT_EQ(LastErrorKey(), row.error);
     if (FAILED(row.rc)) {
       EXPECT_TRUE(before.ChangesTo(session()).empty());
     }
@@ -139,7 +135,7 @@ TEST_F(AddToBlackBoxTest, AnotherVersionInTheBlackBoxRaisesErrId7) {
     const MemSnapshot before(session());
     CATBaseUnknown_var added;
     const HRESULT rc = Add(pair, "Washer.1", nullptr, added);
-    EXPECT_EQ(LastError(), row.error);
+    EXPECT_EQ(LastErrorKey(), row.error);
     if (*row.error) {
       EXPECT_EQ(rc, E_FAIL);
       EXPECT_TRUE(before.ChangesTo(session()).empty());
@@ -219,7 +215,7 @@ TEST_F(AddToBlackBoxTest, RefusalsRaiseTheirKeysAndChangeNothing) {
                   row.target_is_no_product ? krvwd7_test::NotAProduct() : Handle(pair.bbRoot),
                   added, 0),
               E_FAIL);
-    EXPECT_EQ(LastError(), std::string("KRVWD7AddToBB/") + row.key);
+    EXPECT_EQ(LastErrorKey(), std::string("KRVWD7AddToBB/") + row.key);
     EXPECT_FALSE(added);
     EXPECT_FALSE(krvwd7_test::Traced("<< KRVEWD7BlackBoxServices::AddToBlackBox"));
     EXPECT_TRUE(before.ChangesTo(session()).empty());
@@ -248,7 +244,7 @@ TEST_F(AddToBlackBoxTest, FailedAdditions) {
   MemFaults::Clear();
   MemFaults::Add(MemFaultPoint::kAddNewComponent, E_FAIL);
   EXPECT_EQ(Add(pair, "Asm.1", nullptr, added), E_FAIL);
-  EXPECT_EQ(LastError(), "KRVWD7AddToBB/ErrId6");
+  EXPECT_EQ(LastErrorKey(), "KRVWD7AddToBB/ErrId6");
 }
 
 // The operation against its plain form (test support) on a generated PSN:

@@ -14,6 +14,7 @@ namespace {
 
 using krvwd7_test::BlackBoxPair;
 using krvwd7_test::Handle;
+using krvwd7_test::LastErrorKey;
 
 class IdentifyTest : public krvwd7_test::HostTest {
  protected:
@@ -37,11 +38,6 @@ class IdentifyTest : public krvwd7_test::HostTest {
     }
     return names;
   }
-  static std::string LastError() {
-    const CATError* error = CATError::LastError();
-    if (error == nullptr) return "";
-    return error->GetMsgCatalog().ToStdString() + "/" + error->GetMsgId().ToStdString();
-  }
 };
 
 TEST_F(IdentifyTest, SelectsThePSNTwinsInPSNOrderAndGivesTheWindowBack) {
@@ -56,7 +52,7 @@ TEST_F(IdentifyTest, SelectsThePSNTwinsInPSNOrderAndGivesTheWindowBack) {
   EXPECT_EQ(Selected(pair), "Bolt.1,Washer.1");
   EXPECT_EQ(pair.psnDocument->Editor()->Highlight().Size(), 0);
   EXPECT_EQ(CATFrmEditor::GetCurrentEditor(), bb_editor);
-  EXPECT_EQ(LastError(), "");
+  EXPECT_EQ(LastErrorKey(), "");
   const std::vector<std::string> lines = KRVWD7UtiTracer::Lines();
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.front(), ">> KRVEWD7BlackBoxServices::Identify");
@@ -105,7 +101,7 @@ TEST_F(IdentifyTest, TheFirstComponentDecidesWhichBlackBox) {
   components.Append(Handle(pair.bb["Bolt.1"]));
   KRVEWD7BlackBoxServices services;
   EXPECT_EQ(services.Identify(components), E_FAIL);
-  EXPECT_EQ(LastError(), "KRVWD7IdentifyInPSN/ErrId3");
+  EXPECT_EQ(LastErrorKey(), "KRVWD7IdentifyInPSN/ErrId3");
   EXPECT_EQ(Selected(pair), "");
   EXPECT_FALSE(krvwd7_test::Traced("<< KRVEWD7BlackBoxServices::Identify"));
 }
@@ -118,7 +114,7 @@ TEST_F(IdentifyTest, WithoutThePSNDocumentNothingIsSelected) {
   pair.psnRoot->Vpm().printableId = krvwd7_test::PairId({0xFF});  // another PSN
   EXPECT_EQ(Identify(pair, {"Bolt.1"}), E_FAIL);
   EXPECT_EQ(Selected(pair), "Nut.1");
-  EXPECT_EQ(LastError(), "");
+  EXPECT_EQ(LastErrorKey(), "");
   EXPECT_TRUE(krvwd7_test::Traced(">> KRVEWD7BlackBoxServices::Identify"));
   EXPECT_TRUE(krvwd7_test::Traced("<< KRVEWD7BlackBoxServices::Identify"));
 }
@@ -127,7 +123,7 @@ TEST_F(IdentifyTest, AnEmptyListIsRefused) {
   KRVEWD7BlackBoxServices services;
   EXPECT_EQ(services.Identify(CATListValCATBaseUnknown_var()), E_INVALIDARG);
   EXPECT_TRUE(krvwd7_test::Traced(">> KRVEWD7BlackBoxServices::Identify"));
-  EXPECT_EQ(LastError(), "");
+  EXPECT_EQ(LastErrorKey(), "");
 }
 
 // Each failing host call raises its key, ends the call without the exit
@@ -169,7 +165,7 @@ TEST_F(IdentifyTest, HostFailuresRaiseTheirKeys) {
     fault.call = row.call;
     MemFaults::Add(fault);
     EXPECT_EQ(Identify(pair, {"Bolt.1", "Nut.1"}), E_FAIL);
-    EXPECT_EQ(LastError(), std::string("KRVWD7IdentifyInPSN/") + row.key);
+    EXPECT_EQ(LastErrorKey(), std::string("KRVWD7IdentifyInPSN/") + row.key);
     if (*row.trace) {
       EXPECT_TRUE(krvwd7_test::Traced(row.trace));
     }

@@ -19,14 +19,7 @@
 namespace {
 
 using krvwd7_test::Handle;
-
-std::string Replaced(std::string iText, const std::string& iKey, const std::string& iValue) {
-  for (size_t at = iText.find(iKey); at != std::string::npos; at = iText.find(iKey, at)) {
-    iText.replace(at, iKey.size(), iValue);
-    at += iValue.size();
-  }
-  return iText;
-}
+using krvwd7_test::Replaced;
 
 // A black box of type $TYPE (1: the root is the PSN node; 2: PSN.1 is):
 //   [PSN.1]  Asm.1 (component, at x 100): Bolt.1 (part), Model.1 (model),

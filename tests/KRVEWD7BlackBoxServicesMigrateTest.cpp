@@ -17,14 +17,7 @@
 namespace {
 
 using krvwd7_test::Handle;
-
-std::string Replaced(std::string iText, const std::string& iKey, const std::string& iValue) {
-  for (size_t at = iText.find(iKey); at != std::string::npos; at = iText.find(iKey, at)) {
-    iText.replace(at, iKey.size(), iValue);
-    at += iValue.size();
-  }
-  return iText;
-}
+using krvwd7_test::Replaced;
 
 const std::string kRootId = MemBuilder::PrintableId(0x100, {});
 const std::string kNewRootId = MemBuilder::PrintableId(0x200, {});

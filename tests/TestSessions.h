@@ -54,6 +54,23 @@ inline std::string Paths(const CATListValKRVWD7PrdInfo& iList, bool iIds = false
   return out;
 }
 
+// iText with every iKey replaced by iValue.
+inline std::string Replaced(std::string iText, const std::string& iKey,
+                            const std::string& iValue) {
+  for (size_t at = iText.find(iKey); at != std::string::npos; at = iText.find(iKey, at)) {
+    iText.replace(at, iKey.size(), iValue);
+    at += iValue.size();
+  }
+  return iText;
+}
+
+// "catalog/key" of the error the host keeps, "" when none.
+inline std::string LastErrorKey() {
+  const CATError* error = CATError::LastError();
+  return error ? error->GetMsgCatalog().ToStdString() + "/" + error->GetMsgId().ToStdString()
+               : "";
+}
+
 inline std::string Joined(const std::vector<std::string>& iLines) {
   std::string all;
   for (const std::string& line : iLines) all += line + "\n";

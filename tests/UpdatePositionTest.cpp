@@ -13,6 +13,7 @@ namespace {
 
 using krvwd7_test::BlackBoxPair;
 using krvwd7_test::Handle;
+using krvwd7_test::LastErrorKey;
 
 class UpdatePositionTest : public krvwd7_test::HostTest {
  protected:
@@ -31,11 +32,6 @@ class UpdatePositionTest : public krvwd7_test::HostTest {
   static void MoveTo(MemProduct* ioProduct, double iX, double iZ = 0) {
     ioProduct->SetPosition(MemBuilder::Translation(iX, 0, iZ));
   }
-  static std::string LastError() {
-    const CATError* error = CATError::LastError();
-    if (error == nullptr) return "";
-    return error->GetMsgCatalog().ToStdString() + "/" + error->GetMsgId().ToStdString();
-  }
 };
 
 TEST_F(UpdatePositionTest, CopiesEveryDifferingPositionToThePSN) {
@@ -49,10 +45,10 @@ TEST_F(UpdatePositionTest, CopiesEveryDifferingPositionToThePSN) {
     EXPECT_EQ(At(pair.psn["Washer.1"]), "35,0,0");
     EXPECT_EQ(At(pair.psn["Nut.1"]), "20,0,0");
     EXPECT_EQ(At(pair.bb["Bolt.1"]), "15,0,0");
-    EXPECT_EQ(LastError(), "");
+    EXPECT_EQ(LastErrorKey(), "");
     // Now the pair is up to date: nothing left to update.
     EXPECT_EQ(Update(pair), E_FAIL);
-    EXPECT_EQ(LastError(), "KRVWD7UpdatePosition/ErrId1");
+    EXPECT_EQ(LastErrorKey(), "KRVWD7UpdatePosition/ErrId1");
     CATError::ClearLastError();
     session().Close();
   }
@@ -73,7 +69,7 @@ TEST_F(UpdatePositionTest, OtherDifferencesAloneGiveOne) {
     BlackBoxPair pair = krvwd7_test::MakeBlackBoxPair(session(), 2);
     row.change(pair);
     EXPECT_EQ(Update(pair), 1);
-    EXPECT_EQ(LastError(), "");
+    EXPECT_EQ(LastErrorKey(), "");
     EXPECT_EQ(At(pair.psn["Bolt.1"]), "10,0,0");
     session().Close();
   }
@@ -88,7 +84,7 @@ TEST_F(UpdatePositionTest, APositionWithAnotherDifferenceRaisesErrId4) {
   pair.psn["Nut.1"]->SetRevision("B");
   MoveTo(pair.bb["Washer.1"], 35);
   EXPECT_EQ(Update(pair), E_FAIL);
-  EXPECT_EQ(LastError(), "KRVWD7UpdatePosition/ErrId4");
+  EXPECT_EQ(LastErrorKey(), "KRVWD7UpdatePosition/ErrId4");
   EXPECT_EQ(At(pair.psn["Bolt.1"]), "15,0,0");
   EXPECT_EQ(At(pair.psn["Nut.1"]), "20,0,0");
   EXPECT_EQ(At(pair.psn["Washer.1"]), "30,0,0");
@@ -114,7 +110,7 @@ TEST_F(UpdatePositionTest, FlattenedCopiesTheRelativePositionWhenItAgrees) {
     MoveTo(pair.bb["Washer.1"], 35);
     EXPECT_EQ(Update(pair), row.rc);
     EXPECT_EQ(At(pair.psn["Washer.1"]), row.washer);
-    EXPECT_EQ(LastError(), row.error);
+    EXPECT_EQ(LastErrorKey(), row.error);
     CATError::ClearLastError();
     session().Close();
   }
@@ -125,7 +121,7 @@ TEST_F(UpdatePositionTest, AFailedComparisonGivesEFailWithoutError) {
   MoveTo(pair.bb["Bolt.1"], 15);
   MemFaults::Add(MemFaultPoint::kGetReplacingClinks, E_FAIL);
   EXPECT_EQ(Update(pair), E_FAIL);
-  EXPECT_EQ(LastError(), "");
+  EXPECT_EQ(LastErrorKey(), "");
   EXPECT_EQ(At(pair.psn["Bolt.1"]), "10,0,0");
 }
 
