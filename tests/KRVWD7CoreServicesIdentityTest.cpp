@@ -114,12 +114,6 @@ TEST_F(IdentityTest, SetPrintableIdPropertyAnswersDecideTheResult) {
 
 // --- CopyPartNumber --------------------------------------------------------------
 
-TEST_F(IdentityTest, CopyPartNumberKeptByTheHost) {
-  EXPECT_EQ(KRVWD7CoreServices::CopyPartNumber(Handle(psn_engine_), Handle(bb_engine_)),
-            S_OK);
-  EXPECT_EQ(bb_engine_->PartNumber(), "ENGINE");
-}
-
 TEST_F(IdentityTest, CopyPartNumberCountsTheVariantsBelowTheRoot) {
   MemBuilder build(session());
   const struct {
@@ -127,6 +121,7 @@ TEST_F(IdentityTest, CopyPartNumberCountsTheVariantsBelowTheRoot) {
     std::vector<std::string> numbers;  // products below the root, in order
     const char* expected;
   } rows[] = {
+      {"kept by the host", {"OTHER"}, "ENGINE"},
       {"A and A_1", {"ENGINE", "ENGINE_1"}, "ENGINE_2"},
       {"only A", {"ENGINE"}, "ENGINE_1"},
       // A smaller suffix than the count, text after the underscore, and
