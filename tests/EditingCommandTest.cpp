@@ -187,22 +187,5 @@ TEST_F(EditingCommandTest, AddWritesASessionWhereTheProductIsNoLongerAdded) {
   EXPECT_EQ(added(target_), std::make_pair(size_t{0}, size_t{8}));
 }
 
-TEST_F(EditingCommandTest, IdentifyListsThePSNSelectionInDocumentOrder) {
-  IdentifyOptions options;
-  options.edit.common.session = kExamples + "demo.json";
-  options.edit.common.json = true;
-  options.products = {"BB-CAR.CATProduct:CAR.1/Seat.1", "BB-CAR.CATProduct:CAR.1/Chassis.1/Bolt.1",
-                      "BB-CAR.CATProduct:CAR.1"};
-  std::ostringstream out, err;
-  ASSERT_EQ(RunIdentify(options, out, err), kExitOk) << err.str();
-  nlohmann::json report = nlohmann::json::parse(out.str());
-  std::vector<std::string> selected;
-  for (const auto& product : report["products"]) selected.push_back(product["product"]);
-  EXPECT_EQ(selected, (std::vector<std::string>{"CAR.CATProduct", "CAR.CATProduct:Chassis.1/Bolt.1",
-                                                 "CAR.CATProduct:Seat.1"}));
-  EXPECT_TRUE(report["changes"].empty());
-  EXPECT_TRUE(report["written"].is_null());
-}
-
 }  // namespace
 }  // namespace krvwd7

@@ -99,6 +99,7 @@ TEST_F(KRVWD7UtiPrdServicesTest, InstancePathsAndPositions) {
   EXPECT_EQ(path, "BB-ROOT/Asm.1/Sub.1/Nut.1");
   EXPECT_EQ(Prd::GetInstancePath(H(nut_), H(asm_), path), S_OK);
   EXPECT_EQ(path, "Asm.1/Sub.1/Nut.1");
+  EXPECT_EQ(Prd::GetInstancePath(H(plate_), H(asm_), path), E_FAIL);  // not below it
   EXPECT_EQ(Prd::GetInstancePath(H(root_), H(root_), path), S_OK);
   EXPECT_EQ(path, "BB-ROOT");
   CATUnicodeString name;

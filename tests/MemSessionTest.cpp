@@ -50,40 +50,6 @@ class MemSessionTest : public krvwd7_test::LeakCheckedTest {
   MemProduct* plate_ = nullptr;
 };
 
-TEST_F(MemSessionTest, ReferencesAndInstances) {
-  CATIProduct_var root(static_cast<CATIProduct*>(root_));
-  CATIProduct_var bolt(static_cast<CATIProduct*>(bolt_));
-  EXPECT_EQ(root->IsReference(), S_OK);
-  EXPECT_EQ(bolt->IsReference(), E_FAIL);
-  // The reference of an instance is another object, a reference.
-  CATIProduct_var bolt_ref = bolt->GetReferenceProduct();
-  ASSERT_TRUE(bolt_ref);
-  EXPECT_FALSE(bolt_ref == bolt);
-  EXPECT_EQ(bolt_ref->IsReference(), S_OK);
-  EXPECT_TRUE(bolt_ref->GetReferenceProduct() == bolt_ref);
-  EXPECT_TRUE(root->GetReferenceProduct() == root);
-  // Both bolts share their reference and read its attributes.
-  EXPECT_EQ(bolt_->Reference(), bolt2_->Reference());
-  bolt_->SetRevision("B");
-  EXPECT_EQ(bolt2_->Revision(), "B");
-  // Text properties belong to each object.
-  bolt_->Properties()["BBPrintableId"] = "x";
-  EXPECT_EQ(bolt2_->FindProperty("BBPrintableId"), nullptr);
-}
-
-TEST_F(MemSessionTest, FatherChainGoesThroughOccurrences) {
-  CATIProduct_var bolt(static_cast<CATIProduct*>(bolt_));
-  CATIProduct_var father = bolt->GetFatherProduct();
-  // The father of a part in a sub-assembly is the sub-assembly's instance.
-  EXPECT_TRUE(father == CATIProduct_var(static_cast<CATIProduct*>(asm_)));
-  EXPECT_TRUE(father->GetFatherProduct() == CATIProduct_var(static_cast<CATIProduct*>(root_)));
-  EXPECT_FALSE(CATIProduct_var(static_cast<CATIProduct*>(root_))->GetFatherProduct());
-  std::string path;
-  ASSERT_TRUE(bolt2_->PathFrom(root_, path));
-  EXPECT_EQ(path, "BB-ROOT/Asm.1/Bolt.2");
-  EXPECT_FALSE(plate_->PathFrom(asm_, path));
-}
-
 TEST_F(MemSessionTest, ChildrenKeepTheirOrderAndFindByName) {
   MemProduct* first = session_.NewInstance(root_, plate_->Reference(), "Plate.0", 0);
   ASSERT_NE(first, nullptr);
