@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
-#include <list>
 #include <new>
 #include <string_view>
 #include <unordered_map>
@@ -17,6 +16,7 @@
 #include <utility>
 
 #include "MemFaults.h"
+#include "MemJsonPlace.h"
 #include "MemJsonText.h"
 #include "MemSession.h"
 #include "MemSessionFileInternal.h"
@@ -28,63 +28,20 @@ using memfile::kResultNames;
 using memfile::ResultName;
 using Value = MemJsonText::Value;
 using JKind = MemJsonText::Kind;
+using memjson::Fail;
+using memjson::Item;
+using memjson::JObject;
+using memjson::JPath;
+using memjson::Key;
+using memjson::LoadError;
+using memjson::Quote;
+using memjson::Shortened;
 
 namespace {
 
 // Deepest product structure a file may describe: structures are read and
 // written recursively, and real ones are a few tens of levels deep.
 constexpr int kMaxDepth = 1000;
-
-// A place in the file, rendered only when an error names it: loading
-// builds no text for the places that are fine. A path refers to its parent
-// and its key, which must outlive it (parents are function arguments or
-// locals above; keys are literals or views into the text being read).
-class JPath {
- public:
-  JPath() = default;
-  JPath(const char* iKey) : key_(iKey), has_key_(*iKey != '\0') {}  // a top-level key
-  JPath(const JPath* iParent, std::string_view iKey, bool iHasKey, size_t iIndex)
-      : parent_(iParent), key_(iKey), has_key_(iHasKey), index_(iIndex) {}
-  std::string Str() const {
-    std::string text = parent_ ? parent_->Str() : std::string();
-    if (has_key_) {
-      if (!text.empty()) text += '.';
-      text += key_;
-    } else if (parent_) {
-      text += "[" + std::to_string(index_) + "]";
-    }
-    return text;
-  }
-
- private:
-  const JPath* parent_ = nullptr;
-  std::string_view key_;
-  bool has_key_ = false;  // false: an array item
-  size_t index_ = 0;
-};
-
-// A place deep in a structure, with its middle cut out: its start names
-// the document, its end the object.
-std::string Shortened(const std::string& iPath) {
-  constexpr size_t kKept = 100;
-  if (iPath.size() <= 2 * kKept + 40) return iPath;
-  return iPath.substr(0, kKept) + " ... " + iPath.substr(iPath.size() - kKept);
-}
-
-struct LoadError {
-  std::string path;
-  std::string what;
-};
-
-[[noreturn]] void Fail(const JPath& iPath, const std::string& iWhat) {
-  throw LoadError{iPath.Str(), iWhat};
-}
-
-JPath Key(const JPath& iPath, std::string_view iKey) { return JPath(&iPath, iKey, true, 0); }
-
-JPath Item(const JPath& iPath, size_t iIndex) { return JPath(&iPath, {}, false, iIndex); }
-
-std::string Quote(std::string_view iText) { return "'" + std::string(iText) + "'"; }
 
 // Printable identifiers: a 58-character head and whole 16-character clinks,
 // printable ASCII only.
@@ -104,74 +61,6 @@ void CheckColor(const std::string& iColor, const JPath& iPath) {
   for (size_t i = 1; ok && i < iColor.size(); ++i) ok = std::isxdigit(static_cast<unsigned char>(iColor[i])) != 0;
   if (!ok) Fail(iPath, "expected a colour \"#RRGGBB\", got " + Quote(iColor));
 }
-
-// The members of one object, read once, in file order. A key given twice
-// is refused: the object's place and the key are named.
-class JObject {
- public:
-  struct Member {
-    std::string_view key;
-    Value value;
-  };
-
-  JObject(const MemJsonText& iText, Value iObject, const JPath& iPath) {
-    MemJsonText::Members members(iText, iObject);
-    std::string_view raw;
-    bool escaped = false;
-    Value value;
-    while (members.Next(raw, escaped, value)) {
-      std::string_view key = raw;
-      if (escaped) {
-        owned_.emplace_back();
-        MemJsonText::Decode(raw, owned_.back());
-        key = owned_.back();
-      }
-      if (IsTaken(key)) Fail(iPath, "duplicate key " + Quote(key));
-      Push(Member{key, value});
-    }
-  }
-  JObject(const JObject&) = delete;
-  JObject& operator=(const JObject&) = delete;
-
-  size_t size() const { return size_; }
-  bool empty() const { return size_ == 0; }
-  const Member& operator[](size_t iIndex) const {
-    return iIndex < kInline ? inline_[iIndex] : more_[iIndex - kInline];
-  }
-  const Value* Find(std::string_view iKey) const {
-    for (size_t i = 0; i < size_; ++i) {
-      const Member& member = (*this)[i];
-      if (member.key == iKey) return &member.value;
-    }
-    return nullptr;
-  }
-
- private:
-  static constexpr size_t kInline = 10;
-
-  bool IsTaken(std::string_view iKey) {
-    if (size_ < 16) return Find(iKey) != nullptr;
-    if (keys_.empty()) {
-      for (size_t i = 0; i < size_; ++i) keys_.insert((*this)[i].key);
-    }
-    return !keys_.insert(iKey).second;
-  }
-  void Push(const Member& iMember) {
-    if (size_ < kInline) {
-      inline_[size_] = iMember;
-    } else {
-      more_.push_back(iMember);
-    }
-    ++size_;
-    if (!keys_.empty()) keys_.insert(iMember.key);
-  }
-
-  Member inline_[kInline];
-  std::vector<Member> more_;
-  size_t size_ = 0;
-  std::list<std::string> owned_;  // decoded keys (stable addresses)
-  std::unordered_set<std::string_view> keys_;  // large objects only
-};
 
 }  // namespace
 
