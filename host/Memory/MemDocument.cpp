@@ -66,8 +66,8 @@ HRESULT MemDocument::GetDocId(CATIDocId** oDocId) {
   if (MemFaults::HitDocument(MemFaultPoint::kDocumentGetDocId, this, rc)) {
     return rc;
   }
-  if (doc_id_.empty()) return E_FAIL;
-  *oDocId = new CATIDocId(CATUnicodeString(doc_id_));
+  if (DocId().empty()) return E_FAIL;
+  *oDocId = new CATIDocId(CATUnicodeString(DocId()));
   return S_OK;
 }
 
@@ -79,12 +79,17 @@ HRESULT MemDocument::GetDocEnvironment(CATIDocEnvironment** oEnvironment) {
                              rc)) {
     return rc;
   }
-  if (doc_id_.empty() || environment_ == nullptr || session_ == nullptr) {
+  if (DocId().empty() || environment_ == nullptr || session_ == nullptr) {
     return E_FAIL;
   }
   environment_->AddRef();
   *oEnvironment = environment_;
   return S_OK;
+}
+
+const MemDocument::NameData& MemDocument::NoNames() {
+  static const NameData* none = new NameData;
+  return *none;
 }
 
 CATMetaClass* MemDocument::MetaObject() {

@@ -42,13 +42,13 @@ class MemDocument : public CATDocument {
   static MemDocument* From(CATBaseUnknown* iObject);
 
   // The name people see in the window title ("BlackBox.CATProduct").
-  const std::string& Name() const { return name_is_storage_ ? storage_ : name_; }
+  const std::string& Name() const { return name_is_storage_ ? storage_ : Names().name; }
   // The storage name (a file path, or a VPM storage name of fixed fields).
   const std::string& Storage() const { return storage_; }
   // Identifier in the document environment ("" when the document has none)
   // and the display name the environment answers for it.
-  const std::string& DocId() const { return doc_id_; }
-  const std::string& DisplayName() const { return display_name_; }
+  const std::string& DocId() const { return Names().doc_id; }
+  const std::string& DisplayName() const { return Names().display_name; }
   // True for a document of the PDM system (VPM).
   bool IsPdm() const { return pdm_; }
   void SetPdm(bool iPdm) { pdm_ = iPdm; }
@@ -81,16 +81,28 @@ class MemDocument : public CATDocument {
   static void* operator new(size_t iSize);
   static void operator delete(void* iBlock);
   void SetName(const std::string& iName) {
-    name_ = iName;
+    MutableNames().name = iName;
     name_is_storage_ = false;
   }
 
+  // The texts a product document has and the many shape documents of a
+  // large session do not: made on the first one set.
+  struct NameData {
+    std::string name;  // unused while the name is the storage name
+    std::string doc_id;
+    std::string display_name;
+  };
+  const NameData& Names() const { return names_ ? *names_ : NoNames(); }
+  NameData& MutableNames() {
+    if (!names_) names_ = std::make_unique<NameData>();
+    return *names_;
+  }
+  static const NameData& NoNames();
+
   MemSession* session_ = nullptr;
-  std::string name_;
   std::string storage_;  // fixed once the document is opened
-  bool name_is_storage_ = false;  // the name is the storage name (name_ unused)
-  std::string doc_id_;
-  std::string display_name_;
+  std::unique_ptr<NameData> names_;  // null: every name text is empty
+  bool name_is_storage_ = false;  // the name is the storage name
   bool pdm_ = false;
   MemProduct* root_ = nullptr;  // one reference held
   std::unique_ptr<CATFrmEditor> editor_;

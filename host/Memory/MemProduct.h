@@ -47,6 +47,7 @@
 #include "CATIProductShape.h"
 #include "CATISpecAttrAccess.h"
 #include "CATMathTransformation.h"
+#include "MemTextMap.h"
 
 class MemDocument;
 class MemSession;
@@ -174,8 +175,8 @@ class MemProduct : public CATIProduct,
   void SetKind(MemKind iKind) { Reference()->R().kind_ = iKind; }
 
   // User properties of the reference, by name.
-  std::map<std::string, std::string>& UserProperties() { return Reference()->R().user_properties_; }
-  const std::map<std::string, std::string>& UserProperties() const { return Reference()->R().user_properties_; }
+  MemTextMap& UserProperties() { return Reference()->R().user_properties_; }
+  const MemTextMap& UserProperties() const { return Reference()->R().user_properties_; }
 
   // Knowledge parameters of the reference. FindParm: borrowed, null when
   // absent. AddParm: the new parameter, null when one of that name exists.
@@ -215,8 +216,8 @@ class MemProduct : public CATIProduct,
   CATMathTransformation AbsolutePosition() const;
 
   // Text properties of this object, by name.
-  std::map<std::string, std::string>& Properties() { return O().properties_; }
-  const std::map<std::string, std::string>& Properties() const { return O().properties_; }
+  MemTextMap& Properties() { return O().properties_; }
+  const MemTextMap& Properties() const { return O().properties_; }
   // The property's value or null when absent (borrowed).
   const std::string* FindProperty(const std::string& iName) const;
 
@@ -354,7 +355,7 @@ class MemProduct : public CATIProduct,
     std::string part_number_, revision_;
     MemKind kind_ = MemKind::kComponent;
     bool pinned_ = false;  // declared in the file's "references": kept without instances
-    std::map<std::string, std::string> user_properties_;
+    MemTextMap user_properties_;
     std::vector<MemShape> shapes_;
     std::vector<MemProduct*> children_;   // one reference each
     std::vector<MemProduct*> instances_;  // borrowed
@@ -391,7 +392,7 @@ class MemProduct : public CATIProduct,
   struct ObjData {
     std::string name_;
     CATMathTransformation position_;
-    std::map<std::string, std::string> properties_;
+    MemTextMap properties_;
     // Made on first change: a PSN product has a VPM identity and no colour,
     // a black-box product the other way round or neither.
     std::unique_ptr<MemVpm> vpm_;

@@ -164,14 +164,16 @@ bool MemSession::SetDocId(MemDocument* iDocument, const std::string& iDocId,
     auto it = by_doc_id_.find(iDocId);
     if (it != by_doc_id_.end() && it->second != iDocument) return false;
   }
-  if (!iDocument->doc_id_.empty()) {
-    by_doc_id_.erase(iDocument->doc_id_);
-    environment_object_->Forget(iDocument->doc_id_);
+  if (!iDocument->DocId().empty()) {
+    by_doc_id_.erase(iDocument->DocId());
+    environment_object_->Forget(iDocument->DocId());
   }
-  iDocument->doc_id_ = iDocId;
-  iDocument->display_name_ = iDisplayName;
+  if (iDocId.empty() && iDisplayName.empty() && !iDocument->names_) return true;
+  MemDocument::NameData& names = iDocument->MutableNames();
+  names.doc_id = iDocId;
+  names.display_name = iDisplayName;
   if (!iDocId.empty()) {
-    by_doc_id_[iDocument->doc_id_] = iDocument;
+    by_doc_id_[iDocument->DocId()] = iDocument;  // a view of the document's own text
     environment_object_->SetDisplayName(iDocId, iDisplayName);
   }
   return true;

@@ -49,9 +49,9 @@ bool MemSession::CheckInvariants(std::string& oProblem) const {
     check.Expect(document->session_ == this, name + " belongs to another session");
     check.Expect(by_storage_.Find(document->storage_) == document,
                  name + " is not found by its storage name");
-    if (!document->doc_id_.empty()) {
+    if (!document->DocId().empty()) {
       ++with_id;
-      auto by_id = by_doc_id_.find(document->doc_id_);
+      auto by_id = by_doc_id_.find(document->DocId());
       check.Expect(by_id != by_doc_id_.end() && by_id->second == document,
                    name + " is not found by its identifier");
     }

@@ -83,7 +83,8 @@ class MemSessionLoader {
       Fail("format", "expected \"" + std::string(kFormat) + "\", got " + Quote(format));
     }
     if (const Value* settings = root.Find("settings")) LoadSettings(*settings);
-    s_.environment_ = StringMap(root, "", "environment");
+    const MemTextMap environment = StringMap(root, "", "environment");
+    s_.environment_ = std::map<std::string, std::string>(environment.begin(), environment.end());
     for (const auto& entry : s_.environment_) {
       if (entry.first.empty()) Fail("environment", "empty variable name");
     }
@@ -250,17 +251,16 @@ class MemSessionLoader {
                  : iDefault;
   }
 
-  std::map<std::string, std::string> StringMap(const JObject& iObject, const JPath& iPath,
-                                               const char* iKey) {
-    std::map<std::string, std::string> result;
+  MemTextMap StringMap(const JObject& iObject, const JPath& iPath, const char* iKey) {
+    MemTextMap result;
     const Value* value = iObject.Find(iKey);
     if (value == nullptr) return result;
     JPath path = Key(iPath, iKey);
     ExpectObject(*value, path);
     const JObject map(t_, *value, path);
+    result.reserve(map.size());
     for (size_t i = 0; i < map.size(); ++i) {
-      result.emplace_hint(result.end(), std::string(map[i].key),
-                          AsString(map[i].value, Key(path, map[i].key)));
+      result.emplace(std::string(map[i].key), AsString(map[i].value, Key(path, map[i].key)));
     }
     return result;
   }
@@ -578,7 +578,7 @@ class MemSessionLoader {
   // Values left at a new product's are not set: a product that has no
   // object data of its own does not get any (see MemProduct).
   void LoadObjectData(MemProduct* iProduct, const JObject& iObject, const JPath& iPath) {
-    std::map<std::string, std::string> properties = StringMap(iObject, iPath, "properties");
+    MemTextMap properties = StringMap(iObject, iPath, "properties");
     if (!properties.empty() || !std::as_const(*iProduct).Properties().empty()) {
       iProduct->Properties() = std::move(properties);
     }

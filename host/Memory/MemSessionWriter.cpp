@@ -121,7 +121,9 @@ class MemSessionWriter {
     out_.Integer(iValue);
   }
 
-  void StringMap(const std::map<std::string, std::string>& iMap) {
+  // A std::map or a MemTextMap: names in order, each once.
+  template <typename Map>
+  void StringMap(const Map& iMap) {
     out_.BeginObject();
     for (const auto& entry : iMap) Text(entry.first.c_str(), entry.second);
     out_.EndObject();

@@ -180,7 +180,7 @@ class MemSnapshot::Comparison {
          now->Description());
     Map(iProduct, HostChange::Kind::kUserProperty, reference.userProperties,
         now->UserProperties());
-    std::map<std::string, std::string> parameters;
+    MemTextMap parameters;
     for (const auto& [name, parm] : now->Parms()) parameters.emplace(name, parm->value());
     Map(iProduct, HostChange::Kind::kParameter, reference.parameters, parameters);
     Map(iProduct, HostChange::Kind::kProperty, before.properties, now->Properties());
@@ -235,8 +235,7 @@ class MemSnapshot::Comparison {
 
   // Entries created, deleted or changed between two maps, by name.
   void Map(const Current& iProduct, HostChange::Kind iKind,
-           const std::map<std::string, std::string>& iOld,
-           const std::map<std::string, std::string>& iNew) {
+           const MemTextMap& iOld, const MemTextMap& iNew) {
     auto old_it = iOld.begin();
     auto new_it = iNew.begin();
     while (old_it != iOld.end() || new_it != iNew.end()) {

@@ -24,6 +24,7 @@
 
 #include "CATMathTransformation.h"
 #include "HostSession.h"
+#include "MemTextMap.h"
 
 class MemDocument;
 class MemProduct;
@@ -46,8 +47,8 @@ class MemSnapshot {
   // What a reference carries, recorded once per reference.
   struct Reference {
     std::string partNumber, revision, definition, nomenclature, description;
-    std::map<std::string, std::string> userProperties;
-    std::map<std::string, std::string> parameters;
+    MemTextMap userProperties;
+    MemTextMap parameters;
   };
   // One product object (an instance, or a document's root).
   struct Product {
@@ -57,7 +58,7 @@ class MemSnapshot {
     const MemProduct* reference;
     std::string name;
     CATMathTransformation position;
-    std::map<std::string, std::string> properties;
+    MemTextMap properties;
     std::string colour;
     bool shown;
   };
