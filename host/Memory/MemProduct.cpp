@@ -299,8 +299,21 @@ const MemShape* MemProduct::FindShape(const std::string& iName) const {
   return nullptr;
 }
 
+const std::string& MemShape::Storage() const {
+  return resolved != nullptr ? resolved->Storage() : document;
+}
+
 bool MemProduct::AddShape(MemShape iShape) {
   if (iShape.name.empty() || FindShape(iShape.name)) return false;
+  // A shape copied from another session's product is resolved again here.
+  if (iShape.resolved != nullptr && iShape.resolved->Session() != session_) {
+    iShape.document = iShape.resolved->Storage();
+    iShape.resolved = nullptr;
+  }
+  if (iShape.resolved == nullptr && session_ != nullptr && !iShape.document.empty()) {
+    iShape.resolved = session_->FindDocument(iShape.document);
+  }
+  if (iShape.resolved != nullptr) std::string().swap(iShape.document);
   Reference()->R().shapes_.push_back(std::move(iShape));
   return true;
 }
@@ -317,6 +330,15 @@ bool MemProduct::RemoveShape(const std::string& iName) {
     }
   }
   return false;
+}
+
+void MemProduct::KeepShapeStorage() {
+  if (ref_data_ == nullptr) return;
+  for (MemShape& shape : ref_data_->shapes_) {
+    if (shape.resolved == nullptr) continue;
+    shape.document = shape.resolved->Storage();
+    shape.resolved = nullptr;
+  }
 }
 
 const MemShape* MemProduct::ActiveShape() const {
@@ -439,7 +461,7 @@ HRESULT MemProduct::GetShapeRep(CATBaseUnknown_var& oRep,
   const MemShape* shape = FindShape(iName.ToStdString());
   if (shape == nullptr) return S_FALSE;
   MemDocument* document = nullptr;
-  if (session_ && !shape->document.empty()) {
+  if (session_ && !shape->Storage().empty()) {
     if (shape->resolved == nullptr) {
       shape->resolved = session_->FindDocument(shape->document);
     }
@@ -530,7 +552,7 @@ HRESULT MemProduct::AddShapeRepresentation(const CATUnicodeString& iPath,
   if (iPath.IsEmpty() || iName.IsEmpty()) return E_INVALIDARG;
   if (FindShape(iName.ToStdString())) return E_FAIL;
   MemShape shape{iName.ToStdString(), iPath.ToStdString(), iPath.ToStdString()};
-  if (session_) session_->ShapeDocument(shape.document);
+  if (session_) shape.resolved = session_->ShapeDocument(shape.document);
   AddShape(shape);
   return S_OK;
 }

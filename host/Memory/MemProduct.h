@@ -74,11 +74,20 @@ struct MemVpm {
 // A shape representation of a reference.
 struct MemShape {
   std::string name;      // "Default", ...
-  std::string document;  // storage name of the document holding it; "" none
+  // Storage name of the document holding it ("" none), as given. Once the
+  // shape is added to a product of a session that has that document, the
+  // text is dropped and read from the document (resolved): a large session
+  // would otherwise hold every part's storage name twice. Read it with
+  // Storage().
+  std::string document;
   std::string path;      // file path of the representation
   // The session's document of that storage name, found on first use and
-  // kept: documents live as long as their session.
+  // kept while the product is in the session (documents live as long as
+  // their session; a product leaving it gets its text back).
   mutable MemDocument* resolved = nullptr;
+
+  // The storage name of the document holding the shape; "" for none.
+  const std::string& Storage() const;
 };
 
 // Graphic properties of a product object.
@@ -323,6 +332,9 @@ class MemProduct : public CATIProduct,
   MemProduct(const MemProduct&) = delete;
   MemProduct& operator=(const MemProduct&) = delete;
 
+  // Gives the shapes of a reference leaving its session their storage
+  // names back (their documents may go with the session).
+  void KeepShapeStorage();
   void InvalidateNameIndex() const {
     if (ref_data_) ref_data_->name_index_.reset();
   }

@@ -60,6 +60,7 @@ void MemSession::Close() {
   number_order_built_ = false;
   std::vector<MemProduct*> children;
   for (MemProduct* reference : references) {
+    reference->KeepShapeStorage();
     reference->session_ = nullptr;
     reference->session_slot_ = -1;
     reference->document_ = nullptr;
@@ -355,6 +356,7 @@ void MemSession::DetachInstance(MemProduct* iInstance) {
 
 void MemSession::DropReference(MemProduct* iReference) {
   Unregister(iReference);
+  iReference->KeepShapeStorage();
   iReference->session_ = nullptr;
   iReference->document_ = nullptr;
   iReference->InvalidateNameIndex();

@@ -46,7 +46,7 @@ inline MemKind DerivedKind(const MemProduct* iReference) {
   if (iReference->Shapes().empty()) return MemKind::kComponent;
   const MemShape* shape = iReference->FindShape("Default");
   if (shape == nullptr) shape = &iReference->Shapes().front();
-  if (EndsWith(shape->document, ".model") || EndsWith(shape->path, ".model")) {
+  if (EndsWith(shape->Storage(), ".model") || EndsWith(shape->path, ".model")) {
     return MemKind::kModel;
   }
   return MemKind::kPart;

@@ -298,7 +298,7 @@ class MemSessionWriter {
       }
       out_.Key(shape->name);
       out_.BeginObject();
-      if (!shape->document.empty()) Text("document", shape->document);
+      if (!shape->Storage().empty()) Text("document", shape->Storage());
       if (!shape->path.empty()) Text("path", shape->path);
       out_.EndObject();
     }
