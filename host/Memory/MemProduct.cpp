@@ -3,6 +3,7 @@
 #include "MemFaults.h"
 #include "MemPool.h"
 
+#include <cstdint>
 #include <cstring>
 #include <utility>
 
@@ -136,6 +137,21 @@ const MemVpm& MemProduct::NoVpm() {
 const MemGraphic& MemProduct::NoGraphic() {
   static const MemGraphic* none = new MemGraphic;
   return *none;
+}
+
+std::string_view MemProduct::Origin() const {
+  if (!origin_) return {};
+  uint32_t size;
+  std::memcpy(&size, origin_.get(), sizeof size);
+  return std::string_view(origin_.get() + sizeof size, size);
+}
+
+void MemProduct::SetOrigin(std::string_view iOrigin) {
+  const uint32_t size = static_cast<uint32_t>(iOrigin.size());
+  std::unique_ptr<char[]> block(new char[sizeof size + size]);
+  std::memcpy(block.get(), &size, sizeof size);
+  std::memcpy(block.get() + sizeof size, iOrigin.data(), size);
+  origin_ = std::move(block);
 }
 
 const std::string& MemProduct::NoText() {
@@ -510,7 +526,7 @@ CATISpecAttrKey* MemProduct::GetAttrKey(const char* iName) {
 CATUnicodeString MemProduct::GetString(CATISpecAttrKey* iKey, int iIndex) {
   if (iKey == nullptr || iIndex != 0 || !HasOrigin()) return CATUnicodeString();
   if (iKey->GetName().ToStdString() != kOriginAttribute) return CATUnicodeString();
-  return CATUnicodeString(Origin());
+  return CATUnicodeString(std::string(Origin()));
 }
 
 // --- CATIProductShape -------------------------------------------------------------

@@ -31,9 +31,11 @@
 #ifndef KRVWD7_HOST_MEMPRODUCT_H_
 #define KRVWD7_HOST_MEMPRODUCT_H_
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -62,7 +64,7 @@ enum class MemKind {
 };
 
 // Representation mode of a product.
-enum class MemMode { kDesign, kProduct, kVisu };
+enum class MemMode : uint8_t { kDesign, kProduct, kVisu };
 
 // VPM identity of a product object; empty texts mean "none".
 struct MemVpm {
@@ -238,14 +240,8 @@ class MemProduct : public CATIProduct,
   const MemVpm& Vpm() const { return O().vpm_ ? *O().vpm_ : NoVpm(); }
   // "CDMAorigin" attribute; HasOrigin() false means no such attribute.
   bool HasOrigin() const { return origin_ != nullptr; }
-  const std::string& Origin() const { return origin_ ? *origin_ : NoText(); }
-  void SetOrigin(const std::string& iOrigin) {
-    if (origin_) {
-      *origin_ = iOrigin;
-    } else {
-      origin_ = std::make_unique<std::string>(iOrigin);
-    }
-  }
+  std::string_view Origin() const;
+  void SetOrigin(std::string_view iOrigin);
   void ClearOrigin() { origin_.reset(); }
 
   MemGraphic& Graphic() {
@@ -261,9 +257,9 @@ class MemProduct : public CATIProduct,
   // product, part, model, other); reference alone 6 (component or product),
   // 7 (part), 8 (model), 9 (other).
   int NodeType() const;
-  // Explicit code (-1: none, derive it).
+  // Explicit code (-1: none, derive it). REQUIRES: -1 <= iCode <= 9.
   int ExplicitNodeType() const { return node_type_; }
-  void SetExplicitNodeType(int iCode) { node_type_ = iCode; }
+  void SetExplicitNodeType(int iCode) { node_type_ = static_cast<int8_t>(iCode); }
 
   // Loaded flag and representation mode. A product is visible to mode 2
   // listings when it and all its fathers are loaded.
@@ -421,9 +417,10 @@ class MemProduct : public CATIProduct,
   static const ObjData& NoObjData();
   ObjData* obj_data_ = nullptr;  // owned
   // The origin is kept apart from the object data: most references of a
-  // PSN have one and nothing else of their own.
-  std::unique_ptr<std::string> origin_;  // null: none
-  int node_type_ = -1;
+  // PSN have one and nothing else of their own. One block: the length
+  // (32 bits), then the bytes.
+  std::unique_ptr<char[]> origin_;  // null: none
+  int8_t node_type_ = -1;
   bool loaded_ = true;
   MemMode mode_ = MemMode::kDesign;
 };
