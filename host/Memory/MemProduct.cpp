@@ -234,14 +234,16 @@ int MemProduct::IndexOf(const MemProduct* iChild) const {
 
 MemProduct* MemProduct::FindChild(const std::string& iName) const {
   const MemProduct* reference = Reference();
-  if (!reference->R().name_index_) {
+  if (reference->R().children_.empty()) return nullptr;
+  RefExtra& extra = MutableExtra();
+  if (!extra.name_index_) {
     auto index = std::make_unique<std::unordered_map<std::string, MemProduct*>>();
     index->reserve(reference->R().children_.size());
     for (MemProduct* child : reference->R().children_) index->emplace(child->O().name_, child);
-    reference->R().name_index_ = std::move(index);
+    extra.name_index_ = std::move(index);
   }
-  auto it = reference->R().name_index_->find(iName);
-  return it == reference->R().name_index_->end() ? nullptr : it->second;
+  auto it = extra.name_index_->find(iName);
+  return it == extra.name_index_->end() ? nullptr : it->second;
 }
 
 int MemProduct::Depth() const {

@@ -332,7 +332,7 @@ class MemProduct : public CATIProduct,
   // names back (their documents may go with the session).
   void KeepShapeStorage();
   void InvalidateNameIndex() const {
-    if (ref_data_) ref_data_->name_index_.reset();
+    if (ref_data_ && ref_data_->extra_) ref_data_->extra_->name_index_.reset();
   }
   static const std::vector<MemProduct*>& NoProducts();
   static const std::string& NoText();
@@ -358,6 +358,8 @@ class MemProduct : public CATIProduct,
     std::map<std::string, MemParm*> parms_;  // one reference each
     std::string active_shape_;
     std::string file_id_;
+    // Children by instance name, made by the first FindChild.
+    std::unique_ptr<std::unordered_map<std::string, MemProduct*>> name_index_;
   };
   struct RefData {
     std::string part_number_, revision_;
@@ -368,7 +370,6 @@ class MemProduct : public CATIProduct,
     std::vector<MemProduct*> children_;   // one reference each
     std::vector<MemProduct*> instances_;  // borrowed
     std::unique_ptr<RefExtra> extra_;     // null: every extra value is empty
-    mutable std::unique_ptr<std::unordered_map<std::string, MemProduct*>> name_index_;
 
     static void* operator new(size_t iSize);
     static void operator delete(void* iBlock);
@@ -383,7 +384,7 @@ class MemProduct : public CATIProduct,
     const RefData& data = Reference()->R();
     return data.extra_ ? *data.extra_ : NoExtra();
   }
-  RefExtra& MutableExtra() {
+  RefExtra& MutableExtra() const {
     RefData& data = Reference()->R();
     if (!data.extra_) data.extra_ = std::make_unique<RefExtra>();
     return *data.extra_;

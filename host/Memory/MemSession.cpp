@@ -322,8 +322,9 @@ MemProduct* MemSession::NewInstance(MemProduct* iFather, MemProduct* iReference,
   LinkInstance(instance, iReference);
   bool appended = iIndex < 0 || iIndex >= static_cast<int>(father_reference->R().children_.size());
   InsertChild(father_reference->R().children_, instance, iIndex);
-  if (appended && father_reference->R().name_index_) {
-    father_reference->R().name_index_->emplace(iName, instance);
+  MemProduct::RefExtra* extra = father_reference->R().extra_.get();
+  if (appended && extra && extra->name_index_) {
+    extra->name_index_->emplace(iName, instance);
   } else {
     father_reference->InvalidateNameIndex();
   }

@@ -618,7 +618,7 @@ class MemSessionLoader {
     DepthGuard guard(depth_, iPath);
     if (progress_.passed && iNode.pos >= next_report_) {
       progress_.passed(std::min<size_t>(iNode.pos, floor_), progress_.context);
-      next_report_ = iNode.pos + (size_t{4} << 20);
+      next_report_ = iNode.pos + (size_t{1} << 20);
     }
     ExpectObject(iNode, iPath);
     const JObject node(t_, iNode, iPath);
