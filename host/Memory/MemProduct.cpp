@@ -318,20 +318,20 @@ const MemShape* MemProduct::FindShape(const std::string& iName) const {
 }
 
 const std::string& MemShape::Storage() const {
-  return resolved != nullptr ? resolved->Storage() : document;
+  if (resolved != nullptr) return resolved->Storage();
+  static const std::string* const kNone = new std::string;
+  return unresolved_ ? *unresolved_ : *kNone;
 }
 
 bool MemProduct::AddShape(MemShape iShape) {
   if (iShape.name.empty() || FindShape(iShape.name)) return false;
   // A shape copied from another session's product is resolved again here.
   if (iShape.resolved != nullptr && iShape.resolved->Session() != session_) {
-    iShape.document = iShape.resolved->Storage();
-    iShape.resolved = nullptr;
+    iShape.SetStorage(iShape.resolved->Storage());
   }
-  if (iShape.resolved == nullptr && session_ != nullptr && !iShape.document.empty()) {
-    iShape.resolved = session_->FindDocument(iShape.document);
+  if (iShape.resolved == nullptr && session_ != nullptr && !iShape.Storage().empty()) {
+    if (MemDocument* document = session_->FindDocument(iShape.Storage())) iShape.Resolve(document);
   }
-  if (iShape.resolved != nullptr) std::string().swap(iShape.document);
   Reference()->R().shapes_.push_back(std::move(iShape));
   return true;
 }
@@ -353,9 +353,7 @@ bool MemProduct::RemoveShape(const std::string& iName) {
 void MemProduct::KeepShapeStorage() {
   if (ref_data_ == nullptr) return;
   for (MemShape& shape : ref_data_->shapes_) {
-    if (shape.resolved == nullptr) continue;
-    shape.document = shape.resolved->Storage();
-    shape.resolved = nullptr;
+    if (shape.resolved != nullptr) shape.SetStorage(shape.resolved->Storage());
   }
 }
 
@@ -481,7 +479,7 @@ HRESULT MemProduct::GetShapeRep(CATBaseUnknown_var& oRep,
   MemDocument* document = nullptr;
   if (session_ && !shape->Storage().empty()) {
     if (shape->resolved == nullptr) {
-      shape->resolved = session_->FindDocument(shape->document);
+      if (MemDocument* found = session_->FindDocument(shape->Storage())) shape->Resolve(found);
     }
     document = shape->resolved;
   }
@@ -569,8 +567,8 @@ HRESULT MemProduct::AddShapeRepresentation(const CATUnicodeString& iPath,
   }
   if (iPath.IsEmpty() || iName.IsEmpty()) return E_INVALIDARG;
   if (FindShape(iName.ToStdString())) return E_FAIL;
-  MemShape shape{iName.ToStdString(), iPath.ToStdString(), iPath.ToStdString()};
-  if (session_) shape.resolved = session_->ShapeDocument(shape.document);
+  MemShape shape(iName.ToStdString(), iPath.ToStdString(), iPath.ToStdString());
+  if (session_) shape.Resolve(session_->ShapeDocument(shape.Storage()));
   AddShape(shape);
   return S_OK;
 }

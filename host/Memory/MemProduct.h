@@ -74,22 +74,53 @@ struct MemVpm {
 };
 
 // A shape representation of a reference.
+//
+// The storage name of the document holding it is kept as text only while
+// the shape has no document of its session (resolved): once it is added to
+// a product of a session that has that document, the name is read from the
+// document, since a large session would otherwise hold every part's
+// storage name twice. A reference leaving its session gets its text back
+// (its documents may go with the session).
 struct MemShape {
-  std::string name;      // "Default", ...
-  // Storage name of the document holding it ("" none), as given. Once the
-  // shape is added to a product of a session that has that document, the
-  // text is dropped and read from the document (resolved): a large session
-  // would otherwise hold every part's storage name twice. Read it with
-  // Storage().
-  std::string document;
-  std::string path;      // file path of the representation
-  // The session's document of that storage name, found on first use and
-  // kept while the product is in the session (documents live as long as
-  // their session; a product leaving it gets its text back).
+  MemShape() = default;
+  MemShape(std::string iName, std::string iStorage, std::string iPath)
+      : name(std::move(iName)), path(std::move(iPath)) {
+    SetStorage(std::move(iStorage));
+  }
+  MemShape(const MemShape& iOther)
+      : name(iOther.name), path(iOther.path), resolved(iOther.resolved) {
+    if (iOther.unresolved_) unresolved_ = std::make_unique<std::string>(*iOther.unresolved_);
+  }
+  MemShape(MemShape&&) = default;
+  MemShape& operator=(const MemShape& iOther) {
+    if (this != &iOther) *this = MemShape(iOther);
+    return *this;
+  }
+  MemShape& operator=(MemShape&&) = default;
+
+  std::string name;  // "Default", ...
+  std::string path;  // file path of the representation
+  // The session's document of the storage name, found on first use and
+  // kept while the product is in the session.
   mutable MemDocument* resolved = nullptr;
 
   // The storage name of the document holding the shape; "" for none.
   const std::string& Storage() const;
+  // Sets the storage name as text (the shape is no longer resolved).
+  void SetStorage(std::string iStorage) {
+    resolved = nullptr;
+    unresolved_.reset();
+    if (!iStorage.empty()) unresolved_ = std::make_unique<std::string>(std::move(iStorage));
+  }
+  // Binds the shape to its document, dropping the text. REQUIRES:
+  // iDocument's storage name is Storage().
+  void Resolve(MemDocument* iDocument) const {
+    resolved = iDocument;
+    unresolved_.reset();
+  }
+
+ private:
+  mutable std::unique_ptr<std::string> unresolved_;  // null: none, or resolved
 };
 
 // Graphic properties of a product object.

@@ -560,9 +560,9 @@ class MemSessionLoader {
         CheckKeys(object, shape_path, {"document", "path"});
         MemShape shape;
         shape.name = std::string(map[i].key);
-        shape.document = OptString(object, shape_path, "document");
         shape.path = OptString(object, shape_path, "path");
-        if (!shape.document.empty()) shape.resolved = s_.ShapeDocument(shape.document);
+        const std::string storage = OptString(object, shape_path, "document");
+        if (!storage.empty()) shape.Resolve(s_.ShapeDocument(storage));
         iReference->AddShape(std::move(shape));
       }
     }
