@@ -1,9 +1,14 @@
 #include "MemJsonText.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "KRVWD7UtiJsonText.h"
 
@@ -69,6 +74,37 @@ uint32_t Hex4(const char* iText) {
 }
 
 }  // namespace
+
+// --- Index ------------------------------------------------------------------------
+
+MemJsonText::Index::~Index() {
+  if (data_) ::munmap(data_, capacity_ * sizeof(Container));
+}
+
+void MemJsonText::Index::Grow() {
+  // Whole pages, so that capacity_ * sizeof(Container) is what is mapped.
+  const size_t page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+  size_t bytes = std::max(capacity_ * sizeof(Container) * 2, size_t{1} << 20);
+  bytes = (bytes + page - 1) / page * page;
+  void* data = data_ == nullptr
+                   ? ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
+                            -1, 0)
+                   : ::mremap(data_, capacity_ * sizeof(Container), bytes, MREMAP_MAYMOVE);
+  if (data == MAP_FAILED) throw std::bad_alloc();
+  data_ = static_cast<Container*>(data);
+  capacity_ = bytes / sizeof(Container);
+}
+
+void MemJsonText::Index::ReleaseBefore(size_t iOrdinal) {
+  // Entries within this many of iOrdinal are kept.
+  constexpr size_t kKept = size_t{64} << 10;
+  if (data_ == nullptr || iOrdinal <= kKept) return;
+  const size_t page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+  const size_t end = std::min(iOrdinal - kKept, size_) * sizeof(Container) / page * page;
+  if (end <= released_) return;
+  ::madvise(reinterpret_cast<char*>(data_) + released_, end - released_, MADV_DONTNEED);
+  released_ = end;
+}
 
 // --- Check ------------------------------------------------------------------------
 
@@ -196,7 +232,6 @@ bool MemJsonText::ScanLiteral(size_t& ioPos, SyntaxError& oError) const {
 
 bool MemJsonText::Check(SyntaxError& oError, void (*iProgress)(size_t, void*),
                         void* iContext) {
-  containers_.clear();
   if (size_ >= UINT32_MAX) {
     oError = {0, "the file is too large (4 GiB or more)"};
     return false;

@@ -100,10 +100,44 @@ class MemJsonText {
   // Decodes the escapes of a raw string body (valid, as Check() passed it).
   static void Decode(std::string_view iRaw, std::string& oText);
 
+  // Lets go of the index entries of the containers that open before
+  // ordinal iOrdinal, but for the last few thousand: the caller never reads
+  // a value that opens before iOrdinal again (a reader going through a
+  // large text in order keeps the index of what is ahead only).
+  void ReleaseBefore(uint32_t iOrdinal) { containers_.ReleaseBefore(iOrdinal); }
+
  private:
   struct Container {
     uint32_t end;   // offset just past the closing bracket
     uint32_t next;  // ordinal of the first container after this one
+  };
+
+  // The containers' entries by ordinal, in anonymous memory of their own so
+  // that the pages of entries passed can be given back. Throws
+  // std::bad_alloc when the system has no memory left.
+  class Index {
+   public:
+    Index() = default;
+    Index(const Index&) = delete;
+    Index& operator=(const Index&) = delete;
+    ~Index();
+
+    size_t size() const { return size_; }
+    Container& operator[](size_t iOrdinal) { return data_[iOrdinal]; }
+    const Container& operator[](size_t iOrdinal) const { return data_[iOrdinal]; }
+    void push_back(Container iContainer) {
+      if (size_ == capacity_) Grow();
+      data_[size_++] = iContainer;
+    }
+    void ReleaseBefore(size_t iOrdinal);
+
+   private:
+    void Grow();
+
+    Container* data_ = nullptr;
+    size_t size_ = 0;
+    size_t capacity_ = 0;  // entries
+    size_t released_ = 0;  // bytes at the start given back
   };
 
   // Offset just past iValue and the ordinal of the next container.
@@ -122,7 +156,7 @@ class MemJsonText {
   const char* data_;
   size_t size_;
   Value root_;
-  std::vector<Container> containers_;
+  Index containers_;
 };
 
 #endif  // KRVWD7_HOST_MEMJSONTEXT_H_

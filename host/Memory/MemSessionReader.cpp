@@ -68,7 +68,7 @@ void CheckColor(const std::string& iColor, const JPath& iPath) {
 
 class MemSessionLoader {
  public:
-  MemSessionLoader(MemSession& ioStaging, const MemJsonText& iText,
+  MemSessionLoader(MemSession& ioStaging, MemJsonText& iText,
                    const memfile::LoadProgress& iProgress)
       : s_(ioStaging), t_(iText), progress_(iProgress) {}
 
@@ -110,10 +110,15 @@ class MemSessionLoader {
     // past a value still to be read: the documents while the declared
     // references are filled, and the sections read after the trees.
     size_t later = SIZE_MAX;
+    uint32_t later_ord = UINT32_MAX;
     for (const char* key : {"currentDocument", "faults"}) {
-      if (const Value* value = root.Find(key)) later = std::min<size_t>(later, value->pos);
+      if (const Value* value = root.Find(key)) {
+        later = std::min<size_t>(later, value->pos);
+        later_ord = std::min(later_ord, value->ord);
+      }
     }
     floor_ = documents ? std::min<size_t>(later, documents->pos) : later;
+    floor_ord_ = documents ? std::min(later_ord, documents->ord) : later_ord;
     if (references) {
       std::vector<MemProduct*> declared;
       MemJsonText::Items items(t_, *references);
@@ -130,6 +135,7 @@ class MemSessionLoader {
     }
     if (documents) {
       floor_ = later;
+      floor_ord_ = later_ord;
       MemJsonText::Items items(t_, *documents);
       Value document;
       for (size_t i = 0; items.Next(document); ++i) {
@@ -616,8 +622,9 @@ class MemSessionLoader {
 
   void LoadInstance(MemProduct* iFather, Value iNode, const JPath& iPath) {
     DepthGuard guard(depth_, iPath);
-    if (progress_.passed && iNode.pos >= next_report_) {
-      progress_.passed(std::min<size_t>(iNode.pos, floor_), progress_.context);
+    if (iNode.pos >= next_report_) {
+      if (progress_.passed) progress_.passed(std::min<size_t>(iNode.pos, floor_), progress_.context);
+      t_.ReleaseBefore(std::min(iNode.ord, floor_ord_));
       next_report_ = iNode.pos + (size_t{1} << 20);
     }
     ExpectObject(iNode, iPath);
@@ -704,10 +711,11 @@ class MemSessionLoader {
   };
 
   MemSession& s_;
-  const MemJsonText& t_;
+  MemJsonText& t_;
   memfile::LoadProgress progress_;
   size_t next_report_ = 0;
   size_t floor_ = 0;  // the text from here on is still to be read
+  uint32_t floor_ord_ = 0;  // and the containers from this ordinal on
   std::string scratch_;  // decoded strings with escapes
   std::vector<MemDocument*> opened_;
   std::unordered_map<std::string, MemProduct*> by_id_;
