@@ -24,6 +24,10 @@
 #ifndef KRVWD7_INCLUDE_KRVWD7PRDINFO_H_
 #define KRVWD7_INCLUDE_KRVWD7PRDINFO_H_
 
+#include <cstdint>
+#include <string>
+#include <string_view>
+
 #include "CATBaseUnknown.h"
 #include "CATMathTransformation.h"
 #include "CATUnicodeString.h"
@@ -163,18 +167,33 @@ class KRVWD7PrdInfo : public CATBaseUnknown {
   static HRESULT ReadRevision(const CATBaseUnknown_var& iProduct,
                               CATUnicodeString& oRevision);
 
+  // The record's texts, one after the other in one block: a list holds a
+  // record per product, hundreds of thousands of them, and one block
+  // instead of eight strings halves what each takes. Text f is
+  // texts_[f == 0 ? 0 : ends_[f - 1], ends_[f]).
+  enum TextField {
+    kPath,
+    kVersion,
+    kRevision,
+    kPartNumber,
+    kPrintableId,
+    kPdmEnv,
+    kDocCompid,
+    kDocDisplayName,
+    kTextFields
+  };
+  std::string_view TextOf(TextField iField) const;
+  CATUnicodeString Text(TextField iField) const;
+  void SetText(TextField iField, std::string_view iValue);
+  // Replaces every text at once, in TextField order.
+  void SetTexts(const CATUnicodeString* const iTexts[kTextFields]);
+
   CATBaseUnknown_var product_;
-  CATUnicodeString instance_path_;
-  CATUnicodeString version_;
-  CATUnicodeString revision_;
-  CATUnicodeString part_number_;
   CATMathTransformation position_;
   int node_type_;
   unsigned char is_black_box_;
-  CATUnicodeString printable_id_;
-  CATUnicodeString pdm_env_;
-  CATUnicodeString doc_compid_;
-  CATUnicodeString doc_display_name_;
+  std::string texts_;
+  uint32_t ends_[kTextFields];
 };
 
 #endif  // KRVWD7_INCLUDE_KRVWD7PRDINFO_H_

@@ -1,5 +1,7 @@
 #include "KRVWD7PrdInfo.h"
 
+#include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "CATDocument.h"
@@ -76,47 +78,32 @@ KRVWD7PrdInfo::KRVWD7PrdInfo() { Init(); }
 KRVWD7PrdInfo::KRVWD7PrdInfo(const KRVWD7PrdInfo& iOther)
     : CATBaseUnknown(iOther),
       product_(iOther.product_),
-      instance_path_(iOther.instance_path_),
-      version_(iOther.version_),
-      revision_(iOther.revision_),
-      part_number_(iOther.part_number_),
       position_(iOther.position_),
       node_type_(iOther.node_type_),
       is_black_box_(iOther.is_black_box_),
-      printable_id_(iOther.printable_id_),
-      pdm_env_(iOther.pdm_env_),
-      doc_compid_(iOther.doc_compid_),
-      doc_display_name_(iOther.doc_display_name_) {}
+      texts_(iOther.texts_) {
+  std::copy(std::begin(iOther.ends_), std::end(iOther.ends_), ends_);
+}
 
 KRVWD7PrdInfo::KRVWD7PrdInfo(KRVWD7PrdInfo&& iOther) noexcept
     : CATBaseUnknown(iOther),
       product_(iOther.product_),
-      instance_path_(std::move(iOther.instance_path_)),
-      version_(std::move(iOther.version_)),
-      revision_(std::move(iOther.revision_)),
-      part_number_(std::move(iOther.part_number_)),
       position_(iOther.position_),
       node_type_(iOther.node_type_),
       is_black_box_(iOther.is_black_box_),
-      printable_id_(std::move(iOther.printable_id_)),
-      pdm_env_(std::move(iOther.pdm_env_)),
-      doc_compid_(std::move(iOther.doc_compid_)),
-      doc_display_name_(std::move(iOther.doc_display_name_)) {}
+      texts_(std::move(iOther.texts_)) {
+  std::copy(std::begin(iOther.ends_), std::end(iOther.ends_), ends_);
+  std::fill(std::begin(iOther.ends_), std::end(iOther.ends_), 0);
+}
 
 KRVWD7PrdInfo& KRVWD7PrdInfo::operator=(const KRVWD7PrdInfo& iOther) {
   if (this == &iOther) return *this;
   product_ = iOther.product_;
-  instance_path_ = iOther.instance_path_;
-  version_ = iOther.version_;
-  revision_ = iOther.revision_;
-  part_number_ = iOther.part_number_;
   position_ = iOther.position_;
   node_type_ = iOther.node_type_;
   is_black_box_ = iOther.is_black_box_;
-  printable_id_ = iOther.printable_id_;
-  pdm_env_ = iOther.pdm_env_;
-  doc_compid_ = iOther.doc_compid_;
-  doc_display_name_ = iOther.doc_display_name_;
+  texts_ = iOther.texts_;
+  std::copy(std::begin(iOther.ends_), std::end(iOther.ends_), ends_);
   return *this;
 }
 
@@ -124,17 +111,43 @@ KRVWD7PrdInfo::~KRVWD7PrdInfo() = default;
 
 void KRVWD7PrdInfo::Init() {
   product_ = nullptr;
-  instance_path_ = "";
-  version_ = "";
-  revision_ = "";
-  part_number_ = "";
   position_ = CATMathTransformation();
   node_type_ = 0;
   is_black_box_ = 0;
-  printable_id_ = "";
-  pdm_env_ = "";
-  doc_compid_ = "";
-  doc_display_name_ = "";
+  texts_.clear();
+  std::fill(std::begin(ends_), std::end(ends_), 0);
+}
+
+// --- Texts --------------------------------------------------------------------
+
+std::string_view KRVWD7PrdInfo::TextOf(TextField iField) const {
+  const uint32_t begin = iField == 0 ? 0 : ends_[iField - 1];
+  return std::string_view(texts_.data() + begin, ends_[iField] - begin);
+}
+
+CATUnicodeString KRVWD7PrdInfo::Text(TextField iField) const {
+  return CATUnicodeString(std::string(TextOf(iField)));
+}
+
+void KRVWD7PrdInfo::SetText(TextField iField, std::string_view iValue) {
+  const uint32_t begin = iField == 0 ? 0 : ends_[iField - 1];
+  const uint32_t old_size = ends_[iField] - begin;
+  texts_.replace(begin, old_size, iValue.data(), iValue.size());
+  const uint32_t new_size = static_cast<uint32_t>(iValue.size());
+  for (int field = iField; field < kTextFields; ++field) {
+    ends_[field] = ends_[field] - old_size + new_size;
+  }
+}
+
+void KRVWD7PrdInfo::SetTexts(const CATUnicodeString* const iTexts[kTextFields]) {
+  size_t total = 0;
+  for (int field = 0; field < kTextFields; ++field) total += iTexts[field]->ToStdString().size();
+  texts_.clear();
+  texts_.reserve(total);
+  for (int field = 0; field < kTextFields; ++field) {
+    texts_ += iTexts[field]->ToStdString();
+    ends_[field] = static_cast<uint32_t>(texts_.size());
+  }
 }
 
 // --- Fields -------------------------------------------------------------------
@@ -151,7 +164,7 @@ HRESULT KRVWD7PrdInfo::SetProduct(const CATBaseUnknown_var& iProduct) {
 
 HRESULT KRVWD7PrdInfo::GetInstancePath(CATUnicodeString& oPath,
                                        int iSkip) const {
-  oPath = instance_path_;
+  oPath = Text(kPath);
   for (int i = 0; i < iSkip; ++i) {
     const int slash = oPath.SearchSubString("/");
     if (slash < 0) {
@@ -164,44 +177,43 @@ HRESULT KRVWD7PrdInfo::GetInstancePath(CATUnicodeString& oPath,
 }
 
 HRESULT KRVWD7PrdInfo::SetInstancePath(const CATUnicodeString& iPath) {
-  instance_path_ = iPath;
+  SetText(kPath, iPath.ToStdString());
   return S_OK;
 }
 
 HRESULT KRVWD7PrdInfo::GetInstanceName(CATUnicodeString& oName) const {
-  const int slash = instance_path_.SearchSubString(
-      "/", -1, CATUnicodeString::CATSearchModeBackward);
+  const CATUnicodeString path = Text(kPath);
+  const int slash = path.SearchSubString("/", -1, CATUnicodeString::CATSearchModeBackward);
   if (slash < 0) {
-    oName = instance_path_;
+    oName = path;
   } else {
-    oName = instance_path_.SubString(
-        slash + 1, instance_path_.GetLengthInChar() - slash - 1);
+    oName = path.SubString(slash + 1, path.GetLengthInChar() - slash - 1);
   }
   return S_OK;
 }
 
 HRESULT KRVWD7PrdInfo::GetVersion(CATUnicodeString& oVersion) const {
-  oVersion = version_;
+  oVersion = Text(kVersion);
   return S_OK;
 }
 
 HRESULT KRVWD7PrdInfo::SetVersion(const CATUnicodeString& iVersion) {
-  version_ = iVersion;
+  SetText(kVersion, iVersion.ToStdString());
   return S_OK;
 }
 
 HRESULT KRVWD7PrdInfo::GetRevision(CATUnicodeString& oRevision) const {
-  oRevision = revision_;
+  oRevision = Text(kRevision);
   return S_OK;
 }
 
 HRESULT KRVWD7PrdInfo::SetRevision(const CATUnicodeString& iRevision) {
-  revision_ = iRevision;
+  SetText(kRevision, iRevision.ToStdString());
   return S_OK;
 }
 
 HRESULT KRVWD7PrdInfo::GetPartNumber(CATUnicodeString& oPartNumber) const {
-  oPartNumber = part_number_;
+  oPartNumber = Text(kPartNumber);
   return S_OK;
 }
 
@@ -237,42 +249,42 @@ HRESULT KRVWD7PrdInfo::SetIsBlackBox(unsigned char iIsBlackBox) {
 }
 
 HRESULT KRVWD7PrdInfo::GetPrintableId(CATUnicodeString& oId, int) const {
-  oId = printable_id_;
+  oId = Text(kPrintableId);
   return S_OK;
 }
 
 HRESULT KRVWD7PrdInfo::SetPrintableId(CATUnicodeString iId) {
-  printable_id_ = std::move(iId);
+  SetText(kPrintableId, iId.ToStdString());
   return S_OK;
 }
 
 HRESULT KRVWD7PrdInfo::GetPDMEnv(CATUnicodeString& oEnv) const {
-  oEnv = pdm_env_;
+  oEnv = Text(kPdmEnv);
   return S_OK;
 }
 
 HRESULT KRVWD7PrdInfo::SetPDMEnv(const CATUnicodeString& iEnv) {
-  pdm_env_ = iEnv;
+  SetText(kPdmEnv, iEnv.ToStdString());
   return S_OK;
 }
 
 HRESULT KRVWD7PrdInfo::GetDocCompid(CATUnicodeString& oCompid) const {
-  oCompid = doc_compid_;
+  oCompid = Text(kDocCompid);
   return S_OK;
 }
 
 HRESULT KRVWD7PrdInfo::SetDocCompid(const CATUnicodeString& iCompid) {
-  doc_compid_ = iCompid;
+  SetText(kDocCompid, iCompid.ToStdString());
   return S_OK;
 }
 
 HRESULT KRVWD7PrdInfo::GetDocDisplayName(CATUnicodeString& oName) const {
-  oName = doc_display_name_;
+  oName = Text(kDocDisplayName);
   return S_OK;
 }
 
 HRESULT KRVWD7PrdInfo::SetDocDisplayName(const CATUnicodeString& iName) {
-  doc_display_name_ = iName;
+  SetText(kDocDisplayName, iName.ToStdString());
   return S_OK;
 }
 
@@ -280,13 +292,11 @@ HRESULT KRVWD7PrdInfo::SetDocDisplayName(const CATUnicodeString& iName) {
 
 int KRVWD7PrdInfo::operator==(const KRVWD7PrdInfo& iOther) const {
   if (this == &iOther) return 1;
-  const bool has_id = printable_id_.GetLengthInChar() >= 1;
-  const bool other_has_id = iOther.printable_id_.GetLengthInChar() >= 1;
-  if (has_id && other_has_id) {
-    return printable_id_ == iOther.printable_id_ ? 1 : 0;
-  }
-  if (has_id != other_has_id) return 0;
-  return instance_path_ == iOther.instance_path_ ? 1 : 0;
+  const std::string_view id = TextOf(kPrintableId);
+  const std::string_view other_id = iOther.TextOf(kPrintableId);
+  if (!id.empty() && !other_id.empty()) return id == other_id ? 1 : 0;
+  if (id.empty() != other_id.empty()) return 0;
+  return TextOf(kPath) == iOther.TextOf(kPath) ? 1 : 0;
 }
 
 int KRVWD7PrdInfo::operator!=(const KRVWD7PrdInfo& iOther) const {
@@ -295,22 +305,22 @@ int KRVWD7PrdInfo::operator!=(const KRVWD7PrdInfo& iOther) const {
 
 int KRVWD7PrdInfo::operator<=(const KRVWD7PrdInfo& iOther) const {
   if (this == &iOther) return 1;
-  return instance_path_ <= iOther.instance_path_ ? 1 : 0;
+  return TextOf(kPath) <= iOther.TextOf(kPath) ? 1 : 0;
 }
 
 int KRVWD7PrdInfo::operator>=(const KRVWD7PrdInfo& iOther) const {
   if (this == &iOther) return 1;
-  return instance_path_ >= iOther.instance_path_ ? 1 : 0;
+  return TextOf(kPath) >= iOther.TextOf(kPath) ? 1 : 0;
 }
 
 int KRVWD7PrdInfo::operator<(const KRVWD7PrdInfo& iOther) const {
   if (this == &iOther) return 0;
-  return (instance_path_ >= iOther.instance_path_) ? 0 : 1;
+  return TextOf(kPath) >= iOther.TextOf(kPath) ? 0 : 1;
 }
 
 int KRVWD7PrdInfo::operator>(const KRVWD7PrdInfo& iOther) const {
   if (this == &iOther) return 0;
-  return (instance_path_ <= iOther.instance_path_) ? 0 : 1;
+  return TextOf(kPath) <= iOther.TextOf(kPath) ? 0 : 1;
 }
 
 // --- Dump ---------------------------------------------------------------------
@@ -325,11 +335,11 @@ void KRVWD7PrdInfo::Dump() const {
   GetInstanceName(name);
   TraceF("\tInstance Name: %s", name.ConvertToChar());
   TraceF("\tNode Type    : %s", NodeTypeText(node_type_));
-  TraceF("\tPath         : %s", instance_path_.ConvertToChar());
-  TraceF("\tVersion      : %s", version_.ConvertToChar());
-  TraceF("\tRevision     : %s", revision_.ConvertToChar());
-  TraceF("\tPartNumber   : %s", part_number_.ConvertToChar());
-  TraceF("\tCLink        : %s", printable_id_.ConvertToChar());
+  TraceF("\tPath         : %s", Text(kPath).ConvertToChar());
+  TraceF("\tVersion      : %s", Text(kVersion).ConvertToChar());
+  TraceF("\tRevision     : %s", Text(kRevision).ConvertToChar());
+  TraceF("\tPartNumber   : %s", Text(kPartNumber).ConvertToChar());
+  TraceF("\tCLink        : %s", Text(kPrintableId).ConvertToChar());
   TraceF("\tIsABlackBox  : %s", is_black_box_ == 1 ? "YES" : "NO");
   double c[12];
   position_.GetCoef(c);
@@ -435,43 +445,40 @@ HRESULT KRVWD7PrdInfo::RetrieveInfo(const CATBaseUnknown_var& iProduct,
   if (!note(KRVWD7UtiPrdServices::GetNodeType(iProduct, node_type_))) {
     node_type_ = 0;
   }
-  if (!note(ReadVersion(iProduct, version_))) version_ = "";
+  CATUnicodeString version, revision, path, part_number, printable_id, pdm_env, compid,
+      display_name;
+  if (!note(ReadVersion(iProduct, version))) version = "";
   // Unknown nodes and component instances carry no revision.
   if (node_type_ != 0 && node_type_ != 2) {
-    if (!note(ReadRevision(iProduct, revision_))) revision_ = "";
+    if (!note(ReadRevision(iProduct, revision))) revision = "";
   }
   if (!note(KRVWD7UtiPrdServices::GetPosition(iProduct, position_))) {
     position_ = CATMathTransformation();
   }
-  if (!note(KRVWD7UtiPrdServices::GetInstancePath(iProduct, iRoot,
-                                                  instance_path_))) {
-    instance_path_ = "";
-  }
-  if (!note(KRVWD7UtiPrdServices::GetPartNumber(iProduct, part_number_))) {
-    part_number_ = "";
-  }
+  if (!note(KRVWD7UtiPrdServices::GetInstancePath(iProduct, iRoot, path))) path = "";
+  if (!note(KRVWD7UtiPrdServices::GetPartNumber(iProduct, part_number))) part_number = "";
   CATBoolean is_black_box = 0;
   if (note(KRVWD7CoreServices::CheckIsBlackBox(iProduct, is_black_box))) {
     is_black_box_ = is_black_box ? 1 : 0;
   }
   HRESULT rc;
   if (iFromStoredIdentity == 1) {
-    rc = KRVWD7UtiPrdServices::GetProperty(iProduct, "BBPrintableId",
-                                           printable_id_);
+    rc = KRVWD7UtiPrdServices::GetProperty(iProduct, "BBPrintableId", printable_id);
   } else {
-    rc = KRVWD7UtiVPMServices::GetPrintableId(iProduct, printable_id_);
+    rc = KRVWD7UtiVPMServices::GetPrintableId(iProduct, printable_id);
   }
-  if (!note(rc)) printable_id_ = "";
+  if (!note(rc)) printable_id = "";
   if (iFromStoredIdentity == 1) {
-    rc = KRVWD7UtiPrdServices::GetProperty(iProduct, "BBVpmEnv", pdm_env_);
+    rc = KRVWD7UtiPrdServices::GetProperty(iProduct, "BBVpmEnv", pdm_env);
   } else {
-    rc = KRVWD7UtiVPMServices::GetInstanceEnvPath(iProduct, pdm_env_);
+    rc = KRVWD7UtiVPMServices::GetInstanceEnvPath(iProduct, pdm_env);
   }
-  if (!note(rc)) pdm_env_ = "";
-  if (!note(GetDocCompid(iProduct, doc_compid_))) doc_compid_ = "";
-  if (!note(GetDocDisplayName(iProduct, doc_display_name_))) {
-    doc_display_name_ = "";
-  }
+  if (!note(rc)) pdm_env = "";
+  if (!note(GetDocCompid(iProduct, compid))) compid = "";
+  if (!note(GetDocDisplayName(iProduct, display_name))) display_name = "";
+  const CATUnicodeString* const texts[kTextFields] = {
+      &path, &version, &revision, &part_number, &printable_id, &pdm_env, &compid, &display_name};
+  SetTexts(texts);
   return failed ? E_FAIL : S_OK;
 }
 
