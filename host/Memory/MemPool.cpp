@@ -55,11 +55,13 @@ void* MemPool::Allocate() {
   if (free_ != nullptr) {
     FreeBlock* block = free_;
     free_ = block->next;
+    ++live_;
     return block;
   }
   if (static_cast<size_t>(end_ - next_) < size_) Grow();
   void* block = next_;
   next_ += size_;
+  ++live_;
   return block;
 }
 
@@ -72,11 +74,25 @@ void MemPool::Free(void* iBlock) {
   FreeBlock* block = static_cast<FreeBlock*>(iBlock);
   block->next = free_;
   free_ = block;
+  if (--live_ == 0) StartOver();
 }
 
 void MemPool::Grow() {
-  char* chunk = NewChunk();
-  if (chunk == nullptr) throw std::bad_alloc();
-  next_ = chunk;
-  end_ = chunk + kChunk;
+  if (next_ != nullptr && chunk_ + 1 < chunks_.size()) {
+    ++chunk_;
+  } else {
+    char* chunk = NewChunk();
+    if (chunk == nullptr) throw std::bad_alloc();
+    chunks_.push_back(chunk);
+    chunk_ = chunks_.size() - 1;
+  }
+  next_ = chunks_[chunk_];
+  end_ = next_ + kChunk;
+}
+
+void MemPool::StartOver() {
+  free_ = nullptr;
+  chunk_ = 0;
+  next_ = chunks_.empty() ? nullptr : chunks_[0];
+  end_ = next_ ? next_ + kChunk : nullptr;
 }

@@ -9,7 +9,10 @@
 // so objects made together sit together and a page fault brings 2 MiB.
 // Freed blocks are kept on a free list for the next object of that size;
 // chunks are never given back (the process reuses them for its next
-// session).
+// session). When every block of a pool is free again (a session closed),
+// the pool starts over from its first chunk, so that the next session's
+// objects sit together again instead of where the free list scattered
+// them.
 //
 // Under AddressSanitizer every block comes from the general heap instead,
 // so that use after free and leaks of these objects are still found.
@@ -20,6 +23,7 @@
 #define KRVWD7_HOST_MEMPOOL_H_
 
 #include <cstddef>
+#include <vector>
 
 class MemPool {
  public:
@@ -38,7 +42,11 @@ class MemPool {
 
  private:
   explicit MemPool(size_t iSize) : size_(iSize) {}
+  // Moves to the next chunk, mapping a new one after the last.
   void Grow();
+  // Forgets the free list and starts again at the first chunk.
+  // REQUIRES: no block is in use.
+  void StartOver();
 
   struct FreeBlock {
     FreeBlock* next;
@@ -48,6 +56,9 @@ class MemPool {
   FreeBlock* free_ = nullptr;
   char* next_ = nullptr;  // the unused rest of the current chunk
   char* end_ = nullptr;
+  std::vector<char*> chunks_;  // in the order they were mapped
+  size_t chunk_ = 0;           // index of the current chunk in chunks_
+  size_t live_ = 0;            // blocks in use
 };
 
 #endif  // KRVWD7_HOST_MEMPOOL_H_

@@ -261,14 +261,31 @@ bool MemProduct::IsBelow(const MemProduct* iAncestor) const {
 
 bool MemProduct::PathFrom(const MemProduct* iRoot, std::string& oPath) const {
   oPath.clear();
-  std::vector<const std::string*> names;
+  // The names from this product up, on the stack for the usual depths: a
+  // path is built for every record of a list.
+  constexpr size_t kInline = 32;
+  const std::string* inline_names[kInline];
+  std::vector<const std::string*> more;
+  size_t count = 0;
+  size_t size = 0;
   const MemProduct* p = this;
-  for (; p && p != iRoot; p = p->Father()) names.push_back(&p->O().name_);
+  for (; p && p != iRoot; p = p->Father()) {
+    const std::string* name = &p->O().name_;
+    if (count < kInline) {
+      inline_names[count] = name;
+    } else {
+      more.push_back(name);
+    }
+    ++count;
+    size += name->size() + 1;
+  }
   if (p == nullptr) return false;
-  oPath = iRoot->DisplayName();
-  for (auto it = names.rbegin(); it != names.rend(); ++it) {
+  const std::string& top = iRoot->DisplayName();
+  oPath.reserve(top.size() + size);
+  oPath = top;
+  for (size_t i = count; i-- > 0;) {
     oPath += '/';
-    oPath += **it;
+    oPath += i < kInline ? *inline_names[i] : *more[i - kInline];
   }
   return true;
 }
