@@ -347,7 +347,7 @@ bool MemProduct::AddShape(MemShape iShape) {
     iShape.SetStorage(iShape.resolved->Storage());
   }
   if (iShape.resolved == nullptr && session_ != nullptr && !iShape.Storage().empty()) {
-    if (MemDocument* document = session_->FindDocument(iShape.Storage())) iShape.Resolve(document);
+    iShape.Resolve(session_->FindDocument(iShape.Storage()));
   }
   Reference()->R().shapes_.push_back(std::move(iShape));
   return true;
@@ -496,7 +496,7 @@ HRESULT MemProduct::GetShapeRep(CATBaseUnknown_var& oRep,
   MemDocument* document = nullptr;
   if (session_ && !shape->Storage().empty()) {
     if (shape->resolved == nullptr) {
-      if (MemDocument* found = session_->FindDocument(shape->Storage())) shape->Resolve(found);
+      shape->Resolve(session_->FindDocument(shape->Storage()));
     }
     document = shape->resolved;
   }

@@ -112,9 +112,10 @@ struct MemShape {
     unresolved_.reset();
     if (!iStorage.empty()) unresolved_ = std::make_unique<std::string>(std::move(iStorage));
   }
-  // Binds the shape to its document, dropping the text. REQUIRES:
-  // iDocument's storage name is Storage().
+  // Binds the shape to its document, dropping the text; a null document
+  // changes nothing. REQUIRES: iDocument's storage name is Storage().
   void Resolve(MemDocument* iDocument) const {
+    if (iDocument == nullptr) return;
     resolved = iDocument;
     unresolved_.reset();
   }
