@@ -2,7 +2,8 @@
 //
 // The session is `scripts/gen-session 100000` (100 000 products per side,
 // 1 % of the parts for each kind of difference), written once to a
-// temporary folder. Both commands run in-process as the tool runs them,
+// temporary folder and kept there for the next run. Both commands run
+// in-process as the tool runs them,
 // loading the file each time, with their text reports going to memory and
 // the trace off.
 //
@@ -13,6 +14,7 @@
 //  BM_SyncWritten   the same, then the session written with -o
 // The target is BM_Sync at most about 3 times BM_Diff.
 #include <benchmark/benchmark.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -23,12 +25,22 @@
 
 namespace {
 
+// True when iFile exists and is newer than iSource.
+bool IsNewer(const std::string& iFile, const std::string& iSource) {
+  struct stat file, source;
+  return ::stat(iFile.c_str(), &file) == 0 && ::stat(iSource.c_str(), &source) == 0 &&
+         file.st_mtime > source.st_mtime;
+}
+
+// The generator is deterministic: a file it wrote after its last change is
+// used again rather than written anew on every run.
 const std::string& SessionFile() {
   static const std::string path = [] {
     const char* tmp = std::getenv("TMPDIR");
     const std::string file = std::string(tmp ? tmp : "/tmp") + "/krvwd7-sync-bench.json";
-    const std::string command = std::string("python3 ") + KRVWD7_SOURCE_DIR +
-                                "/scripts/gen-session 100000 --seed 7 -o " + file;
+    const std::string generator = std::string(KRVWD7_SOURCE_DIR) + "/scripts/gen-session";
+    if (IsNewer(file, generator)) return file;
+    const std::string command = "python3 " + generator + " 100000 --seed 7 -o " + file;
     return std::system(command.c_str()) == 0 ? file : std::string();
   }();
   return path;
