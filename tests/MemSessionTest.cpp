@@ -182,6 +182,11 @@ TEST_F(MemSessionTest, CloseReleasesEverythingEvenWithHandlesHeld) {
   EXPECT_EQ(MemProduct::From(held), nullptr);
   EXPECT_EQ(held->IsReference(), E_FAIL);  // still a safe object
   EXPECT_EQ(parm_handle->Show().ToStdString(), "note");
+  // Its shape read the storage name from a document gone with the session:
+  // the product took the text back.
+  ASSERT_EQ(bolt_->Shapes().size(), 1u);
+  EXPECT_EQ(bolt_->Shapes().front().resolved, nullptr);
+  EXPECT_EQ(bolt_->Shapes().front().Storage(), "BOLT.CATPart");
   held = nullptr;
   parm_handle = nullptr;  // the fixture checks that nothing is left alive
 }
