@@ -188,6 +188,11 @@ TEST_F(KRVWD7PrdInfoRecordTest, CopyAndAssignmentCopyAllFieldsAndShareTheProduct
     source.SetDocCompid("COMPID");
     source.SetDocDisplayName("Display");
     ASSERT_EQ(Fields(source), "ID|Root/P|V|R||7|1|ENV|COMPID|Display");
+    // A text replaced by a longer, then a shorter one leaves the others.
+    source.SetVersion("A LONGER VERSION");
+    EXPECT_EQ(Fields(source), "ID|Root/P|A LONGER VERSION|R||7|1|ENV|COMPID|Display");
+    source.SetVersion("V");
+    ASSERT_EQ(Fields(source), "ID|Root/P|V|R||7|1|ENV|COMPID|Display");
     KRVWD7PrdInfo target;
     target = source;
     KRVWD7PrdInfo copy(source);
