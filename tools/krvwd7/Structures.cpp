@@ -57,8 +57,10 @@ std::string NotOfVersion2(const std::string& iFile, const std::string& iName,
                           const BlackBoxAttributes& iBlackBox, const std::string& iDone) {
   if (!iBlackBox.isBlackBox) return iFile + ": document '" + iName + "' is not a black box";
   if (iBlackBox.versionRc < 0 || iBlackBox.version != 2) {
+    const std::string hint =
+        iBlackBox.version == 1 ? " (krvwd7 migrate brings version 1 to 2)" : "";
     return iFile + ": black box '" + iName + "' is of version " +
-           std::to_string(iBlackBox.version) + "; only version 2 can be " + iDone;
+           std::to_string(iBlackBox.version) + "; only version 2 can be " + iDone + hint;
   }
   return "";
 }

@@ -37,7 +37,8 @@ BlackBoxAttributes ReadBlackBox(const CATBaseUnknown_var& iRoot);
 // Why a command that works on black boxes of version 2 only cannot take
 // the document iName of the session file iFile (attributes iBlackBox):
 // "FILE: document 'NAME' is not a black box", or "FILE: black box 'NAME' is
-// of version N; only version 2 can be " followed by iDone; "" when it can.
+// of version N; only version 2 can be " followed by iDone (and, for version
+// 1, a pointer to krvwd7 migrate); "" when it can.
 std::string NotOfVersion2(const std::string& iFile, const std::string& iName,
                           const BlackBoxAttributes& iBlackBox, const std::string& iDone);
 // Number of products of the structure below iRoot, iRoot included.
