@@ -102,27 +102,36 @@ void DiffTree::PairWithPsn() {
     if (found != psn_records_.end()) nodes_[node].psn = found->second;
   }
   // The others as the comparison pairs them: the first PSN record with the
-  // same printable id.
-  std::vector<std::string> ids(c.psnList.Size() + 1);
-  std::unordered_map<std::string_view, int> by_id;
-  by_id.reserve(c.psnList.Size());
-  for (int i = 1; i <= c.psnList.Size(); ++i) {
-    ids[i] = PrintableIdOf(c.psnList[i]);
-    by_id.emplace(ids[i], i);
-  }
+  // same printable id. The table keeps the hash of each id and its first
+  // record, not a copy of every id; a record found by hash is checked, and
+  // two ids of one hash (which practically never happens) fall back to a
+  // scan.
+  std::unordered_map<size_t, int> by_hash;
+  by_hash.reserve(c.psnList.Size());
+  const std::hash<std::string> hash;
+  for (int i = 1; i <= c.psnList.Size(); ++i) by_hash.emplace(hash(PrintableIdOf(c.psnList[i])), i);
   for (Node& node : nodes_) {
     if (node.bb == 0 || node.psn != 0) continue;
     bool removed = false;
     for (int k : node.entries) removed |= c.types[k].ToStdString() == "REMOVED";
     if (removed) continue;
-    auto found = by_id.find(PrintableIdOf(c.bbList[node.bb]));
-    if (found != by_id.end()) node.psn = found->second;
+    const std::string id = PrintableIdOf(c.bbList[node.bb]);
+    auto found = by_hash.find(hash(id));
+    if (found == by_hash.end()) continue;
+    if (PrintableIdOf(c.psnList[found->second]) == id) {
+      node.psn = found->second;
+      continue;
+    }
+    for (int i = 1; i <= c.psnList.Size() && node.psn == 0; ++i) {
+      if (PrintableIdOf(c.psnList[i]) == id) node.psn = i;
+    }
   }
 }
 
 void DiffTree::PlaceAdded() {
   const Comparison& c = comparison_;
-  std::unordered_map<std::string, int> psn_nodes;  // PSN path -> node
+  // PSN path -> node; the keys are views into the paths read once.
+  std::unordered_map<std::string_view, int> psn_nodes;
   psn_nodes.reserve(nodes_.size() + c.added.Size() + 1);
   psn_nodes.emplace(c.psnRootPath, psn_node_);
   for (size_t n = 0; n < nodes_.size(); ++n) {
