@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <sstream>
 
 #include "MemBuilder.h"
@@ -85,6 +86,25 @@ TEST_F(MemSessionTest, RelativePositions) {
   MemDocument* other = MemBuilder(session_).Document("Other.CATProduct", "OTHER");
   CATIMovable_var other_root(static_cast<CATIMovable*>(other->Root()));
   EXPECT_EQ(bolt->GetPosition(position, other_root, 0, 1), E_FAIL);
+}
+
+// A position is given back bit for bit, whether it only translates (kept
+// as its translation), rotates, or has a -0.0 where the identity has 0.
+TEST_F(MemSessionTest, PositionsComeBackBitForBit) {
+  const double minus_zero = -0.0;
+  const CATMathTransformation positions[] = {
+      MemBuilder::Translation(1.5, -2, 1e300),
+      CATMathTransformation(0, -1, 0, 1, 0, 0, 0, 0, 1, 7, 8, 9),
+      CATMathTransformation(1, minus_zero, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0),
+      MemBuilder::Translation(0, 0, 0)};
+  for (const CATMathTransformation& position : positions) {
+    SCOPED_TRACE(::testing::PrintToString(position));
+    bolt_->SetPosition(position);
+    double set[12], read[12];
+    position.GetCoef(set);
+    bolt_->Position().GetCoef(read);
+    EXPECT_EQ(std::memcmp(set, read, sizeof set), 0);
+  }
 }
 
 TEST_F(MemSessionTest, PartNumbersStayUnique) {

@@ -253,8 +253,8 @@ class MemProduct : public CATIProduct,
   // that the session file does not name) its part number.
   const std::string& DisplayName() const;
   // Position in the father (identity for a root or a reference alone).
-  const CATMathTransformation& Position() const { return O().position_; }
-  void SetPosition(const CATMathTransformation& iPosition) { O().position_ = iPosition; }
+  CATMathTransformation Position() const;
+  void SetPosition(const CATMathTransformation& iPosition);
   // Composition of the positions from the top down to this product.
   CATMathTransformation AbsolutePosition() const;
 
@@ -432,7 +432,12 @@ class MemProduct : public CATIProduct,
   // an object without it gives the values of a new product.
   struct ObjData {
     std::string name_;
-    CATMathTransformation position_;
+    // The position: its translation, and the whole transformation only
+    // when it also rotates (most placements only translate: 24 bytes
+    // instead of 96). "Only translates" compares the bits of the nine
+    // coefficients, so that a -0.0 is given back as it was set.
+    double translation_[3] = {0, 0, 0};
+    std::unique_ptr<CATMathTransformation> rotated_;  // null: no rotation
     MemTextMap properties_;
     // Made on first change: a PSN product has a VPM identity and no colour,
     // a black-box product the other way round or neither.

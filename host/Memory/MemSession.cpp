@@ -413,7 +413,7 @@ MemProduct* MemSession::Replace(MemProduct* iOld, MemProduct* iNewReference) {
   int index = iOld->owner_->IndexOf(iOld);
   MemProduct* instance = NewInstance(father, iNewReference, iOld->O().name_, index);
   if (instance == nullptr) return nullptr;
-  instance->O().position_ = iOld->O().position_;
+  instance->SetPosition(iOld->Position());
   if (iOld->O().graphic_) instance->Graphic() = *iOld->O().graphic_;
   Remove(iOld);
   return instance;
