@@ -15,6 +15,7 @@
 #include "CATError.h"
 #include "CATGetEnv.h"
 #include "CATListValKRVWD7PrdInfo.h"
+#include "KRVIWD7BlackBoxSettingAtt.h"
 #include "KRVWD7UtiDlgProgress.h"
 #include "KRVWD7UtiTracer.h"
 #include "MemBuilder.h"
@@ -86,12 +87,66 @@ inline std::vector<std::string> TraceWithoutTimes() {
   return lines;
 }
 
-inline bool Traced(const std::string& iLine) {
-  for (const std::string& line : KRVWD7UtiTracer::Lines()) {
-    if (line == iLine) return true;
-  }
-  return false;
+// How many trace lines are iLine.
+inline int TraceCount(const std::string& iLine) {
+  int count = 0;
+  for (const std::string& line : KRVWD7UtiTracer::Lines()) count += line == iLine;
+  return count;
 }
+
+inline bool Traced(const std::string& iLine) { return TraceCount(iLine) > 0; }
+
+// The product at iPath ("A.1/B.1", instance names) below iFrom; null when
+// there is none.
+inline MemProduct* FindPath(MemProduct* iFrom, const std::string& iPath) {
+  MemProduct* product = iFrom;
+  for (size_t start = 0, slash = 0; product != nullptr && slash != std::string::npos;
+       start = slash + 1) {
+    slash = iPath.find('/', start);
+    product = product->FindChild(iPath.substr(start, slash - start));
+  }
+  return product;
+}
+
+// The instance names of iProduct's children, joined by ",".
+inline std::string ChildNames(const MemProduct* iProduct) {
+  std::string names;
+  for (const MemProduct* child : iProduct->Children()) {
+    names += (names.empty() ? "" : ",") + child->InstanceName();
+  }
+  return names;
+}
+
+// The value of iProduct's property iName, "<absent>" when it has none and
+// "<no product>" for null.
+inline std::string PropertyOf(const MemProduct* iProduct, const std::string& iName) {
+  if (iProduct == nullptr) return "<no product>";
+  const std::string* value = iProduct->FindProperty(iName);
+  return value ? *value : "<absent>";
+}
+
+// The value of the knowledge parameter iName, "<absent>" when there is none.
+inline std::string ParmOf(const MemProduct* iProduct, const std::string& iName) {
+  const MemParm* parm = iProduct->FindParm(iName);
+  return parm ? parm->value() : "<absent>";
+}
+
+// The black-box settings, released at the end of the scope.
+class Settings {
+ public:
+  Settings() {
+    void* raw = nullptr;
+    EXPECT_EQ(GetKRVWD7BlackBoxSettingCtrl(IID_KRVIWD7BlackBoxSettingAtt, &raw), S_OK);
+    settings_ = static_cast<KRVIWD7BlackBoxSettingAtt*>(raw);
+  }
+  ~Settings() { settings_->Release(); }
+  Settings(const Settings&) = delete;
+  Settings& operator=(const Settings&) = delete;
+  KRVIWD7BlackBoxSettingAtt* operator->() const { return settings_; }
+
+ private:
+  KRVIWD7BlackBoxSettingAtt* settings_ = nullptr;
+};
 
 // Records what progress bars show: "init TITLE first..last", "end"; steps
 // counted, in all and by title.
@@ -136,6 +191,13 @@ class LeakCheckedTest : public ::testing::Test {
  protected:
   void SetUp() override {
     MemSession::Current();  // lives for the process once made
+    CountLiveObjects();
+  }
+  // Makes the interactive application, which lives for the process once
+  // made, and takes the counts again.
+  void MakeInteractiveApplication() {
+    session().LoadFromText(R"({"format": "krvwd7-session/1", "interactive": true})", "w");
+    session().Close();
     CountLiveObjects();
   }
   // Takes the counts again (after objects made once for the process).
