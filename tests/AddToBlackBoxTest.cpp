@@ -69,12 +69,10 @@ TEST_F(AddToBlackBoxTest, AddsThePickedProductAndEverythingBelowIt) {
 // the black box's PSN part number, the target itself when it is another.
 TEST_F(AddToBlackBoxTest, ThePSNPartNumberDecidesWhereTheProductGoes) {
   const struct {
-    const char* name;
-    const char* psn_root_number;
+    const char *name, *psn_root_number;
     const char* node_number;  // part number of the type 2 node
     HRESULT rc;
-    const char* path;
-    const char* error;
+    const char *path, *error;
   } rows[] = {
       {"the PSN root's node", "PSN", "PSN", S_OK, "PSN.1/Washer.1", ""},
       {"the node missing", "PSN", "OTHER", E_FAIL, "", "KRVWD7AddToBB/ErrId5"},
@@ -153,8 +151,7 @@ TEST_F(AddToBlackBoxTest, AnotherVersionInTheBlackBoxRaisesErrId7) {
 // are both set.
 TEST_F(AddToBlackBoxTest, ChildrenOfANestedBlackBox) {
   const struct {
-    const char* name;
-    const char* nut_revision;
+    const char *name, *nut_revision;
     bool nut_added;
   } rows[] = {{"revision and version set", "A", true}, {"no revision", "", false}};
   for (const auto& row : rows) {
@@ -184,8 +181,7 @@ TEST_F(AddToBlackBoxTest, RefusalsRaiseTheirKeysAndChangeNothing) {
   const struct {
     const char* name;
     void (*prepare)(BlackBoxPair&);
-    bool psn_root_is_no_product;
-    bool target_is_no_product;
+    bool psn_root_is_no_product, target_is_no_product;
     const char* key;
   } rows[] = {
       {"PSN root in no document", [](BlackBoxPair&) {}, true, false, "ErrId0"},

@@ -27,10 +27,8 @@
 namespace krvwd7_test {
 
 struct BlackBoxPair {
-  MemDocument* bbDocument = nullptr;
-  MemDocument* psnDocument = nullptr;
-  MemProduct* bbRoot = nullptr;
-  MemProduct* psnRoot = nullptr;
+  MemDocument *bbDocument = nullptr, *psnDocument = nullptr;
+  MemProduct *bbRoot = nullptr, *psnRoot = nullptr;
   MemProduct* bbNode = nullptr;  // stands for the PSN root in the black box
   std::map<std::string, MemProduct*> psn, bb;
 };

@@ -132,12 +132,9 @@ TEST_F(IdentifyTest, HostFailuresRaiseTheirKeys) {
   const struct {
     const char* name;
     MemFaultPoint point;
-    const char* document;
-    const char* path;
+    const char *document, *path;
     int call;
-    const char* key;
-    const char* trace;
-    const char* selected;
+    const char *key, *trace, *selected;
   } rows[] = {
       {"root of the component", MemFaultPoint::kRetrieveRootProduct, "BB.CATProduct",
        "Asm.1/Bolt.1", 0, "ErrId1", "", ""},

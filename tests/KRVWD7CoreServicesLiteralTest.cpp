@@ -23,8 +23,7 @@ enum class Order { kFathersFirst, kShuffled };
 struct Scenario {
   const char* label;
   Order order;
-  bool flattened;
-  bool allow_replaced;
+  bool flattened, allow_replaced;
 };
 
 struct Outcome {
@@ -49,9 +48,7 @@ class LiteralAgreementTest : public HostTest {
     spec.seed = 5;
     MemPSNPair pair = build.GeneratePSN(spec);
     if (iFlattened) pair.bbRoot->Properties()["BBFlatten"] = "1";
-    int assemblies = 0;
-    int top = 0;
-    int leaves = 0;
+    int assemblies = 0, top = 0, leaves = 0;
     for (MemProduct* product : pair.psnProducts) {
       if (product->Children().empty()) {
         if (product->Kind() == MemKind::kPart && ++leaves % 17 == 0) {

@@ -27,9 +27,7 @@ class KRVWD7CoreServicesTest : public HostTest {
   }
 
   MemDocument* doc_ = nullptr;
-  MemProduct* root_ = nullptr;
-  MemProduct* mid_ = nullptr;
-  MemProduct* leaf_ = nullptr;
+  MemProduct *root_ = nullptr, *mid_ = nullptr, *leaf_ = nullptr;
 };
 
 TEST_F(KRVWD7CoreServicesTest, CheckVPMDocumentWithTheFileBasedSwitch) {

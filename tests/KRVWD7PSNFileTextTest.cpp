@@ -70,8 +70,7 @@ TEST(PSNOldFileTest, BinaryDataAndLongLinesAreReadWhole) {
 TEST(PSNOldFileTest, CollapsedPartReferencesBecomeLinkIdentifiers) {
   struct Case {
     const char* name;
-    std::vector<std::string> parts;
-    std::vector<std::string> expected;
+    std::vector<std::string> parts, expected;
   };
   // #7 is X, #5 is Y, #8 is "#5" (an identifier holding "#"), #6 is
   // itself, and #5 appears again with another identifier (the first wins).
@@ -122,9 +121,7 @@ TEST(PSNOldFileTest, RewritingLongPartsEnds) {
 
 TEST(PSNTargetNameTest, DefaultDirectoryAndExtension) {
   struct Case {
-    const char* directory;
-    const char* name;
-    const char* expected;
+    const char *directory, *name, *expected;
   };
   const Case cases[] = {
       {"D:\\psn", "part", "D:\\psn\\part.psn"},

@@ -37,10 +37,7 @@ class KRVWD7PrdInfoListServicesTest : public HostTest {
             std::string("<< KRVWD7PrdInfoListServices::BuildPrdInfoList RC = ") + iRc};
   }
 
-  MemProduct* root_ = nullptr;
-  MemProduct* a_ = nullptr;
-  MemProduct* b_ = nullptr;
-  MemProduct* c_ = nullptr;
+  MemProduct *root_ = nullptr, *a_ = nullptr, *b_ = nullptr, *c_ = nullptr;
 };
 
 // --- BuildPrdInfoList ---------------------------------------------------------------
@@ -70,8 +67,7 @@ TEST_F(KRVWD7PrdInfoListServicesTest, PathsCountFromThePathRoot) {
 
 TEST_F(KRVWD7PrdInfoListServicesTest, FailedChildIsKeptApartAndTheLoopGoesOn) {
   MemFaults::Add(MemFaultPoint::kGetInstancePath, E_FAIL, "B.1");
-  CATListValKRVWD7PrdInfo list;
-  CATListValKRVWD7PrdInfo failed;
+  CATListValKRVWD7PrdInfo list, failed;
   failed.Append(Rec("EARLIER", "Earlier"));
   EXPECT_EQ(Services::BuildPrdInfoList(Handle(root_), list, 0, CATBaseUnknown_var(), &failed),
             S_FALSE);
@@ -148,8 +144,7 @@ TEST_F(KRVWD7PrdInfoListServicesTest, InteractiveSessionShowsOneStepPerChild) {
 // --- Look-ups -----------------------------------------------------------------------
 
 TEST_F(KRVWD7PrdInfoListServicesTest, LookUpsShareOneContract) {
-  CATListValKRVWD7PrdInfo empty;
-  CATListValKRVWD7PrdInfo list;
+  CATListValKRVWD7PrdInfo empty, list;
   KRVWD7PrdInfo with_product = Rec("ID", "R/A");
   with_product.SetProduct(Handle(a_));
   list.Append(with_product);

@@ -111,12 +111,8 @@ TEST_F(KRVWD7PrdInfoRecordTest, SetNodeTypeRefusesCodesOutsideZeroToEight) {
 
 TEST_F(KRVWD7PrdInfoRecordTest, EqualityByPrintableIdElsePathOrderByPath) {
   const struct {
-    const char* id1;
-    const char* path1;
-    const char* id2;
-    const char* path2;
-    int equal;
-    int less;
+    const char *id1, *path1, *id2, *path2;
+    int equal, less;
   } rows[] = {
       {"A", "Root/X", "A", "Root/Y", 1, 1},  // same id, ordered by path
       {"A", "Root/Y", "A", "Root/X", 1, 0},
@@ -255,21 +251,24 @@ class KRVWD7PrdInfoReadTest : public krvwd7_test::LeakCheckedTest {
   static void SetSources(int iVersionSource, int iVersionAttribute,
                          const char* iVersionProperty, int iRevisionSource,
                          int iRevisionAttribute, const char* iRevisionProperty) {
-    void* raw = nullptr;
-    ASSERT_EQ(GetKRVWD7BlackBoxSettingCtrl(IID_KRVIWD7BlackBoxSettingAtt, &raw),
-              S_OK);
-    auto* settings = static_cast<KRVIWD7BlackBoxSettingAtt*>(raw);
+    krvwd7_test::Settings settings;
     settings->SetVersionSource(iVersionSource);
     settings->SetVersionAttribute(iVersionAttribute);
     settings->SetVersionProperty(iVersionProperty);
     settings->SetRevisionSource(iRevisionSource);
     settings->SetRevisionAttribute(iRevisionAttribute);
     settings->SetRevisionProperty(iRevisionProperty);
-    settings->Release();
   }
-  MemProduct* root_ = nullptr;
-  MemProduct* asm_ = nullptr;
-  MemProduct* bolt_ = nullptr;
+  // GetVersionOrRevision of the bolt as "rc:value", the value preset to "x".
+  std::string Read(int iSelector) {
+    CATUnicodeString value = "x";
+    const HRESULT rc = KRVWD7PrdInfo::GetVersionOrRevision(Handle(bolt_), iSelector, value);
+    return Answer(rc, value.ToStdString());
+  }
+  static std::string Answer(HRESULT iRc, const std::string& iValue) {
+    return std::to_string(iRc) + ":" + iValue;
+  }
+  MemProduct *root_ = nullptr, *asm_ = nullptr, *bolt_ = nullptr;
 };
 
 TEST_F(KRVWD7PrdInfoReadTest, EmptyProductOrRootLeavesTheInitState) {
@@ -351,57 +350,40 @@ TEST_F(KRVWD7PrdInfoReadTest, AttributeIndexTable) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.index);
     SetSources(1, row.index, "", 1, row.index, "");
-    for (int selector : {0, 1}) {
-      CATUnicodeString value = "x";
-      EXPECT_EQ(KRVWD7PrdInfo::GetVersionOrRevision(Handle(bolt_), selector,
-                                                    value),
-                row.rc);
-      EXPECT_EQ(value, row.value);
-    }
+    for (int selector : {0, 1}) EXPECT_EQ(Read(selector), Answer(row.rc, row.value));
   }
 }
 
 TEST_F(KRVWD7PrdInfoReadTest, PropertySourcesAndModelRevision) {
-  CATUnicodeString value;
   // Named properties.
   SetSources(2, 0, "Ver", 2, 0, "Ver");
-  EXPECT_EQ(KRVWD7PrdInfo::GetVersionOrRevision(Handle(bolt_), 0, value), S_OK);
-  EXPECT_EQ(value, "V7");
-  EXPECT_EQ(KRVWD7PrdInfo::GetVersionOrRevision(Handle(bolt_), 1, value), S_OK);
-  EXPECT_EQ(value, "V7");
+  EXPECT_EQ(Read(0), Answer(S_OK, "V7"));
+  EXPECT_EQ(Read(1), Answer(S_OK, "V7"));
   // Revision with no property named: the model revision of VPM.
   SetSources(2, 0, "", 2, 0, "");
-  EXPECT_EQ(KRVWD7PrdInfo::GetVersionOrRevision(Handle(bolt_), 1, value), S_OK);
-  EXPECT_EQ(value, "MR");
+  EXPECT_EQ(Read(1), Answer(S_OK, "MR"));
   // Version with no property named asks for the property with no name.
   CATUnicodeString direct;
-  const HRESULT expected =
-      KRVWD7UtiPrdServices::GetPrdProperty(Handle(bolt_), "", direct);
-  EXPECT_EQ(KRVWD7PrdInfo::GetVersionOrRevision(Handle(bolt_), 0, value),
-            expected);
-  EXPECT_NE(value, "MR");
+  const HRESULT expected = KRVWD7UtiPrdServices::GetPrdProperty(Handle(bolt_), "", direct);
+  EXPECT_EQ(Read(0), Answer(expected, direct.ToStdString()));
 }
 
 TEST_F(KRVWD7PrdInfoReadTest, UnsupportedSourceSelectorAndSettings) {
+  EXPECT_EQ(Read(2), Answer(E_INVALIDARG, "x"));  // untouched
   CATUnicodeString value = "untouched";
-  EXPECT_EQ(KRVWD7PrdInfo::GetVersionOrRevision(Handle(bolt_), 2, value),
-            E_INVALIDARG);
-  EXPECT_EQ(value, "untouched");
-  EXPECT_EQ(KRVWD7PrdInfo::GetVersionOrRevision(CATBaseUnknown_var(), 0, value),
-            E_INVALIDARG);
+  EXPECT_EQ(KRVWD7PrdInfo::GetVersionOrRevision(CATBaseUnknown_var(), 0, value), E_INVALIDARG);
   EXPECT_EQ(value, "untouched");
 
   SetSources(3, 0, "", 3, 0, "");
-  EXPECT_EQ(KRVWD7PrdInfo::GetVersionOrRevision(Handle(bolt_), 0, value), E_FAIL);
-  EXPECT_EQ(value, "");
-  EXPECT_EQ(KRVWD7PrdInfo::GetVersionOrRevision(Handle(bolt_), 1, value), E_FAIL);
+  EXPECT_EQ(Read(0), Answer(E_FAIL, ""));
+  EXPECT_EQ(Read(1).rfind(Answer(E_FAIL, ""), 0), 0u);
 
   SetSources(1, 0, "", 1, 1, "");
   MemFaults::Add(MemFaultPoint::kGetKRVWD7BlackBoxSettingCtrl, E_FAIL);
-  EXPECT_EQ(KRVWD7PrdInfo::GetVersionOrRevision(Handle(bolt_), 0, value), E_FAIL);
+  EXPECT_EQ(Read(0).rfind(Answer(E_FAIL, ""), 0), 0u);
   MemFaults::Clear();
   MemFaults::Add(MemFaultPoint::kGetVersionSource, E_FAIL);
-  EXPECT_EQ(KRVWD7PrdInfo::GetVersionOrRevision(Handle(bolt_), 0, value), E_FAIL);
+  EXPECT_EQ(Read(0).rfind(Answer(E_FAIL, ""), 0), 0u);
 }
 
 TEST_F(KRVWD7PrdInfoReadTest, DocCompidStorageNameLayouts) {

@@ -144,8 +144,7 @@ class KRVWD7UtiVPMServicesTest : public ::testing::Test {
   static std::string Hex(uint64_t iValue) { return MemBuilder::Hex16(iValue); }
   static CATUnicodeString U(uint64_t iValue) { return Hex(iValue).c_str(); }
 
-  MemProduct* root_ = nullptr;
-  MemProduct* bolt_ = nullptr;
+  MemProduct *root_ = nullptr, *bolt_ = nullptr;
 };
 
 TEST_F(KRVWD7UtiVPMServicesTest, ReplacingClinksAlignedWithTheInput) {

@@ -59,10 +59,8 @@ class MemFaultsTest : public krvwd7_test::HostTest {
     return KRVWD7UtiPrdServices::GetPartNumber(Handle(iProduct), part_number);
   }
 
-  MemProduct* bb_root_ = nullptr;
-  MemProduct* bb_engine_ = nullptr;
-  MemProduct* psn_root_ = nullptr;
-  MemProduct* psn_engine_ = nullptr;
+  MemProduct *bb_root_ = nullptr, *bb_engine_ = nullptr, *psn_root_ = nullptr;
+  MemProduct *psn_engine_ = nullptr;
 };
 
 TEST_F(MemFaultsTest, CallNumbersAndTheOlderProductSelector) {

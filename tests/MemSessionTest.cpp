@@ -44,11 +44,8 @@ class MemSessionTest : public krvwd7_test::LeakCheckedTest {
   }
   MemSession session_;
   MemDocument* doc_ = nullptr;
-  MemProduct* root_ = nullptr;
-  MemProduct* asm_ = nullptr;
-  MemProduct* bolt_ = nullptr;
-  MemProduct* bolt2_ = nullptr;
-  MemProduct* plate_ = nullptr;
+  MemProduct *root_ = nullptr, *asm_ = nullptr, *bolt_ = nullptr, *bolt2_ = nullptr;
+  MemProduct *plate_ = nullptr;
 };
 
 TEST_F(MemSessionTest, ChildrenKeepTheirOrderAndFindByName) {

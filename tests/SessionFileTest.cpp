@@ -66,8 +66,7 @@ class SessionFileTest : public krvwd7_test::LeakCheckedTest {
 TEST_F(SessionFileTest, MalformedFilesAreRefusedWithTheirPlace) {
   struct Row {
     const char* name;
-    std::string text;
-    std::string message;
+    std::string text, message;
   };
   const Row rows[] = {
       {"bad JSON", "{\"format\": \"krvwd7-session/1\",\n \"documents\": [}",
@@ -249,12 +248,6 @@ TEST_F(SessionFileTest, AFailedLoadChangesNothing) {
   EXPECT_STREQ(CATGetEnv("KRV_WD7_FILE_BASED"), "MODE4_ON_A_FILEBASE");
 }
 
-KRVIWD7BlackBoxSettingAtt* OpenSettings() {
-  void* out = nullptr;
-  EXPECT_EQ(GetKRVWD7BlackBoxSettingCtrl(IID_KRVIWD7BlackBoxSettingAtt, &out), S_OK);
-  return static_cast<KRVIWD7BlackBoxSettingAtt*>(out);
-}
-
 TEST_F(SessionFileTest, GlobalsAreAppliedAndUndoneOnClose) {
   ASSERT_TRUE(session_.LoadFromText(
       Session(kRootDoc, R"("environment": {"KRV_WD7_TEST_VAR": "on"}, "os": 4, "interactive": true,
@@ -274,7 +267,7 @@ TEST_F(SessionFileTest, GlobalsAreAppliedAndUndoneOnClose) {
   EXPECT_FALSE(MemFaults::All()[0].kill);
   EXPECT_TRUE(MemFaults::All()[1].kill);
   EXPECT_NE(session_.SaveToText().find(R"("kill": true)"), std::string::npos);
-  KRVIWD7BlackBoxSettingAtt* settings = OpenSettings();
+  krvwd7_test::Settings settings;
   CATUnicodeString directory;
   int attribute = 0;
   settings->GetPSNDirectory(directory);
@@ -284,7 +277,6 @@ TEST_F(SessionFileTest, GlobalsAreAppliedAndUndoneOnClose) {
   session_.Close();
   settings->GetPSNDirectory(directory);
   settings->GetVersionAttribute(attribute);
-  settings->Release();
   EXPECT_EQ(directory, "");
   EXPECT_EQ(attribute, 2);
   EXPECT_EQ(CATGetEnv("KRV_WD7_TEST_VAR"), nullptr);

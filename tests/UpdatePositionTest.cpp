@@ -97,8 +97,7 @@ TEST_F(UpdatePositionTest, FlattenedCopiesTheRelativePositionWhenItAgrees) {
     const char* name;
     double node_z;  // position of the PSN node in the black box
     HRESULT rc;
-    const char* washer;
-    const char* error;
+    const char *washer, *error;
   } rows[] = {
       {"node at the origin", 0, S_OK, "35,0,0", ""},
       {"node moved", 5, E_FAIL, "30,0,0", "KRVWD7UpdatePosition/ErrId3"},
