@@ -21,6 +21,12 @@ using krvwd7_test::LastErrorKey;
 
 class AddToBlackBoxTest : public krvwd7_test::HostTest {
  protected:
+  // The pair of iType without the black box's twin of iRemoved.
+  static BlackBoxPair PairWithout(const char* iRemoved, int iType = 1) {
+    BlackBoxPair pair = krvwd7_test::MakeBlackBoxPair(session(), iType);
+    session().Remove(pair.bb.at(iRemoved));
+    return pair;
+  }
   // Adds the PSN product named iName to iTarget (the black-box root when
   // null).
   static HRESULT Add(const BlackBoxPair& iPair, const char* iName, MemProduct* iTarget,
@@ -50,8 +56,7 @@ class AddToBlackBoxTest : public krvwd7_test::HostTest {
 TEST_F(AddToBlackBoxTest, AddsThePickedProductAndEverythingBelowIt) {
   for (int type : {1, 2}) {
     SCOPED_TRACE(type);
-    BlackBoxPair pair = krvwd7_test::MakeBlackBoxPair(session(), type);
-    session().Remove(pair.bb["Asm.1"]);
+    BlackBoxPair pair = PairWithout("Asm.1", type);
     CATBaseUnknown_var added;
     EXPECT_EQ(Add(pair, "Asm.1", nullptr, added), S_OK);
     const std::string node = type == 2 ? "PSN.1/" : "";
@@ -80,8 +85,7 @@ TEST_F(AddToBlackBoxTest, ThePSNPartNumberDecidesWhereTheProductGoes) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
-    BlackBoxPair pair = krvwd7_test::MakeBlackBoxPair(session(), 2);
-    session().Remove(pair.bb["Washer.1"]);
+    BlackBoxPair pair = PairWithout("Washer.1", 2);
     session().SetPartNumber(pair.psnRoot, row.psn_root_number);
     session().SetPartNumber(pair.bbNode, row.node_number);
     const MemSnapshot before(session());
@@ -92,14 +96,12 @@ TEST_F(AddToBlackBoxTest, ThePSNPartNumberDecidesWhereTheProductGoes) {
     if (FAILED(row.rc)) {
       EXPECT_TRUE(before.ChangesTo(session()).empty());
     }
-    CATError::ClearLastError();
-    session().Close();
+    ResetSession();
   }
 }
 
 TEST_F(AddToBlackBoxTest, AProductOfAnotherStructureAddsNothing) {
-  BlackBoxPair pair = krvwd7_test::MakeBlackBoxPair(session(), 1);
-  session().Remove(pair.bb["Washer.1"]);
+  BlackBoxPair pair = PairWithout("Washer.1");
   const MemSnapshot before(session());
   KRVEWD7BlackBoxServices services;
   CATBaseUnknown_var added;
@@ -141,8 +143,7 @@ TEST_F(AddToBlackBoxTest, AnotherVersionInTheBlackBoxRaisesErrId7) {
       EXPECT_EQ(rc, S_OK);
       EXPECT_TRUE(added);
     }
-    CATError::ClearLastError();
-    session().Close();
+    ResetSession();
   }
 }
 
@@ -156,8 +157,7 @@ TEST_F(AddToBlackBoxTest, ChildrenOfANestedBlackBox) {
   } rows[] = {{"revision and version set", "A", true}, {"no revision", "", false}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
-    BlackBoxPair pair = krvwd7_test::MakeBlackBoxPair(session(), 1);
-    session().Remove(pair.bb["Asm.1"]);
+    BlackBoxPair pair = PairWithout("Asm.1");
     pair.psn["Asm.1"]->AddParm("BBNote", "a nested black box");
     for (const char* name : {"Bolt.1", "Nut.1"}) {
       pair.psn[name]->SetRevision("A");
@@ -199,8 +199,7 @@ TEST_F(AddToBlackBoxTest, RefusalsRaiseTheirKeysAndChangeNothing) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
-    BlackBoxPair pair = krvwd7_test::MakeBlackBoxPair(session(), 1);
-    session().Remove(pair.bb["Asm.1"]);
+    BlackBoxPair pair = PairWithout("Asm.1");
     row.prepare(pair);
     const MemSnapshot before(session());
     KRVEWD7BlackBoxServices services;
@@ -215,17 +214,14 @@ TEST_F(AddToBlackBoxTest, RefusalsRaiseTheirKeysAndChangeNothing) {
     EXPECT_FALSE(added);
     EXPECT_FALSE(krvwd7_test::Traced("<< KRVEWD7BlackBoxServices::AddToBlackBox"));
     EXPECT_TRUE(before.ChangesTo(session()).empty());
-    MemFaults::Clear();
-    CATError::ClearLastError();
-    session().Close();
+    ResetSession();
   }
 }
 
 // The picked product that cannot be added is an error; a child that cannot
 // be added is traced and the others still come.
 TEST_F(AddToBlackBoxTest, FailedAdditions) {
-  BlackBoxPair pair = krvwd7_test::MakeBlackBoxPair(session(), 1);
-  session().Remove(pair.bb["Asm.1"]);
+  BlackBoxPair pair = PairWithout("Asm.1");
   MemFaults::AddAt(MemFaultPoint::kCopyAndPaste, E_FAIL, "PSN.CATProduct", "Asm.1/Bolt.1");
   CATBaseUnknown_var added;
   EXPECT_EQ(Add(pair, "Asm.1", nullptr, added), S_OK);
@@ -235,8 +231,7 @@ TEST_F(AddToBlackBoxTest, FailedAdditions) {
   EXPECT_TRUE(krvwd7_test::Traced("KRVWD7CoreServices::AddProductFromPSNtoBB (2) failed"));
   session().Close();
 
-  pair = krvwd7_test::MakeBlackBoxPair(session(), 1);
-  session().Remove(pair.bb["Asm.1"]);
+  pair = PairWithout("Asm.1");
   MemFaults::Clear();
   MemFaults::Add(MemFaultPoint::kAddNewComponent, E_FAIL);
   EXPECT_EQ(Add(pair, "Asm.1", nullptr, added), E_FAIL);

@@ -9,14 +9,9 @@
 
 namespace {
 
+using krvwd7_test::ListOf;
 using krvwd7_test::Paths;
 using krvwd7_test::Rec;
-
-CATListValKRVWD7PrdInfo ListOf(const std::vector<KRVWD7PrdInfo>& iRecords) {
-  CATListValKRVWD7PrdInfo list;
-  for (const KRVWD7PrdInfo& r : iRecords) list.Append(r);
-  return list;
-}
 
 // "A,B,C": the printable ids in order.
 std::string Ids(const CATListValKRVWD7PrdInfo& iList) { return Paths(iList, true); }

@@ -171,9 +171,7 @@ TEST_F(IdentifyTest, HostFailuresRaiseTheirKeys) {
     if (*row.selected) {
       EXPECT_EQ(CATFrmEditor::GetCurrentEditor(), pair.psnDocument->Editor());
     }
-    MemFaults::Clear();
-    CATError::ClearLastError();
-    session().Close();
+    ResetSession();
   }
 }
 

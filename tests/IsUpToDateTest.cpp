@@ -54,8 +54,7 @@ TEST_F(IsUpToDateTest, ChecksAndAnswers) {
     unsigned char up_to_date = 7;
     EXPECT_EQ(services.IsUpToDate(*pair.bbDocument, *pair.psnDocument, up_to_date), row.rc);
     EXPECT_EQ(up_to_date, row.up_to_date);
-    MemFaults::Clear();
-    session().Close();
+    ResetSession();
   }
   // A PSN document without products.
   BlackBoxPair pair = krvwd7_test::MakeBlackBoxPair(session(), 1);

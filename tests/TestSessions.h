@@ -44,6 +44,12 @@ inline KRVWD7PrdInfo Rec(const std::string& iId, const std::string& iPath = "") 
   return info;
 }
 
+inline CATListValKRVWD7PrdInfo ListOf(const std::vector<KRVWD7PrdInfo>& iRecords) {
+  CATListValKRVWD7PrdInfo list;
+  for (const KRVWD7PrdInfo& record : iRecords) list.Append(record);
+  return list;
+}
+
 // "p1,p2": the instance paths (or with iIds the printable ids) in order.
 inline std::string Paths(const CATListValKRVWD7PrdInfo& iList, bool iIds = false) {
   std::string out;
@@ -215,6 +221,12 @@ class LeakCheckedTest : public ::testing::Test {
     EXPECT_EQ(CATBaseUnknown::LiveObjects(), live_) << "objects leaked";
   }
   static MemSession& session() { return MemSession::Current(); }
+  // Between the rows of a table: no fault, no error kept, no session.
+  static void ResetSession() {
+    MemFaults::Clear();
+    CATError::ClearLastError();
+    session().Close();
+  }
 
  private:
   long live_ = 0;

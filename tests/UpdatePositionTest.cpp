@@ -49,8 +49,7 @@ TEST_F(UpdatePositionTest, CopiesEveryDifferingPositionToThePSN) {
     // Now the pair is up to date: nothing left to update.
     EXPECT_EQ(Update(pair), E_FAIL);
     EXPECT_EQ(LastErrorKey(), "KRVWD7UpdatePosition/ErrId1");
-    CATError::ClearLastError();
-    session().Close();
+    ResetSession();
   }
 }
 
@@ -110,8 +109,7 @@ TEST_F(UpdatePositionTest, FlattenedCopiesTheRelativePositionWhenItAgrees) {
     EXPECT_EQ(Update(pair), row.rc);
     EXPECT_EQ(At(pair.psn["Washer.1"]), row.washer);
     EXPECT_EQ(LastErrorKey(), row.error);
-    CATError::ClearLastError();
-    session().Close();
+    ResetSession();
   }
 }
 
