@@ -31,8 +31,7 @@ class AddToBlackBoxTest : public krvwd7_test::HostTest {
   // null).
   static HRESULT Add(const BlackBoxPair& iPair, const char* iName, MemProduct* iTarget,
                      CATBaseUnknown_var& oAdded) {
-    KRVEWD7BlackBoxServices services;
-    return services.AddToBlackBox(Handle(iPair.psn.at(iName)), Handle(iPair.psnRoot),
+    return KRVEWD7BlackBoxServices().AddToBlackBox(Handle(iPair.psn.at(iName)), Handle(iPair.psnRoot),
                                   Handle(iTarget ? iTarget : iPair.bbRoot), oAdded, 0);
   }
   // The instance names below its root of the product iProduct stands for.

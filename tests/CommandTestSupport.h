@@ -13,8 +13,11 @@
 
 #include "CATBaseUnknown.h"
 #include "Commands.h"
+#include "TestSessions.h"
 
 namespace krvwd7 {
+
+using krvwd7_test::TempName;
 
 const std::string kSource = KRVWD7_SOURCE_DIR;
 const std::string kExamples = kSource + "/examples/";
@@ -54,22 +57,12 @@ inline CommandRun Diff(const std::string& iSession, bool iJson = false, int iWid
   return RunCommand(&RunDiff, options);
 }
 
-// Checks that each test leaves as many live objects as it found, and gives
-// it a file name of its own (CTest runs the tests in parallel processes).
+// Checks that each test leaves as many live objects as it found.
 class CommandTest : public ::testing::Test {
  protected:
   void SetUp() override { live_ = CATBaseUnknown::LiveObjects(); }
   void TearDown() override {
     EXPECT_EQ(CATBaseUnknown::LiveObjects(), live_) << "the command left objects behind";
-  }
-  // "TEMP/krvwd7-SUITE-TEST" + iSuffix ("/" in parameterised names as "-").
-  static std::string TempName(const std::string& iSuffix) {
-    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(test->test_suite_name()) + "-" + test->name();
-    for (char& c : name) {
-      if (c == '/') c = '-';
-    }
-    return ::testing::TempDir() + "krvwd7-" + name + iSuffix;
   }
 
  private:

@@ -24,8 +24,7 @@ class IdentifyTest : public krvwd7_test::HostTest {
     for (const char* name : iNames) {
       components.Append(*name ? Handle(iPair.bb.at(name)) : Handle(iPair.bbRoot));
     }
-    KRVEWD7BlackBoxServices services;
-    return services.Identify(components);
+    return KRVEWD7BlackBoxServices().Identify(components);
   }
   // The PSN window's selection as instance names, "<root>" for the root.
   static std::string Selected(const BlackBoxPair& iPair) {

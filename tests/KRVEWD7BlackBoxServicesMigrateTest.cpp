@@ -152,14 +152,12 @@ TEST_F(MigrateTest, IdentitiesAgreeWithThePlainLookUp) {
     ASSERT_EQ(bb_list.Size(), 5);
     int identified = 0;
     for (int i = 1; i <= bb_list.Size(); ++i) {
-      CATUnicodeString path, id, stored;
+      CATUnicodeString path;
       ASSERT_EQ(bb_list[i].GetInstancePath(path, type), S_OK);
       KRVWD7PrdInfo twin;
       if (FAILED(KRVWD7PrdInfoListServices::GetPrdInfo(psn_list, path, 1, twin))) continue;
       ++identified;
-      twin.GetPrintableId(id, 0);
-      bb_list[i].GetPrintableId(stored, 0);
-      EXPECT_EQ(stored.ToStdString(), id.ToStdString()) << path.ToStdString();
+      EXPECT_EQ(krvwd7_test::IdOf(bb_list[i]), krvwd7_test::IdOf(twin)) << path.ToStdString();
     }
     EXPECT_EQ(identified, 4);
   }

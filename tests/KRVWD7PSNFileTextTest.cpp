@@ -205,6 +205,14 @@ TEST(PSNStorageNameTest, BothLayoutsAndShortNames) {
 
 // --- Link identifiers to entity references ------------------------------------------------
 
+// A text of iMin to iMax characters drawn from iAlphabet.
+std::string Word(std::mt19937& ioRandom, const std::string& iAlphabet, int iMin, int iMax) {
+  std::string text;
+  const int length = iMin + static_cast<int>(ioRandom() % (iMax - iMin + 1));
+  for (int i = 0; i < length; ++i) text += iAlphabet[ioRandom() % iAlphabet.size()];
+  return text;
+}
+
 std::vector<std::string*> Pointers(std::vector<std::string>& ioTexts) {
   std::vector<std::string*> pointers;
   for (std::string& text : ioTexts) pointers.push_back(&text);
@@ -248,12 +256,7 @@ TEST(PSNLinkSubstitutionTest, ReferencesPutInAreFinalOnAnyText) {
   // plain form that keeps references final.
   const std::string alphabet = "ab#1,2\xc3\xa9";
   std::mt19937 random(11);
-  auto word = [&](int iMax) {
-    std::string text;
-    const int length = 1 + static_cast<int>(random() % iMax);
-    for (int i = 0; i < length; ++i) text += alphabet[random() % alphabet.size()];
-    return text;
-  };
+  auto word = [&](int iMax) { return Word(random, alphabet, 1, iMax); };
   for (int round = 0; round < 300; ++round) {
     SCOPED_TRACE(round);
     std::vector<std::string> links;
@@ -303,12 +306,7 @@ TEST(PSNCoveredPartsTest, KeyDropsFirstMarkersOnly) {
 TEST(PSNCoveredPartsTest, AgreesWithPlainLoop) {
   const std::string alphabet = "#12,()\xc3\xa9";
   std::mt19937 random(3);
-  auto word = [&](int iMax) {
-    std::string text;
-    const int length = static_cast<int>(random() % (iMax + 1));
-    for (int i = 0; i < length; ++i) text += alphabet[random() % alphabet.size()];
-    return text;
-  };
+  auto word = [&](int iMax) { return Word(random, alphabet, 0, iMax); };
   for (int round = 0; round < 300; ++round) {
     SCOPED_TRACE(round);
     std::vector<std::string> selected;

@@ -302,9 +302,7 @@ TEST_F(KRVWD7PrdInfoReadTest, StoredIdentityAbsentDoesNotFail) {
   KRVWD7PrdInfo info;
   // The assembly carries no stored properties: read as absent, not failed.
   EXPECT_EQ(info.RetrieveInfo(Handle(asm_), Handle(root_), 1), S_OK);
-  CATUnicodeString id;
-  info.GetPrintableId(id, 0);
-  EXPECT_EQ(id, "");
+  EXPECT_EQ(krvwd7_test::IdOf(info), "");
 }
 
 TEST_F(KRVWD7PrdInfoReadTest, ComponentInstanceHasNoRevisionAndDoesNotFail) {

@@ -29,10 +29,7 @@ const auto H = krvwd7_test::Handle;
 class KRVWD7UtiTracerTest : public ::testing::TestWithParam<int> {
  protected:
   void SetUp() override {
-    // A file of its own: CTest runs the tests in parallel processes.
-    std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    std::replace(name.begin(), name.end(), '/', '-');
-    path_ = ::testing::TempDir() + "krvwd7_tracer-" + name + ".txt";
+    path_ = krvwd7_test::TempName(".txt");
     std::remove(path_.c_str());
     if (GetParam() == 0) {
       KRVWD7UtiTracer::ToMemory();
@@ -196,10 +193,6 @@ class KRVWD7UtiDocServicesTest : public krvwd7_test::LeakCheckedTest {
     bolt_->Properties()["BBPrintableId"] = "id";
     dest_ = build.Assembly(bb_, "Dest.1", "DEST");
     dest_->SetPosition(MemBuilder::Translation(0, 50, 0));
-  }
-  void TearDown() override {
-    S().Close();
-    LeakCheckedTest::TearDown();
   }
   static MemSession& S() { return MemSession::Current(); }
   MemDocument *bb_doc_, *psn_doc_;

@@ -18,6 +18,10 @@ std::string Dump(MemProduct* iProduct, int iDepth = 0) {
   return out.str();
 }
 
+CATIProduct_var Product(MemProduct* iProduct) {
+  return CATIProduct_var(static_cast<CATIProduct*>(iProduct));
+}
+
 double Coef(const CATMathTransformation& iT, int iIndex) {
   double coef[12];
   iT.GetCoef(coef);
@@ -166,12 +170,9 @@ TEST_F(MemSessionTest, ReplaceComponentKeepsPlaceNameAndPosition) {
   bolt2_->SetPosition(MemBuilder::Translation(1, 2, 3));
   CATIProduct_var out;
   CATIProductReplace_var assembly(static_cast<CATIProduct*>(asm_));
-  EXPECT_EQ(assembly->ReplaceComponent(CATIProduct_var(static_cast<CATIProduct*>(plate_)),
-                                       CATIProduct_var(static_cast<CATIProduct*>(nut)), 0, out),
-            E_INVALIDARG);  // not a child of the assembly
-  ASSERT_EQ(assembly->ReplaceComponent(CATIProduct_var(static_cast<CATIProduct*>(bolt2_)),
-                                       CATIProduct_var(static_cast<CATIProduct*>(nut)), 0, out),
-            S_OK);
+  // Not a child of the assembly.
+  EXPECT_EQ(assembly->ReplaceComponent(Product(plate_), Product(nut), 0, out), E_INVALIDARG);
+  ASSERT_EQ(assembly->ReplaceComponent(Product(bolt2_), Product(nut), 0, out), S_OK);
   MemProduct* replaced = MemProduct::From(out);
   ASSERT_NE(replaced, nullptr);
   EXPECT_EQ(asm_->Children()[1], replaced) << Dump(root_);
@@ -181,15 +182,13 @@ TEST_F(MemSessionTest, ReplaceComponentKeepsPlaceNameAndPosition) {
   EXPECT_EQ(bolt_->PartNumber(), "BOLT");  // the other bolt stays
   // All instances: the last bolt goes too and its reference leaves.
   MemProduct* screw = session_.NewReference(doc_, "SCREW", MemKind::kPart);
-  ASSERT_EQ(assembly->ReplaceComponent(CATIProduct_var(static_cast<CATIProduct*>(replaced)),
-                                       CATIProduct_var(static_cast<CATIProduct*>(screw)), 1, out),
-            S_OK);
+  ASSERT_EQ(assembly->ReplaceComponent(Product(replaced), Product(screw), 1, out), S_OK);
   EXPECT_EQ(asm_->Children()[1]->PartNumber(), "SCREW");
   EXPECT_EQ(session_.FindByPartNumber("NUT", doc_), nullptr);
 }
 
 TEST_F(MemSessionTest, CloseReleasesEverythingEvenWithHandlesHeld) {
-  CATIProduct_var held(static_cast<CATIProduct*>(bolt_));
+  CATIProduct_var held = Product(bolt_);
   MemParm* parm = bolt_->AddParm("BBNote", "note");
   ASSERT_NE(parm, nullptr);
   EXPECT_EQ(bolt_->AddParm("BBNote", "again"), nullptr);

@@ -79,17 +79,13 @@ class DifferencesTest : public krvwd7_test::LeakCheckedTest {
   void SetUp() override {
     LeakCheckedTest::SetUp();
     CATSetEnvOverride(kMethod2, nullptr);
-    // The current session lives for the process once made.
-    MemSession::Current();
     Reload();
     KRVWD7UtiTracer::ToMemory();
   }
   void TearDown() override {
     KRVWD7UtiTracer::Off();
-    MemFaults::Clear();
     bb_list_.RemoveAll();
     psn_list_.RemoveAll();
-    MemSession::Current().Close();
     CATRemoveEnvOverride(kMethod2);
     LeakCheckedTest::TearDown();
   }
@@ -564,12 +560,9 @@ TEST_F(DifferencesTest, Method2TwoAddedRecordsReachingOneRemovedRecord) {
 // --- Indexed phases against plain scans -------------------------------------------
 
 std::string Sig(const KRVWD7PrdInfo& iInfo) {
-  CATUnicodeString id, path, version;
-  iInfo.GetPrintableId(id, 0);
-  iInfo.GetInstancePath(path, 0);
+  CATUnicodeString version;
   iInfo.GetVersion(version);
-  return std::string(id.ConvertToChar()) + "@" + path.ConvertToChar() + "v" +
-         version.ConvertToChar();
+  return IdOf(iInfo) + "@" + PathOf(iInfo) + "v" + version.ToStdString();
 }
 
 // "TYPE|bb|psn" per entry, and the added records.

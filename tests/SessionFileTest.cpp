@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "CATApplication.h"
@@ -16,9 +15,12 @@
 #include "MemBuilder.h"
 #include "MemFaults.h"
 #include "MemSession.h"
+#include "PSNFileTestSupport.h"
 #include "TestSessions.h"
 
 namespace {
+
+using krvwd7_test::ReadFile;
 
 // A head of 58 characters and one clink.
 const std::string kId =
@@ -32,16 +34,7 @@ const char kRootDoc[] =
     R"({"name": "BB", "root": {"partNumber": "ROOT", "children": [
         {"name": "Bolt.1", "ref": {"partNumber": "BOLT"}}]}})";
 
-std::string ReadFile(const std::string& iPath) {
-  std::ifstream in(iPath, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-std::string TempPath(const std::string& iName) {
-  return ::testing::TempDir() + "/" + std::to_string(::getpid()) + "-" + iName;
-}
+std::string TempPath(const std::string& iName) { return krvwd7_test::TempName("-" + iName); }
 
 class SessionFileTest : public krvwd7_test::LeakCheckedTest {
  protected:
@@ -337,10 +330,8 @@ TEST_F(SessionFileTest, SaveAndLoadRoundTrip) {
   EXPECT_FALSE(sub->IsLoaded());
   EXPECT_EQ(sub->Mode(), MemMode::kVisu);
   EXPECT_EQ(sub->NodeType(), 2);
-  MemProduct* bolt1 = sub->FindChild("Bolt.1");
-  MemProduct* bolt3 = root->FindChild("Bolt.3");
-  ASSERT_NE(bolt1, nullptr);
-  ASSERT_NE(bolt3, nullptr);
+  MemProduct *bolt1 = sub->FindChild("Bolt.1"), *bolt3 = root->FindChild("Bolt.3");
+  ASSERT_TRUE(bolt1 && bolt3);
   EXPECT_EQ(bolt1->Reference(), bolt3->Reference());  // shared, written once
   EXPECT_EQ(bolt1->Vpm().modelRevision, "A");
   EXPECT_EQ(sub->FindChild("Bolt.2")->NodeType(), 9);
@@ -412,11 +403,11 @@ TEST_F(SessionFileTest, ExamplesAndSavedFilesMatchTheSchema) {
   ASSERT_TRUE(session_.LoadFromText(kRich, "rich.json"));  // a named root
   std::string rich = TempPath("rich-schema.json");
   ASSERT_TRUE(session_.Save(rich));
-  std::string command = "/usr/bin/python3 " + dir + "/scripts/check-session-schema " + dir +
-                        "/examples/demo.json " + dir + "/examples/uptodate.json " + dir +
-                        "/examples/flattened.json " + dir + "/examples/version1.json " + saved +
-                        " " + rich;
-  EXPECT_EQ(std::system(command.c_str()), 0);
+  std::string command = "/usr/bin/python3 " + dir + "/scripts/check-session-schema";
+  for (const char* example : {"demo", "uptodate", "flattened", "version1"}) {
+    command += " " + dir + "/examples/" + example + ".json";
+  }
+  EXPECT_EQ(std::system((command + " " + saved + " " + rich).c_str()), 0);
   // The schema refuses what the loader refuses.
   for (const char* document : {R"({"name": "BB", "root": {"colour": "red"}})",
                                R"({"name": "BB", "root": {"children": [{"name": "A", "ref": {"name": "X"}}]}})"}) {

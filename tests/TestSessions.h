@@ -50,15 +50,37 @@ inline CATListValKRVWD7PrdInfo ListOf(const std::vector<KRVWD7PrdInfo>& iRecords
   return list;
 }
 
+// The printable id and the instance path of a record.
+inline std::string IdOf(const KRVWD7PrdInfo& iInfo) {
+  CATUnicodeString id;
+  iInfo.GetPrintableId(id, 0);
+  return id.ToStdString();
+}
+inline std::string PathOf(const KRVWD7PrdInfo& iInfo) {
+  CATUnicodeString path;
+  iInfo.GetInstancePath(path, 0);
+  return path.ToStdString();
+}
+
 // "p1,p2": the instance paths (or with iIds the printable ids) in order.
 inline std::string Paths(const CATListValKRVWD7PrdInfo& iList, bool iIds = false) {
   std::string out;
   for (int i = 1; i <= iList.Size(); ++i) {
-    CATUnicodeString text;
-    if (iIds) iList[i].GetPrintableId(text, 0); else iList[i].GetInstancePath(text, 0);
-    out += (i > 1 ? "," : "") + std::string(text.ConvertToChar());
+    out += (i > 1 ? "," : "") + (iIds ? IdOf(iList[i]) : PathOf(iList[i]));
   }
   return out;
+}
+
+// "TEMP/krvwd7-SUITE-TEST" + iSuffix: a file name of the running test's own,
+// as CTest runs the tests in parallel processes ("/" of parameterised
+// names as "-").
+inline std::string TempName(const std::string& iSuffix) {
+  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string name = std::string(test->test_suite_name()) + "-" + test->name();
+  for (char& c : name) {
+    if (c == '/') c = '-';
+  }
+  return ::testing::TempDir() + "krvwd7-" + name + iSuffix;
 }
 
 // iText with every iKey replaced by iValue.

@@ -58,8 +58,7 @@ class UpdatePSNFileTest : public HostTest {
   }
 
   HRESULT Update(const std::string& iName) {
-    KRVEWD7BlackBoxServices services;
-    return services.UpdatePSNFile(iName.c_str());
+    return KRVEWD7BlackBoxServices().UpdatePSNFile(iName.c_str());
   }
 
   // The black box of the whole-file test: two components sharing link A

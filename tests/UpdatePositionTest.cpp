@@ -18,8 +18,7 @@ using krvwd7_test::LastErrorKey;
 class UpdatePositionTest : public krvwd7_test::HostTest {
  protected:
   static HRESULT Update(const BlackBoxPair& iPair) {
-    KRVEWD7BlackBoxServices services;
-    return services.UpdatePosition(Handle(iPair.psnRoot), Handle(iPair.bbRoot));
+    return KRVEWD7BlackBoxServices().UpdatePosition(Handle(iPair.psnRoot), Handle(iPair.bbRoot));
   }
   // The translation of a product in its father.
   static std::string At(const MemProduct* iProduct) {
