@@ -81,8 +81,7 @@ inline BlackBoxPair MakeBlackBoxPair(MemSession& ioSession, int iType,
     pair.bb[iName] = bb;
   };
   twin(pair.psnRoot, pair.bbNode, "Asm.1", "ASM", MemKind::kProduct, {0xA1}, 0);
-  twin(pair.psn["Asm.1"], pair.bb["Asm.1"], "Bolt.1", "BOLT", MemKind::kPart, {0xA1, 0xB1},
-       10);
+  twin(pair.psn["Asm.1"], pair.bb["Asm.1"], "Bolt.1", "BOLT", MemKind::kPart, {0xA1, 0xB1}, 10);
   twin(pair.psn["Asm.1"], pair.bb["Asm.1"], "Nut.1", "NUT", MemKind::kPart, {0xA1, 0xC1}, 20);
   twin(pair.psnRoot, pair.bbNode, "Washer.1", "WASHER", MemKind::kPart, {0xD1}, 30);
   return pair;

@@ -73,8 +73,7 @@ TEST_F(CATListValKRVWD7PrdInfoTest, InsertReplaceSwapRemovePosition) {
 }
 
 TEST_F(CATListValKRVWD7PrdInfoTest, LocateFromAStartPosition) {
-  CATListValKRVWD7PrdInfo list =
-      ListOf({Rec("X"), Rec("A"), Rec("Y"), Rec("Z"), Rec("A")});
+  CATListValKRVWD7PrdInfo list = ListOf({Rec("X"), Rec("A"), Rec("Y"), Rec("Z"), Rec("A")});
   const struct {
     int from, found;
   } rows[] = {{1, 2}, {2, 2}, {3, 5}, {5, 5}, {6, 0}, {0, 2}};

@@ -147,8 +147,7 @@ TEST_F(MigrateTest, IdentitiesAgreeWithThePlainLookUp) {
     MemProduct* psn_root = session().FindDocument("CAR.CATProduct")->Root();
     KRVWD7PrdInfoListServices::BuildPrdInfoList(Handle(psn_root), psn_list, 0,
                                                 CATBaseUnknown_var(), nullptr);
-    KRVWD7PrdInfoListServices::BuildPrdInfoList(Handle(Node()), bb_list, 1, Handle(root_),
-                                                nullptr);
+    KRVWD7PrdInfoListServices::BuildPrdInfoList(Handle(Node()), bb_list, 1, Handle(root_), nullptr);
     ASSERT_EQ(bb_list.Size(), 5);
     int identified = 0;
     for (int i = 1; i <= bb_list.Size(); ++i) {

@@ -31,6 +31,7 @@ class KRVWD7CoreServicesPeer {
 namespace {
 
 using namespace krvwd7_test;
+using Core = KRVWD7CoreServices;
 
 const char kEnter[] = ">>KRVWD7CoreServices::AddProductFromPSNtoBB()";
 const char kLeave[] = "<<KRVWD7CoreServices::AddProductFromPSNtoBB()";
@@ -62,8 +63,8 @@ class AddTest : public HostTest {
     bb_->Properties() = {{"BBVersion", "2"}, {"BBType", "2"},
                          {"BBPSNPartNumber", "CAR"}, {"BBFlatten", "0"}};
     node_ = build.Add(bb_, "CAR.1", "CAR", MemKind::kComponent);
-    node_->Properties() = {{"BBPrintableId", car_->Vpm().printableId},
-                           {"BBVpmEnv", "VPMENV  "}};
+    node_->Properties() = {{"BBPrintableId", car_->Vpm().printableId}, {"BBVpmEnv", "VPMENV  "}
+};
   }
 
   // A PSN product with its VPM identity below its father's.
@@ -87,8 +88,7 @@ class AddTest : public HostTest {
     KRVWD7PrdInfo record;
     record.RetrieveInfo(Handle(iPSNProduct), Handle(car_), 0);
     KRVWD7UtiTracer::ClearLines();
-    return KRVWD7CoreServices::AddProductFromPSNtoBB(record, Handle(car_), Handle(node_),
-                                                     oAdded, iAllowReplaced);
+    return Core::AddProductFromPSNtoBB(record, Handle(car_), Handle(node_), oAdded, iAllowReplaced);
   }
 
   // "path part-number id-suffix" for every product below the PSN node, the
@@ -174,9 +174,7 @@ TEST_F(AddTest, ProductAlreadyThereAnswers1WithIt) {
   // A root is never added.
   KRVWD7PrdInfo root;
   root.RetrieveInfo(Handle(car_), Handle(car_), 0);
-  EXPECT_EQ(KRVWD7CoreServices::AddProductFromPSNtoBB(root, Handle(car_), Handle(node_),
-                                                      second, 0),
-            S_FALSE);
+  EXPECT_EQ(Core::AddProductFromPSNtoBB(root, Handle(car_), Handle(node_), second, 0), S_FALSE);
   EXPECT_FALSE(second);
   EXPECT_EQ(Structure(), before);
 }
@@ -188,9 +186,7 @@ TEST_F(AddTest, FlattenedBlackBoxTakesLeavesDirectlyAndRefusesAssemblies) {
   EXPECT_EQ(Add(block_, added), S_FALSE);
   EXPECT_FALSE(added);
   EXPECT_EQ(Add(sensor_, added), S_OK);
-  EXPECT_EQ(Structure(),
-            "/Piston.1 PISTON 0C03\n"
-            "/Sensor.1 SENSOR 0C04\n");
+  EXPECT_EQ(Structure(), "/Piston.1 PISTON 0C03\n" "/Sensor.1 SENSOR 0C04\n");
 }
 
 TEST_F(AddTest, ModelWithATwinIsPastedFromTheBlackBoxOtherwiseCopiedFromThePSN) {
@@ -237,15 +233,13 @@ TEST_F(AddTest, ReferenceTypesAndUnknownTypesAddNothing) {
 TEST_F(AddTest, BadArgumentsAndRecordsWithoutProduct) {
   KRVWD7PrdInfo empty;
   CATBaseUnknown_var added = Handle(car_);
-  EXPECT_EQ(KRVWD7CoreServices::AddProductFromPSNtoBB(empty, CATBaseUnknown_var(),
+  EXPECT_EQ(Core::AddProductFromPSNtoBB(empty, CATBaseUnknown_var(),
                                                       Handle(node_), added, 0),
             E_INVALIDARG);
   EXPECT_FALSE(added);
   EXPECT_EQ(KRVWD7UtiTracer::Lines(), std::vector<std::string>{kEnter});
   KRVWD7UtiTracer::ClearLines();
-  EXPECT_EQ(KRVWD7CoreServices::AddProductFromPSNtoBB(empty, Handle(car_), Handle(node_),
-                                                      added, 0),
-            E_FAIL);
+  EXPECT_EQ(Core::AddProductFromPSNtoBB(empty, Handle(car_), Handle(node_), added, 0), E_FAIL);
   EXPECT_EQ(KRVWD7UtiTracer::Lines(), (std::vector<std::string>{kEnter, kLeave}));
 }
 
@@ -324,10 +318,8 @@ TEST_F(AddTest, FindInstanceLooksBelowOnlyWhenRecursive) {
 
 TEST_F(AddTest, AddLeafTypesAndFormats) {
   CATBaseUnknown_var made;
-  EXPECT_EQ(KRVWD7CoreServicesPeer::AddLeaf(Handle(node_), Handle(piston_), 7, made),
-            E_INVALIDARG);
-  EXPECT_EQ(KRVWD7UtiTracer::Lines(),
-            std::vector<std::string>{">>KRVWD7CoreServices::AddLeaf()"});
+  EXPECT_EQ(KRVWD7CoreServicesPeer::AddLeaf(Handle(node_), Handle(piston_), 7, made), E_INVALIDARG);
+  EXPECT_EQ(KRVWD7UtiTracer::Lines(), std::vector<std::string>{">>KRVWD7CoreServices::AddLeaf()"});
   // A further leaf kind is copied with its links broken, like a model.
   piston_->SetExplicitNodeType(9);
   ASSERT_EQ(KRVWD7CoreServicesPeer::AddLeaf(Handle(node_), Handle(piston_), 9, made), S_OK);
@@ -336,8 +328,7 @@ TEST_F(AddTest, AddLeafTypesAndFormats) {
   EXPECT_EQ(MemProduct::From(made)->Reference(), piston_->Reference());
   EXPECT_EQ(MemProduct::From(made)->InstanceName(), "Piston.2");  // a free name
   MemFaults::Add(MemFaultPoint::kCopyAndPaste, E_FAIL);
-  EXPECT_EQ(KRVWD7CoreServicesPeer::AddLeaf(Handle(node_), Handle(piston_), 4, made),
-            E_FAIL);
+  EXPECT_EQ(KRVWD7CoreServicesPeer::AddLeaf(Handle(node_), Handle(piston_), 4, made), E_FAIL);
 }
 
 // --- RetrieveSimilarInstances ------------------------------------------------------
@@ -347,7 +338,7 @@ TEST_F(AddTest, AddLeafTypesAndFormats) {
 std::string Similar(MemProduct* iRoot, const char* iNumber, const char* iVersion = "",
                     const char* iRevision = "", int iType = 0) {
   CATListValCATBaseUnknown_var* list = nullptr;
-  const HRESULT rc = KRVWD7CoreServices::RetrieveSimilarInstances(Handle(iRoot), iNumber,
+  const HRESULT rc = Core::RetrieveSimilarInstances(Handle(iRoot), iNumber,
                                                                   iVersion, iRevision, iType, list);
   std::unique_ptr<CATListValCATBaseUnknown_var> owned(list);
   if (rc != S_OK) return "result " + std::to_string(rc) + (list ? " with a list" : "");

@@ -11,6 +11,7 @@
 namespace {
 
 using namespace krvwd7_test;
+using Core = KRVWD7CoreServices;
 
 const char kEnter[] = ">> KRVWD7CoreServices::SetPrintableIdParameterOnNode";
 const char kLeave[] = "<< KRVWD7CoreServices::SetPrintableIdParameterOnNode";
@@ -35,14 +36,13 @@ class IdentityTest : public HostTest {
   }
   HRESULT SetId(const char* iEnv) {
     KRVWD7UtiTracer::ClearLines();
-    return KRVWD7CoreServices::SetPrintableIdParameterOnNode(Handle(bb_engine_), "ID", iEnv);
+    return Core::SetPrintableIdParameterOnNode(Handle(bb_engine_), "ID", iEnv);
   }
   HRESULT CopyPartNumber(MemProduct* iTarget) {
-    return KRVWD7CoreServices::CopyPartNumber(Handle(psn_engine_), Handle(iTarget));
+    return Core::CopyPartNumber(Handle(psn_engine_), Handle(iTarget));
   }
   HRESULT UpdateNode(CATBoolean iReferenceProperties) {
-    return KRVWD7CoreServices::UpdateBBNodeFromPSN(Handle(bb_engine_), Handle(psn_engine_),
-                                                   iReferenceProperties);
+    return Core::UpdateBBNodeFromPSN(Handle(bb_engine_), Handle(psn_engine_), iReferenceProperties);
   }
 
   MemDocument *psn_doc_ = nullptr, *bb_doc_ = nullptr;
@@ -104,8 +104,7 @@ TEST_F(IdentityTest, SetPrintableIdPropertyAnswersDecideTheResult) {
     EXPECT_EQ(PropertyOf(bb_engine_, "BBVpmEnv"), row.env_after);
     EXPECT_EQ(KRVWD7UtiTracer::Lines().size(), row.exit_line ? 2u : 1u);
   }
-  EXPECT_EQ(KRVWD7CoreServices::SetPrintableIdParameterOnNode(CATBaseUnknown_var(), "ID", "E1"),
-            E_INVALIDARG);
+  EXPECT_EQ(Core::SetPrintableIdParameterOnNode(CATBaseUnknown_var(), "ID", "E1"), E_INVALIDARG);
 }
 
 // --- CopyPartNumber --------------------------------------------------------------
@@ -155,8 +154,7 @@ TEST_F(IdentityTest, CopyPartNumberAnswers1WhenTheVariantCannotBeHad) {
 }
 
 TEST_F(IdentityTest, CopyPartNumberFailures) {
-  EXPECT_EQ(KRVWD7CoreServices::CopyPartNumber(CATBaseUnknown_var(), Handle(bb_engine_)),
-            E_INVALIDARG);
+  EXPECT_EQ(Core::CopyPartNumber(CATBaseUnknown_var(), Handle(bb_engine_)), E_INVALIDARG);
   EXPECT_EQ(CopyPartNumber(nullptr), E_INVALIDARG);
   MemFaults::AddAt(MemFaultPoint::kGetPartNumber, E_FAIL, "CAR.CATProduct", "Engine.1");
   EXPECT_EQ(CopyPartNumber(bb_engine_), E_FAIL);
@@ -221,8 +219,7 @@ TEST_F(IdentityTest, UpdateNodeWithoutVpmIdentityLeavesTheStoredOne) {
   EXPECT_EQ(PropertyOf(bb_engine_, "BBPrintableId"), "mine");
   EXPECT_EQ(bb_engine_->Position(), psn_engine_->Position());
   EXPECT_EQ(KRVWD7UtiTracer::Lines().size(), 2u) << Joined(KRVWD7UtiTracer::Lines());
-  EXPECT_EQ(KRVWD7CoreServices::UpdateBBNodeFromPSN(Handle(bb_engine_), CATBaseUnknown_var(), 0),
-            E_INVALIDARG);
+  EXPECT_EQ(Core::UpdateBBNodeFromPSN(Handle(bb_engine_), CATBaseUnknown_var(), 0), E_INVALIDARG);
 }
 
 // --- UpdateBBLeafFromPSN -------------------------------------------------------------
@@ -240,8 +237,7 @@ class LeafTest : public IdentityTest {
     bb_leaf_ = build.Add(bb_engine_, "Sensor.1", "SENSOR", MemKind::kModel);
   }
   HRESULT Update(bool iAllInstances = false) {
-    return KRVWD7CoreServices::UpdateBBLeafFromPSN(Handle(bb_leaf_), Handle(psn_leaf_),
-                                                   iAllInstances);
+    return Core::UpdateBBLeafFromPSN(Handle(bb_leaf_), Handle(psn_leaf_), iAllInstances);
   }
   MemProduct *psn_leaf_ = nullptr, *bb_leaf_ = nullptr;
 };
@@ -311,9 +307,7 @@ TEST_F(LeafTest, OtherPairsReplaceTheLeafWithoutCopy) {
     bb->SetPosition(MemBuilder::Translation(9, 9, 9));
     bb->Properties()["BBPrintableId"] = "kept?";
     const CATBaseUnknown_var old_leaf = Handle(bb);  // outlives its removal
-    EXPECT_EQ(KRVWD7CoreServices::UpdateBBLeafFromPSN(old_leaf, Handle(psn),
-                                                      row.all_instances),
-              S_OK);
+    EXPECT_EQ(Core::UpdateBBLeafFromPSN(old_leaf, Handle(psn), row.all_instances), S_OK);
     MemProduct* replacing = bb_engine_->FindChild("B" + tag + ".1");
     ASSERT_NE(replacing, nullptr);
     EXPECT_EQ(replacing->Reference(), psn->Reference());
@@ -326,8 +320,7 @@ TEST_F(LeafTest, OtherPairsReplaceTheLeafWithoutCopy) {
 }
 
 TEST_F(LeafTest, EmptyHandlesWriteOnlyTheEntryLine) {
-  EXPECT_EQ(KRVWD7CoreServices::UpdateBBLeafFromPSN(Handle(bb_leaf_), CATBaseUnknown_var(), 0),
-            E_INVALIDARG);
+  EXPECT_EQ(Core::UpdateBBLeafFromPSN(Handle(bb_leaf_), CATBaseUnknown_var(), 0), E_INVALIDARG);
   EXPECT_EQ(KRVWD7UtiTracer::Lines(),
             std::vector<std::string>{">>KRVWD7CoreServices::UpdateBBLeafFromPSN"});
 }

@@ -67,8 +67,7 @@ class LiteralAgreementTest : public HostTest {
                                      product->PartNumber(), MemKind::kComponent);
         std::string id = product->Vpm().printableId;
         const std::string old_clink = MemBuilder::Hex16(0xE000 + top);
-        session().AddReplacement(
-            MemReplacement{old_clink, id.substr(id.size() - 16), "VPMENV"});
+        session().AddReplacement(MemReplacement{old_clink, id.substr(id.size() - 16), "VPMENV"});
         id.replace(id.size() - 16, 16, old_clink);
         node->Properties() = {{"BBPrintableId", id}, {"BBVpmEnv", product->Vpm().env}};
       }

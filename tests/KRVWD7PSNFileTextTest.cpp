@@ -42,8 +42,7 @@ TEST(PSNOldFileTest, ReadsLinksAndCollapsedPartsWithoutQuoteZero) {
       "#7=CollapsedPart(1,(#2),())\n"                      // no ") ;": ignored
       "#8=Clink(\"0Q\") ;=CollapsedPart(1,(#8),()) ;\n");  // a link line
   EXPECT_EQ(entries.linkRefs, (std::vector<std::string>{"#2", "#3", ") ;#6", "#8"}));
-  EXPECT_EQ(entries.linkIds,
-            (std::vector<std::string>{"0000000000000A01", "ABC\"", "", "Q"}));
+  EXPECT_EQ(entries.linkIds, (std::vector<std::string>{"0000000000000A01", "ABC\"", "", "Q"}));
   EXPECT_EQ(entries.collapsedParts, (std::vector<std::string>{"1,(#2,#3),()"}));
   const std::vector<std::string>& trace = KRVWD7UtiTracer::Lines();
   ASSERT_GE(trace.size(), 3u);

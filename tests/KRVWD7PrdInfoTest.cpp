@@ -88,7 +88,7 @@ TEST_F(KRVWD7PrdInfoRecordTest, NodeTypeTexts) {
               {-1, "Unknown"}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.code);
-    EXPECT_STREQ(KRVWD7PrdInfo::NodeTypeText(row.code), row.text);
+    EXPECT_STREQ(Record::NodeTypeText(row.code), row.text);
   }
 }
 
@@ -123,8 +123,7 @@ TEST_F(KRVWD7PrdInfoRecordTest, EqualityByPrintableIdElsePathOrderByPath) {
       {"", "Root/X", "", "Root/Y", 0, 1},
   };
   for (const auto& row : rows) {
-    SCOPED_TRACE(std::string(row.id1) + "@" + row.path1 + " vs " + row.id2 +
-                 "@" + row.path2);
+    SCOPED_TRACE(std::string(row.id1) + "@" + row.path1 + " vs " + row.id2 + "@" + row.path2);
     KRVWD7PrdInfo a = Rec(row.id1, row.path1);
     KRVWD7PrdInfo b = Rec(row.id2, row.path2);
     EXPECT_EQ(a == b, row.equal);
@@ -262,7 +261,7 @@ class KRVWD7PrdInfoReadTest : public krvwd7_test::LeakCheckedTest {
   // GetVersionOrRevision of the bolt as "rc:value", the value preset to "x".
   std::string Read(int iSelector) {
     CATUnicodeString value = "x";
-    const HRESULT rc = KRVWD7PrdInfo::GetVersionOrRevision(Handle(bolt_), iSelector, value);
+    const HRESULT rc = Record::GetVersionOrRevision(Handle(bolt_), iSelector, value);
     return Answer(rc, value.ToStdString());
   }
   static std::string Answer(HRESULT iRc, const std::string& iValue) {
@@ -369,7 +368,7 @@ TEST_F(KRVWD7PrdInfoReadTest, PropertySourcesAndModelRevision) {
 TEST_F(KRVWD7PrdInfoReadTest, UnsupportedSourceSelectorAndSettings) {
   EXPECT_EQ(Read(2), Answer(E_INVALIDARG, "x"));  // untouched
   CATUnicodeString value = "untouched";
-  EXPECT_EQ(KRVWD7PrdInfo::GetVersionOrRevision(CATBaseUnknown_var(), 0, value), E_INVALIDARG);
+  EXPECT_EQ(Record::GetVersionOrRevision(CATBaseUnknown_var(), 0, value), E_INVALIDARG);
   EXPECT_EQ(value, "untouched");
 
   SetSources(3, 0, "", 3, 0, "");
@@ -415,7 +414,7 @@ TEST_F(KRVWD7PrdInfoReadTest, DocCompidStorageNameLayouts) {
     session().ShapeDocument(row.storage);
     part->Reference()->AddShape(MemShape{"Default", row.storage, "/p"});
     CATUnicodeString compid = "x";
-    EXPECT_EQ(KRVWD7PrdInfo::GetDocCompid(Handle(part), compid), S_OK);
+    EXPECT_EQ(Record::GetDocCompid(Handle(part), compid), S_OK);
     EXPECT_EQ(compid, row.compid);
   }
 }
@@ -423,7 +422,7 @@ TEST_F(KRVWD7PrdInfoReadTest, DocCompidStorageNameLayouts) {
 TEST_F(KRVWD7PrdInfoReadTest, DocCompidWithoutShapeOrDocument) {
   CATUnicodeString compid = "x";
   // No "Default" representation: 1, and RetrieveInfo does not fail.
-  EXPECT_EQ(KRVWD7PrdInfo::GetDocCompid(Handle(asm_), compid), S_FALSE);
+  EXPECT_EQ(Record::GetDocCompid(Handle(asm_), compid), S_FALSE);
   EXPECT_EQ(compid, "");
   KRVWD7PrdInfo info;
   EXPECT_EQ(info.RetrieveInfo(Handle(asm_), Handle(root_), 0), S_OK);
@@ -434,12 +433,11 @@ TEST_F(KRVWD7PrdInfoReadTest, DocCompidWithoutShapeOrDocument) {
   part->Vpm().printableId = MemBuilder::PrintableId(8, {8});
   part->Vpm().env = "VPMENV";
   part->Reference()->AddShape(MemShape{"Default", "", "/nowhere"});
-  EXPECT_EQ(KRVWD7PrdInfo::GetDocCompid(Handle(part), compid), E_FAIL);
+  EXPECT_EQ(Record::GetDocCompid(Handle(part), compid), E_FAIL);
   EXPECT_EQ(info.RetrieveInfo(Handle(part), Handle(root_), 0), E_FAIL);
 
-  EXPECT_EQ(KRVWD7PrdInfo::GetDocCompid(NotAProduct(), compid), E_FAIL);
-  EXPECT_EQ(KRVWD7PrdInfo::GetDocCompid(CATBaseUnknown_var(), compid),
-            E_INVALIDARG);
+  EXPECT_EQ(Record::GetDocCompid(NotAProduct(), compid), E_FAIL);
+  EXPECT_EQ(Record::GetDocCompid(CATBaseUnknown_var(), compid), E_INVALIDARG);
 }
 
 TEST_F(KRVWD7PrdInfoReadTest, DocDisplayNameOfTheReferenceDocument) {
@@ -449,14 +447,13 @@ TEST_F(KRVWD7PrdInfoReadTest, DocDisplayNameOfTheReferenceDocument) {
   ASSERT_TRUE(session().SetDocId(doc, "DOC-1", "Black box"));
   CATUnicodeString name = "x";
   // The root reference lies in the document that has an identifier.
-  EXPECT_EQ(KRVWD7PrdInfo::GetDocDisplayName(Handle(root_), name), S_OK);
+  EXPECT_EQ(Record::GetDocDisplayName(Handle(root_), name), S_OK);
   EXPECT_EQ(name, "Black box");
 
   MemDocument* bare = session().NewProductDocument("Bare", "Bare.CATProduct", "BARE");
-  EXPECT_EQ(KRVWD7PrdInfo::GetDocDisplayName(Handle(bare->Root()), name), S_FALSE);
+  EXPECT_EQ(Record::GetDocDisplayName(Handle(bare->Root()), name), S_FALSE);
   EXPECT_EQ(name, "");
-  EXPECT_EQ(KRVWD7PrdInfo::GetDocDisplayName(CATBaseUnknown_var(), name),
-            E_INVALIDARG);
+  EXPECT_EQ(Record::GetDocDisplayName(CATBaseUnknown_var(), name), E_INVALIDARG);
 }
 
 // GetVPMInfo's result and its seven outputs, as "rc:coid|env|table|coid_fat|env_fat|table_fat|link".
@@ -475,10 +472,8 @@ TEST_F(KRVWD7PrdInfoReadTest, VpmInfoFromTheOriginAttributes) {
                                  "REFTABLE          ";
   bolt_->SetOrigin("ICOID00000000001" "ILINK00000000001" "IENV    " "INSTTABLE         ");
   // The reference lacks the attribute, the instance has it.
-  EXPECT_EQ(VpmInfo(Handle(bolt_)),
-            "0:|||ICOID00000000001|IENV    |PART_LIST|ILINK00000000001");
-  EXPECT_EQ(KRVWD7UtiTracer::Lines(),
-            std::vector<std::string>{"FAILED to retrieve Attribute Key"});
+  EXPECT_EQ(VpmInfo(Handle(bolt_)), "0:|||ICOID00000000001|IENV    |PART_LIST|ILINK00000000001");
+  EXPECT_EQ(KRVWD7UtiTracer::Lines(), std::vector<std::string>{"FAILED to retrieve Attribute Key"});
   // Both carry it.
   bolt_->Reference()->SetOrigin(ref_origin);
   EXPECT_EQ(VpmInfo(Handle(bolt_)), "0:RCOID00000000001|RENV    |REFTABLE          |"
@@ -497,8 +492,7 @@ TEST_F(KRVWD7PrdInfoReadTest, VpmInfoFromTheOriginAttributes) {
 
 TEST_F(KRVWD7PrdInfoReadTest, VpmInfoOfANonProduct) {
   EXPECT_EQ(VpmInfo(NotAProduct()), "1:keep|keep|keep|keep|keep|keep|keep");
-  EXPECT_EQ(KRVWD7UtiTracer::Lines(),
-            std::vector<std::string>{"FAILED! No Selected Element"});
+  EXPECT_EQ(KRVWD7UtiTracer::Lines(), std::vector<std::string>{"FAILED! No Selected Element"});
 }
 
 }  // namespace

@@ -129,15 +129,13 @@ TEST_F(KRVWD7UtiPrdServicesTest, SimilarPositionComparesEveryCoefficient) {
     double coef[12];
     base.GetCoef(coef);
     coef[row.index] += row.delta;
-    EXPECT_EQ(Prd::IsSimilarPosition(base, CATMathTransformation(coef), 0.001),
-              row.similar);
+    EXPECT_EQ(Prd::IsSimilarPosition(base, CATMathTransformation(coef), 0.001), row.similar);
   }
 }
 
 TEST_F(KRVWD7UtiPrdServicesTest, ChildrenOrderAndModes) {
   EXPECT_EQ(Names(Children(asm_, 0, false)), "Bolt.1 Sub.1 Bolt.2");
-  EXPECT_EQ(Names(Children(root_, 0)), "Asm.1 Bolt.1 Sub.1 Nut.1 Bolt.2 Plate.1")
-      << Dump(root_);
+  EXPECT_EQ(Names(Children(root_, 0)), "Asm.1 Bolt.1 Sub.1 Nut.1 Bolt.2 Plate.1") << Dump(root_);
   EXPECT_EQ(Names(Children(nut_, 0, false)), "<null>");  // no child: no list
   // Mode 2 leaves out what is not loaded, with everything below it.
   sub_->SetLoaded(false);

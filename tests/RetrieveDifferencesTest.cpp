@@ -64,8 +64,7 @@ struct Diff {
     std::string text;
     for (int k = 1; k <= types.Size(); ++k) {
       if (!text.empty()) text += ", ";
-      text += std::string(types[k].ConvertToChar()) + " " + Name(in_bb[k]) + ">" +
-              Name(in_psn[k]);
+      text += std::string(types[k].ConvertToChar()) + " " + Name(in_bb[k]) + ">" + Name(in_psn[k]);
     }
     for (int i = 1; i <= added.Size(); ++i) text += " + " + Name(added[i]);
     return text;
@@ -613,8 +612,7 @@ TEST_P(PlainScanContractTest, IndexedPhasesGiveThePlainScansEntriesOrderAndTrace
   const unsigned char flatten = GetParam() % 2 == 0 ? 0 : 1;
   Generate(3000, 17u + static_cast<unsigned>(GetParam()), bb_list_, psn_list_);
   krvwd7_test::PlainScanOutputs plain;
-  krvwd7_test::PlainScanPhases(CATBaseUnknown_var(), bb_list_, psn_list_, 1, flatten,
-                               plain);
+  krvwd7_test::PlainScanPhases(CATBaseUnknown_var(), bb_list_, psn_list_, 1, flatten, plain);
 
   for (bool tracing : {true, false}) {
     SCOPED_TRACE(tracing ? "tracing on" : "tracing off");

@@ -153,8 +153,7 @@ TEST_F(SessionFileTest, MalformedFilesAreRefusedWithTheirPlace) {
 
 TEST_F(SessionFileTest, FilesThatCannotBeReadGiveTheSystemsReason) {
   const std::string directory = ::testing::TempDir();
-  EXPECT_EQ(session_.Load(directory).error,
-            directory + ": cannot read the file: Is a directory");
+  EXPECT_EQ(session_.Load(directory).error, directory + ": cannot read the file: Is a directory");
   const std::string file = TempPath("plain.json");
   std::ofstream(file) << Session(kRootDoc);
   EXPECT_EQ(session_.Load(file + "/inside.json").error,

@@ -96,8 +96,7 @@ inline std::string Replaced(std::string iText, const std::string& iKey,
 // "catalog/key" of the error the host keeps, "" when none.
 inline std::string LastErrorKey() {
   const CATError* error = CATError::LastError();
-  return error ? error->GetMsgCatalog().ToStdString() + "/" + error->GetMsgId().ToStdString()
-               : "";
+  return error ? error->GetMsgCatalog().ToStdString() + "/" + error->GetMsgId().ToStdString() : "";
 }
 
 inline std::string Joined(const std::vector<std::string>& iLines) {

@@ -73,8 +73,7 @@ std::vector<std::string> Samples(const std::string& iDir,
 }
 
 HRESULT BuildBothLists(CATListValKRVWD7PrdInfo& oBB, CATListValKRVWD7PrdInfo& oPSN) {
-  HRESULT rc = KRVWD7PrdInfoListServices::BuildPrdInfoList(BBNode(), oBB, 1, BBRoot(),
-                                                           nullptr);
+  HRESULT rc = KRVWD7PrdInfoListServices::BuildPrdInfoList(BBNode(), oBB, 1, BBRoot(), nullptr);
   HRESULT psn_rc = KRVWD7PrdInfoListServices::BuildPrdInfoList(
       PSNRoot(), oPSN, 0, CATBaseUnknown_var(), nullptr);
   return rc < 0 ? rc : psn_rc;
@@ -250,8 +249,7 @@ std::vector<SweepOperation> LibraryOperations(const std::string& iDir) {
                    return BuildBothLists(bb, psn);
                  },
                  [](HRESULT iRc) {
-                   return iRc == S_OK || iRc == S_FALSE || iRc == E_FAIL ||
-                          iRc == E_INVALIDARG;
+                   return iRc == S_OK || iRc == S_FALSE || iRc == E_FAIL || iRc == E_INVALIDARG;
                  },
                  Always});
 
