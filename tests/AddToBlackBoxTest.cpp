@@ -271,7 +271,6 @@ TEST_F(AddToBlackBoxTest, AgreesWithThePlainFormOnAGeneratedPSN) {
     EXPECT_EQ(traces[0], traces[1]);
     EXPECT_TRUE(texts[0] == texts[1]) << "the sessions differ";
   }
-  session().Close();
 }
 
 }  // namespace

@@ -98,7 +98,6 @@ TEST_F(BlackBoxServicesComponentTest, EverySlotForwardsItsResult) {
   ASSERT_NE(CATError::LastError(), nullptr);
   EXPECT_STREQ(CATError::LastError()->GetMsgCatalog().ConvertToChar(), "KRVWD7MoveToPersonalizedStructure");
   EXPECT_TRUE(krvwd7_test::Traced("   Error: reference or target NULL"));
-  CATError::ClearLastError();
 }
 
 }  // namespace

@@ -287,7 +287,6 @@ TEST_F(MoveTest, EachRefusalRaisesItsKeyAndMovesNothing) {
     MemFaults::Clear();
     EXPECT_EQ(WithoutModes(session().SaveToText()), before);
   }
-  CATError::ClearLastError();
 }
 
 TEST_F(MoveTest, BlackBoxMustBeFlattenedOfVersionTwo) {
@@ -299,7 +298,6 @@ TEST_F(MoveTest, BlackBoxMustBeFlattenedOfVersionTwo) {
   EXPECT_EQ(services_.MoveToPersonalizedStructure(Handle(Find("PSN.1/Washer.1")), Handle(Plain(0))),
             E_FAIL);
   EXPECT_EQ(LastKey(), "ErrId3");
-  CATError::ClearLastError();
 }
 
 // The identity cannot be written on the moved instance: "ErrId8", the move
@@ -310,7 +308,6 @@ TEST_F(MoveTest, IdentityNotWrittenKeepsTheMove) {
   EXPECT_EQ(Move("PSN.1/Washer.1", "PSN.1/Asm.2"), E_FAIL);
   EXPECT_EQ(LastKey(), "ErrId8");
   EXPECT_EQ(ChildNames(Find("PSN.1/Asm.2")), "Pin.1,Washer.1");
-  CATError::ClearLastError();
 }
 
 // --- CopyPosition ----------------------------------------------------------------

@@ -263,7 +263,6 @@ TEST_F(MigrateTest, Migrate2ReattachesToThePSN) {
     EXPECT_EQ(PropertyOf(node->FindChild("Engine.1"), "BBPrintableId"), Id({0xE1}));
     EXPECT_TRUE(krvwd7_test::Traced("INFORMATION: The migration of the Black Box has succeeded !"));
   }
-  CATSetEnvOverride("KRVWD7_CATALOGS", "/nonexistent-catalogs");
 }
 
 TEST_F(MigrateTest, Migrate2WithoutItsNode) {

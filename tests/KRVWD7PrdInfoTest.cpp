@@ -240,10 +240,6 @@ class KRVWD7PrdInfoReadTest : public krvwd7_test::LeakCheckedTest {
     asm_->Vpm().printableId = MemBuilder::PrintableId(4, {2});
     asm_->Vpm().env = "VPMENV";
   }
-  void TearDown() override {
-    SetSources(1, 0, "", 1, 1, "");
-    LeakCheckedTest::TearDown();
-  }
 
   static MemSession& session() { return MemSession::Current(); }
 

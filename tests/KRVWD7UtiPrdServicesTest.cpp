@@ -53,7 +53,6 @@ class KRVWD7UtiPrdServicesTest : public krvwd7_test::LeakCheckedTest {
     ASSERT_NE(plate_, nullptr);
   }
   void TearDown() override {
-    MemFaults::Clear();
     session_.Close();
     LeakCheckedTest::TearDown();
   }

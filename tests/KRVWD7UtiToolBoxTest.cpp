@@ -39,10 +39,7 @@ class KRVWD7UtiTracerTest : public ::testing::TestWithParam<int> {
       ASSERT_TRUE(KRVWD7UtiTracer::ToFile(path_.c_str()));
     }
   }
-  void TearDown() override {
-    KRVWD7UtiTracer::Off();
-    std::remove(path_.c_str());
-  }
+  void TearDown() override { std::remove(path_.c_str()); }
   // What the sink holds so far (the file is flushed after every line).
   std::vector<std::string> Lines() const {
     if (GetParam() == 0) return KRVWD7UtiTracer::Lines();

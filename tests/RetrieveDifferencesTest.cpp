@@ -82,10 +82,8 @@ class DifferencesTest : public krvwd7_test::LeakCheckedTest {
     KRVWD7UtiTracer::ToMemory();
   }
   void TearDown() override {
-    KRVWD7UtiTracer::Off();
     bb_list_.RemoveAll();
     psn_list_.RemoveAll();
-    CATRemoveEnvOverride(kMethod2);
     LeakCheckedTest::TearDown();
   }
 

@@ -14,9 +14,18 @@
 namespace krvwd7 {
 namespace {
 
-CommandRun Sync(SyncOptions iOptions) {
-  iOptions.edit.common.batch = true;
-  return RunCommand(&RunSync, iOptions);
+// sync of iSession in batch: with a JSON report when iOutput is given (and
+// the result written there), a dry run with a text report when it is not.
+CommandRun Sync(const std::string& iSession, const std::string& iOutput,
+                const std::string& iPositions = "") {
+  SyncOptions options;
+  options.edit.common.session = iSession;
+  options.edit.common.batch = true;
+  options.edit.common.json = !iOutput.empty();
+  options.edit.output = iOutput;
+  options.edit.dryRun = iOutput.empty();
+  if (!iPositions.empty()) options.positions = iPositions;
+  return RunCommand(&RunSync, options);
 }
 
 nlohmann::json ReadJson(const std::string& iPath) {
@@ -46,11 +55,7 @@ class SyncCommandTest : public CommandTest {
   // result must be up to date, a second sync must plan nothing, and the
   // PSN document must be untouched.
   void ExpectSyncedUpToDate(const std::string& iSession) {
-    SyncOptions options;
-    options.edit.common.session = iSession;
-    options.edit.common.json = true;
-    options.edit.output = target_;
-    const CommandRun run = Sync(options);
+    const CommandRun run = Sync(iSession, target_);
     ASSERT_EQ(run.code, kExitOk) << run.out << run.err;
     const nlohmann::json report = run.Json();
     EXPECT_EQ(report["details"]["upToDate"], true);
@@ -61,10 +66,7 @@ class SyncCommandTest : public CommandTest {
     }
     const CommandRun diff = Diff(target_);
     EXPECT_EQ(diff.code, kExitOk) << diff.out << diff.err;
-    SyncOptions again;
-    again.edit.common.session = target_;
-    again.edit.dryRun = true;
-    const CommandRun second = Sync(again);
+    const CommandRun second = Sync(target_, "");
     EXPECT_EQ(second.code, kExitOk) << second.out;
     EXPECT_NE(second.out.find("Plan: nothing to do"), std::string::npos) << second.out;
   }
@@ -146,8 +148,9 @@ TEST_F(SyncCommandTest, DeletesChildrenFirstAndAddsFathersFirst) {
   SyncOptions options;
   options.edit.common.session = input_;
   options.edit.common.json = true;
+  options.edit.common.batch = true;
   options.edit.dryRun = true;
-  const nlohmann::json actions = Sync(options).Json()["details"]["actions"];
+  const nlohmann::json actions = RunCommand(&RunSync, options).Json()["details"]["actions"];
   std::vector<std::string> adds, deletes;
   for (const auto& action : actions) {
     EXPECT_EQ(action["group"], action["action"] == "add" ? "Asm1.1" : "Asm2.1") << action;
@@ -171,11 +174,7 @@ TEST_F(SyncCommandTest, ReportsWhatTheOperationsCannotRemove) {
   session["documents"][1]["root"]["children"][2]["ref"]["revision"] = "B";
   WriteJson(session, input_);
 
-  SyncOptions options;
-  options.edit.common.session = input_;
-  options.edit.common.json = true;
-  options.edit.output = target_;
-  const CommandRun run = Sync(options);
+  const CommandRun run = Sync(input_, target_);
   EXPECT_EQ(run.code, kExitDifferences) << run.err;
   const nlohmann::json report = run.Json();
   const nlohmann::json& details = report["details"];
@@ -194,12 +193,7 @@ TEST_F(SyncCommandTest, ReportsWhatTheOperationsCannotRemove) {
 TEST_F(SyncCommandTest, PositionsGoTheWayAsked) {
   for (const char* direction : {"from-psn", "to-psn"}) {
     SCOPED_TRACE(direction);
-    SyncOptions options;
-    options.edit.common.session = kExamples + "demo.json";
-    options.edit.common.json = true;
-    options.edit.output = target_;
-    options.positions = direction;
-    const CommandRun run = Sync(options);
+    const CommandRun run = Sync(kExamples + "demo.json", target_, direction);
     ASSERT_EQ(run.code, kExitOk) << run.err;
     const nlohmann::json report = run.Json();
     int bb_moves = 0, psn_moves = 0;

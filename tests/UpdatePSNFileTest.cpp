@@ -9,7 +9,6 @@
 #include "KRVEWD7BlackBoxServices.h"
 #include "KRVIWD7BlackBoxSettingAtt.h"
 #include "KRVWD7PSNFileText.h"
-#include "KRVWD7UtiAtomicFile.h"
 #include "PSNFileTestSupport.h"
 #include "TestSessions.h"
 
@@ -52,7 +51,6 @@ class UpdatePSNFileTest : public HostTest {
     CATSetEnvOverride("SOURCE_DATE_EPOCH", "1700000000");
   }
   void TearDown() override {
-    KRVWD7UtiAtomicFile::FailStepForTesting(KRVWD7UtiAtomicFile::kNoStep);
     krvwd7_core::SetPSNFileStepsForTesting(nullptr);
     HostTest::TearDown();
   }
