@@ -95,17 +95,11 @@ class AddTest : public HostTest {
   // id suffix being the last four characters of "BBPrintableId".
   std::string Structure() const {
     std::string out;
-    std::vector<std::pair<const MemProduct*, std::string>> stack{{node_, ""}};
-    while (!stack.empty()) {
-      auto [product, path] = stack.back();
-      stack.pop_back();
-      const auto& children = product->Children();
-      for (auto it = children.rbegin(); it != children.rend(); ++it) {
-        stack.emplace_back(*it, path + "/" + (*it)->InstanceName());
-      }
-      if (product == node_) continue;
+    for (const MemProduct* product : ProductsBelow(node_)) {
+      std::string path;
+      product->PathFrom(node_, path);
       const std::string* id = product->FindProperty("BBPrintableId");
-      out += path + " " + product->PartNumber() + " " +
+      out += path.substr(path.find('/')) + " " + product->PartNumber() + " " +
              (id ? id->substr(id->size() - 4) : "-") + "\n";
     }
     return out;

@@ -84,15 +84,7 @@ class LiteralAgreementTest : public HostTest {
     EXPECT_TRUE(loaded.ok) << loaded.error;
     MemProduct* psn_root = session().FindDocument("PSN.CATProduct")->Root();
     MemProduct* node = session().FindDocument("BB.CATProduct")->Root()->FindChild("PSN.1");
-    std::vector<MemProduct*> products;
-    std::vector<MemProduct*> stack{psn_root};
-    while (!stack.empty()) {
-      MemProduct* product = stack.back();
-      stack.pop_back();
-      if (product != psn_root) products.push_back(product);
-      const auto& children = product->Children();
-      stack.insert(stack.end(), children.rbegin(), children.rend());
-    }
+    std::vector<MemProduct*> products = ProductsBelow(psn_root);
     if (iScenario.order == Order::kShuffled) {
       std::shuffle(products.begin(), products.end(), std::mt19937(11));
     }

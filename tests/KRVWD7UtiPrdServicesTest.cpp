@@ -18,13 +18,7 @@ using List = std::unique_ptr<CATListValCATBaseUnknown_var>;
 
 const auto H = krvwd7_test::Handle;
 
-std::string Dump(MemProduct* iProduct, int iDepth = 0) {
-  std::ostringstream out;
-  out << std::string(2 * iDepth, ' ') << iProduct->DescriptiveText()
-      << (iProduct->IsLoaded() ? "" : " [not loaded]") << "\n";
-  for (MemProduct* child : iProduct->Children()) out << Dump(child, iDepth + 1);
-  return out.str();
-}
+using krvwd7_test::Dump;
 
 // The instance names of a list of product handles; "<null>" for no list.
 std::string Names(const List& iList) {

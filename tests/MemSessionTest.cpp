@@ -10,13 +10,7 @@
 
 namespace {
 
-// Prints a structure, one product per line, for failure messages.
-std::string Dump(MemProduct* iProduct, int iDepth = 0) {
-  std::ostringstream out;
-  out << std::string(2 * iDepth, ' ') << iProduct->DescriptiveText() << "\n";
-  for (MemProduct* child : iProduct->Children()) out << Dump(child, iDepth + 1);
-  return out.str();
-}
+using krvwd7_test::Dump;
 
 CATIProduct_var Product(MemProduct* iProduct) {
   return CATIProduct_var(static_cast<CATIProduct*>(iProduct));

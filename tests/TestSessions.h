@@ -135,6 +135,24 @@ inline MemProduct* FindPath(MemProduct* iFrom, const std::string& iPath) {
   return product;
 }
 
+// The products below iTop, depth first, each before its children.
+inline std::vector<MemProduct*> ProductsBelow(MemProduct* iTop) {
+  std::vector<MemProduct*> products;
+  for (MemProduct* child : iTop->Children()) {
+    products.push_back(child);
+    for (MemProduct* below : ProductsBelow(child)) products.push_back(below);
+  }
+  return products;
+}
+
+// A structure, one product per line, for failure messages.
+inline std::string Dump(const MemProduct* iProduct, int iDepth = 0) {
+  std::string out = std::string(2 * iDepth, ' ') + iProduct->DescriptiveText() +
+                    (iProduct->IsLoaded() ? "" : " [not loaded]") + "\n";
+  for (const MemProduct* child : iProduct->Children()) out += Dump(child, iDepth + 1);
+  return out;
+}
+
 // The instance names of iProduct's children, joined by ",".
 inline std::string ChildNames(const MemProduct* iProduct) {
   std::string names;
