@@ -4,7 +4,6 @@
 
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string>
 
 #include "MemBuilder.h"
