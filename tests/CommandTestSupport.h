@@ -17,6 +17,7 @@
 
 namespace krvwd7 {
 
+using krvwd7_test::SplitLines;
 using krvwd7_test::TempName;
 
 const std::string kSource = KRVWD7_SOURCE_DIR;
@@ -27,14 +28,6 @@ struct CommandRun {
   std::string out, err;
   nlohmann::json Json() const { return nlohmann::json::parse(out); }
 };
-
-// The lines of iText, without their "\n".
-inline std::vector<std::string> SplitLines(const std::string& iText) {
-  std::vector<std::string> lines;
-  std::istringstream in(iText);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
 
 // Runs a command with iOptions.
 template <class Options>

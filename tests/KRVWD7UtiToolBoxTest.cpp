@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -18,6 +17,7 @@
 #include "KRVWD7UtiTracer.h"
 #include "KRVWD7UtiVPMServices.h"
 #include "MemBuilder.h"
+#include "PSNFileTestSupport.h"
 #include "TestSessions.h"
 
 namespace {
@@ -43,10 +43,7 @@ class KRVWD7UtiTracerTest : public ::testing::TestWithParam<int> {
   // What the sink holds so far (the file is flushed after every line).
   std::vector<std::string> Lines() const {
     if (GetParam() == 0) return KRVWD7UtiTracer::Lines();
-    std::ifstream in(path_);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
+    return krvwd7_test::SplitLines(krvwd7_test::ReadFile(path_));
   }
   std::string path_;
 };

@@ -159,9 +159,7 @@ class ProgressTest : public ::testing::Test {
     for (const std::string& line : SplitLines(text)) {
       std::vector<int> percents;
       std::string title;
-      std::istringstream draws(line);
-      std::string draw;
-      while (std::getline(draws, draw, '\r')) {
+      for (const std::string& draw : SplitLines(line, '\r')) {
         if (draw.empty()) continue;
         title = draw.substr(0, draw.find(" ["));
         percents.push_back(std::stoi(draw.substr(draw.rfind(']') + 1)));

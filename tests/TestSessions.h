@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -81,6 +82,15 @@ inline std::string TempName(const std::string& iSuffix) {
     if (c == '/') c = '-';
   }
   return ::testing::TempDir() + "krvwd7-" + name + iSuffix;
+}
+
+// The pieces of iText between iSeparators (its lines by default); no piece
+// after a last separator.
+inline std::vector<std::string> SplitLines(const std::string& iText, char iSeparator = '\n') {
+  std::vector<std::string> lines;
+  std::istringstream in(iText);
+  for (std::string line; std::getline(in, line, iSeparator);) lines.push_back(line);
+  return lines;
 }
 
 // iText with every iKey replaced by iValue.

@@ -37,8 +37,7 @@ std::string Link(int iEntity, const std::string& iId) {
 // The lines of iText that hold iMarker.
 std::vector<std::string> LinesWith(const std::string& iText, const std::string& iMarker) {
   std::vector<std::string> lines;
-  std::istringstream in(iText);
-  for (std::string line; std::getline(in, line);) {
+  for (const std::string& line : SplitLines(iText)) {
     if (line.find(iMarker) != std::string::npos) lines.push_back(line);
   }
   return lines;
