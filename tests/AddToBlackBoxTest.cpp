@@ -31,8 +31,9 @@ class AddToBlackBoxTest : public krvwd7_test::HostTest {
   // null).
   static HRESULT Add(const BlackBoxPair& iPair, const char* iName, MemProduct* iTarget,
                      CATBaseUnknown_var& oAdded) {
-    return KRVEWD7BlackBoxServices().AddToBlackBox(Handle(iPair.psn.at(iName)), Handle(iPair.psnRoot),
-                                  Handle(iTarget ? iTarget : iPair.bbRoot), oAdded, 0);
+    MemProduct* target = iTarget ? iTarget : iPair.bbRoot;
+    return KRVEWD7BlackBoxServices().AddToBlackBox(
+        Handle(iPair.psn.at(iName)), Handle(iPair.psnRoot), Handle(target), oAdded, 0);
   }
   // The instance names below its root of the product iProduct stands for.
   static std::string PathOf(const CATBaseUnknown_var& iProduct) {
@@ -43,9 +44,8 @@ class AddToBlackBoxTest : public krvwd7_test::HostTest {
     return path;
   }
   static bool UpToDate(const BlackBoxPair& iPair) {
-    KRVEWD7BlackBoxServices services;
     unsigned char up_to_date = 0;
-    services.IsUpToDate(*iPair.bbDocument, *iPair.psnDocument, up_to_date);
+    KRVEWD7BlackBoxServices().IsUpToDate(*iPair.bbDocument, *iPair.psnDocument, up_to_date);
     return up_to_date == 1;
   }
 };
@@ -102,12 +102,10 @@ TEST_F(AddToBlackBoxTest, ThePSNPartNumberDecidesWhereTheProductGoes) {
 TEST_F(AddToBlackBoxTest, AProductOfAnotherStructureAddsNothing) {
   BlackBoxPair pair = PairWithout("Washer.1");
   const MemSnapshot before(session());
-  KRVEWD7BlackBoxServices services;
   CATBaseUnknown_var added;
   // The black box's own Bolt.1, picked as if it were a PSN product.
-  EXPECT_EQ(services.AddToBlackBox(Handle(pair.bb["Bolt.1"]), Handle(pair.psnRoot),
-                                   Handle(pair.bbRoot), added, 0),
-            S_OK);
+  EXPECT_EQ(KRVEWD7BlackBoxServices().AddToBlackBox(Handle(pair.bb["Bolt.1"]), Handle(pair.psnRoot),
+                                                    Handle(pair.bbRoot), added, 0), S_OK);
   EXPECT_FALSE(added);
   EXPECT_TRUE(before.ChangesTo(session()).empty());
   EXPECT_TRUE(krvwd7_test::Traced("<< KRVEWD7BlackBoxServices::AddToBlackBox"));
@@ -201,9 +199,8 @@ TEST_F(AddToBlackBoxTest, RefusalsRaiseTheirKeysAndChangeNothing) {
     BlackBoxPair pair = PairWithout("Asm.1");
     row.prepare(pair);
     const MemSnapshot before(session());
-    KRVEWD7BlackBoxServices services;
     CATBaseUnknown_var added;
-    EXPECT_EQ(services.AddToBlackBox(
+    EXPECT_EQ(KRVEWD7BlackBoxServices().AddToBlackBox(
                   Handle(pair.psn["Asm.1"]),
                   row.psn_root_is_no_product ? krvwd7_test::NotAProduct() : Handle(pair.psnRoot),
                   row.target_is_no_product ? krvwd7_test::NotAProduct() : Handle(pair.bbRoot),
@@ -255,14 +252,10 @@ TEST_F(AddToBlackBoxTest, AgreesWithThePlainFormOnAGeneratedPSN) {
       KRVWD7UtiTracer::ClearLines();
       CATBaseUnknown_var added;
       const CATBaseUnknown_var product = Handle(pair.psnProducts[pick]);
-      if (plain) {
-        results[plain] = krvwd7_literal::AddToBlackBox(product, Handle(pair.psnRoot),
-                                                       Handle(pair.bbRoot), added);
-      } else {
-        KRVEWD7BlackBoxServices services;
-        results[plain] = services.AddToBlackBox(product, Handle(pair.psnRoot),
-                                                Handle(pair.bbRoot), added, 0);
-      }
+      const CATBaseUnknown_var psn_root = Handle(pair.psnRoot), bb_root = Handle(pair.bbRoot);
+      results[plain] =
+          plain ? krvwd7_literal::AddToBlackBox(product, psn_root, bb_root, added)
+                : KRVEWD7BlackBoxServices().AddToBlackBox(product, psn_root, bb_root, added, 0);
       traces[plain] = krvwd7_test::TraceWithoutTimes();
       texts[plain] = session().SaveToText();
     }

@@ -98,8 +98,7 @@ TEST_F(IdentifyTest, TheFirstComponentDecidesWhichBlackBox) {
   CATListValCATBaseUnknown_var components;
   components.Append(Handle(pair.psn["Bolt.1"]));  // the PSN is no black box
   components.Append(Handle(pair.bb["Bolt.1"]));
-  KRVEWD7BlackBoxServices services;
-  EXPECT_EQ(services.Identify(components), E_FAIL);
+  EXPECT_EQ(KRVEWD7BlackBoxServices().Identify(components), E_FAIL);
   EXPECT_EQ(LastErrorKey(), "KRVWD7IdentifyInPSN/ErrId3");
   EXPECT_EQ(Selected(pair), "");
   EXPECT_FALSE(krvwd7_test::Traced("<< KRVEWD7BlackBoxServices::Identify"));
@@ -119,8 +118,7 @@ TEST_F(IdentifyTest, WithoutThePSNDocumentNothingIsSelected) {
 }
 
 TEST_F(IdentifyTest, AnEmptyListIsRefused) {
-  KRVEWD7BlackBoxServices services;
-  EXPECT_EQ(services.Identify(CATListValCATBaseUnknown_var()), E_INVALIDARG);
+  EXPECT_EQ(KRVEWD7BlackBoxServices().Identify(CATListValCATBaseUnknown_var()), E_INVALIDARG);
   EXPECT_TRUE(krvwd7_test::Traced(">> KRVEWD7BlackBoxServices::Identify"));
   EXPECT_EQ(LastErrorKey(), "");
 }

@@ -226,7 +226,8 @@ class MoveTest : public FlattenTest {
   }
   HRESULT Move(const std::string& iProduct, const std::string& iDestination) {
     CATError::ClearLastError();
-    return services_.MoveToPersonalizedStructure(Handle(Find(iProduct)), Handle(Find(iDestination)));
+    return services_.MoveToPersonalizedStructure(Handle(Find(iProduct)),
+                                                 Handle(Find(iDestination)));
   }
   static std::string LastKey() {
     CATError* error = CATError::LastError();

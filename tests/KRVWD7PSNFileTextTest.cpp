@@ -170,35 +170,32 @@ TEST(PSNTargetNameTest, TracesEachCase) {
 TEST(PSNStorageNameTest, BothLayoutsAndShortNames) {
   const std::string vpm = krvwd7_test::VpmStorage(0xD1, 0xC1, "CAD_MODEL");
   const std::string cgr_tail = vpm.substr(32, 26) + vpm.substr(0, 32) + ".cgr";
-  struct Case {
+  // The fields as "env|table|coid|compid".
+  const std::string fields = "VPMENV  |CAD_MODEL         |00000000000000D1|00000000000000C1";
+  const struct {
     const char* name;
     std::string storage;
     const char* separator;
-    std::string env, table, coid, compid;
+    std::string fields;
+  } cases[] = {
+      {"VPM name", vpm, "/", fields},
+      {"cgr, /", "/cache/x/" + cgr_tail, "/", fields},
+      {"cgr, \\", "C:\\cache\\" + cgr_tail, "\\", fields},
+      {"cgr, \\ name read with /", "C:\\cache\\" + cgr_tail, "/",
+       "C:\\cache|\\" + cgr_tail.substr(0, 17) + "|" + cgr_tail.substr(17, 16) + "|" +
+           cgr_tail.substr(33, 16)},
+      {"cgr without separator", cgr_tail, "/", fields},
+      {"short cgr", "/c/AB.cgr", "/", "AB.cgr|||"},
+      {"only .cgr", ".cgr", "/", ".cgr|||"},
+      {"short VPM name", "0123456789ABCDEF01", "/", "||0123456789ABCDEF|01"},
+      {"empty", "", "/", "|||"},
   };
-  const std::string table = "CAD_MODEL         ";
-  const Case cases[] = {
-      {"VPM name", vpm, "/", "VPMENV  ", table, "00000000000000D1", "00000000000000C1"},
-      {"cgr, /", "/cache/x/" + cgr_tail, "/", "VPMENV  ", table, "00000000000000D1",
-       "00000000000000C1"},
-      {"cgr, \\", "C:\\cache\\" + cgr_tail, "\\", "VPMENV  ", table, "00000000000000D1",
-       "00000000000000C1"},
-      {"cgr, \\ name read with /", "C:\\cache\\" + cgr_tail, "/", "C:\\cache", "\\" + cgr_tail.substr(0, 17),
-       cgr_tail.substr(17, 16), cgr_tail.substr(33, 16)},
-      {"cgr without separator", cgr_tail, "/", "VPMENV  ", table, "00000000000000D1",
-       "00000000000000C1"},
-      {"short cgr", "/c/AB.cgr", "/", "AB.cgr", "", "", ""},
-      {"only .cgr", ".cgr", "/", ".cgr", "", "", ""},
-      {"short VPM name", "0123456789ABCDEF01", "/", "", "", "0123456789ABCDEF", "01"},
-      {"empty", "", "/", "", "", "", ""},
-  };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const PSNDocumentFields fields = SplitStorageName(c.storage, c.separator);
-    EXPECT_EQ(fields.env.ToStdString(), c.env);
-    EXPECT_EQ(fields.table.ToStdString(), c.table);
-    EXPECT_EQ(fields.coid.ToStdString(), c.coid);
-    EXPECT_EQ(fields.compid.ToStdString(), c.compid);
+    const PSNDocumentFields split = SplitStorageName(c.storage, c.separator);
+    EXPECT_EQ(split.env.ToStdString() + "|" + split.table.ToStdString() + "|" +
+                  split.coid.ToStdString() + "|" + split.compid.ToStdString(),
+              c.fields);
   }
 }
 

@@ -259,18 +259,17 @@ TEST_F(SessionFileTest, GlobalsAreAppliedAndUndoneOnClose) {
   EXPECT_FALSE(MemFaults::All()[0].kill);
   EXPECT_TRUE(MemFaults::All()[1].kill);
   EXPECT_NE(session_.SaveToText().find(R"("kill": true)"), std::string::npos);
-  krvwd7_test::Settings settings;
-  CATUnicodeString directory;
-  int attribute = 0;
-  settings->GetPSNDirectory(directory);
-  settings->GetVersionAttribute(attribute);
-  EXPECT_EQ(directory, "D:\\PSN");
-  EXPECT_EQ(attribute, 3);
+  // The PSN directory and the version attribute of the settings.
+  auto settings = [] {
+    CATUnicodeString directory;
+    int attribute = 0;
+    krvwd7_test::Settings()->GetPSNDirectory(directory);
+    krvwd7_test::Settings()->GetVersionAttribute(attribute);
+    return directory.ToStdString() + " " + std::to_string(attribute);
+  };
+  EXPECT_EQ(settings(), "D:\\PSN 3");
   session_.Close();
-  settings->GetPSNDirectory(directory);
-  settings->GetVersionAttribute(attribute);
-  EXPECT_EQ(directory, "");
-  EXPECT_EQ(attribute, 2);
+  EXPECT_EQ(settings(), " 2");
   EXPECT_EQ(CATGetEnv("KRV_WD7_TEST_VAR"), nullptr);
   ASSERT_EQ(CATGetSystemInfo(&info), 0);
   EXPECT_EQ(info.OSType, CATOSTypeLinux);
