@@ -63,8 +63,7 @@ class AddTest : public HostTest {
     bb_->Properties() = {{"BBVersion", "2"}, {"BBType", "2"},
                          {"BBPSNPartNumber", "CAR"}, {"BBFlatten", "0"}};
     node_ = build.Add(bb_, "CAR.1", "CAR", MemKind::kComponent);
-    node_->Properties() = {{"BBPrintableId", car_->Vpm().printableId}, {"BBVpmEnv", "VPMENV  "}
-};
+    node_->Properties() = {{"BBPrintableId", car_->Vpm().printableId}, {"BBVpmEnv", "VPMENV  "}};
   }
 
   // A PSN product with its VPM identity below its father's.

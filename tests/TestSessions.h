@@ -45,6 +45,7 @@ inline KRVWD7PrdInfo Rec(const std::string& iId, const std::string& iPath = "") 
   return info;
 }
 
+// A list of copies of iRecords, in order.
 inline CATListValKRVWD7PrdInfo ListOf(const std::vector<KRVWD7PrdInfo>& iRecords) {
   CATListValKRVWD7PrdInfo list;
   for (const KRVWD7PrdInfo& record : iRecords) list.Append(record);
