@@ -49,8 +49,7 @@ inline BlackBoxPair MakeBlackBoxPair(MemSession& ioSession, int iType,
   pair.psnDocument = build.Document("PSN.CATProduct", "PSN", true);
   pair.bbRoot = pair.bbDocument->Root();
   pair.psnRoot = pair.psnDocument->Root();
-  pair.psnRoot->Vpm().printableId = PairId({});
-  pair.psnRoot->Vpm().env = "VPMENV";
+  pair.psnRoot->Vpm() = MemVpm{PairId({}), "VPMENV", ""};
 
   MemProduct* bb = pair.bbRoot;
   bb->AddParm("BBNote", "test black box");
@@ -71,8 +70,7 @@ inline BlackBoxPair MakeBlackBoxPair(MemSession& ioSession, int iType,
                   const std::string& iPartNumber, MemKind iKind,
                   const std::vector<uint64_t>& iClinks, double iX) {
     MemProduct* psn = build.Add(iPSNFather, iName, iPartNumber, iKind);
-    psn->Vpm().printableId = PairId(iClinks);
-    psn->Vpm().env = "VPMENV";
+    psn->Vpm() = MemVpm{PairId(iClinks), "VPMENV", ""};
     psn->SetPosition(MemBuilder::Translation(iX, 0, 0));
     MemProduct* bb = build.Add(iBBFather, iName, iPartNumber, iKind);
     bb->Properties() = {{"BBPrintableId", PairId(iClinks)}, {"BBVpmEnv", "VPMENV  "}};

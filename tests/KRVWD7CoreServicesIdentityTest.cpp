@@ -25,8 +25,7 @@ class IdentityTest : public HostTest {
     MemBuilder build(session());
     psn_doc_ = build.Document("CAR.CATProduct", "CAR", true);
     psn_engine_ = build.Assembly(psn_doc_->Root(), "Engine.1", "ENGINE");
-    psn_engine_->Vpm().printableId = MemBuilder::PrintableId(1, {0xC01});
-    psn_engine_->Vpm().env = "VPMENV  /VPMENV  ";
+    psn_engine_->Vpm() = MemVpm{MemBuilder::PrintableId(1, {0xC01}), "VPMENV  /VPMENV  ", ""};
     psn_engine_->SetPosition(MemBuilder::Translation(1, 2, 3));
     psn_engine_->SetDefinition("7");
     psn_engine_->Properties()["Note"] = "from PSN";

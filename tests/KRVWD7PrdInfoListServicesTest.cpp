@@ -26,8 +26,7 @@ class KRVWD7PrdInfoListServicesTest : public HostTest {
     c_ = build.Part(a_, "C.1", "C");
     int coid = 1;
     for (MemProduct* p : {a_, b_, c_}) {
-      p->Vpm().printableId = MemBuilder::PrintableId(coid, {100u + coid});
-      p->Vpm().env = "VPMENV";
+      p->Vpm() = MemVpm{MemBuilder::PrintableId(coid, {100u + coid}), "VPMENV", ""};
       ++coid;
     }
   }

@@ -232,13 +232,10 @@ class KRVWD7PrdInfoReadTest : public krvwd7_test::LeakCheckedTest {
     bolt_->SetDescription("Desc");
     bolt_->UserProperties()["Ver"] = "V7";
     bolt_->SetPosition(MemBuilder::Translation(5, 0, 0));
-    bolt_->Vpm().printableId = MemBuilder::PrintableId(1, {2, 3});
-    bolt_->Vpm().env = "VPMENV/VPMENV";
-    bolt_->Vpm().modelRevision = "MR";
+    bolt_->Vpm() = MemVpm{MemBuilder::PrintableId(1, {2, 3}), "VPMENV/VPMENV", "MR"};
     bolt_->Properties()["BBPrintableId"] = "STORED-ID";
     bolt_->Properties()["BBVpmEnv"] = "STORED-ENV";
-    asm_->Vpm().printableId = MemBuilder::PrintableId(4, {2});
-    asm_->Vpm().env = "VPMENV";
+    asm_->Vpm() = MemVpm{MemBuilder::PrintableId(4, {2}), "VPMENV", ""};
   }
 
   static MemSession& session() { return MemSession::Current(); }
@@ -303,8 +300,7 @@ TEST_F(KRVWD7PrdInfoReadTest, StoredIdentityAbsentDoesNotFail) {
 TEST_F(KRVWD7PrdInfoReadTest, ComponentInstanceHasNoRevisionAndDoesNotFail) {
   MemBuilder build(session());
   MemProduct* component = build.Add(root_, "Comp.1", "COMP", MemKind::kComponent);
-  component->Vpm().printableId = MemBuilder::PrintableId(9, {9});
-  component->Vpm().env = "VPMENV";
+  component->Vpm() = MemVpm{MemBuilder::PrintableId(9, {9}), "VPMENV", ""};
   component->SetRevision("SHOULD-NOT-SHOW");
   // Model revision from VPM: the component has none, which would fail.
   SetSources(1, 0, "", 2, 0, "");
@@ -426,8 +422,7 @@ TEST_F(KRVWD7PrdInfoReadTest, DocCompidWithoutShapeOrDocument) {
   // A representation without a document fails, and so does RetrieveInfo.
   MemBuilder build(session());
   MemProduct* part = build.Add(root_, "NoDoc.1", "NODOC", MemKind::kComponent);
-  part->Vpm().printableId = MemBuilder::PrintableId(8, {8});
-  part->Vpm().env = "VPMENV";
+  part->Vpm() = MemVpm{MemBuilder::PrintableId(8, {8}), "VPMENV", ""};
   part->Reference()->AddShape(MemShape{"Default", "", "/nowhere"});
   EXPECT_EQ(Record::GetDocCompid(Handle(part), compid), E_FAIL);
   EXPECT_EQ(info.RetrieveInfo(Handle(part), Handle(root_), 0), E_FAIL);

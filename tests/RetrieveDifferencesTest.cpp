@@ -120,9 +120,7 @@ class DifferencesTest : public krvwd7_test::LeakCheckedTest {
                   const CATMathTransformation& iPosition = CATMathTransformation(),
                   const std::string& iRevision = "A") {
     MemProduct* product = Session().NewInstance(iFather, iRef, iName);
-    product->Vpm().printableId = iId;
-    product->Vpm().env = "ENV1";
-    product->Vpm().modelRevision = iRevision;
+    product->Vpm() = MemVpm{iId, "ENV1", iRevision};
     product->SetPosition(iPosition);
     return product;
   }
