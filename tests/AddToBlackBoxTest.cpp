@@ -21,13 +21,19 @@ using krvwd7_test::LastErrorKey;
 
 class AddToBlackBoxTest : public krvwd7_test::HostTest {
  protected:
+  // The pair of iType without the black box's twin of iRemoved.
+  static BlackBoxPair PairWithout(const char* iRemoved, int iType = 1) {
+    BlackBoxPair pair = krvwd7_test::MakeBlackBoxPair(session(), iType);
+    session().Remove(pair.bb.at(iRemoved));
+    return pair;
+  }
   // Adds the PSN product named iName to iTarget (the black-box root when
   // null).
   static HRESULT Add(const BlackBoxPair& iPair, const char* iName, MemProduct* iTarget,
                      CATBaseUnknown_var& oAdded) {
-    KRVEWD7BlackBoxServices services;
-    return services.AddToBlackBox(Handle(iPair.psn.at(iName)), Handle(iPair.psnRoot),
-                                  Handle(iTarget ? iTarget : iPair.bbRoot), oAdded, 0);
+    MemProduct* target = iTarget ? iTarget : iPair.bbRoot;
+    return KRVEWD7BlackBoxServices().AddToBlackBox(
+        Handle(iPair.psn.at(iName)), Handle(iPair.psnRoot), Handle(target), oAdded, 0);
   }
   // The instance names below its root of the product iProduct stands for.
   static std::string PathOf(const CATBaseUnknown_var& iProduct) {
@@ -38,9 +44,8 @@ class AddToBlackBoxTest : public krvwd7_test::HostTest {
     return path;
   }
   static bool UpToDate(const BlackBoxPair& iPair) {
-    KRVEWD7BlackBoxServices services;
     unsigned char up_to_date = 0;
-    services.IsUpToDate(*iPair.bbDocument, *iPair.psnDocument, up_to_date);
+    KRVEWD7BlackBoxServices().IsUpToDate(*iPair.bbDocument, *iPair.psnDocument, up_to_date);
     return up_to_date == 1;
   }
 };
@@ -50,8 +55,7 @@ class AddToBlackBoxTest : public krvwd7_test::HostTest {
 TEST_F(AddToBlackBoxTest, AddsThePickedProductAndEverythingBelowIt) {
   for (int type : {1, 2}) {
     SCOPED_TRACE(type);
-    BlackBoxPair pair = krvwd7_test::MakeBlackBoxPair(session(), type);
-    session().Remove(pair.bb["Asm.1"]);
+    BlackBoxPair pair = PairWithout("Asm.1", type);
     CATBaseUnknown_var added;
     EXPECT_EQ(Add(pair, "Asm.1", nullptr, added), S_OK);
     const std::string node = type == 2 ? "PSN.1/" : "";
@@ -69,12 +73,10 @@ TEST_F(AddToBlackBoxTest, AddsThePickedProductAndEverythingBelowIt) {
 // the black box's PSN part number, the target itself when it is another.
 TEST_F(AddToBlackBoxTest, ThePSNPartNumberDecidesWhereTheProductGoes) {
   const struct {
-    const char* name;
-    const char* psn_root_number;
+    const char *name, *psn_root_number;
     const char* node_number;  // part number of the type 2 node
     HRESULT rc;
-    const char* path;
-    const char* error;
+    const char *path, *error;
   } rows[] = {
       {"the PSN root's node", "PSN", "PSN", S_OK, "PSN.1/Washer.1", ""},
       {"the node missing", "PSN", "OTHER", E_FAIL, "", "KRVWD7AddToBB/ErrId5"},
@@ -82,8 +84,7 @@ TEST_F(AddToBlackBoxTest, ThePSNPartNumberDecidesWhereTheProductGoes) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
-    BlackBoxPair pair = krvwd7_test::MakeBlackBoxPair(session(), 2);
-    session().Remove(pair.bb["Washer.1"]);
+    BlackBoxPair pair = PairWithout("Washer.1", 2);
     session().SetPartNumber(pair.psnRoot, row.psn_root_number);
     session().SetPartNumber(pair.bbNode, row.node_number);
     const MemSnapshot before(session());
@@ -94,21 +95,17 @@ TEST_F(AddToBlackBoxTest, ThePSNPartNumberDecidesWhereTheProductGoes) {
     if (FAILED(row.rc)) {
       EXPECT_TRUE(before.ChangesTo(session()).empty());
     }
-    CATError::ClearLastError();
-    session().Close();
+    ResetSession();
   }
 }
 
 TEST_F(AddToBlackBoxTest, AProductOfAnotherStructureAddsNothing) {
-  BlackBoxPair pair = krvwd7_test::MakeBlackBoxPair(session(), 1);
-  session().Remove(pair.bb["Washer.1"]);
+  BlackBoxPair pair = PairWithout("Washer.1");
   const MemSnapshot before(session());
-  KRVEWD7BlackBoxServices services;
   CATBaseUnknown_var added;
   // The black box's own Bolt.1, picked as if it were a PSN product.
-  EXPECT_EQ(services.AddToBlackBox(Handle(pair.bb["Bolt.1"]), Handle(pair.psnRoot),
-                                   Handle(pair.bbRoot), added, 0),
-            S_OK);
+  EXPECT_EQ(KRVEWD7BlackBoxServices().AddToBlackBox(Handle(pair.bb["Bolt.1"]), Handle(pair.psnRoot),
+                                                    Handle(pair.bbRoot), added, 0), S_OK);
   EXPECT_FALSE(added);
   EXPECT_TRUE(before.ChangesTo(session()).empty());
   EXPECT_TRUE(krvwd7_test::Traced("<< KRVEWD7BlackBoxServices::AddToBlackBox"));
@@ -143,8 +140,7 @@ TEST_F(AddToBlackBoxTest, AnotherVersionInTheBlackBoxRaisesErrId7) {
       EXPECT_EQ(rc, S_OK);
       EXPECT_TRUE(added);
     }
-    CATError::ClearLastError();
-    session().Close();
+    ResetSession();
   }
 }
 
@@ -153,14 +149,12 @@ TEST_F(AddToBlackBoxTest, AnotherVersionInTheBlackBoxRaisesErrId7) {
 // are both set.
 TEST_F(AddToBlackBoxTest, ChildrenOfANestedBlackBox) {
   const struct {
-    const char* name;
-    const char* nut_revision;
+    const char *name, *nut_revision;
     bool nut_added;
   } rows[] = {{"revision and version set", "A", true}, {"no revision", "", false}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
-    BlackBoxPair pair = krvwd7_test::MakeBlackBoxPair(session(), 1);
-    session().Remove(pair.bb["Asm.1"]);
+    BlackBoxPair pair = PairWithout("Asm.1");
     pair.psn["Asm.1"]->AddParm("BBNote", "a nested black box");
     for (const char* name : {"Bolt.1", "Nut.1"}) {
       pair.psn[name]->SetRevision("A");
@@ -184,8 +178,7 @@ TEST_F(AddToBlackBoxTest, RefusalsRaiseTheirKeysAndChangeNothing) {
   const struct {
     const char* name;
     void (*prepare)(BlackBoxPair&);
-    bool psn_root_is_no_product;
-    bool target_is_no_product;
+    bool psn_root_is_no_product, target_is_no_product;
     const char* key;
   } rows[] = {
       {"PSN root in no document", [](BlackBoxPair&) {}, true, false, "ErrId0"},
@@ -203,13 +196,11 @@ TEST_F(AddToBlackBoxTest, RefusalsRaiseTheirKeysAndChangeNothing) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
-    BlackBoxPair pair = krvwd7_test::MakeBlackBoxPair(session(), 1);
-    session().Remove(pair.bb["Asm.1"]);
+    BlackBoxPair pair = PairWithout("Asm.1");
     row.prepare(pair);
     const MemSnapshot before(session());
-    KRVEWD7BlackBoxServices services;
     CATBaseUnknown_var added;
-    EXPECT_EQ(services.AddToBlackBox(
+    EXPECT_EQ(KRVEWD7BlackBoxServices().AddToBlackBox(
                   Handle(pair.psn["Asm.1"]),
                   row.psn_root_is_no_product ? krvwd7_test::NotAProduct() : Handle(pair.psnRoot),
                   row.target_is_no_product ? krvwd7_test::NotAProduct() : Handle(pair.bbRoot),
@@ -219,17 +210,14 @@ TEST_F(AddToBlackBoxTest, RefusalsRaiseTheirKeysAndChangeNothing) {
     EXPECT_FALSE(added);
     EXPECT_FALSE(krvwd7_test::Traced("<< KRVEWD7BlackBoxServices::AddToBlackBox"));
     EXPECT_TRUE(before.ChangesTo(session()).empty());
-    MemFaults::Clear();
-    CATError::ClearLastError();
-    session().Close();
+    ResetSession();
   }
 }
 
 // The picked product that cannot be added is an error; a child that cannot
 // be added is traced and the others still come.
 TEST_F(AddToBlackBoxTest, FailedAdditions) {
-  BlackBoxPair pair = krvwd7_test::MakeBlackBoxPair(session(), 1);
-  session().Remove(pair.bb["Asm.1"]);
+  BlackBoxPair pair = PairWithout("Asm.1");
   MemFaults::AddAt(MemFaultPoint::kCopyAndPaste, E_FAIL, "PSN.CATProduct", "Asm.1/Bolt.1");
   CATBaseUnknown_var added;
   EXPECT_EQ(Add(pair, "Asm.1", nullptr, added), S_OK);
@@ -239,8 +227,7 @@ TEST_F(AddToBlackBoxTest, FailedAdditions) {
   EXPECT_TRUE(krvwd7_test::Traced("KRVWD7CoreServices::AddProductFromPSNtoBB (2) failed"));
   session().Close();
 
-  pair = krvwd7_test::MakeBlackBoxPair(session(), 1);
-  session().Remove(pair.bb["Asm.1"]);
+  pair = PairWithout("Asm.1");
   MemFaults::Clear();
   MemFaults::Add(MemFaultPoint::kAddNewComponent, E_FAIL);
   EXPECT_EQ(Add(pair, "Asm.1", nullptr, added), E_FAIL);
@@ -265,14 +252,10 @@ TEST_F(AddToBlackBoxTest, AgreesWithThePlainFormOnAGeneratedPSN) {
       KRVWD7UtiTracer::ClearLines();
       CATBaseUnknown_var added;
       const CATBaseUnknown_var product = Handle(pair.psnProducts[pick]);
-      if (plain) {
-        results[plain] = krvwd7_literal::AddToBlackBox(product, Handle(pair.psnRoot),
-                                                       Handle(pair.bbRoot), added);
-      } else {
-        KRVEWD7BlackBoxServices services;
-        results[plain] = services.AddToBlackBox(product, Handle(pair.psnRoot),
-                                                Handle(pair.bbRoot), added, 0);
-      }
+      const CATBaseUnknown_var psn_root = Handle(pair.psnRoot), bb_root = Handle(pair.bbRoot);
+      results[plain] =
+          plain ? krvwd7_literal::AddToBlackBox(product, psn_root, bb_root, added)
+                : KRVEWD7BlackBoxServices().AddToBlackBox(product, psn_root, bb_root, added, 0);
       traces[plain] = krvwd7_test::TraceWithoutTimes();
       texts[plain] = session().SaveToText();
     }
@@ -281,7 +264,6 @@ TEST_F(AddToBlackBoxTest, AgreesWithThePlainFormOnAGeneratedPSN) {
     EXPECT_EQ(traces[0], traces[1]);
     EXPECT_TRUE(texts[0] == texts[1]) << "the sessions differ";
   }
-  session().Close();
 }
 
 }  // namespace

@@ -27,10 +27,8 @@
 namespace krvwd7_test {
 
 struct BlackBoxPair {
-  MemDocument* bbDocument = nullptr;
-  MemDocument* psnDocument = nullptr;
-  MemProduct* bbRoot = nullptr;
-  MemProduct* psnRoot = nullptr;
+  MemDocument *bbDocument = nullptr, *psnDocument = nullptr;
+  MemProduct *bbRoot = nullptr, *psnRoot = nullptr;
   MemProduct* bbNode = nullptr;  // stands for the PSN root in the black box
   std::map<std::string, MemProduct*> psn, bb;
 };
@@ -51,8 +49,7 @@ inline BlackBoxPair MakeBlackBoxPair(MemSession& ioSession, int iType,
   pair.psnDocument = build.Document("PSN.CATProduct", "PSN", true);
   pair.bbRoot = pair.bbDocument->Root();
   pair.psnRoot = pair.psnDocument->Root();
-  pair.psnRoot->Vpm().printableId = PairId({});
-  pair.psnRoot->Vpm().env = "VPMENV";
+  pair.psnRoot->Vpm() = MemVpm{PairId({}), "VPMENV", ""};
 
   MemProduct* bb = pair.bbRoot;
   bb->AddParm("BBNote", "test black box");
@@ -73,8 +70,7 @@ inline BlackBoxPair MakeBlackBoxPair(MemSession& ioSession, int iType,
                   const std::string& iPartNumber, MemKind iKind,
                   const std::vector<uint64_t>& iClinks, double iX) {
     MemProduct* psn = build.Add(iPSNFather, iName, iPartNumber, iKind);
-    psn->Vpm().printableId = PairId(iClinks);
-    psn->Vpm().env = "VPMENV";
+    psn->Vpm() = MemVpm{PairId(iClinks), "VPMENV", ""};
     psn->SetPosition(MemBuilder::Translation(iX, 0, 0));
     MemProduct* bb = build.Add(iBBFather, iName, iPartNumber, iKind);
     bb->Properties() = {{"BBPrintableId", PairId(iClinks)}, {"BBVpmEnv", "VPMENV  "}};
@@ -83,8 +79,7 @@ inline BlackBoxPair MakeBlackBoxPair(MemSession& ioSession, int iType,
     pair.bb[iName] = bb;
   };
   twin(pair.psnRoot, pair.bbNode, "Asm.1", "ASM", MemKind::kProduct, {0xA1}, 0);
-  twin(pair.psn["Asm.1"], pair.bb["Asm.1"], "Bolt.1", "BOLT", MemKind::kPart, {0xA1, 0xB1},
-       10);
+  twin(pair.psn["Asm.1"], pair.bb["Asm.1"], "Bolt.1", "BOLT", MemKind::kPart, {0xA1, 0xB1}, 10);
   twin(pair.psn["Asm.1"], pair.bb["Asm.1"], "Nut.1", "NUT", MemKind::kPart, {0xA1, 0xC1}, 20);
   twin(pair.psnRoot, pair.bbNode, "Washer.1", "WASHER", MemKind::kPart, {0xD1}, 30);
   return pair;

@@ -64,8 +64,7 @@ TEST_F(BlackBoxServicesComponentTest, MadeByNameAndAnsweringBothInterfaces) {
 TEST_F(BlackBoxServicesComponentTest, EverySlotForwardsItsResult) {
   KRVIWD7BlackBoxServices_var services = Make();
   ASSERT_TRUE(services);
-  CATBaseUnknown_var empty;
-  CATBaseUnknown_var made;
+  CATBaseUnknown_var empty, made;
   MemBuilder build(session());
   MemDocument* document = build.Document("BB.CATProduct", "BB");
   unsigned char up_to_date = 7;
@@ -74,8 +73,7 @@ TEST_F(BlackBoxServicesComponentTest, EverySlotForwardsItsResult) {
   EXPECT_EQ(up_to_date, 1);
   const struct {
     const char* operation;
-    HRESULT rc;
-    HRESULT expected;
+    HRESULT rc, expected;
   } slots[] = {
       {"AddToBlackBox", services->AddToBlackBox(empty, empty, empty, made, 0), E_INVALIDARG},
       // Not a black box: refused as not applicable.
@@ -100,7 +98,6 @@ TEST_F(BlackBoxServicesComponentTest, EverySlotForwardsItsResult) {
   ASSERT_NE(CATError::LastError(), nullptr);
   EXPECT_STREQ(CATError::LastError()->GetMsgCatalog().ConvertToChar(), "KRVWD7MoveToPersonalizedStructure");
   EXPECT_TRUE(krvwd7_test::Traced("   Error: reference or target NULL"));
-  CATError::ClearLastError();
 }
 
 }  // namespace

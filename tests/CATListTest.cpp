@@ -72,8 +72,7 @@ TEST(CATListTest, HandleListRemovesDuplicatesByIdentity) {
 
 TEST(CATListTest, TokenGivesPiecesThenEmptyTexts) {
   struct Case {
-    const char* text;
-    const char* separators;
+    const char *text, *separators;
     std::vector<const char*> pieces;
   };
   const Case kCases[] = {

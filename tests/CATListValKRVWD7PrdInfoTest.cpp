@@ -9,14 +9,9 @@
 
 namespace {
 
+using krvwd7_test::ListOf;
 using krvwd7_test::Paths;
 using krvwd7_test::Rec;
-
-CATListValKRVWD7PrdInfo ListOf(const std::vector<KRVWD7PrdInfo>& iRecords) {
-  CATListValKRVWD7PrdInfo list;
-  for (const KRVWD7PrdInfo& r : iRecords) list.Append(r);
-  return list;
-}
 
 // "A,B,C": the printable ids in order.
 std::string Ids(const CATListValKRVWD7PrdInfo& iList) { return Paths(iList, true); }
@@ -78,11 +73,9 @@ TEST_F(CATListValKRVWD7PrdInfoTest, InsertReplaceSwapRemovePosition) {
 }
 
 TEST_F(CATListValKRVWD7PrdInfoTest, LocateFromAStartPosition) {
-  CATListValKRVWD7PrdInfo list =
-      ListOf({Rec("X"), Rec("A"), Rec("Y"), Rec("Z"), Rec("A")});
+  CATListValKRVWD7PrdInfo list = ListOf({Rec("X"), Rec("A"), Rec("Y"), Rec("Z"), Rec("A")});
   const struct {
-    int from;
-    int found;
+    int from, found;
   } rows[] = {{1, 2}, {2, 2}, {3, 5}, {5, 5}, {6, 0}, {0, 2}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.from);

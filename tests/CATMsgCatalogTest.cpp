@@ -70,7 +70,6 @@ class CATMsgCatalogFileTest : public ::testing::Test {
     CATMsgCatalog::ClearCache();
   }
   void TearDown() override {
-    CATRemoveEnvOverride("KRVWD7_CATALOGS");
     CATMsgCatalog::ClearCache();
     std::remove((dir_ + "/Test.CATNls").c_str());
     rmdir(dir_.c_str());

@@ -16,6 +16,7 @@
 namespace krvwd7 {
 namespace {
 
+using krvwd7_test::ListOf;
 using krvwd7_test::Rec;
 
 KRVWD7PrdInfo Versioned(const std::string& iId, const std::string& iPath,
@@ -44,20 +45,13 @@ class DiffTreeTest : public ::testing::Test {
     c_.bbRootPath = "BB";
     c_.bbNodePath = "BB/N.1";
     c_.psnRootPath = "P";
-    c_.bbList.Append(Rec("a", "BB/N.1/A.1"));
-    c_.bbList.Append(Versioned("ax", "BB/N.1/A.1/X.1", "1"));
-    c_.bbList.Append(Rec("b", "BB/N.1/B.1"));
-    c_.bbList.Append(Rec("c", "BB/N.1/C.1"));
-    c_.bbList.Append(Rec("e", "BB/N.1/Evil<!--<script>.1"));
-    c_.psnList.Append(Rec("a", "P/A.1"));
-    c_.psnList.Append(Versioned("ax", "P/A.1/X.1", "2"));
-    c_.psnList.Append(Rec("b2", "P/B.2"));
-    c_.psnList.Append(Rec("e", "P/Evil<!--<script>.1"));
-    c_.psnList.Append(Rec("d", "P/D.1"));
-    c_.psnList.Append(Rec("de", "P/D.1/E.1"));
-    c_.psnList.Append(Rec("ay", "P/A.1/Y.1"));
-    c_.psnList.Append(Rec("q", "P/Q.1"));
-    c_.psnList.Append(Rec("qr", "P/Q.1/R.1"));
+    c_.bbList = ListOf({Rec("a", "BB/N.1/A.1"), Versioned("ax", "BB/N.1/A.1/X.1", "1"),
+                        Rec("b", "BB/N.1/B.1"), Rec("c", "BB/N.1/C.1"),
+                        Rec("e", "BB/N.1/Evil<!--<script>.1")});
+    c_.psnList = ListOf({Rec("a", "P/A.1"), Versioned("ax", "P/A.1/X.1", "2"), Rec("b2", "P/B.2"),
+                         Rec("e", "P/Evil<!--<script>.1"), Rec("d", "P/D.1"),
+                         Rec("de", "P/D.1/E.1"), Rec("ay", "P/A.1/Y.1"), Rec("q", "P/Q.1"),
+                         Rec("qr", "P/Q.1/R.1")});
     Entry("REMOVED", c_.bbList[4], c_.bbList[4]);
     Entry("REPLACE", c_.bbList[3], c_.psnList[3]);
     Entry("VERSION", c_.bbList[2], c_.psnList[2]);
@@ -196,11 +190,10 @@ nlohmann::json PageData(const std::string& iPage) {
 std::vector<std::string> Lines(const std::string& iText) {
   std::vector<std::string> lines(1);
   for (char c : iText) {
-    if (c == '\n') {
+    if (c == '\n')
       lines.emplace_back();
-    } else {
+    else
       lines.back() += c;
-    }
   }
   return lines;
 }

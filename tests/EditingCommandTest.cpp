@@ -4,25 +4,18 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
-#include <nlohmann/json.hpp>
 #include <set>
-#include <sstream>
 
-#include "CATBaseUnknown.h"
-#include "Commands.h"
+#include "CommandTestSupport.h"
 #include "ProductName.h"
 #include "Table.h"
 
 namespace krvwd7 {
 namespace {
 
-const std::string kExamples = std::string(KRVWD7_SOURCE_DIR) + "/examples/";
-
 TEST(ProductNameTest, ParsesDocumentsPathsAndEscapes) {
   const struct {
-    const char* text;
-    const char* document;
+    const char *text, *document;
     std::vector<std::string> path;
     const char* canonical;  // as FormatProductName writes it back
   } rows[] = {
@@ -46,8 +39,7 @@ TEST(ProductNameTest, ParsesDocumentsPathsAndEscapes) {
 
 TEST(ProductNameTest, RefusesMalformedNamesWithAMessage) {
   const struct {
-    const char* text;
-    const char* message;
+    const char *text, *message;
   } rows[] = {
       {":Bolt.1", "no document before the ':'"},
       {"", "no document before the ':'"},
@@ -65,47 +57,41 @@ TEST(ProductNameTest, RefusesMalformedNamesWithAMessage) {
   }
 }
 
-struct CommandRun {
-  int code;
-  std::string out, err;
-};
-
-class EditingCommandTest : public ::testing::Test {
+class EditingCommandTest : public CommandTest {
  protected:
-  // CTest runs the tests of this fixture in parallel processes: each has a
-  // target of its own.
-  void SetUp() override {
-    live_ = CATBaseUnknown::LiveObjects();
-    target_ = ::testing::TempDir() + "krvwd7-editing-" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".json";
-  }
   void TearDown() override {
-    EXPECT_EQ(CATBaseUnknown::LiveObjects(), live_) << "the command left objects behind";
     std::remove(target_.c_str());
+    CommandTest::TearDown();
   }
   static CommandRun UpdatePosition(UpdatePositionOptions iOptions) {
     iOptions.edit.common.batch = true;
-    std::ostringstream out, err;
-    int code = RunUpdatePosition(iOptions, out, err);
-    return {code, out.str(), err.str()};
+    iOptions.edit.common.session = kExamples + "demo.json";
+    return RunCommand(&RunUpdatePosition, iOptions);
   }
-  static bool Exists(const std::string& iPath) { return std::ifstream(iPath).good(); }
+  // The types of the entries (by kind) and the number of added products of
+  // the comparison of iSession, which differs.
+  static std::pair<std::multiset<std::string>, size_t> Differences(const std::string& iSession) {
+    const CommandRun run = Diff(iSession, true);
+    EXPECT_EQ(run.code, kExitDifferences) << run.err;
+    const nlohmann::json report = run.Json();
+    std::multiset<std::string> types;
+    for (const auto& entry : report["entries"]) types.insert(entry["type"].get<std::string>());
+    return {types, report["added"].size()};
+  }
 
-  std::string target_;
-  long live_ = 0;
+  const std::string target_ = TempName(".json");
 };
 
 // update-position on the demo, then diff of the written session: the
 // position entry is gone, everything else is still there.
 TEST_F(EditingCommandTest, UpdatePositionWritesASessionWhereThePositionAgrees) {
   UpdatePositionOptions options;
-  options.edit.common.session = kExamples + "demo.json";
   options.edit.common.json = true;
   options.edit.output = target_;
   CommandRun run = UpdatePosition(options);
   ASSERT_EQ(run.code, kExitOk) << run.err;
   EXPECT_EQ(run.err, "");
-  nlohmann::json report = nlohmann::json::parse(run.out);
+  nlohmann::json report = run.Json();
   EXPECT_EQ(report["written"], target_);
   EXPECT_EQ(report["result"], 0);
   ASSERT_EQ(report["changes"].size(), 1u) << report["changes"].dump(2);
@@ -114,32 +100,16 @@ TEST_F(EditingCommandTest, UpdatePositionWritesASessionWhereThePositionAgrees) {
   EXPECT_EQ(change["product"], "CAR.CATProduct:Chassis.1/Bolt.1");
   EXPECT_NE(change["old"], change["new"]);
   EXPECT_EQ(report["products"][0]["product"], "CAR.CATProduct:Chassis.1/Bolt.1");
-
-  auto types = [](const std::string& iSession) {
-    DiffOptions diff;
-    diff.common.session = iSession;
-    diff.common.json = true;
-    diff.common.batch = true;
-    std::ostringstream out, err;
-    EXPECT_EQ(RunDiff(diff, out, err), kExitDifferences) << err.str();
-    std::multiset<std::string> found;
-    const nlohmann::json report = nlohmann::json::parse(out.str());
-    for (const auto& entry : report["entries"]) {
-      found.insert(entry["type"].get<std::string>());
-    }
-    return found;
-  };
-  std::multiset<std::string> before = types(kExamples + "demo.json");
+  std::multiset<std::string> before = Differences(kExamples + "demo.json").first;
   ASSERT_EQ(before.count("POSITION"), 1u);
   before.erase("POSITION");
-  EXPECT_EQ(types(target_), before);
+  EXPECT_EQ(Differences(target_).first, before);
 }
 
 // The change report takes the width it is given, like diff's table, and
 // shortens nothing without one.
 TEST_F(EditingCommandTest, ReportFitsTheWidthAndIsWholeWithoutOne) {
   UpdatePositionOptions options;
-  options.edit.common.session = kExamples + "demo.json";
   options.edit.dryRun = true;
   options.edit.common.width = 0;
   CommandRun whole = UpdatePosition(options);
@@ -151,10 +121,8 @@ TEST_F(EditingCommandTest, ReportFitsTheWidthAndIsWholeWithoutOne) {
   EXPECT_NE(fitted.out.find("\xE2\x80\xA6"), std::string::npos) << fitted.out;
   // The tables and the summary; the headline is a sentence, which the
   // terminal wraps.
-  std::istringstream lines(fitted.out);
-  std::string line;
-  std::getline(lines, line);
-  while (std::getline(lines, line)) EXPECT_LE(TextWidth(line), 70) << line;
+  const std::vector<std::string> lines = SplitLines(fitted.out);
+  for (size_t i = 1; i < lines.size(); ++i) EXPECT_LE(TextWidth(lines[i]), 70) << lines[i];
 }
 
 // add of the demo's added product, then diff of the written session: it is
@@ -166,25 +134,16 @@ TEST_F(EditingCommandTest, AddWritesASessionWhereTheProductIsNoLongerAdded) {
   options.edit.common.batch = true;
   options.edit.output = target_;
   options.product = "CAR.CATProduct:Radio.1";
-  std::ostringstream out, err;
-  ASSERT_EQ(RunAdd(options, out, err), kExitOk) << err.str();
-  nlohmann::json report = nlohmann::json::parse(out.str());
+  const CommandRun run = RunCommand(&RunAdd, options);
+  ASSERT_EQ(run.code, kExitOk) << run.err;
+  nlohmann::json report = run.Json();
   ASSERT_EQ(report["products"].size(), 1u);
   EXPECT_EQ(report["products"][0]["product"], "BB-CAR.CATProduct:CAR.1/Radio.1");
   EXPECT_EQ(report["summary"], nlohmann::json({{"added", 1}}));
-
-  auto added = [](const std::string& iSession) {
-    DiffOptions diff;
-    diff.common.session = iSession;
-    diff.common.json = true;
-    diff.common.batch = true;
-    std::ostringstream out, err;
-    EXPECT_EQ(RunDiff(diff, out, err), kExitDifferences) << err.str();
-    const nlohmann::json report = nlohmann::json::parse(out.str());
-    return std::make_pair(report["added"].size(), report["entries"].size());
-  };
-  EXPECT_EQ(added(kExamples + "demo.json"), std::make_pair(size_t{1}, size_t{8}));
-  EXPECT_EQ(added(target_), std::make_pair(size_t{0}, size_t{8}));
+  const auto before = Differences(kExamples + "demo.json");
+  EXPECT_EQ(before.first.size(), 8u);
+  EXPECT_EQ(before.second, 1u);
+  EXPECT_EQ(Differences(target_), std::make_pair(before.first, size_t{0}));
 }
 
 }  // namespace

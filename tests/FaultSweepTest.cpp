@@ -16,8 +16,7 @@ TEST_P(FaultSweepTest, EveryFailedCallGivesADocumentedResultAndASoundSession) {
   EXPECT_GT(report.runs, 0) << "the operation calls no fault point";
   std::string failures;
   for (const std::string& failure : report.failures) failures += failure + "\n";
-  EXPECT_TRUE(report.failures.empty()) << report.failures.size() << " failure(s):\n"
-                                       << failures;
+  EXPECT_TRUE(report.failures.empty()) << report.failures.size() << " failure(s):\n" << failures;
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -24,8 +24,7 @@ class IdentifyTest : public krvwd7_test::HostTest {
     for (const char* name : iNames) {
       components.Append(*name ? Handle(iPair.bb.at(name)) : Handle(iPair.bbRoot));
     }
-    KRVEWD7BlackBoxServices services;
-    return services.Identify(components);
+    return KRVEWD7BlackBoxServices().Identify(components);
   }
   // The PSN window's selection as instance names, "<root>" for the root.
   static std::string Selected(const BlackBoxPair& iPair) {
@@ -99,8 +98,7 @@ TEST_F(IdentifyTest, TheFirstComponentDecidesWhichBlackBox) {
   CATListValCATBaseUnknown_var components;
   components.Append(Handle(pair.psn["Bolt.1"]));  // the PSN is no black box
   components.Append(Handle(pair.bb["Bolt.1"]));
-  KRVEWD7BlackBoxServices services;
-  EXPECT_EQ(services.Identify(components), E_FAIL);
+  EXPECT_EQ(KRVEWD7BlackBoxServices().Identify(components), E_FAIL);
   EXPECT_EQ(LastErrorKey(), "KRVWD7IdentifyInPSN/ErrId3");
   EXPECT_EQ(Selected(pair), "");
   EXPECT_FALSE(krvwd7_test::Traced("<< KRVEWD7BlackBoxServices::Identify"));
@@ -120,8 +118,7 @@ TEST_F(IdentifyTest, WithoutThePSNDocumentNothingIsSelected) {
 }
 
 TEST_F(IdentifyTest, AnEmptyListIsRefused) {
-  KRVEWD7BlackBoxServices services;
-  EXPECT_EQ(services.Identify(CATListValCATBaseUnknown_var()), E_INVALIDARG);
+  EXPECT_EQ(KRVEWD7BlackBoxServices().Identify(CATListValCATBaseUnknown_var()), E_INVALIDARG);
   EXPECT_TRUE(krvwd7_test::Traced(">> KRVEWD7BlackBoxServices::Identify"));
   EXPECT_EQ(LastErrorKey(), "");
 }
@@ -132,12 +129,9 @@ TEST_F(IdentifyTest, HostFailuresRaiseTheirKeys) {
   const struct {
     const char* name;
     MemFaultPoint point;
-    const char* document;
-    const char* path;
+    const char *document, *path;
     int call;
-    const char* key;
-    const char* trace;
-    const char* selected;
+    const char *key, *trace, *selected;
   } rows[] = {
       {"root of the component", MemFaultPoint::kRetrieveRootProduct, "BB.CATProduct",
        "Asm.1/Bolt.1", 0, "ErrId1", "", ""},
@@ -174,9 +168,7 @@ TEST_F(IdentifyTest, HostFailuresRaiseTheirKeys) {
     if (*row.selected) {
       EXPECT_EQ(CATFrmEditor::GetCurrentEditor(), pair.psnDocument->Editor());
     }
-    MemFaults::Clear();
-    CATError::ClearLastError();
-    session().Close();
+    ResetSession();
   }
 }
 

@@ -54,8 +54,7 @@ TEST_F(IsUpToDateTest, ChecksAndAnswers) {
     unsigned char up_to_date = 7;
     EXPECT_EQ(services.IsUpToDate(*pair.bbDocument, *pair.psnDocument, up_to_date), row.rc);
     EXPECT_EQ(up_to_date, row.up_to_date);
-    MemFaults::Clear();
-    session().Close();
+    ResetSession();
   }
   // A PSN document without products.
   BlackBoxPair pair = krvwd7_test::MakeBlackBoxPair(session(), 1);
@@ -68,9 +67,9 @@ TEST_F(IsUpToDateTest, ChecksAndAnswers) {
 
 TEST_F(IsUpToDateTest, WritesNoTraceOfItsOwn) {
   BlackBoxPair pair = krvwd7_test::MakeBlackBoxPair(session(), 1);
-  KRVEWD7BlackBoxServices services;
   unsigned char up_to_date = 0;
-  EXPECT_EQ(services.IsUpToDate(*pair.bbDocument, *pair.psnDocument, up_to_date), S_OK);
+  EXPECT_EQ(KRVEWD7BlackBoxServices().IsUpToDate(*pair.bbDocument, *pair.psnDocument, up_to_date),
+            S_OK);
   for (const std::string& line : KRVWD7UtiTracer::Lines()) {
     EXPECT_EQ(line.find("IsUpToDate"), std::string::npos) << line;
   }

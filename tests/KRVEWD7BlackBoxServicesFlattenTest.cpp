@@ -9,17 +9,13 @@
 #include <vector>
 
 #include "CATError.h"
-#include "KRVEWD7BlackBoxServices.h"
 #include "KRVWD7UtiPrdServices.h"
 #include "LiteralFlatten.h"
-#include "MemDocument.h"
-#include "MemProduct.h"
-#include "TestSessions.h"
+#include "ServicesSessionTest.h"
 
 namespace {
 
-using krvwd7_test::Handle;
-using krvwd7_test::Replaced;
+using namespace krvwd7_test;
 
 // A black box of type $TYPE (1: the root is the PSN node; 2: PSN.1 is):
 //   [PSN.1]  Asm.1 (component, at x 100): Bolt.1 (part), Model.1 (model),
@@ -64,12 +60,10 @@ std::string SessionText(int iType, const std::string& iExtraRootProperties = "")
   text = Replaced(text, "$CHILDREN", children);
   text = Replaced(text, "$TYPE", std::to_string(iType));
   text = Replaced(text, "$EXTRA", iExtraRootProperties);
-  const struct {
-    const char* key;
-    uint64_t clink;
-  } ids[] = {{"$A1", 0xA1}, {"$B1", 0xB1}, {"$M1", 0xC1}, {"$S1", 0xD1},
-             {"$N1", 0xE1}, {"$W1", 0xF1}};
-  for (const auto& id : ids) text = Replaced(text, id.key, MemBuilder::PrintableId(1, {id.clink}));
+  for (auto [key, clink] : {std::pair<const char*, uint64_t>{"$A1", 0xA1}, {"$B1", 0xB1},
+                            {"$M1", 0xC1}, {"$S1", 0xD1}, {"$N1", 0xE1}, {"$W1", 0xF1}}) {
+    text = Replaced(text, key, MemBuilder::PrintableId(1, {clink}));
+  }
   return text;
 }
 
@@ -79,56 +73,13 @@ std::string WithoutModes(const std::string& iSaved) {
   return std::regex_replace(iSaved, std::regex("\n *\"mode\": \"product\","), "");
 }
 
-class FlattenTest : public krvwd7_test::HostTest {
+class FlattenTest : public ServicesSessionTest {
  protected:
-  void SetUp() override {
-    HostTest::SetUp();
-    // The interactive application lives for the process once made.
-    session().LoadFromText(R"({"format": "krvwd7-session/1", "interactive": true})", "w");
-    session().Close();
-    CountLiveObjects();
+  void Load(int iType, const std::string& iExtra = "") { LoadText(SessionText(iType, iExtra)); }
+  MemProduct* Find(const std::string& iPath) { return FindPath(root_, iPath); }
+  MemProduct* Plain(int iChild) {
+    return session().FindDocument("Plain.CATProduct")->Root()->Children()[iChild];
   }
-  void Load(int iType, const std::string& iExtra = "") {
-    MemResult loaded = session().LoadFromText(SessionText(iType, iExtra), "flatten");
-    ASSERT_TRUE(loaded) << loaded.error;
-    document_ = session().FindDocument("BB.CATProduct");
-    root_ = document_->Root();
-  }
-  MemProduct* Find(const std::string& iPath) {
-    MemProduct* product = root_;
-    size_t start = 0;
-    while (product != nullptr && start <= iPath.size()) {
-      const size_t slash = iPath.find('/', start);
-      const std::string name = iPath.substr(start, slash == std::string::npos ? std::string::npos
-                                                                               : slash - start);
-      product = product->FindChild(name);
-      if (slash == std::string::npos) break;
-      start = slash + 1;
-    }
-    return product;
-  }
-  // The instance names of the children of iProduct, in order.
-  static std::string Children(const MemProduct* iProduct) {
-    std::string names;
-    for (const MemProduct* child : iProduct->Children()) {
-      names += (names.empty() ? "" : ",") + child->InstanceName();
-    }
-    return names;
-  }
-  std::string Property(const std::string& iName) {
-    CATUnicodeString value;
-    KRVWD7UtiPrdServices::GetProperty(Handle(root_), iName.c_str(), value);
-    return value.ToStdString();
-  }
-  int TraceCount(const std::string& iLine) {
-    int count = 0;
-    for (const std::string& line : KRVWD7UtiTracer::Lines()) count += line == iLine;
-    return count;
-  }
-
-  KRVEWD7BlackBoxServices services_;
-  MemDocument* document_ = nullptr;
-  MemProduct* root_ = nullptr;
 };
 
 TEST_F(FlattenTest, TypeTwoBelowThePSNRootInstance) {
@@ -137,38 +88,35 @@ TEST_F(FlattenTest, TypeTwoBelowThePSNRootInstance) {
 
   // Every leaf directly below PSN.1 in list order, the washer left where it
   // was; the component below PSN.1 deleted, the product instance kept.
-  MemProduct* psn = Find("PSN.1");
-  ASSERT_NE(psn, nullptr);
-  EXPECT_EQ(Children(psn), "Washer.1,Asm.2,Bolt.1,Model.1,Nut.1,Pin.1");
-  EXPECT_EQ(Children(Find("PSN.1/Asm.2")), "");
+  ASSERT_NE(Find("PSN.1"), nullptr);
+  EXPECT_EQ(ChildNames(Find("PSN.1")), "Washer.1,Asm.2,Bolt.1,Model.1,Nut.1,Pin.1");
+  EXPECT_EQ(ChildNames(Find("PSN.1/Asm.2")), "");
   // The absolute position is kept.
   CATMathTransformation bolt;
   KRVWD7UtiPrdServices::GetPosition(Handle(Find("PSN.1/Bolt.1")), bolt);
-  EXPECT_TRUE(KRVWD7UtiPrdServices::IsSimilarPosition(
-      bolt, MemBuilder::Translation(101, 0, 0), 0.001));
-  EXPECT_EQ(Property("BBType"), "2");
-  EXPECT_EQ(Property("BBFlatten"), "1");
+  EXPECT_TRUE(KRVWD7UtiPrdServices::IsSimilarPosition(bolt, MemBuilder::Translation(101, 0, 0),
+                                                      0.001));
+  EXPECT_EQ(Attribute("BBType"), "2");
+  EXPECT_EQ(Attribute("BBFlatten"), "1");
   // The identity is written again on each moved leaf that has one (not on
   // Pin.1, which has none and keeps none).
   EXPECT_EQ(TraceCount(">> KRVWD7CoreServices::SetPrintableIdParameterOnNode"), 3);
-  EXPECT_EQ(Find("PSN.1/Nut.1")->Properties().at("BBPrintableId"),
-            MemBuilder::PrintableId(1, {0xE1}));
-  EXPECT_EQ(Find("PSN.1/Nut.1")->Properties().at("BBVpmEnv"), "E4");
-  EXPECT_EQ(Find("PSN.1/Pin.1")->Properties().count("BBPrintableId"), 0u);
+  EXPECT_EQ(PropertyOf(Find("PSN.1/Nut.1"), "BBPrintableId"), MemBuilder::PrintableId(1, {0xE1}));
+  EXPECT_EQ(PropertyOf(Find("PSN.1/Nut.1"), "BBVpmEnv"), "E4");
+  EXPECT_EQ(PropertyOf(Find("PSN.1/Pin.1"), "BBPrintableId"), "<absent>");
   // Four moves and one deletion stepped; the washer was not counted.
   EXPECT_EQ(progress_.steps_of["BlackBoxFlattenInProgress"], 4 + 1);
-  EXPECT_NE(std::find(progress_.events.begin(), progress_.events.end(),
-                      "init BlackBoxFlattenInProgress 1..8"),
-            progress_.events.end());
+  EXPECT_EQ(std::count(progress_.events.begin(), progress_.events.end(),
+                       "init BlackBoxFlattenInProgress 1..8"), 1);
 }
 
 TEST_F(FlattenTest, TypeTwoRemovingThePSNLevel) {
   Load(2);
   ASSERT_EQ(services_.Flatten(*document_, 1), S_OK);
-  EXPECT_EQ(Children(root_), "Bolt.1,Model.1,Nut.1,Washer.1,Pin.1");
-  EXPECT_EQ(Property("BBType"), "1");
-  EXPECT_EQ(Property("BBPSNPartNumber"), "PSN");
-  EXPECT_EQ(Property("BBFlatten"), "1");
+  EXPECT_EQ(ChildNames(root_), "Bolt.1,Model.1,Nut.1,Washer.1,Pin.1");
+  EXPECT_EQ(Attribute("BBType"), "1");
+  EXPECT_EQ(Attribute("BBPSNPartNumber"), "PSN");
+  EXPECT_EQ(Attribute("BBFlatten"), "1");
   EXPECT_EQ(progress_.steps_of["BlackBoxFlattenInProgress"], 5 + 1);
 }
 
@@ -182,19 +130,17 @@ TEST_F(FlattenTest, TypeOneNeverLosesItsRoot) {
     EXPECT_TRUE(root_->IsAttached());
     // With option 0 the component directly below the root is deleted; with
     // option 1 nothing is (the root is not handed to Delete).
-    EXPECT_EQ(Children(root_), option == 1 ? "Asm.1,Washer.1,Asm.2,Bolt.1,Model.1,Nut.1,Pin.1"
+    EXPECT_EQ(ChildNames(root_), option == 1 ? "Asm.1,Washer.1,Asm.2,Bolt.1,Model.1,Nut.1,Pin.1"
                                            : "Washer.1,Asm.2,Bolt.1,Model.1,Nut.1,Pin.1");
     EXPECT_EQ(MemFaults::Calls(MemFaultPoint::kDelete), option == 1 ? 0 : 1);
-    EXPECT_EQ(Property("BBType"), "1");
-    EXPECT_EQ(Property("BBFlatten"), "1");
+    EXPECT_EQ(Attribute("BBType"), "1");
+    EXPECT_EQ(Attribute("BBFlatten"), "1");
   }
 }
 
 TEST_F(FlattenTest, RefusedBlackBoxesChangeNothing) {
   const struct {
-    const char* name;
-    const char* from;
-    const char* to;
+    const char *name, *from, *to;
     HRESULT rc;
   } rows[] = {
       {"version 1", R"("BBVersion": "2")", R"("BBVersion": "1")", E_INVALIDARG},
@@ -207,9 +153,7 @@ TEST_F(FlattenTest, RefusedBlackBoxesChangeNothing) {
     SCOPED_TRACE(row.name);
     std::string text = SessionText(2, "$EXTRA");
     ASSERT_NE(text.find(row.from), std::string::npos);
-    text = Replaced(Replaced(text, row.from, row.to), "$EXTRA", "");
-    ASSERT_TRUE(session().LoadFromText(text, "refused"));
-    document_ = session().FindDocument("BB.CATProduct");
+    LoadText(Replaced(Replaced(text, row.from, row.to), "$EXTRA", ""));
     const std::string before = session().SaveToText();
     EXPECT_EQ(services_.Flatten(*document_, 0), row.rc);
     EXPECT_EQ(WithoutModes(session().SaveToText()), before);
@@ -230,9 +174,9 @@ TEST_F(FlattenTest, FailedMovesAndDeletionsDoNotChangeTheResult) {
   MemFaults::Add(MemFaultPoint::kDragAndDrop, E_FAIL, "Model.1");
   MemFaults::Add(MemFaultPoint::kDelete, E_FAIL, "Asm.1");
   ASSERT_EQ(services_.Flatten(*document_, 0), S_OK);
-  EXPECT_EQ(Children(Find("PSN.1")), "Asm.1,Washer.1,Asm.2,Nut.1,Pin.1");
-  EXPECT_EQ(Children(Find("PSN.1/Asm.1")), "Bolt.1,Model.1,Sub.1");
-  EXPECT_EQ(Property("BBFlatten"), "1");
+  EXPECT_EQ(ChildNames(Find("PSN.1")), "Asm.1,Washer.1,Asm.2,Nut.1,Pin.1");
+  EXPECT_EQ(ChildNames(Find("PSN.1/Asm.1")), "Bolt.1,Model.1,Sub.1");
+  EXPECT_EQ(Attribute("BBFlatten"), "1");
   // Failed moves are stepped too, and so is the failed deletion.
   EXPECT_EQ(progress_.steps_of["BlackBoxFlattenInProgress"], 4 + 1);
 }
@@ -247,21 +191,17 @@ TEST_F(FlattenTest, AgreesWithThePlainWalk) {
       struct Run {
         HRESULT rc;
         std::string saved;
-        std::vector<std::string> trace;
-        std::vector<std::string> events;
+        std::vector<std::string> trace, events;
         std::map<std::string, int> steps;
       } runs[2];
       for (int literal = 0; literal < 2; ++literal) {
-        MemDocument* document =
-            krvwd7_test::GenerateBlackBox(session(), products, seed, /*iInteractive=*/true);
+        MemDocument* document = GenerateBlackBox(session(), products, seed, /*iInteractive=*/true);
         KRVWD7UtiTracer::ClearLines();
-        progress_ = krvwd7_test::ProgressRecorder();
-        runs[literal].rc = literal ? krvwd7_test::LiteralFlatten(*document, option)
+        progress_ = ProgressRecorder();
+        const HRESULT rc = literal ? LiteralFlatten(*document, option)
                                    : services_.Flatten(*document, option);
-        runs[literal].saved = session().SaveToText();
-        runs[literal].trace = krvwd7_test::TraceWithoutTimes();
-        runs[literal].events = progress_.events;
-        runs[literal].steps = progress_.steps_of;
+        runs[literal] = {rc, session().SaveToText(), TraceWithoutTimes(), progress_.events,
+                         progress_.steps_of};
       }
       EXPECT_EQ(runs[0].rc, S_OK);
       EXPECT_EQ(runs[0].rc, runs[1].rc);
@@ -300,23 +240,21 @@ class MoveTest : public FlattenTest {
 TEST_F(MoveTest, MovesPartsAndModelsKeepingTheirIdentity) {
   ASSERT_EQ(Move("PSN.1/Asm.1/Bolt.1", "PSN.1/Asm.2"), S_OK);
   ASSERT_EQ(Move("PSN.1/Asm.1/Model.1", "PSN.1/Asm.2"), S_OK);
-  EXPECT_EQ(Children(Find("PSN.1/Asm.2")), "Pin.1,Bolt.1,Model.1");
+  EXPECT_EQ(ChildNames(Find("PSN.1/Asm.2")), "Pin.1,Bolt.1,Model.1");
   EXPECT_EQ(MemFaults::Calls(MemFaultPoint::kCutAndPaste), 1);
   EXPECT_EQ(MemFaults::Calls(MemFaultPoint::kDragAndDrop), 1);
-  EXPECT_EQ(Find("PSN.1/Asm.2/Model.1")->Properties().at("BBPrintableId"),
+  EXPECT_EQ(PropertyOf(Find("PSN.1/Asm.2/Model.1"), "BBPrintableId"),
             MemBuilder::PrintableId(1, {0xC1}));
   // A part without identity moves without one.
   ASSERT_EQ(Move("PSN.1/Asm.2/Pin.1", "PSN.1/Asm.1"), S_OK);
-  EXPECT_EQ(Find("PSN.1/Asm.1/Pin.1")->Properties().count("BBPrintableId"), 0u);
+  EXPECT_EQ(PropertyOf(Find("PSN.1/Asm.1/Pin.1"), "BBPrintableId"), "<absent>");
   EXPECT_EQ(CATError::LastError(), nullptr);
 }
 
 TEST_F(MoveTest, EachRefusalRaisesItsKeyAndMovesNothing) {
   const MemFaultPoint kNone = MemFaultPoint::kCount;
   const struct {
-    const char* name;
-    const char* product;
-    const char* destination;
+    const char *name, *product, *destination;
     MemFaultPoint point;
     const char* on;  // the product the fault applies to ("" any)
     int call;
@@ -350,7 +288,6 @@ TEST_F(MoveTest, EachRefusalRaisesItsKeyAndMovesNothing) {
     MemFaults::Clear();
     EXPECT_EQ(WithoutModes(session().SaveToText()), before);
   }
-  CATError::ClearLastError();
 }
 
 TEST_F(MoveTest, BlackBoxMustBeFlattenedOfVersionTwo) {
@@ -358,13 +295,10 @@ TEST_F(MoveTest, BlackBoxMustBeFlattenedOfVersionTwo) {
   EXPECT_EQ(Move("PSN.1/Washer.1", "PSN.1/Asm.2"), E_FAIL);
   EXPECT_EQ(LastKey(), "ErrId4");
   // The destination in an ordinary document.
-  MemProduct* plain = session().FindDocument("Plain.CATProduct")->Root();
   CATError::ClearLastError();
-  EXPECT_EQ(services_.MoveToPersonalizedStructure(Handle(Find("PSN.1/Washer.1")),
-                                                  Handle(plain->Children()[0])),
+  EXPECT_EQ(services_.MoveToPersonalizedStructure(Handle(Find("PSN.1/Washer.1")), Handle(Plain(0))),
             E_FAIL);
   EXPECT_EQ(LastKey(), "ErrId3");
-  CATError::ClearLastError();
 }
 
 // The identity cannot be written on the moved instance: "ErrId8", the move
@@ -374,38 +308,32 @@ TEST_F(MoveTest, IdentityNotWrittenKeepsTheMove) {
   MemFaults::Add(MemFaultPoint::kGetProperty, E_FAIL, "Washer.1", 3);
   EXPECT_EQ(Move("PSN.1/Washer.1", "PSN.1/Asm.2"), E_FAIL);
   EXPECT_EQ(LastKey(), "ErrId8");
-  EXPECT_EQ(Children(Find("PSN.1/Asm.2")), "Pin.1,Washer.1");
-  CATError::ClearLastError();
+  EXPECT_EQ(ChildNames(Find("PSN.1/Asm.2")), "Pin.1,Washer.1");
 }
 
 // --- CopyPosition ----------------------------------------------------------------
 
 TEST_F(FlattenTest, CopyPositionBetweenOrdinaryDocuments) {
   Load(2);
-  MemProduct* plain = session().FindDocument("Plain.CATProduct")->Root();
-  ASSERT_EQ(services_.CopyPosition(Handle(plain->Children()[0]), Handle(plain->Children()[1])),
-            S_OK);
-  EXPECT_TRUE(KRVWD7UtiPrdServices::IsSimilarPosition(
-      plain->Children()[1]->Position(), MemBuilder::Translation(7, 8, 9), 0.001));
-  // And from an ordinary document into a black box that is not flattened.
-  ASSERT_EQ(services_.CopyPosition(Handle(plain->Children()[0]), Handle(Find("PSN.1/Washer.1"))),
-            S_OK);
-  EXPECT_TRUE(KRVWD7UtiPrdServices::IsSimilarPosition(
-      Find("PSN.1/Washer.1")->Position(), MemBuilder::Translation(7, 8, 9), 0.001));
+  // Between ordinary documents, then into a black box that is not flattened.
+  for (MemProduct* target : {Plain(1), Find("PSN.1/Washer.1")}) {
+    ASSERT_EQ(services_.CopyPosition(Handle(Plain(0)), Handle(target)), S_OK);
+    EXPECT_TRUE(KRVWD7UtiPrdServices::IsSimilarPosition(target->Position(),
+                                                        MemBuilder::Translation(7, 8, 9), 0.001));
+  }
   EXPECT_EQ(TraceCount("<< KRVEWD7BlackBoxServices::CopyPosition"), 2);
   EXPECT_TRUE(notified_.shown.empty());
 }
 
 TEST_F(FlattenTest, CopyPositionRefusesFlattenedBlackBoxes) {
   Load(2, R"(, "BBFlatten": "1")");
-  MemProduct* plain = session().FindDocument("Plain.CATProduct")->Root();
   const std::string before = session().SaveToText();
   for (bool black_box_is_target : {true, false}) {
     SCOPED_TRACE(black_box_is_target);
     KRVWD7UtiTracer::ClearLines();
     notified_.shown.clear();
     CATBaseUnknown_var washer = Handle(Find("PSN.1/Washer.1"));
-    CATBaseUnknown_var bolt = Handle(plain->Children()[0]);
+    CATBaseUnknown_var bolt = Handle(Plain(0));
     EXPECT_EQ(black_box_is_target ? services_.CopyPosition(bolt, washer)
                                   : services_.CopyPosition(washer, bolt),
               E_FAIL);
@@ -421,15 +349,14 @@ TEST_F(FlattenTest, CopyPositionRefusesFlattenedBlackBoxes) {
 
 TEST_F(FlattenTest, CopyPositionTracesMissingInputs) {
   Load(2);
-  MemProduct* plain = session().FindDocument("Plain.CATProduct")->Root();
-  CATBaseUnknown_var bolt = Handle(plain->Children()[0]);
+  CATBaseUnknown_var bolt = Handle(Plain(0));
   EXPECT_EQ(services_.CopyPosition(bolt, CATBaseUnknown_var()), E_FAIL);
-  EXPECT_TRUE(krvwd7_test::Traced("   Error: reference or target NULL"));
+  EXPECT_TRUE(Traced("   Error: reference or target NULL"));
   MemFaults::Add(MemFaultPoint::kRetrieveRootProduct, E_FAIL, "", 2);
   EXPECT_EQ(services_.CopyPosition(bolt, bolt), E_FAIL);
-  EXPECT_TRUE(krvwd7_test::Traced("   Error: failed to RetrieveRootProduct"));
+  EXPECT_TRUE(Traced("   Error: failed to RetrieveRootProduct"));
   MemFaults::Clear();
-  EXPECT_EQ(services_.CopyPosition(bolt, krvwd7_test::NotAProduct()), E_FAIL);
+  EXPECT_EQ(services_.CopyPosition(bolt, NotAProduct()), E_FAIL);
   EXPECT_EQ(TraceCount("<< KRVEWD7BlackBoxServices::CopyPosition"), 0);
 }
 

@@ -3,20 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "CATListValKRVWD7PrdInfo.h"
-#include "KRVEWD7BlackBoxServices.h"
 #include "KRVWD7PrdInfoListServices.h"
-#include "KRVWD7UtiPrdServices.h"
-#include "MemDocument.h"
-#include "MemProduct.h"
-#include "TestSessions.h"
+#include "ServicesSessionTest.h"
 
 namespace {
 
 using krvwd7_test::Handle;
+using krvwd7_test::PropertyOf;
 using krvwd7_test::Replaced;
 
 const std::string kRootId = MemBuilder::PrintableId(0x100, {});
@@ -86,60 +84,24 @@ std::string SessionText(const Layout& iLayout) {
   return text;
 }
 
-class MigrateTest : public krvwd7_test::HostTest {
+class MigrateTest : public krvwd7_test::ServicesSessionTest {
  protected:
-  void SetUp() override {
-    HostTest::SetUp();
-    // The interactive application lives for the process once made.
-    session().LoadFromText(R"({"format": "krvwd7-session/1", "interactive": true})", "w");
-    session().Close();
-    CountLiveObjects();
-  }
-  void Load(const Layout& iLayout) {
-    MemResult loaded = session().LoadFromText(SessionText(iLayout), "migrate");
-    ASSERT_TRUE(loaded) << loaded.error;
-    document_ = session().FindDocument("BB.CATProduct");
-    root_ = document_->Root();
-    KRVWD7UtiTracer::ClearLines();
-  }
+  void Load(const Layout& iLayout) { LoadText(SessionText(iLayout)); }
   MemProduct* Node() { return root_->FindChild("CAR.1") ? root_->FindChild("CAR.1") : root_; }
   // A product below the black box's PSN node by its path from there.
-  MemProduct* Find(const std::string& iPath) {
-    MemProduct* product = Node();
-    size_t start = 0;
-    for (size_t slash; product != nullptr; start = slash + 1) {
-      slash = iPath.find('/', start);
-      product = product->FindChild(iPath.substr(start, slash - start));
-      if (slash == std::string::npos) break;
-    }
-    return product;
-  }
-  static std::string Property(MemProduct* iProduct, const std::string& iName) {
-    if (iProduct == nullptr) return "<no product>";
-    const auto it = iProduct->Properties().find(iName);
-    return it == iProduct->Properties().end() ? "<absent>" : it->second;
-  }
-  std::string Attribute(const std::string& iName) { return Property(root_, iName); }
-  std::string Note() {
-    MemParm* note = root_->FindParm("BBNote");
-    return note ? note->value() : "<absent>";
-  }
+  MemProduct* Find(const std::string& iPath) { return krvwd7_test::FindPath(Node(), iPath); }
+  std::string Note() { return krvwd7_test::ParmOf(root_, "BBNote"); }
   // The trace lines that tell the user something.
   static std::vector<std::string> Messages() {
     std::vector<std::string> out;
     for (const std::string& line : KRVWD7UtiTracer::Lines()) {
-      if (line.rfind("ERROR", 0) == 0 || line.rfind("INFORMATION", 0) == 0 ||
-          line.rfind(">> KRVEWD7BlackBoxServices::", 0) == 0 ||
-          line.rfind("<< KRVEWD7BlackBoxServices::", 0) == 0) {
-        out.push_back(line);
+      for (const char* start : {"ERROR", "INFORMATION", ">> KRVEWD7BlackBoxServices::",
+                                "<< KRVEWD7BlackBoxServices::"}) {
+        if (line.rfind(start, 0) == 0) out.push_back(line);
       }
     }
     return out;
   }
-
-  KRVEWD7BlackBoxServices services_;
-  MemDocument* document_ = nullptr;
-  MemProduct* root_ = nullptr;
 };
 
 // A version 1 black box of either type gets the PSN's attributes and every
@@ -147,23 +109,21 @@ class MigrateTest : public krvwd7_test::HostTest {
 TEST_F(MigrateTest, MigrateMakesVersionTwoOfEitherType) {
   for (int type : {1, 2}) {
     SCOPED_TRACE(type);
-    Layout layout;
-    layout.type = type;
-    Load(layout);
+    Load(Layout{type, "CAR", "", true, false});
     ASSERT_EQ(services_.Migrate(*document_, "CAR.psn"), S_OK)
         << krvwd7_test::Joined(krvwd7_test::TraceWithoutTimes());
     EXPECT_EQ(Attribute("BBVersion"), "2");
     EXPECT_EQ(Attribute("BBType"), std::to_string(type));
     EXPECT_EQ(Attribute("BBPSNPartNumber"), "CAR");
     EXPECT_EQ(Attribute("BBPSNPrintableId"), kRootId);
-    EXPECT_EQ(root_->FindParm("BBPSNFilename")->value(), "CAR.psn");
-    EXPECT_EQ(Property(Find("Chassis.1"), "BBPrintableId"), Id({0xC1}));
-    EXPECT_EQ(Property(Find("Chassis.1/Axle.1"), "BBPrintableId"), Id({0xC1, 0xA1}));
-    EXPECT_EQ(Property(Find("Chassis.1/Axle.1"), "BBVpmEnv"), "E1/E2/E3");
+    EXPECT_EQ(krvwd7_test::ParmOf(root_, "BBPSNFilename"), "CAR.psn");
+    EXPECT_EQ(PropertyOf(Find("Chassis.1"), "BBPrintableId"), Id({0xC1}));
+    EXPECT_EQ(PropertyOf(Find("Chassis.1/Axle.1"), "BBPrintableId"), Id({0xC1, 0xA1}));
+    EXPECT_EQ(PropertyOf(Find("Chassis.1/Axle.1"), "BBVpmEnv"), "E1/E2/E3");
     // Two PSN products at that place: the first one's identity.
-    EXPECT_EQ(Property(Find("Chassis.1/Bolt.1"), "BBPrintableId"), Id({0xC1, 0xB1}));
-    EXPECT_EQ(Property(Find("Engine.1"), "BBVpmEnv"), "E1/E6");
-    EXPECT_EQ(Property(Find("Extra.1"), "BBPrintableId"), "<absent>");
+    EXPECT_EQ(PropertyOf(Find("Chassis.1/Bolt.1"), "BBPrintableId"), Id({0xC1, 0xB1}));
+    EXPECT_EQ(PropertyOf(Find("Engine.1"), "BBVpmEnv"), "E1/E6");
+    EXPECT_EQ(PropertyOf(Find("Extra.1"), "BBPrintableId"), "<absent>");
     EXPECT_EQ(Messages(),
               (std::vector<std::string>{
                   ">> KRVEWD7BlackBoxServices::Migrate()",
@@ -181,27 +141,22 @@ TEST_F(MigrateTest, MigrateMakesVersionTwoOfEitherType) {
 TEST_F(MigrateTest, IdentitiesAgreeWithThePlainLookUp) {
   for (int type : {1, 2}) {
     SCOPED_TRACE(type);
-    Layout layout;
-    layout.type = type;
-    Load(layout);
+    Load(Layout{type, "CAR", "", true, false});
     ASSERT_EQ(services_.Migrate(*document_, "CAR.psn"), S_OK);
     CATListValKRVWD7PrdInfo psn_list, bb_list;
     MemProduct* psn_root = session().FindDocument("CAR.CATProduct")->Root();
     KRVWD7PrdInfoListServices::BuildPrdInfoList(Handle(psn_root), psn_list, 0,
                                                 CATBaseUnknown_var(), nullptr);
-    KRVWD7PrdInfoListServices::BuildPrdInfoList(Handle(Node()), bb_list, 1, Handle(root_),
-                                                nullptr);
+    KRVWD7PrdInfoListServices::BuildPrdInfoList(Handle(Node()), bb_list, 1, Handle(root_), nullptr);
     ASSERT_EQ(bb_list.Size(), 5);
     int identified = 0;
     for (int i = 1; i <= bb_list.Size(); ++i) {
-      CATUnicodeString path, id, stored;
+      CATUnicodeString path;
       ASSERT_EQ(bb_list[i].GetInstancePath(path, type), S_OK);
       KRVWD7PrdInfo twin;
       if (FAILED(KRVWD7PrdInfoListServices::GetPrdInfo(psn_list, path, 1, twin))) continue;
       ++identified;
-      twin.GetPrintableId(id, 0);
-      bb_list[i].GetPrintableId(stored, 0);
-      EXPECT_EQ(stored.ToStdString(), id.ToStdString()) << path.ToStdString();
+      EXPECT_EQ(krvwd7_test::IdOf(bb_list[i]), krvwd7_test::IdOf(twin)) << path.ToStdString();
     }
     EXPECT_EQ(identified, 4);
   }
@@ -210,53 +165,40 @@ TEST_F(MigrateTest, IdentitiesAgreeWithThePlainLookUp) {
 // Each operation refuses what it does not apply to with E_INVALIDARG and
 // only the entry line.
 TEST_F(MigrateTest, NotApplicableWritesOnlyTheEntryLine) {
-  typedef HRESULT (*Call)(KRVEWD7BlackBoxServices&, CATDocument&);
+  using Call = std::function<HRESULT(KRVEWD7BlackBoxServices&, CATDocument&)>;
+  auto migrate = [](int iForm, const char* iName) -> Call {
+    return [=](KRVEWD7BlackBoxServices& s, CATDocument& d) {
+      return iForm == 1 ? s.Migrate(d, iName) : s.Migrate2(d, iName);
+    };
+  };
+  auto versioning = [](const char* iId, const char* iPartNumber) -> Call {
+    return [=](KRVEWD7BlackBoxServices& s, CATDocument& d) {
+      return s.MigrateAfterRootPartVersionning(d, iId, "n.psn", iPartNumber);
+    };
+  };
+  const char* new_id = kNewRootId.c_str();
+  const char kVersioning[] = "MigrateAfterRootPartVersionning()";
   const struct {
-    const char* name;
-    const char* attributes;
+    const char *name, *attributes;
     bool pdm;
     Call call;
     const char* entry;
   } rows[] = {
-      {"Migrate of version 2", R"("BBVersion": "2")", true,
-       [](KRVEWD7BlackBoxServices& s, CATDocument& d) { return s.Migrate(d, "x.psn"); },
-       "Migrate()"},
-      {"Migrate without file name", "", true,
-       [](KRVEWD7BlackBoxServices& s, CATDocument& d) { return s.Migrate(d, ""); }, "Migrate()"},
-      {"Migrate of a file document", "", false,
-       [](KRVEWD7BlackBoxServices& s, CATDocument& d) { return s.Migrate(d, "x.psn"); },
-       "Migrate()"},
-      {"Migrate2 of version 1", "", true,
-       [](KRVEWD7BlackBoxServices& s, CATDocument& d) { return s.Migrate2(d, "x.psn"); },
-       "Migrate2()"},
-      {"Migrate2 of version 3", R"("BBVersion": "3")", true,
-       [](KRVEWD7BlackBoxServices& s, CATDocument& d) { return s.Migrate2(d, "x.psn"); },
-       "Migrate2()"},
-      {"versioning without part number", R"("BBVersion": "2")", true,
-       [](KRVEWD7BlackBoxServices& s, CATDocument& d) {
-         return s.MigrateAfterRootPartVersionning(d, kNewRootId.c_str(), "n.psn", "");
-       },
-       "MigrateAfterRootPartVersionning()"},
-      {"versioning without id", R"("BBVersion": "2")", true,
-       [](KRVEWD7BlackBoxServices& s, CATDocument& d) {
-         return s.MigrateAfterRootPartVersionning(d, "", "n.psn", "CAR2");
-       },
-       "MigrateAfterRootPartVersionning()"},
-      {"versioning of version 1", "", true,
-       [](KRVEWD7BlackBoxServices& s, CATDocument& d) {
-         return s.MigrateAfterRootPartVersionning(d, kNewRootId.c_str(), "n.psn", "CAR2");
-       },
-       "MigrateAfterRootPartVersionning()"},
+      {"Migrate of version 2", R"("BBVersion": "2")", true, migrate(1, "x.psn"), "Migrate()"},
+      {"Migrate without file name", "", true, migrate(1, ""), "Migrate()"},
+      {"Migrate of a file document", "", false, migrate(1, "x.psn"), "Migrate()"},
+      {"Migrate2 of version 1", "", true, migrate(2, "x.psn"), "Migrate2()"},
+      {"Migrate2 of version 3", R"("BBVersion": "3")", true, migrate(2, "x.psn"), "Migrate2()"},
+      {"versioning without part number", R"("BBVersion": "2")", true, versioning(new_id, ""),
+       kVersioning},
+      {"versioning without id", R"("BBVersion": "2")", true, versioning("", "CAR2"), kVersioning},
+      {"versioning of version 1", "", true, versioning(new_id, "CAR2"), kVersioning},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
-    Layout layout;
-    layout.attributes = row.attributes;
-    std::string text = SessionText(layout);
+    std::string text = SessionText(Layout{2, "CAR", row.attributes, true, false});
     if (!row.pdm) text = Replaced(text, R"("BB.CATProduct", "pdm": true)", R"("BB.CATProduct")");
-    ASSERT_TRUE(session().LoadFromText(text, "refused"));
-    document_ = session().FindDocument("BB.CATProduct");
-    KRVWD7UtiTracer::ClearLines();
+    LoadText(text);
     const std::string before = session().SaveToText();
     EXPECT_EQ(row.call(services_, *document_), E_INVALIDARG);
     EXPECT_EQ(KRVWD7UtiTracer::Lines(),
@@ -268,10 +210,7 @@ TEST_F(MigrateTest, NotApplicableWritesOnlyTheEntryLine) {
 TEST_F(MigrateTest, ThePSNDocumentMustBeTheOnlyOtherOne) {
   for (int documents : {1, 3}) {
     SCOPED_TRACE(documents);
-    Layout layout;
-    layout.psn = documents == 3;
-    layout.third = documents == 3;
-    Load(layout);
+    Load(Layout{2, "CAR", "", documents == 3, documents == 3});
     const std::string before = session().SaveToText();
     EXPECT_EQ(services_.Migrate(*document_, "CAR.psn"), E_FAIL);
     EXPECT_EQ(Messages(), (std::vector<std::string>{">> KRVEWD7BlackBoxServices::Migrate()",
@@ -289,7 +228,7 @@ TEST_F(MigrateTest, MigrateWithoutThePSNPartNumber) {
   EXPECT_EQ(services_.Migrate(*document_, "CAR.psn"), E_FAIL);
   EXPECT_EQ(Attribute("BBVersion"), "2");
   EXPECT_EQ(Attribute("BBType"), "2");
-  EXPECT_EQ(Property(Find("Engine.1"), "BBPrintableId"), "<absent>");
+  EXPECT_EQ(PropertyOf(Find("Engine.1"), "BBPrintableId"), "<absent>");
   EXPECT_EQ(Messages(),
             (std::vector<std::string>{
                 ">> KRVEWD7BlackBoxServices::Migrate()",
@@ -309,10 +248,8 @@ TEST_F(MigrateTest, Migrate2ReattachesToThePSN) {
     if (catalog) {
       CATSetEnvOverride("KRVWD7_CATALOGS", KRVWD7_SOURCE_DIR "/host/Resources");
     }
-    Layout layout;
-    layout.node = "OLD";
-    layout.attributes = R"("BBVersion": "2", "BBType": "2", "BBPSNPartNumber": "OLD")";
-    Load(layout);
+    Load(Layout{2, "OLD", R"("BBVersion": "2", "BBType": "2", "BBPSNPartNumber": "OLD")",
+                true, false});
     // The node is renamed CAR, and the paths still begin with it.
     ASSERT_EQ(services_.Migrate2(*document_, "CAR.psn"), S_OK);
     EXPECT_EQ(Note(), catalog ? "note (migrated from CAR)" : "note (CAR)");
@@ -323,17 +260,14 @@ TEST_F(MigrateTest, Migrate2ReattachesToThePSN) {
     MemProduct* node = root_->FindChild("OLD.1");
     ASSERT_NE(node, nullptr);
     EXPECT_EQ(node->PartNumber(), "CAR");
-    EXPECT_EQ(Property(node->FindChild("Engine.1"), "BBPrintableId"), Id({0xE1}));
+    EXPECT_EQ(PropertyOf(node->FindChild("Engine.1"), "BBPrintableId"), Id({0xE1}));
     EXPECT_TRUE(krvwd7_test::Traced("INFORMATION: The migration of the Black Box has succeeded !"));
   }
-  CATSetEnvOverride("KRVWD7_CATALOGS", "/nonexistent-catalogs");
 }
 
 TEST_F(MigrateTest, Migrate2WithoutItsNode) {
-  Layout layout;
-  layout.node = "OLD";
-  layout.attributes = R"("BBVersion": "2", "BBType": "2", "BBPSNPartNumber": "GONE")";
-  Load(layout);
+  Load(Layout{2, "OLD", R"("BBVersion": "2", "BBType": "2", "BBPSNPartNumber": "GONE")",
+              true, false});
   EXPECT_EQ(services_.Migrate2(*document_, "CAR.psn"), E_FAIL);
   // The attributes are written; the empty node cannot be renamed or listed.
   EXPECT_EQ(Attribute("BBPSNPartNumber"), "CAR");
@@ -349,20 +283,19 @@ TEST_F(MigrateTest, Migrate2WithoutItsNode) {
 
 // --- MigrateAfterRootPartVersionning ---------------------------------------------
 
+// The root's properties of a version 2 black box of type 2 of CAR.
+const char kVersioned[] = R"("BBVersion": "2", "BBType": "2", "BBPSNPartNumber": "CAR",
+                             "BBPSNPrintableId": "$ROOT")";
+
 class VersioningTest : public MigrateTest {
  protected:
   // A version 2 black box of type 2 whose products carry identities below
   // the old PSN root id; Extra.1 carries one that holds the old id past its
   // start.
   void LoadIdentified(bool iInteractive) {
-    Layout layout;
-    layout.attributes = R"("BBVersion": "2", "BBType": "2", "BBPSNPartNumber": "CAR",
-                           "BBPSNPrintableId": "$ROOT")";
-    std::string text = SessionText(layout);
+    std::string text = SessionText(Layout{2, "CAR", kVersioned, true, false});
     if (iInteractive) text = Replaced(text, R"({"format")", R"({"interactive": true, "format")");
-    ASSERT_TRUE(session().LoadFromText(text, "versioning"));
-    document_ = session().FindDocument("BB.CATProduct");
-    root_ = document_->Root();
+    LoadText(text);
     const struct {
       const char* path;
       std::string id;
@@ -374,7 +307,6 @@ class VersioningTest : public MigrateTest {
       Find(row.path)->Properties()["BBPrintableId"] = row.id;
       Find(row.path)->Properties()["BBVpmEnv"] = "ENV";
     }
-    KRVWD7UtiTracer::ClearLines();
   }
   // iOld with the old root id at its start replaced by the new one.
   static std::string NewId(const std::string& iOld) { return kNewRootId + iOld.substr(58); }
@@ -385,19 +317,19 @@ TEST_F(VersioningTest, LeadingIdsAndRootFollowTheNewVersion) {
     SCOPED_TRACE(interactive);
     LoadIdentified(interactive);
     progress_ = krvwd7_test::ProgressRecorder();
-    const std::string extra = Property(Find("Extra.1"), "BBPrintableId");
+    const std::string extra = PropertyOf(Find("Extra.1"), "BBPrintableId");
     ASSERT_EQ(services_.MigrateAfterRootPartVersionning(*document_, kNewRootId.c_str(),
                                                         "CAR2.psn", "CAR2"),
               S_OK);
-    EXPECT_EQ(Property(Find("Chassis.1"), "BBPrintableId"), NewId(Id({0xC1})));
-    EXPECT_EQ(Property(Find("Chassis.1/Axle.1"), "BBPrintableId"), NewId(Id({0xC1, 0xA1})));
-    EXPECT_EQ(Property(Find("Chassis.1/Axle.1"), "BBVpmEnv"), "ENV") << "left unchanged";
-    EXPECT_EQ(Property(Find("Chassis.1/Bolt.1"), "BBPrintableId"), "<absent>");
-    EXPECT_EQ(Property(Find("Extra.1"), "BBPrintableId"), extra);
+    EXPECT_EQ(PropertyOf(Find("Chassis.1"), "BBPrintableId"), NewId(Id({0xC1})));
+    EXPECT_EQ(PropertyOf(Find("Chassis.1/Axle.1"), "BBPrintableId"), NewId(Id({0xC1, 0xA1})));
+    EXPECT_EQ(PropertyOf(Find("Chassis.1/Axle.1"), "BBVpmEnv"), "ENV") << "left unchanged";
+    EXPECT_EQ(PropertyOf(Find("Chassis.1/Bolt.1"), "BBPrintableId"), "<absent>");
+    EXPECT_EQ(PropertyOf(Find("Extra.1"), "BBPrintableId"), extra);
     EXPECT_EQ(Attribute("BBPSNPrintableId"), kNewRootId);
     EXPECT_EQ(Attribute("BBPSNPartNumber"), "CAR2");
     EXPECT_EQ(Attribute("BBType"), "2");
-    EXPECT_EQ(root_->FindParm("BBPSNFilename")->value(), "CAR2.psn");
+    EXPECT_EQ(krvwd7_test::ParmOf(root_, "BBPSNFilename"), "CAR2.psn");
     EXPECT_EQ(Note(), "note (CAR2)");
     EXPECT_EQ(root_->FindChild("CAR.1")->PartNumber(), "CAR2");
     // No INFORMATION line; a bar stepped once per product when interactive.
@@ -416,13 +348,13 @@ TEST_F(VersioningTest, LeadingIdsAndRootFollowTheNewVersion) {
 // products and the root are left as they were.
 TEST_F(VersioningTest, FirstFailingProductStops) {
   LoadIdentified(false);
-  const std::string before_engine = Property(Find("Engine.1"), "BBPrintableId");
+  const std::string before_engine = PropertyOf(Find("Engine.1"), "BBPrintableId");
   MemFaults::Add(MemFaultPoint::kSetProperty, E_FAIL, "Axle.1");
   EXPECT_EQ(services_.MigrateAfterRootPartVersionning(*document_, kNewRootId.c_str(),
                                                       "CAR2.psn", "CAR2"),
             E_FAIL);
-  EXPECT_EQ(Property(Find("Chassis.1"), "BBPrintableId"), NewId(Id({0xC1})));
-  EXPECT_EQ(Property(Find("Engine.1"), "BBPrintableId"), before_engine);
+  EXPECT_EQ(PropertyOf(Find("Chassis.1"), "BBPrintableId"), NewId(Id({0xC1})));
+  EXPECT_EQ(PropertyOf(Find("Engine.1"), "BBPrintableId"), before_engine);
   EXPECT_EQ(Attribute("BBPSNPrintableId"), kRootId);
   EXPECT_EQ(Messages(),
             (std::vector<std::string>{
@@ -433,10 +365,7 @@ TEST_F(VersioningTest, FirstFailingProductStops) {
 
 TEST_F(VersioningTest, StopsWithoutNodeOrInitialId) {
   const struct {
-    const char* name;
-    const char* from;
-    const char* to;
-    const char* error;
+    const char *name, *from, *to, *error;
   } rows[] = {
       {"no node", R"("BBPSNPartNumber": "CAR")", R"("BBPSNPartNumber": "GONE")", nullptr},
       {"no initial id", R"("BBPSNPrintableId": "$ROOT")", R"("BBNone": "")",
@@ -444,11 +373,7 @@ TEST_F(VersioningTest, StopsWithoutNodeOrInitialId) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
-    Layout layout;
-    layout.attributes = Replaced(R"("BBVersion": "2", "BBType": "2", "BBPSNPartNumber": "CAR",
-                                    "BBPSNPrintableId": "$ROOT")",
-                                 row.from, row.to);
-    Load(layout);
+    Load(Layout{2, "CAR", Replaced(kVersioned, row.from, row.to), true, false});
     const std::string before = session().SaveToText();
     EXPECT_EQ(services_.MigrateAfterRootPartVersionning(*document_, kNewRootId.c_str(),
                                                         "CAR2.psn", "CAR2"),

@@ -23,6 +23,8 @@ extern "C" CATBaseUnknown* CreateTIEKRVIWD7BlackBoxKRVEWD7BlackBox(
 
 namespace {
 
+using krvwd7_test::ParmOf;
+using krvwd7_test::PropertyOf;
 typedef std::pair<HRESULT, std::string> Answer;
 typedef std::vector<std::string> Lines;
 
@@ -51,10 +53,7 @@ Answer Type(const KRVIWD7BlackBox_var& iBB) {
 }
 
 void SetDirectory(const CATUnicodeString& iDirectory) {
-  void* settings = nullptr;
-  ASSERT_EQ(GetKRVWD7BlackBoxSettingCtrl(IID_KRVIWD7BlackBoxSettingAtt, &settings), S_OK);
-  EXPECT_EQ(static_cast<KRVIWD7BlackBoxSettingAtt*>(settings)->SetPSNDirectory(iDirectory), S_OK);
-  static_cast<KRVIWD7BlackBoxSettingAtt*>(settings)->Release();
+  EXPECT_EQ(krvwd7_test::Settings()->SetPSNDirectory(iDirectory), S_OK);
 }
 
 class KRVEWD7BlackBoxTest : public krvwd7_test::LeakCheckedTest {
@@ -69,14 +68,6 @@ class KRVEWD7BlackBoxTest : public krvwd7_test::LeakCheckedTest {
     MemBuilder build(MemSession::Current());
     root_ = build.Document("BB.CATProduct", "BB-ROOT")->Root();
     sub_ = build.Assembly(root_, "Sub.1", "SUB");
-  }
-  static std::string Prop(MemProduct* iProduct, const char* iName) {
-    const std::string* value = iProduct->FindProperty(iName);
-    return value ? *value : "<none>";
-  }
-  static std::string Parm(MemProduct* iProduct, const char* iName) {
-    MemParm* parm = iProduct->FindParm(iName);
-    return parm ? parm->value() : "<none>";
   }
   MemProduct* root_ = nullptr;
   MemProduct* sub_ = nullptr;  // an instance of the reference SUB
@@ -146,13 +137,13 @@ TEST_F(KRVEWD7BlackBoxTest, Version) {
   root_->Properties()["BBVersion"] = "abc";
   EXPECT_EQ(Get(bb, &KRVIWD7BlackBox::GetVersion), Answer(E_FAIL, "0"));
   EXPECT_EQ(bb->SetVersion(7), S_OK);  // the existing property is set
-  EXPECT_EQ(Prop(root_, "BBVersion"), "7");
+  EXPECT_EQ(PropertyOf(root_, "BBVersion"), "7");
   EXPECT_EQ(Get(bb, &KRVIWD7BlackBox::GetVersion), Answer(S_OK, "7"));
   // A negative read: version 1 for the getter, nothing written by the setter.
   MemFaults::Add(MemFaultPoint::kGetProperty, E_FAIL);
   EXPECT_EQ(Get(bb, &KRVIWD7BlackBox::GetVersion), Answer(S_FALSE, "1"));
   EXPECT_EQ(bb->SetVersion(3), E_FAIL);
-  EXPECT_EQ(Prop(root_, "BBVersion"), "7");
+  EXPECT_EQ(PropertyOf(root_, "BBVersion"), "7");
 }
 
 TEST_F(KRVEWD7BlackBoxTest, Type) {
@@ -165,7 +156,7 @@ TEST_F(KRVEWD7BlackBoxTest, Type) {
   EXPECT_TRUE(root_->Properties().empty());
   ASSERT_EQ(bb->SetVersion(2), S_OK);
   ASSERT_EQ(bb->SetType(2, "PSN-ROOT"), S_OK);
-  EXPECT_EQ(Prop(root_, "BBType"), "2");
+  EXPECT_EQ(PropertyOf(root_, "BBType"), "2");
   EXPECT_EQ(Type(bb), Answer(S_OK, "2:PSN-ROOT"));
   root_->Properties()["BBType"] = "two";
   EXPECT_EQ(Type(bb), Answer(E_FAIL, "0:PSN-ROOT"));  // the part number is still read
@@ -180,7 +171,7 @@ TEST_F(KRVEWD7BlackBoxTest, Type) {
   MemFaults::Clear();
   MemFaults::Add(MemFaultPoint::kGetProperty, E_FAIL, "", 1);
   EXPECT_EQ(bb->SetType(2, "NEW"), E_FAIL);
-  EXPECT_EQ(Prop(root_, "BBType") + " " + Prop(root_, "BBPSNPartNumber"), "1 NEW");
+  EXPECT_EQ(PropertyOf(root_, "BBType") + " " + PropertyOf(root_, "BBPSNPartNumber"), "1 NEW");
 }
 
 TEST_F(KRVEWD7BlackBoxTest, Note) {
@@ -196,11 +187,11 @@ TEST_F(KRVEWD7BlackBoxTest, Note) {
   // Found without a handle, or a failed creation.
   MemFaults::Add(MemFaultPoint::kGetParameter, S_OK);
   EXPECT_EQ(bb->SetNote("third"), E_FAIL);
-  EXPECT_EQ(Parm(root_, "BBNote"), "second");
+  EXPECT_EQ(ParmOf(root_, "BBNote"), "second");
   MemFaults::Clear();
   MemFaults::Add(MemFaultPoint::kCreateParameter, E_FAIL);
   EXPECT_EQ(BlackBox(sub_->Reference())->SetNote("n"), E_FAIL);
-  EXPECT_EQ(Parm(sub_, "BBNote"), "<none>");
+  EXPECT_EQ(ParmOf(sub_, "BBNote"), "<absent>");
 }
 
 TEST_F(KRVEWD7BlackBoxTest, FlattenAndPrintableId) {
@@ -208,7 +199,7 @@ TEST_F(KRVEWD7BlackBoxTest, FlattenAndPrintableId) {
   ASSERT_EQ(bb->SetNote(""), S_OK);
   EXPECT_EQ(Get(bb, &KRVIWD7BlackBox::GetIsFlatten), Answer(S_OK, "0"));  // never flattened
   EXPECT_EQ(bb->SetIsFlatten(5), S_OK);
-  EXPECT_EQ(Prop(root_, "BBFlatten"), "1");
+  EXPECT_EQ(PropertyOf(root_, "BBFlatten"), "1");
   EXPECT_EQ(Get(bb, &KRVIWD7BlackBox::GetIsFlatten), Answer(S_OK, "1"));
   root_->Properties()["BBFlatten"] = "yes";
   EXPECT_EQ(Get(bb, &KRVIWD7BlackBox::GetIsFlatten), Answer(E_FAIL, "0"));
@@ -238,7 +229,7 @@ TEST_F(KRVEWD7BlackBoxTest, InstancesAreReadNotWritten) {
   EXPECT_EQ(bb->SetPSNPrintableId("OTHER"), E_FAIL);
   EXPECT_EQ(ref->Properties(), props);
   EXPECT_TRUE(sub_->Properties().empty());
-  EXPECT_EQ(Parm(ref, "BBNote") + " " + Parm(ref, "BBPSNFilename"), "note E:\\x.psn");
+  EXPECT_EQ(ParmOf(ref, "BBNote") + " " + ParmOf(ref, "BBPSNFilename"), "note E:\\x.psn");
   EXPECT_EQ(KRVWD7UtiTracer::Lines(), Lines{">> KRVEWD7BlackBox::SetPSNFilename"});
   // The getters on the instance read the reference.
   EXPECT_EQ(Get(bb, &KRVIWD7BlackBox::GetVersion), Answer(S_OK, "2"));
@@ -270,7 +261,7 @@ TEST_F(KRVEWD7BlackBoxTest, PSNFilenameStoredFormAndReadBack) {
     SCOPED_TRACE(std::string(row.directory) + " | " + row.given);
     SetDirectory(row.directory);
     ASSERT_EQ(bb->SetPSNFilename(row.given), S_OK);
-    EXPECT_EQ(Parm(root_, "BBPSNFilename"), row.stored);
+    EXPECT_EQ(ParmOf(root_, "BBPSNFilename"), row.stored);
     EXPECT_EQ(Get(bb, &KRVIWD7BlackBox::GetPSNFilename), Answer(S_OK, row.read));
   }
   EXPECT_EQ(root_->Parms().size(), 2u);  // one file name, valuated each time
@@ -302,7 +293,7 @@ TEST_F(KRVEWD7BlackBoxTest, PSNFilenameFaults) {
   MemFaults::Add(MemFaultPoint::kGetKRVWD7BlackBoxSettingCtrl, E_FAIL);
   KRVWD7UtiTracer::ClearLines();
   ASSERT_EQ(bb->SetPSNFilename("D:\\PSN\\a"), S_OK);
-  EXPECT_EQ(Parm(root_, "BBPSNFilename"), "D:\\PSN\\a.psn");
+  EXPECT_EQ(ParmOf(root_, "BBPSNFilename"), "D:\\PSN\\a.psn");
   ASSERT_GE(KRVWD7UtiTracer::Lines().size(), 3u);
   EXPECT_EQ(KRVWD7UtiTracer::Lines()[2], "ustrPSNDirectory=''");
   root_->FindParm("BBPSNFilename")->set_value("./a.psn");
@@ -311,12 +302,12 @@ TEST_F(KRVEWD7BlackBoxTest, PSNFilenameFaults) {
   MemFaults::Clear();
   MemFaults::Add(MemFaultPoint::kGetPSNDirectory, E_FAIL);
   ASSERT_EQ(bb->SetPSNFilename("b"), S_OK);
-  EXPECT_EQ(Parm(root_, "BBPSNFilename"), "b.psn");
+  EXPECT_EQ(ParmOf(root_, "BBPSNFilename"), "b.psn");
   // A failed creation is a failure, and still traces its exit.
   MemFaults::Clear();
   MemFaults::Add(MemFaultPoint::kCreateParameter, E_FAIL);
   EXPECT_EQ(BlackBox(sub_->Reference())->SetPSNFilename("a"), E_FAIL);
-  EXPECT_EQ(Parm(sub_, "BBPSNFilename"), "<none>");
+  EXPECT_EQ(ParmOf(sub_, "BBPSNFilename"), "<absent>");
   EXPECT_EQ(KRVWD7UtiTracer::Lines().back(), "<< KRVEWD7BlackBox::SetPSNFilename");
 }
 

@@ -31,6 +31,7 @@ class KRVWD7CoreServicesPeer {
 namespace {
 
 using namespace krvwd7_test;
+using Core = KRVWD7CoreServices;
 
 const char kEnter[] = ">>KRVWD7CoreServices::AddProductFromPSNtoBB()";
 const char kLeave[] = "<<KRVWD7CoreServices::AddProductFromPSNtoBB()";
@@ -62,8 +63,7 @@ class AddTest : public HostTest {
     bb_->Properties() = {{"BBVersion", "2"}, {"BBType", "2"},
                          {"BBPSNPartNumber", "CAR"}, {"BBFlatten", "0"}};
     node_ = build.Add(bb_, "CAR.1", "CAR", MemKind::kComponent);
-    node_->Properties() = {{"BBPrintableId", car_->Vpm().printableId},
-                           {"BBVpmEnv", "VPMENV  "}};
+    node_->Properties() = {{"BBPrintableId", car_->Vpm().printableId}, {"BBVpmEnv", "VPMENV  "}};
   }
 
   // A PSN product with its VPM identity below its father's.
@@ -87,47 +87,35 @@ class AddTest : public HostTest {
     KRVWD7PrdInfo record;
     record.RetrieveInfo(Handle(iPSNProduct), Handle(car_), 0);
     KRVWD7UtiTracer::ClearLines();
-    return KRVWD7CoreServices::AddProductFromPSNtoBB(record, Handle(car_), Handle(node_),
-                                                     oAdded, iAllowReplaced);
+    return Core::AddProductFromPSNtoBB(record, Handle(car_), Handle(node_), oAdded, iAllowReplaced);
   }
 
   // "path part-number id-suffix" for every product below the PSN node, the
   // id suffix being the last four characters of "BBPrintableId".
   std::string Structure() const {
     std::string out;
-    std::vector<std::pair<const MemProduct*, std::string>> stack{{node_, ""}};
-    while (!stack.empty()) {
-      auto [product, path] = stack.back();
-      stack.pop_back();
-      const auto& children = product->Children();
-      for (auto it = children.rbegin(); it != children.rend(); ++it) {
-        stack.emplace_back(*it, path + "/" + (*it)->InstanceName());
-      }
-      if (product == node_) continue;
+    for (const MemProduct* product : ProductsBelow(node_)) {
+      std::string path;
+      product->PathFrom(node_, path);
       const std::string* id = product->FindProperty("BBPrintableId");
-      out += path + " " + product->PartNumber() + " " +
+      out += path.substr(path.find('/')) + " " + product->PartNumber() + " " +
              (id ? id->substr(id->size() - 4) : "-") + "\n";
     }
     return out;
   }
 
-  MemProduct* car_ = nullptr;
-  MemProduct* engine_ = nullptr;
-  MemProduct* block_ = nullptr;
-  MemProduct* piston_ = nullptr;
-  MemProduct* sensor_ = nullptr;
-  MemProduct* door_ = nullptr;
-  MemProduct* door_sensor_ = nullptr;
-  MemProduct* lamp_ = nullptr;
-  MemProduct* bb_ = nullptr;
-  MemProduct* node_ = nullptr;
-};
+  // FindInstanceInBB of the PSN product iPSN below iFather (the node when
+  // null).
+  HRESULT FindInBB(MemProduct* iPSN, CATBaseUnknown_var& oFound, CATBoolean iRecursive,
+                   CATBoolean iAllowReplaced, MemProduct* iFather = nullptr) {
+    return KRVWD7CoreServicesPeer::FindInstanceInBB(Handle(iFather ? iFather : node_),
+                                                    Handle(iPSN), oFound, iRecursive,
+                                                    iAllowReplaced);
+  }
 
-int Count(const std::vector<std::string>& iLines, const std::string& iLine) {
-  int n = 0;
-  for (const std::string& line : iLines) n += line == iLine;
-  return n;
-}
+  MemProduct *car_, *engine_, *block_, *piston_, *sensor_, *door_, *door_sensor_, *lamp_;
+  MemProduct *bb_, *node_;
+};
 
 // --- AddProductFromPSNtoBB -----------------------------------------------------
 
@@ -150,8 +138,8 @@ TEST_F(AddTest, MissingChainIsCreatedWithTheIdentityOfEachLevel) {
   const std::vector<std::string> lines = KRVWD7UtiTracer::Lines();
   EXPECT_EQ(lines.front(), kEnter);
   EXPECT_EQ(lines.back(), kLeave);
-  EXPECT_EQ(Count(lines, "<<KRVWD7CoreServices::UpdateBBNodeFromPSN()"), 2);
-  EXPECT_EQ(Count(lines, "<<KRVWD7CoreServices::AddLeaf()"), 1);
+  EXPECT_EQ(TraceCount("<<KRVWD7CoreServices::UpdateBBNodeFromPSN()"), 2);
+  EXPECT_EQ(TraceCount("<<KRVWD7CoreServices::AddLeaf()"), 1);
 }
 
 TEST_F(AddTest, IntermediatesAlreadyThereAreReused) {
@@ -166,8 +154,7 @@ TEST_F(AddTest, IntermediatesAlreadyThereAreReused) {
             "/Engine.1/Block.1/Sensor.1 SENSOR 0C04\n");
   // Only the sensor's own model reference is new.
   EXPECT_EQ(session().ReferenceCount(), references + 1);
-  EXPECT_EQ(Count(KRVWD7UtiTracer::Lines(), "<<KRVWD7CoreServices::UpdateBBNodeFromPSN()"),
-            0);
+  EXPECT_EQ(TraceCount("<<KRVWD7CoreServices::UpdateBBNodeFromPSN()"), 0);
 }
 
 TEST_F(AddTest, ProductAlreadyThereAnswers1WithIt) {
@@ -180,9 +167,7 @@ TEST_F(AddTest, ProductAlreadyThereAnswers1WithIt) {
   // A root is never added.
   KRVWD7PrdInfo root;
   root.RetrieveInfo(Handle(car_), Handle(car_), 0);
-  EXPECT_EQ(KRVWD7CoreServices::AddProductFromPSNtoBB(root, Handle(car_), Handle(node_),
-                                                      second, 0),
-            S_FALSE);
+  EXPECT_EQ(Core::AddProductFromPSNtoBB(root, Handle(car_), Handle(node_), second, 0), S_FALSE);
   EXPECT_FALSE(second);
   EXPECT_EQ(Structure(), before);
 }
@@ -194,9 +179,7 @@ TEST_F(AddTest, FlattenedBlackBoxTakesLeavesDirectlyAndRefusesAssemblies) {
   EXPECT_EQ(Add(block_, added), S_FALSE);
   EXPECT_FALSE(added);
   EXPECT_EQ(Add(sensor_, added), S_OK);
-  EXPECT_EQ(Structure(),
-            "/Piston.1 PISTON 0C03\n"
-            "/Sensor.1 SENSOR 0C04\n");
+  EXPECT_EQ(Structure(), "/Piston.1 PISTON 0C03\n" "/Sensor.1 SENSOR 0C04\n");
 }
 
 TEST_F(AddTest, ModelWithATwinIsPastedFromTheBlackBoxOtherwiseCopiedFromThePSN) {
@@ -213,9 +196,8 @@ TEST_F(AddTest, ModelWithATwinIsPastedFromTheBlackBoxOtherwiseCopiedFromThePSN) 
   EXPECT_EQ(bb_twin->Position(), door_sensor_->Position());
   EXPECT_EQ(*bb_twin->FindProperty("BBPrintableId"), door_sensor_->Vpm().printableId);
   // The pasting path of AddLeaf writes no exit line.
-  EXPECT_EQ(Count(KRVWD7UtiTracer::Lines(), ">>KRVWD7CoreServices::AddLeaf()"), 1);
-  EXPECT_EQ(Count(KRVWD7UtiTracer::Lines(), "<<KRVWD7CoreServices::AddLeaf()"), 0);
-
+  EXPECT_EQ(TraceCount(">>KRVWD7CoreServices::AddLeaf()"), 1);
+  EXPECT_EQ(TraceCount("<<KRVWD7CoreServices::AddLeaf()"), 0);
 }
 
 TEST_F(AddTest, TwinOfAnotherRevisionIsNotReused) {
@@ -224,7 +206,7 @@ TEST_F(AddTest, TwinOfAnotherRevisionIsNotReused) {
   MemProduct::From(first)->SetRevision("B");
   ASSERT_EQ(Add(door_sensor_, second), S_OK);
   EXPECT_NE(MemProduct::From(second)->Reference(), MemProduct::From(first)->Reference());
-  EXPECT_EQ(Count(KRVWD7UtiTracer::Lines(), "<<KRVWD7CoreServices::AddLeaf()"), 1);
+  EXPECT_EQ(TraceCount("<<KRVWD7CoreServices::AddLeaf()"), 1);
 }
 
 TEST_F(AddTest, ReferenceTypesAndUnknownTypesAddNothing) {
@@ -244,15 +226,13 @@ TEST_F(AddTest, ReferenceTypesAndUnknownTypesAddNothing) {
 TEST_F(AddTest, BadArgumentsAndRecordsWithoutProduct) {
   KRVWD7PrdInfo empty;
   CATBaseUnknown_var added = Handle(car_);
-  EXPECT_EQ(KRVWD7CoreServices::AddProductFromPSNtoBB(empty, CATBaseUnknown_var(),
+  EXPECT_EQ(Core::AddProductFromPSNtoBB(empty, CATBaseUnknown_var(),
                                                       Handle(node_), added, 0),
             E_INVALIDARG);
   EXPECT_FALSE(added);
   EXPECT_EQ(KRVWD7UtiTracer::Lines(), std::vector<std::string>{kEnter});
   KRVWD7UtiTracer::ClearLines();
-  EXPECT_EQ(KRVWD7CoreServices::AddProductFromPSNtoBB(empty, Handle(car_), Handle(node_),
-                                                      added, 0),
-            E_FAIL);
+  EXPECT_EQ(Core::AddProductFromPSNtoBB(empty, Handle(car_), Handle(node_), added, 0), E_FAIL);
   EXPECT_EQ(KRVWD7UtiTracer::Lines(), (std::vector<std::string>{kEnter, kLeave}));
 }
 
@@ -278,18 +258,15 @@ TEST_F(AddTest, FindInstanceFollowsReplacedLinksOnlyWhenAllowed) {
   // reports as replaced by the PSN's 0C01.
   MemBuilder build(session());
   MemProduct* old_engine = build.Add(node_, "Engine.1", "ENGINE", MemKind::kComponent);
-  old_engine->Properties() = {{"BBPrintableId", car_->Vpm().printableId + MemBuilder::Hex16(0xC0A)},
-                              {"BBVpmEnv", "VPMENV  /VPMENV  "}};
+  old_engine->Properties() = {
+      {"BBPrintableId", car_->Vpm().printableId + MemBuilder::Hex16(0xC0A)},
+      {"BBVpmEnv", "VPMENV  /VPMENV  "}};
   session().AddReplacement(MemReplacement{MemBuilder::Hex16(0xC0A), MemBuilder::Hex16(0xC01),
                                           "VPMENV"});
   CATBaseUnknown_var found;
-  EXPECT_EQ(KRVWD7CoreServicesPeer::FindInstanceInBB(Handle(node_), Handle(engine_), found,
-                                                     0, 0),
-            S_FALSE);
+  EXPECT_EQ(FindInBB(engine_, found, 0, 0), S_FALSE);
   EXPECT_TRUE(KRVWD7UtiTracer::Lines().empty());
-  EXPECT_EQ(KRVWD7CoreServicesPeer::FindInstanceInBB(Handle(node_), Handle(engine_), found,
-                                                     0, 1),
-            S_OK);
+  EXPECT_EQ(FindInBB(engine_, found, 0, 1), S_OK);
   EXPECT_TRUE(found == Handle(old_engine));
   EXPECT_EQ(KRVWD7UtiTracer::Lines(),
             (std::vector<std::string>{"usCurrentEnv=[VPMENV  /VPMENV  ]",
@@ -300,9 +277,7 @@ TEST_F(AddTest, FindInstanceFollowsReplacedLinksOnlyWhenAllowed) {
   EXPECT_TRUE(added == Handle(old_engine));
   // A failing VPM query finds nothing.
   MemFaults::Add(MemFaultPoint::kGetReplacingClinks, E_FAIL);
-  EXPECT_EQ(KRVWD7CoreServicesPeer::FindInstanceInBB(Handle(node_), Handle(engine_), found,
-                                                     0, 1),
-            S_FALSE);
+  EXPECT_EQ(FindInBB(engine_, found, 0, 1), S_FALSE);
 }
 
 TEST_F(AddTest, FindInstancePassesOverRecordsThatDoNotFill) {
@@ -313,29 +288,20 @@ TEST_F(AddTest, FindInstancePassesOverRecordsThatDoNotFill) {
   MemProduct* copy = build.Add(node_, "Door.2", "DOOR-2", MemKind::kComponent);
   copy->Properties() = MemProduct::From(added)->Properties();
   MemFaults::AddAt(MemFaultPoint::kGetNodeType, E_FAIL, "BB.CATProduct", "CAR.1/Door.1");
-  EXPECT_EQ(KRVWD7CoreServicesPeer::FindInstanceInBB(Handle(node_), Handle(door_), found, 0,
-                                                     0),
-            S_OK);
+  EXPECT_EQ(FindInBB(door_, found, 0, 0), S_OK);
   EXPECT_TRUE(found == Handle(copy));
 }
 
 TEST_F(AddTest, FindInstanceLooksBelowOnlyWhenRecursive) {
   CATBaseUnknown_var added, found;
   ASSERT_EQ(Add(piston_, added), S_OK);
-  EXPECT_EQ(KRVWD7CoreServicesPeer::FindInstanceInBB(Handle(node_), Handle(piston_), found,
-                                                     0, 0),
-            S_FALSE);
-  EXPECT_EQ(KRVWD7CoreServicesPeer::FindInstanceInBB(Handle(node_), Handle(piston_), found,
-                                                     1, 0),
-            S_OK);
+  EXPECT_EQ(FindInBB(piston_, found, 0, 0), S_FALSE);
+  EXPECT_EQ(FindInBB(piston_, found, 1, 0), S_OK);
   EXPECT_TRUE(found == added);
   // No child at all, and a listing that fails.
-  EXPECT_EQ(KRVWD7CoreServicesPeer::FindInstanceInBB(added, Handle(piston_), found, 0, 0),
-            S_FALSE);
+  EXPECT_EQ(FindInBB(piston_, found, 0, 0, MemProduct::From(added)), S_FALSE);
   MemFaults::Add(MemFaultPoint::kGetChildrenWithProperty, E_FAIL);
-  EXPECT_EQ(KRVWD7CoreServicesPeer::FindInstanceInBB(Handle(node_), Handle(piston_), found,
-                                                     0, 0),
-            E_FAIL);
+  EXPECT_EQ(FindInBB(piston_, found, 0, 0), E_FAIL);
   EXPECT_EQ(KRVWD7CoreServicesPeer::FindInstanceInBB(CATBaseUnknown_var(), Handle(piston_),
                                                      found, 0, 0),
             E_INVALIDARG);
@@ -345,10 +311,8 @@ TEST_F(AddTest, FindInstanceLooksBelowOnlyWhenRecursive) {
 
 TEST_F(AddTest, AddLeafTypesAndFormats) {
   CATBaseUnknown_var made;
-  EXPECT_EQ(KRVWD7CoreServicesPeer::AddLeaf(Handle(node_), Handle(piston_), 7, made),
-            E_INVALIDARG);
-  EXPECT_EQ(KRVWD7UtiTracer::Lines(),
-            std::vector<std::string>{">>KRVWD7CoreServices::AddLeaf()"});
+  EXPECT_EQ(KRVWD7CoreServicesPeer::AddLeaf(Handle(node_), Handle(piston_), 7, made), E_INVALIDARG);
+  EXPECT_EQ(KRVWD7UtiTracer::Lines(), std::vector<std::string>{">>KRVWD7CoreServices::AddLeaf()"});
   // A further leaf kind is copied with its links broken, like a model.
   piston_->SetExplicitNodeType(9);
   ASSERT_EQ(KRVWD7CoreServicesPeer::AddLeaf(Handle(node_), Handle(piston_), 9, made), S_OK);
@@ -357,30 +321,33 @@ TEST_F(AddTest, AddLeafTypesAndFormats) {
   EXPECT_EQ(MemProduct::From(made)->Reference(), piston_->Reference());
   EXPECT_EQ(MemProduct::From(made)->InstanceName(), "Piston.2");  // a free name
   MemFaults::Add(MemFaultPoint::kCopyAndPaste, E_FAIL);
-  EXPECT_EQ(KRVWD7CoreServicesPeer::AddLeaf(Handle(node_), Handle(piston_), 4, made),
-            E_FAIL);
+  EXPECT_EQ(KRVWD7CoreServicesPeer::AddLeaf(Handle(node_), Handle(piston_), 4, made), E_FAIL);
 }
 
 // --- RetrieveSimilarInstances ------------------------------------------------------
 
+// The paths below CAR of RetrieveSimilarInstances's answer, joined by ",";
+// or the failed result.
+std::string Similar(MemProduct* iRoot, const char* iNumber, const char* iVersion = "",
+                    const char* iRevision = "", int iType = 0) {
+  CATListValCATBaseUnknown_var* list = nullptr;
+  const HRESULT rc = Core::RetrieveSimilarInstances(Handle(iRoot), iNumber,
+                                                                  iVersion, iRevision, iType, list);
+  std::unique_ptr<CATListValCATBaseUnknown_var> owned(list);
+  if (rc != S_OK) return "result " + std::to_string(rc) + (list ? " with a list" : "");
+  std::string out;
+  for (int i = 1; i <= list->Size(); ++i) {
+    std::string path;
+    MemProduct::From((*list)[i])->PathFrom(iRoot, path);
+    out += (i > 1 ? "," : "") + path.substr(path.find('/') + 1);
+  }
+  return out;
+}
+
 TEST_F(AddTest, SimilarInstancesFilterTheStructureInOrder) {
-  auto paths = [this](const CATListValCATBaseUnknown_var* iList) {
-    std::string out;
-    for (int i = 1; i <= iList->Size(); ++i) {
-      std::string path;
-      for (const MemProduct* p = MemProduct::From((*iList)[i]); p != car_; p = p->Father()) {
-        path = p->InstanceName() + (path.empty() ? "" : "/") + path;
-      }
-      out += (i > 1 ? "," : "") + path;
-    }
-    return out;
-  };
   sensor_->SetDefinition("2");  // the version of both sensors
   const struct {
-    const char* label;
-    const char* number;
-    const char* version;
-    const char* revision;
+    const char *label, *number, *version, *revision;
     int type;
     const char* expected;
   } rows[] = {
@@ -396,40 +363,23 @@ TEST_F(AddTest, SimilarInstancesFilterTheStructureInOrder) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.label);
-    CATListValCATBaseUnknown_var* list = nullptr;
-    ASSERT_EQ(KRVWD7CoreServices::RetrieveSimilarInstances(Handle(car_), row.number,
-                                                           row.version, row.revision,
-                                                           row.type, list),
-              S_OK);
-    std::unique_ptr<CATListValCATBaseUnknown_var> owned(list);
-    EXPECT_EQ(paths(list), row.expected);
+    EXPECT_EQ(Similar(car_, row.number, row.version, row.revision, row.type), row.expected);
   }
   // A product whose number cannot be read is left out.
-  MemFaults::AddAt(MemFaultPoint::kGetPartNumber, E_FAIL, "CAR.CATProduct", "Engine.1/Block.1/Sensor.1");
-  CATListValCATBaseUnknown_var* list = nullptr;
-  ASSERT_EQ(KRVWD7CoreServices::RetrieveSimilarInstances(Handle(car_), "SENSOR", "", "", 0,
-                                                         list),
-            S_OK);
-  std::unique_ptr<CATListValCATBaseUnknown_var> owned(list);
-  EXPECT_EQ(paths(list), "Door.1/Sensor.1");
+  MemFaults::AddAt(MemFaultPoint::kGetPartNumber, E_FAIL, "CAR.CATProduct",
+                   "Engine.1/Block.1/Sensor.1");
+  EXPECT_EQ(Similar(car_, "SENSOR"), "Door.1/Sensor.1");
 }
 
 TEST_F(AddTest, SimilarInstancesWithoutAList) {
-  CATListValCATBaseUnknown_var* list = nullptr;
-  EXPECT_EQ(KRVWD7CoreServices::RetrieveSimilarInstances(CATBaseUnknown_var(), "", "", "",
-                                                         0, list),
-            E_INVALIDARG);
+  EXPECT_EQ(Similar(nullptr, ""), "result " + std::to_string(E_INVALIDARG));
   // No child at all, by part number or not.
   for (const char* number : {"", "LAMP"}) {
     SCOPED_TRACE(number);
-    EXPECT_EQ(KRVWD7CoreServices::RetrieveSimilarInstances(Handle(lamp_), number, "", "", 0,
-                                                           list),
-              E_FAIL);
-    EXPECT_EQ(list, nullptr);
+    EXPECT_EQ(Similar(lamp_, number), "result " + std::to_string(E_FAIL));
   }
   MemFaults::Add(MemFaultPoint::kGetAllChildren, E_FAIL);
-  EXPECT_EQ(KRVWD7CoreServices::RetrieveSimilarInstances(Handle(car_), "", "", "", 0, list),
-            E_FAIL);
+  EXPECT_EQ(Similar(car_, ""), "result " + std::to_string(E_FAIL));
 }
 
 }  // namespace

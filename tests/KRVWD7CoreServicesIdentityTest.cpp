@@ -11,6 +11,7 @@
 namespace {
 
 using namespace krvwd7_test;
+using Core = KRVWD7CoreServices;
 
 const char kEnter[] = ">> KRVWD7CoreServices::SetPrintableIdParameterOnNode";
 const char kLeave[] = "<< KRVWD7CoreServices::SetPrintableIdParameterOnNode";
@@ -24,8 +25,7 @@ class IdentityTest : public HostTest {
     MemBuilder build(session());
     psn_doc_ = build.Document("CAR.CATProduct", "CAR", true);
     psn_engine_ = build.Assembly(psn_doc_->Root(), "Engine.1", "ENGINE");
-    psn_engine_->Vpm().printableId = MemBuilder::PrintableId(1, {0xC01});
-    psn_engine_->Vpm().env = "VPMENV  /VPMENV  ";
+    psn_engine_->Vpm() = MemVpm{MemBuilder::PrintableId(1, {0xC01}), "VPMENV  /VPMENV  ", ""};
     psn_engine_->SetPosition(MemBuilder::Translation(1, 2, 3));
     psn_engine_->SetDefinition("7");
     psn_engine_->Properties()["Note"] = "from PSN";
@@ -33,15 +33,19 @@ class IdentityTest : public HostTest {
     bb_doc_ = build.Document("BB.CATProduct", "BB", true);
     bb_engine_ = build.Add(bb_doc_->Root(), "Component.1", "", MemKind::kComponent);
   }
-  std::string Property(MemProduct* iProduct, const std::string& iName) {
-    const std::string* value = iProduct->FindProperty(iName);
-    return value ? *value : "(absent)";
+  HRESULT SetId(const char* iEnv) {
+    KRVWD7UtiTracer::ClearLines();
+    return Core::SetPrintableIdParameterOnNode(Handle(bb_engine_), "ID", iEnv);
+  }
+  HRESULT CopyPartNumber(MemProduct* iTarget) {
+    return Core::CopyPartNumber(Handle(psn_engine_), Handle(iTarget));
+  }
+  HRESULT UpdateNode(CATBoolean iReferenceProperties) {
+    return Core::UpdateBBNodeFromPSN(Handle(bb_engine_), Handle(psn_engine_), iReferenceProperties);
   }
 
-  MemDocument* psn_doc_ = nullptr;
-  MemDocument* bb_doc_ = nullptr;
-  MemProduct* psn_engine_ = nullptr;
-  MemProduct* bb_engine_ = nullptr;
+  MemDocument *psn_doc_ = nullptr, *bb_doc_ = nullptr;
+  MemProduct *psn_engine_ = nullptr, *bb_engine_ = nullptr;
 };
 
 // --- SetPrintableIdParameterOnNode --------------------------------------------
@@ -51,13 +55,12 @@ TEST_F(IdentityTest, SetPrintableIdWritesBothPropertiesOrKeepsTheEnvironment) {
     const char* label;
     bool existing;    // both properties there before
     const char* env;  // the environment argument
-    const char* id_after;
-    const char* env_after;
+    const char *id_after, *env_after;
   } rows[] = {
       {"created", false, "E1", "ID", "E1"},
       {"set", true, "E1", "ID", "E1"},
       {"unchanged env kept", true, "Unchanged", "ID", "old env"},
-      {"unchanged env not created", false, "Unchanged", "ID", "(absent)"},
+      {"unchanged env not created", false, "Unchanged", "ID", "<absent>"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.label);
@@ -65,12 +68,9 @@ TEST_F(IdentityTest, SetPrintableIdWritesBothPropertiesOrKeepsTheEnvironment) {
     if (row.existing) {
       bb_engine_->Properties() = {{"BBPrintableId", "old id"}, {"BBVpmEnv", "old env"}};
     }
-    KRVWD7UtiTracer::ClearLines();
-    EXPECT_EQ(KRVWD7CoreServices::SetPrintableIdParameterOnNode(Handle(bb_engine_), "ID",
-                                                                row.env),
-              S_OK);
-    EXPECT_EQ(Property(bb_engine_, "BBPrintableId"), row.id_after);
-    EXPECT_EQ(Property(bb_engine_, "BBVpmEnv"), row.env_after);
+    EXPECT_EQ(SetId(row.env), S_OK);
+    EXPECT_EQ(PropertyOf(bb_engine_, "BBPrintableId"), row.id_after);
+    EXPECT_EQ(PropertyOf(bb_engine_, "BBVpmEnv"), row.env_after);
     EXPECT_EQ(KRVWD7UtiTracer::Lines(), (std::vector<std::string>{kEnter, kLeave}));
   }
 }
@@ -83,33 +83,27 @@ TEST_F(IdentityTest, SetPrintableIdPropertyAnswersDecideTheResult) {
     int call;        // which call of op fails (1: the printable id's)
     HRESULT rc;
     bool exit_line;
-    const char* id_after;
-    const char* env_after;
+    const char *id_after, *env_after;
   } rows[] = {
-      {"id unreadable", MemFaultPoint::kGetProperty, E_FAIL, 1, E_FAIL, false, "(absent)", "(absent)"},
-      {"id answer 2", MemFaultPoint::kGetProperty, 2, 1, E_FAIL, false, "(absent)", "(absent)"},
+      {"id unreadable", MemFaultPoint::kGetProperty, E_FAIL, 1, E_FAIL, false, "<absent>", "<absent>"},
+      {"id answer 2", MemFaultPoint::kGetProperty, 2, 1, E_FAIL, false, "<absent>", "<absent>"},
       {"id not written", MemFaultPoint::kCreateProperty, E_OUTOFMEMORY, 1, E_OUTOFMEMORY, false,
-       "(absent)", "(absent)"},
+       "<absent>", "<absent>"},
       // An unreadable environment is left alone; the id's result stands.
-      {"env unreadable", MemFaultPoint::kGetProperty, E_FAIL, 2, S_OK, true, "ID", "(absent)"},
-      {"env not written", MemFaultPoint::kCreateProperty, E_FAIL, 2, E_FAIL, true, "ID", "(absent)"},
+      {"env unreadable", MemFaultPoint::kGetProperty, E_FAIL, 2, S_OK, true, "ID", "<absent>"},
+      {"env not written", MemFaultPoint::kCreateProperty, E_FAIL, 2, E_FAIL, true, "ID", "<absent>"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.label);
     bb_engine_->Properties().clear();
     MemFaults::Clear();
     MemFaults::Add(row.point, row.fault, "", row.call);
-    KRVWD7UtiTracer::ClearLines();
-    EXPECT_EQ(KRVWD7CoreServices::SetPrintableIdParameterOnNode(Handle(bb_engine_), "ID",
-                                                                "E1"),
-              row.rc);
-    EXPECT_EQ(Property(bb_engine_, "BBPrintableId"), row.id_after);
-    EXPECT_EQ(Property(bb_engine_, "BBVpmEnv"), row.env_after);
+    EXPECT_EQ(SetId("E1"), row.rc);
+    EXPECT_EQ(PropertyOf(bb_engine_, "BBPrintableId"), row.id_after);
+    EXPECT_EQ(PropertyOf(bb_engine_, "BBVpmEnv"), row.env_after);
     EXPECT_EQ(KRVWD7UtiTracer::Lines().size(), row.exit_line ? 2u : 1u);
   }
-  EXPECT_EQ(KRVWD7CoreServices::SetPrintableIdParameterOnNode(CATBaseUnknown_var(), "ID",
-                                                              "E1"),
-            E_INVALIDARG);
+  EXPECT_EQ(Core::SetPrintableIdParameterOnNode(CATBaseUnknown_var(), "ID", "E1"), E_INVALIDARG);
 }
 
 // --- CopyPartNumber --------------------------------------------------------------
@@ -136,8 +130,7 @@ TEST_F(IdentityTest, CopyPartNumberCountsTheVariantsBelowTheRoot) {
     MemDocument* doc = build.Document("BB" + std::to_string(++n) + ".CATProduct", "R");
     for (const std::string& number : row.numbers) build.Part(doc->Root(), number, number);
     MemProduct* target = build.Add(doc->Root(), "New.1", "", MemKind::kComponent);
-    EXPECT_EQ(KRVWD7CoreServices::CopyPartNumber(Handle(psn_engine_), Handle(target)),
-              S_OK);
+    EXPECT_EQ(CopyPartNumber(target), S_OK);
     EXPECT_EQ(target->PartNumber(), row.expected);
   }
 }
@@ -147,33 +140,26 @@ TEST_F(IdentityTest, CopyPartNumberAnswers1WhenTheVariantCannotBeHad) {
   build.Part(bb_doc_->Root(), "Engine.9", "ENGINE");
   // A reference of the same document outside the structure holds the variant.
   session().NewReference(bb_doc_, "ENGINE_1", MemKind::kPart);
-  EXPECT_EQ(KRVWD7CoreServices::CopyPartNumber(Handle(psn_engine_), Handle(bb_engine_)),
-            S_FALSE);
+  EXPECT_EQ(CopyPartNumber(bb_engine_), S_FALSE);
   EXPECT_EQ(bb_engine_->PartNumber(), "");
-
   for (MemFaultPoint point : {MemFaultPoint::kRetrieveRootProduct,
                               MemFaultPoint::kGetAllChildrenByPartNumber}) {
     SCOPED_TRACE(MemFaultPointName(point));
     MemFaults::Clear();
     MemFaults::Add(point, E_FAIL);
-    EXPECT_EQ(KRVWD7CoreServices::CopyPartNumber(Handle(psn_engine_), Handle(bb_engine_)),
-              S_FALSE);
+    EXPECT_EQ(CopyPartNumber(bb_engine_), S_FALSE);
     EXPECT_EQ(bb_engine_->PartNumber(), "");
   }
 }
 
 TEST_F(IdentityTest, CopyPartNumberFailures) {
-  EXPECT_EQ(KRVWD7CoreServices::CopyPartNumber(CATBaseUnknown_var(), Handle(bb_engine_)),
-            E_INVALIDARG);
-  EXPECT_EQ(KRVWD7CoreServices::CopyPartNumber(Handle(psn_engine_), CATBaseUnknown_var()),
-            E_INVALIDARG);
+  EXPECT_EQ(Core::CopyPartNumber(CATBaseUnknown_var(), Handle(bb_engine_)), E_INVALIDARG);
+  EXPECT_EQ(CopyPartNumber(nullptr), E_INVALIDARG);
   MemFaults::AddAt(MemFaultPoint::kGetPartNumber, E_FAIL, "CAR.CATProduct", "Engine.1");
-  EXPECT_EQ(KRVWD7CoreServices::CopyPartNumber(Handle(psn_engine_), Handle(bb_engine_)),
-            E_FAIL);
+  EXPECT_EQ(CopyPartNumber(bb_engine_), E_FAIL);
   MemFaults::Clear();
   MemFaults::Add(MemFaultPoint::kSetPartNumber, E_FAIL);
-  EXPECT_EQ(KRVWD7CoreServices::CopyPartNumber(Handle(psn_engine_), Handle(bb_engine_)),
-            E_FAIL);
+  EXPECT_EQ(CopyPartNumber(bb_engine_), E_FAIL);
   EXPECT_EQ(bb_engine_->PartNumber(), "");
 }
 
@@ -181,9 +167,7 @@ TEST_F(IdentityTest, CopyPartNumberFailures) {
 
 TEST_F(IdentityTest, UpdateNodeCopiesEverythingAndTracesTheIdentity) {
   bb_engine_->Properties()["BBPrintableId"] = "old";
-  EXPECT_EQ(KRVWD7CoreServices::UpdateBBNodeFromPSN(Handle(bb_engine_), Handle(psn_engine_),
-                                                   1),
-            S_OK);
+  EXPECT_EQ(UpdateNode(1), S_OK);
   const std::string id = psn_engine_->Vpm().printableId;
   const std::vector<std::string> expected = {
       ">>KRVWD7CoreServices::UpdateBBNodeFromPSN()",
@@ -198,7 +182,7 @@ TEST_F(IdentityTest, UpdateNodeCopiesEverythingAndTracesTheIdentity) {
       "<<KRVWD7CoreServices::UpdateBBNodeFromPSN()"};
   EXPECT_EQ(KRVWD7UtiTracer::Lines(), expected) << Joined(KRVWD7UtiTracer::Lines());
   EXPECT_EQ(bb_engine_->InstanceName(), "Engine.1");
-  EXPECT_EQ(Property(bb_engine_, "Note"), "from PSN");
+  EXPECT_EQ(PropertyOf(bb_engine_, "Note"), "from PSN");
   EXPECT_EQ(bb_engine_->Definition(), "7");  // reference properties asked for
   EXPECT_EQ(bb_engine_->Graphic().color, "#FF0000");
   EXPECT_EQ(bb_engine_->Position(), psn_engine_->Position());
@@ -215,15 +199,13 @@ TEST_F(IdentityTest, UpdateNodeRunsEveryCopyAndOnlyCopiesDecide) {
     bb_engine_->Graphic().color.clear();
     MemFaults::Clear();
     MemFaults::Add(point, E_FAIL);
-    EXPECT_EQ(KRVWD7CoreServices::UpdateBBNodeFromPSN(Handle(bb_engine_),
-                                                     Handle(psn_engine_), 0),
-              E_FAIL);
+    EXPECT_EQ(UpdateNode(0), E_FAIL);
     // The others ran, and the identity was written.
     EXPECT_EQ(bb_engine_->Graphic().color == "#FF0000",
               point != MemFaultPoint::kCopyGraphicProperties);
     EXPECT_EQ(bb_engine_->Position() == psn_engine_->Position(),
               point != MemFaultPoint::kCopyPosition);
-    EXPECT_EQ(Property(bb_engine_, "BBPrintableId"), psn_engine_->Vpm().printableId);
+    EXPECT_EQ(PropertyOf(bb_engine_, "BBPrintableId"), psn_engine_->Vpm().printableId);
   }
   // Without the flag the reference's properties stay.
   EXPECT_EQ(bb_engine_->Definition(), "");
@@ -232,15 +214,11 @@ TEST_F(IdentityTest, UpdateNodeRunsEveryCopyAndOnlyCopiesDecide) {
 TEST_F(IdentityTest, UpdateNodeWithoutVpmIdentityLeavesTheStoredOne) {
   bb_engine_->Properties()["BBPrintableId"] = "mine";
   psn_engine_->Vpm().printableId.clear();
-  EXPECT_EQ(KRVWD7CoreServices::UpdateBBNodeFromPSN(Handle(bb_engine_), Handle(psn_engine_),
-                                                   0),
-            S_OK);
-  EXPECT_EQ(Property(bb_engine_, "BBPrintableId"), "mine");
+  EXPECT_EQ(UpdateNode(0), S_OK);
+  EXPECT_EQ(PropertyOf(bb_engine_, "BBPrintableId"), "mine");
   EXPECT_EQ(bb_engine_->Position(), psn_engine_->Position());
   EXPECT_EQ(KRVWD7UtiTracer::Lines().size(), 2u) << Joined(KRVWD7UtiTracer::Lines());
-  EXPECT_EQ(KRVWD7CoreServices::UpdateBBNodeFromPSN(Handle(bb_engine_), CATBaseUnknown_var(),
-                                                   0),
-            E_INVALIDARG);
+  EXPECT_EQ(Core::UpdateBBNodeFromPSN(Handle(bb_engine_), CATBaseUnknown_var(), 0), E_INVALIDARG);
 }
 
 // --- UpdateBBLeafFromPSN -------------------------------------------------------------
@@ -258,11 +236,9 @@ class LeafTest : public IdentityTest {
     bb_leaf_ = build.Add(bb_engine_, "Sensor.1", "SENSOR", MemKind::kModel);
   }
   HRESULT Update(bool iAllInstances = false) {
-    return KRVWD7CoreServices::UpdateBBLeafFromPSN(Handle(bb_leaf_), Handle(psn_leaf_),
-                                                   iAllInstances);
+    return Core::UpdateBBLeafFromPSN(Handle(bb_leaf_), Handle(psn_leaf_), iAllInstances);
   }
-  MemProduct* psn_leaf_ = nullptr;
-  MemProduct* bb_leaf_ = nullptr;
+  MemProduct *psn_leaf_ = nullptr, *bb_leaf_ = nullptr;
 };
 
 TEST_F(LeafTest, ModelsWithTheSameFileOnlyTakeIdentityAndPlace) {
@@ -272,13 +248,13 @@ TEST_F(LeafTest, ModelsWithTheSameFileOnlyTakeIdentityAndPlace) {
   EXPECT_EQ(bb_leaf_->ActiveShape()->name, "Mine");  // not exchanged
   EXPECT_EQ(bb_leaf_->Mode(), MemMode::kDesign);     // no mode switched
   EXPECT_EQ(bb_leaf_->Position(), psn_leaf_->Position());
-  EXPECT_EQ(Property(bb_leaf_, "BBPrintableId"), psn_leaf_->Vpm().printableId);
-  const std::vector<std::string> lines = KRVWD7UtiTracer::Lines();
+  EXPECT_EQ(PropertyOf(bb_leaf_, "BBPrintableId"), psn_leaf_->Vpm().printableId);
+  std::vector<std::string> lines = KRVWD7UtiTracer::Lines();
   ASSERT_GE(lines.size(), 4u);
-  EXPECT_EQ(lines[0], ">>KRVWD7CoreServices::UpdateBBLeafFromPSN");
-  EXPECT_EQ(lines[1], "NodeTypeBB = 5");
-  EXPECT_EQ(lines[2], "NodeTypePSN = 5");
-  EXPECT_EQ(lines.back(), "<<KRVWD7CoreServices::UpdateBBLeafFromPSN");
+  lines.erase(lines.begin() + 3, lines.end() - 1);
+  EXPECT_EQ(lines, (std::vector<std::string>{">>KRVWD7CoreServices::UpdateBBLeafFromPSN",
+                                             "NodeTypeBB = 5", "NodeTypePSN = 5",
+                                             "<<KRVWD7CoreServices::UpdateBBLeafFromPSN"}));
 }
 
 TEST_F(LeafTest, ModelsWithAnotherFileExchangeTheShapeThenTakeIdentity) {
@@ -295,7 +271,7 @@ TEST_F(LeafTest, ModelsWithAnotherFileExchangeTheShapeThenTakeIdentity) {
   // Design mode for the exchange, then visualisation, then product mode.
   EXPECT_EQ(bb_leaf_->Mode(), MemMode::kProduct);
   EXPECT_EQ(psn_leaf_->Mode(), MemMode::kProduct);
-  EXPECT_EQ(Property(bb_leaf_, "BBPrintableId"), psn_leaf_->Vpm().printableId);
+  EXPECT_EQ(PropertyOf(bb_leaf_, "BBPrintableId"), psn_leaf_->Vpm().printableId);
   EXPECT_EQ(bb_leaf_->Definition(), "2");  // with the reference's properties
 }
 
@@ -304,7 +280,7 @@ TEST_F(LeafTest, FailedShapeExchangeSkipsTheIdentityButEndsInProductMode) {
   psn_leaf_->Reference()->AddShape(MemShape{"Rev2", "", "/models/SENSOR-2.model"});
   bb_leaf_->Reference()->RemoveShape("Default");  // nothing to remove
   EXPECT_EQ(Update(), E_FAIL);
-  EXPECT_EQ(Property(bb_leaf_, "BBPrintableId"), "(absent)");
+  EXPECT_EQ(PropertyOf(bb_leaf_, "BBPrintableId"), "<absent>");
   EXPECT_EQ(bb_leaf_->Mode(), MemMode::kProduct);
   EXPECT_TRUE(bb_leaf_->Shapes().empty());
 }
@@ -313,8 +289,7 @@ TEST_F(LeafTest, OtherPairsReplaceTheLeafWithoutCopy) {
   MemBuilder build(session());
   const struct {
     const char* label;
-    MemKind bb_kind;
-    MemKind psn_kind;
+    MemKind bb_kind, psn_kind;
     bool all_instances;
   } rows[] = {
       {"two parts", MemKind::kPart, MemKind::kPart, false},
@@ -331,9 +306,7 @@ TEST_F(LeafTest, OtherPairsReplaceTheLeafWithoutCopy) {
     bb->SetPosition(MemBuilder::Translation(9, 9, 9));
     bb->Properties()["BBPrintableId"] = "kept?";
     const CATBaseUnknown_var old_leaf = Handle(bb);  // outlives its removal
-    EXPECT_EQ(KRVWD7CoreServices::UpdateBBLeafFromPSN(old_leaf, Handle(psn),
-                                                      row.all_instances),
-              S_OK);
+    EXPECT_EQ(Core::UpdateBBLeafFromPSN(old_leaf, Handle(psn), row.all_instances), S_OK);
     MemProduct* replacing = bb_engine_->FindChild("B" + tag + ".1");
     ASSERT_NE(replacing, nullptr);
     EXPECT_EQ(replacing->Reference(), psn->Reference());
@@ -346,8 +319,7 @@ TEST_F(LeafTest, OtherPairsReplaceTheLeafWithoutCopy) {
 }
 
 TEST_F(LeafTest, EmptyHandlesWriteOnlyTheEntryLine) {
-  EXPECT_EQ(KRVWD7CoreServices::UpdateBBLeafFromPSN(Handle(bb_leaf_), CATBaseUnknown_var(), 0),
-            E_INVALIDARG);
+  EXPECT_EQ(Core::UpdateBBLeafFromPSN(Handle(bb_leaf_), CATBaseUnknown_var(), 0), E_INVALIDARG);
   EXPECT_EQ(KRVWD7UtiTracer::Lines(),
             std::vector<std::string>{">>KRVWD7CoreServices::UpdateBBLeafFromPSN"});
 }

@@ -23,8 +23,7 @@ enum class Order { kFathersFirst, kShuffled };
 struct Scenario {
   const char* label;
   Order order;
-  bool flattened;
-  bool allow_replaced;
+  bool flattened, allow_replaced;
 };
 
 struct Outcome {
@@ -49,9 +48,7 @@ class LiteralAgreementTest : public HostTest {
     spec.seed = 5;
     MemPSNPair pair = build.GeneratePSN(spec);
     if (iFlattened) pair.bbRoot->Properties()["BBFlatten"] = "1";
-    int assemblies = 0;
-    int top = 0;
-    int leaves = 0;
+    int assemblies = 0, top = 0, leaves = 0;
     for (MemProduct* product : pair.psnProducts) {
       if (product->Children().empty()) {
         if (product->Kind() == MemKind::kPart && ++leaves % 17 == 0) {
@@ -70,8 +67,7 @@ class LiteralAgreementTest : public HostTest {
                                      product->PartNumber(), MemKind::kComponent);
         std::string id = product->Vpm().printableId;
         const std::string old_clink = MemBuilder::Hex16(0xE000 + top);
-        session().AddReplacement(
-            MemReplacement{old_clink, id.substr(id.size() - 16), "VPMENV"});
+        session().AddReplacement(MemReplacement{old_clink, id.substr(id.size() - 16), "VPMENV"});
         id.replace(id.size() - 16, 16, old_clink);
         node->Properties() = {{"BBPrintableId", id}, {"BBVpmEnv", product->Vpm().env}};
       }
@@ -88,15 +84,7 @@ class LiteralAgreementTest : public HostTest {
     EXPECT_TRUE(loaded.ok) << loaded.error;
     MemProduct* psn_root = session().FindDocument("PSN.CATProduct")->Root();
     MemProduct* node = session().FindDocument("BB.CATProduct")->Root()->FindChild("PSN.1");
-    std::vector<MemProduct*> products;
-    std::vector<MemProduct*> stack{psn_root};
-    while (!stack.empty()) {
-      MemProduct* product = stack.back();
-      stack.pop_back();
-      if (product != psn_root) products.push_back(product);
-      const auto& children = product->Children();
-      stack.insert(stack.end(), children.rbegin(), children.rend());
-    }
+    std::vector<MemProduct*> products = ProductsBelow(psn_root);
     if (iScenario.order == Order::kShuffled) {
       std::shuffle(products.begin(), products.end(), std::mt19937(11));
     }

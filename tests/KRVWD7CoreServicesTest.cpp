@@ -11,6 +11,7 @@
 namespace {
 
 using namespace krvwd7_test;
+using Core = KRVWD7CoreServices;
 
 class KRVWD7CoreServicesTest : public HostTest {
  protected:
@@ -27,9 +28,7 @@ class KRVWD7CoreServicesTest : public HostTest {
   }
 
   MemDocument* doc_ = nullptr;
-  MemProduct* root_ = nullptr;
-  MemProduct* mid_ = nullptr;
-  MemProduct* leaf_ = nullptr;
+  MemProduct *root_ = nullptr, *mid_ = nullptr, *leaf_ = nullptr;
 };
 
 TEST_F(KRVWD7CoreServicesTest, CheckVPMDocumentWithTheFileBasedSwitch) {
@@ -49,27 +48,25 @@ TEST_F(KRVWD7CoreServicesTest, CheckVPMDocumentWithTheFileBasedSwitch) {
     SCOPED_TRACE(std::string(row.env ? row.env : "(unset)") +
                  (row.pdm ? " pdm" : " file"));
     CATSetEnvOverride("KRV_WD7_FILE_BASED", row.env);
-    EXPECT_EQ(KRVWD7CoreServices::CheckVPMDocument(row.pdm ? *doc_ : *file_doc),
-              row.rc);
+    EXPECT_EQ(Core::CheckVPMDocument(row.pdm ? *doc_ : *file_doc), row.rc);
   }
   // A failing PDM test refuses the document too.
   CATSetEnvOverride("KRV_WD7_FILE_BASED", nullptr);
   MemFaults::Add(MemFaultPoint::kIsPDMDocument, E_FAIL);
-  EXPECT_EQ(KRVWD7CoreServices::CheckVPMDocument(*doc_), E_FAIL);
+  EXPECT_EQ(Core::CheckVPMDocument(*doc_), E_FAIL);
 }
 
 TEST_F(KRVWD7CoreServicesTest, CheckIsBlackBox) {
   CATBoolean flag = 1;
-  EXPECT_EQ(KRVWD7CoreServices::CheckIsBlackBox(CATBaseUnknown_var(), flag),
-            E_INVALIDARG);
+  EXPECT_EQ(Core::CheckIsBlackBox(CATBaseUnknown_var(), flag), E_INVALIDARG);
   EXPECT_EQ(flag, 0);
   flag = 1;
-  EXPECT_EQ(KRVWD7CoreServices::CheckIsBlackBox(NotAProduct(), flag), E_FAIL);
+  EXPECT_EQ(Core::CheckIsBlackBox(NotAProduct(), flag), E_FAIL);
   EXPECT_EQ(flag, 0);
-  EXPECT_EQ(KRVWD7CoreServices::CheckIsBlackBox(Handle(mid_), flag), S_OK);
+  EXPECT_EQ(Core::CheckIsBlackBox(Handle(mid_), flag), S_OK);
   EXPECT_EQ(flag, 0);
   MakeBlackBox(mid_);
-  EXPECT_EQ(KRVWD7CoreServices::CheckIsBlackBox(Handle(mid_), flag), S_OK);
+  EXPECT_EQ(Core::CheckIsBlackBox(Handle(mid_), flag), S_OK);
   EXPECT_EQ(flag, 1);
 }
 
@@ -102,19 +99,16 @@ TEST_F(KRVWD7CoreServicesTest, CheckIsInsideSubBB) {
     for (int level = kTop; level <= kLeaf; ++level) {
       if (row.black_box[level]) MakeBlackBox(chain[level]);
     }
-    CATBaseUnknown_var root =
-        row.root == kNone ? CATBaseUnknown_var() : Handle(chain[row.root]);
-    EXPECT_EQ(KRVWD7CoreServices::CheckIsInsideSubBB(Handle(chain[kLeaf]), root),
-              row.inside);
+    CATBaseUnknown_var root = row.root == kNone ? CATBaseUnknown_var() : Handle(chain[row.root]);
+    EXPECT_EQ(Core::CheckIsInsideSubBB(Handle(chain[kLeaf]), root), row.inside);
   }
-  EXPECT_EQ(KRVWD7CoreServices::CheckIsInsideSubBB(NotAProduct(), Handle(root_)), 0);
-  EXPECT_EQ(KRVWD7CoreServices::CheckIsInsideSubBB(CATBaseUnknown_var(), Handle(root_)),
-            0);
+  EXPECT_EQ(Core::CheckIsInsideSubBB(NotAProduct(), Handle(root_)), 0);
+  EXPECT_EQ(Core::CheckIsInsideSubBB(CATBaseUnknown_var(), Handle(root_)), 0);
 }
 
 TEST_F(KRVWD7CoreServicesTest, SwitchToProductModeInBatch) {
   leaf_->SetLoaded(false);
-  EXPECT_EQ(KRVWD7CoreServices::SwitchToProductMode(Handle(root_)), S_OK);
+  EXPECT_EQ(Core::SwitchToProductMode(Handle(root_)), S_OK);
   EXPECT_TRUE(leaf_->IsLoaded());
   const std::vector<std::string> expected = {
       ">> KRVWD7CoreServices::SwitchToProductMode",
@@ -129,18 +123,16 @@ TEST_F(KRVWD7CoreServicesTest, SwitchToProductModeInteractiveShowsProgress) {
   CATApplication::SetMainApplication(&application);
   MemFaults::Add(MemFaultPoint::kSwitchToProductMode, E_FAIL);
   // The toolbox's failure comes back after the bar and the traces.
-  EXPECT_EQ(KRVWD7CoreServices::SwitchToProductMode(Handle(root_)), E_FAIL);
+  EXPECT_EQ(Core::SwitchToProductMode(Handle(root_)), E_FAIL);
   CATApplication::SetMainApplication(nullptr);
-  const std::vector<std::string> expected = {"init SwitchToProductModeInProgress 0..1",
-                                             "end"};
+  const std::vector<std::string> expected = {"init SwitchToProductModeInProgress 0..1", "end"};
   EXPECT_EQ(progress_.events, expected);
   EXPECT_EQ(progress_.steps, 1);
   EXPECT_EQ(KRVWD7UtiTracer::Lines().size(), 3u) << Joined(KRVWD7UtiTracer::Lines());
 }
 
 TEST_F(KRVWD7CoreServicesTest, SwitchToProductModeEmptyHandle) {
-  EXPECT_EQ(KRVWD7CoreServices::SwitchToProductMode(CATBaseUnknown_var()),
-            E_INVALIDARG);
+  EXPECT_EQ(Core::SwitchToProductMode(CATBaseUnknown_var()), E_INVALIDARG);
   EXPECT_EQ(KRVWD7UtiTracer::Lines(),
             std::vector<std::string>{">> KRVWD7CoreServices::SwitchToProductMode"});
 }
@@ -150,7 +142,7 @@ TEST_F(KRVWD7CoreServicesTest, RetrieveAssociatedPSNDoc) {
   MakeBlackBox(root_);
   CATDocument* found = reinterpret_cast<CATDocument*>(1);
   // No PSN printable id on the black box.
-  EXPECT_EQ(KRVWD7CoreServices::RetrieveAssociatedPSNDoc(Handle(root_), found), E_FAIL);
+  EXPECT_EQ(Core::RetrieveAssociatedPSNDoc(Handle(root_), found), E_FAIL);
   EXPECT_EQ(found, nullptr);
 
   root_->Properties()["BBPSNPrintableId"] = psn_id;
@@ -162,19 +154,18 @@ TEST_F(KRVWD7CoreServicesTest, RetrieveAssociatedPSNDoc) {
   psn->Root()->Vpm().printableId = psn_id;
   MemDocument* psn2 = build.Document("PSN2.CATProduct", "PSN2", true);
   psn2->Root()->Vpm().printableId = psn_id;
-  EXPECT_EQ(KRVWD7CoreServices::RetrieveAssociatedPSNDoc(Handle(root_), found), S_OK);
+  EXPECT_EQ(Core::RetrieveAssociatedPSNDoc(Handle(root_), found), S_OK);
   EXPECT_EQ(found, static_cast<CATDocument*>(psn));
 
   MemFaults::Add(MemFaultPoint::kGetNbProductDocumentInSession, E_FAIL);
-  EXPECT_EQ(KRVWD7CoreServices::RetrieveAssociatedPSNDoc(Handle(root_), found), E_FAIL);
+  EXPECT_EQ(Core::RetrieveAssociatedPSNDoc(Handle(root_), found), E_FAIL);
   EXPECT_EQ(found, nullptr);
-  EXPECT_EQ(KRVWD7CoreServices::RetrieveAssociatedPSNDoc(CATBaseUnknown_var(), found),
-            E_INVALIDARG);
+  EXPECT_EQ(Core::RetrieveAssociatedPSNDoc(CATBaseUnknown_var(), found), E_INVALIDARG);
 }
 
 TEST_F(KRVWD7CoreServicesTest, DumpBPCVersionDefaultText) {
   testing::internal::CaptureStdout();
-  KRVWD7CoreServices::DumpBPCVersion();
+  Core::DumpBPCVersion();
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "???\n");
 }
 

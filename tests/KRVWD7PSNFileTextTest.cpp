@@ -42,8 +42,7 @@ TEST(PSNOldFileTest, ReadsLinksAndCollapsedPartsWithoutQuoteZero) {
       "#7=CollapsedPart(1,(#2),())\n"                      // no ") ;": ignored
       "#8=Clink(\"0Q\") ;=CollapsedPart(1,(#8),()) ;\n");  // a link line
   EXPECT_EQ(entries.linkRefs, (std::vector<std::string>{"#2", "#3", ") ;#6", "#8"}));
-  EXPECT_EQ(entries.linkIds,
-            (std::vector<std::string>{"0000000000000A01", "ABC\"", "", "Q"}));
+  EXPECT_EQ(entries.linkIds, (std::vector<std::string>{"0000000000000A01", "ABC\"", "", "Q"}));
   EXPECT_EQ(entries.collapsedParts, (std::vector<std::string>{"1,(#2,#3),()"}));
   const std::vector<std::string>& trace = KRVWD7UtiTracer::Lines();
   ASSERT_GE(trace.size(), 3u);
@@ -70,8 +69,7 @@ TEST(PSNOldFileTest, BinaryDataAndLongLinesAreReadWhole) {
 TEST(PSNOldFileTest, CollapsedPartReferencesBecomeLinkIdentifiers) {
   struct Case {
     const char* name;
-    std::vector<std::string> parts;
-    std::vector<std::string> expected;
+    std::vector<std::string> parts, expected;
   };
   // #7 is X, #5 is Y, #8 is "#5" (an identifier holding "#"), #6 is
   // itself, and #5 appears again with another identifier (the first wins).
@@ -122,9 +120,7 @@ TEST(PSNOldFileTest, RewritingLongPartsEnds) {
 
 TEST(PSNTargetNameTest, DefaultDirectoryAndExtension) {
   struct Case {
-    const char* directory;
-    const char* name;
-    const char* expected;
+    const char *directory, *name, *expected;
   };
   const Case cases[] = {
       {"D:\\psn", "part", "D:\\psn\\part.psn"},
@@ -174,39 +170,44 @@ TEST(PSNTargetNameTest, TracesEachCase) {
 TEST(PSNStorageNameTest, BothLayoutsAndShortNames) {
   const std::string vpm = krvwd7_test::VpmStorage(0xD1, 0xC1, "CAD_MODEL");
   const std::string cgr_tail = vpm.substr(32, 26) + vpm.substr(0, 32) + ".cgr";
-  struct Case {
+  // The fields as "env|table|coid|compid".
+  const std::string fields = "VPMENV  |CAD_MODEL         |00000000000000D1|00000000000000C1";
+  const struct {
     const char* name;
     std::string storage;
     const char* separator;
-    std::string env, table, coid, compid;
+    std::string fields;
+  } cases[] = {
+      {"VPM name", vpm, "/", fields},
+      {"cgr, /", "/cache/x/" + cgr_tail, "/", fields},
+      {"cgr, \\", "C:\\cache\\" + cgr_tail, "\\", fields},
+      {"cgr, \\ name read with /", "C:\\cache\\" + cgr_tail, "/",
+       "C:\\cache|\\" + cgr_tail.substr(0, 17) + "|" + cgr_tail.substr(17, 16) + "|" +
+           cgr_tail.substr(33, 16)},
+      {"cgr without separator", cgr_tail, "/", fields},
+      {"short cgr", "/c/AB.cgr", "/", "AB.cgr|||"},
+      {"only .cgr", ".cgr", "/", ".cgr|||"},
+      {"short VPM name", "0123456789ABCDEF01", "/", "||0123456789ABCDEF|01"},
+      {"empty", "", "/", "|||"},
   };
-  const std::string table = "CAD_MODEL         ";
-  const Case cases[] = {
-      {"VPM name", vpm, "/", "VPMENV  ", table, "00000000000000D1", "00000000000000C1"},
-      {"cgr, /", "/cache/x/" + cgr_tail, "/", "VPMENV  ", table, "00000000000000D1",
-       "00000000000000C1"},
-      {"cgr, \\", "C:\\cache\\" + cgr_tail, "\\", "VPMENV  ", table, "00000000000000D1",
-       "00000000000000C1"},
-      {"cgr, \\ name read with /", "C:\\cache\\" + cgr_tail, "/", "C:\\cache", "\\" + cgr_tail.substr(0, 17),
-       cgr_tail.substr(17, 16), cgr_tail.substr(33, 16)},
-      {"cgr without separator", cgr_tail, "/", "VPMENV  ", table, "00000000000000D1",
-       "00000000000000C1"},
-      {"short cgr", "/c/AB.cgr", "/", "AB.cgr", "", "", ""},
-      {"only .cgr", ".cgr", "/", ".cgr", "", "", ""},
-      {"short VPM name", "0123456789ABCDEF01", "/", "", "", "0123456789ABCDEF", "01"},
-      {"empty", "", "/", "", "", "", ""},
-  };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const PSNDocumentFields fields = SplitStorageName(c.storage, c.separator);
-    EXPECT_EQ(fields.env.ToStdString(), c.env);
-    EXPECT_EQ(fields.table.ToStdString(), c.table);
-    EXPECT_EQ(fields.coid.ToStdString(), c.coid);
-    EXPECT_EQ(fields.compid.ToStdString(), c.compid);
+    const PSNDocumentFields split = SplitStorageName(c.storage, c.separator);
+    EXPECT_EQ(split.env.ToStdString() + "|" + split.table.ToStdString() + "|" +
+                  split.coid.ToStdString() + "|" + split.compid.ToStdString(),
+              c.fields);
   }
 }
 
 // --- Link identifiers to entity references ------------------------------------------------
+
+// A text of iMin to iMax characters drawn from iAlphabet.
+std::string Word(std::mt19937& ioRandom, const std::string& iAlphabet, int iMin, int iMax) {
+  std::string text;
+  const int length = iMin + static_cast<int>(ioRandom() % (iMax - iMin + 1));
+  for (int i = 0; i < length; ++i) text += iAlphabet[ioRandom() % iAlphabet.size()];
+  return text;
+}
 
 std::vector<std::string*> Pointers(std::vector<std::string>& ioTexts) {
   std::vector<std::string*> pointers;
@@ -251,12 +252,7 @@ TEST(PSNLinkSubstitutionTest, ReferencesPutInAreFinalOnAnyText) {
   // plain form that keeps references final.
   const std::string alphabet = "ab#1,2\xc3\xa9";
   std::mt19937 random(11);
-  auto word = [&](int iMax) {
-    std::string text;
-    const int length = 1 + static_cast<int>(random() % iMax);
-    for (int i = 0; i < length; ++i) text += alphabet[random() % alphabet.size()];
-    return text;
-  };
+  auto word = [&](int iMax) { return Word(random, alphabet, 1, iMax); };
   for (int round = 0; round < 300; ++round) {
     SCOPED_TRACE(round);
     std::vector<std::string> links;
@@ -306,12 +302,7 @@ TEST(PSNCoveredPartsTest, KeyDropsFirstMarkersOnly) {
 TEST(PSNCoveredPartsTest, AgreesWithPlainLoop) {
   const std::string alphabet = "#12,()\xc3\xa9";
   std::mt19937 random(3);
-  auto word = [&](int iMax) {
-    std::string text;
-    const int length = static_cast<int>(random() % (iMax + 1));
-    for (int i = 0; i < length; ++i) text += alphabet[random() % alphabet.size()];
-    return text;
-  };
+  auto word = [&](int iMax) { return Word(random, alphabet, 0, iMax); };
   for (int round = 0; round < 300; ++round) {
     SCOPED_TRACE(round);
     std::vector<std::string> selected;

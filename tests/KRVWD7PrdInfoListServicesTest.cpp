@@ -26,10 +26,14 @@ class KRVWD7PrdInfoListServicesTest : public HostTest {
     c_ = build.Part(a_, "C.1", "C");
     int coid = 1;
     for (MemProduct* p : {a_, b_, c_}) {
-      p->Vpm().printableId = MemBuilder::PrintableId(coid, {100u + coid});
-      p->Vpm().env = "VPMENV";
+      p->Vpm() = MemVpm{MemBuilder::PrintableId(coid, {100u + coid}), "VPMENV", ""};
       ++coid;
     }
+  }
+  // BuildPrdInfoList of iTop's structure, paths from iTop.
+  static HRESULT Build(MemProduct* iTop, CATListValKRVWD7PrdInfo& oList,
+                       CATListValKRVWD7PrdInfo* oFailed = nullptr) {
+    return Services::BuildPrdInfoList(Handle(iTop), oList, 0, CATBaseUnknown_var(), oFailed);
   }
   static std::vector<std::string> Trace(const char* iMiddle, const char* iRc) {
     return {">> KRVWD7PrdInfoListServices::BuildPrdInfoList", iMiddle,
@@ -37,10 +41,7 @@ class KRVWD7PrdInfoListServicesTest : public HostTest {
             std::string("<< KRVWD7PrdInfoListServices::BuildPrdInfoList RC = ") + iRc};
   }
 
-  MemProduct* root_ = nullptr;
-  MemProduct* a_ = nullptr;
-  MemProduct* b_ = nullptr;
-  MemProduct* c_ = nullptr;
+  MemProduct *root_ = nullptr, *a_ = nullptr, *b_ = nullptr, *c_ = nullptr;
 };
 
 // --- BuildPrdInfoList ---------------------------------------------------------------
@@ -48,9 +49,7 @@ class KRVWD7PrdInfoListServicesTest : public HostTest {
 TEST_F(KRVWD7PrdInfoListServicesTest, BuildsOneRecordPerProductInToolboxOrder) {
   CATListValKRVWD7PrdInfo list;
   list.Append(Rec("STALE", "Stale"));
-  EXPECT_EQ(Services::BuildPrdInfoList(Handle(root_), list, 0, CATBaseUnknown_var(), nullptr),
-            S_OK)
-      << Joined(KRVWD7UtiTracer::Lines());
+  EXPECT_EQ(Build(root_, list), S_OK) << Joined(KRVWD7UtiTracer::Lines());
   EXPECT_EQ(Paths(list), "ROOT/A.1,ROOT/A.1/B.1,ROOT/A.1/C.1");
   CATBaseUnknown_var product;
   list[3].GetProduct(product);
@@ -70,11 +69,9 @@ TEST_F(KRVWD7PrdInfoListServicesTest, PathsCountFromThePathRoot) {
 
 TEST_F(KRVWD7PrdInfoListServicesTest, FailedChildIsKeptApartAndTheLoopGoesOn) {
   MemFaults::Add(MemFaultPoint::kGetInstancePath, E_FAIL, "B.1");
-  CATListValKRVWD7PrdInfo list;
-  CATListValKRVWD7PrdInfo failed;
+  CATListValKRVWD7PrdInfo list, failed;
   failed.Append(Rec("EARLIER", "Earlier"));
-  EXPECT_EQ(Services::BuildPrdInfoList(Handle(root_), list, 0, CATBaseUnknown_var(), &failed),
-            S_FALSE);
+  EXPECT_EQ(Build(root_, list, &failed), S_FALSE);
   EXPECT_EQ(Paths(list), "ROOT/A.1,ROOT/A.1/C.1");
   ASSERT_EQ(failed.Size(), 2);  // not emptied first
   CATBaseUnknown_var product;
@@ -87,35 +84,29 @@ TEST_F(KRVWD7PrdInfoListServicesTest, FailedChildIsKeptApartAndTheLoopGoesOn) {
   expected.insert(expected.begin() + 2, "KRVWD7PrdInfo.RetrieveInfo() has FAILED for child #2");
   EXPECT_EQ(TraceWithoutTimes(), expected);
   // Without a failed list the child is only left out.
-  EXPECT_EQ(Services::BuildPrdInfoList(Handle(root_), list, 0, CATBaseUnknown_var(), nullptr),
-            S_FALSE);
+  EXPECT_EQ(Build(root_, list), S_FALSE);
   EXPECT_EQ(list.Size(), 2);
 }
 
 TEST_F(KRVWD7PrdInfoListServicesTest, NoChildListingFailureAndEmptyRoot) {
-  MemProduct* leaf_root =
-      MemBuilder(session()).Document("Leaf.CATProduct", "LEAFROOT")->Root();
+  MemProduct* leaf_root = MemBuilder(session()).Document("Leaf.CATProduct", "LEAFROOT")->Root();
   CATListValKRVWD7PrdInfo list;
   list.Append(Rec("STALE", "Stale"));
-  EXPECT_EQ(Services::BuildPrdInfoList(Handle(leaf_root), list, 0, CATBaseUnknown_var(),
-                                       nullptr),
-            S_FALSE);
+  EXPECT_EQ(Build(leaf_root, list), S_FALSE);
   EXPECT_EQ(list.Size(), 0);
   EXPECT_EQ(TraceWithoutTimes(), Trace("NO Child found (pListOfSubProduct = NULL)", "1"));
 
   // Children, none of them loaded: the toolbox answers an empty list.
   KRVWD7UtiTracer::ClearLines();
   a_->SetLoaded(false);
-  EXPECT_EQ(Services::BuildPrdInfoList(Handle(root_), list, 0, CATBaseUnknown_var(), nullptr),
-            S_FALSE);
+  EXPECT_EQ(Build(root_, list), S_FALSE);
   EXPECT_EQ(list.Size(), 0);
   EXPECT_EQ(TraceWithoutTimes(), Trace("NO Child found (pListOfSubProduct.Size = 0)", "1"));
   a_->SetLoaded(true);
 
   KRVWD7UtiTracer::ClearLines();
   MemFaults::Add(MemFaultPoint::kGetAllChildren, E_FAIL);
-  EXPECT_EQ(Services::BuildPrdInfoList(Handle(root_), list, 0, CATBaseUnknown_var(), nullptr),
-            E_FAIL);
+  EXPECT_EQ(Build(root_, list), E_FAIL);
   EXPECT_EQ(list.Size(), 0);
   EXPECT_EQ(TraceWithoutTimes(),
             Trace("KRVWD7UtiPrdServices::GetAllChildren() has FAILED", "2147500037"));
@@ -136,8 +127,7 @@ TEST_F(KRVWD7PrdInfoListServicesTest, InteractiveSessionShowsOneStepPerChild) {
   CATApplication::SetMainApplication(&application);
   MemFaults::Add(MemFaultPoint::kGetInstancePath, E_FAIL, "B.1");
   CATListValKRVWD7PrdInfo list;
-  EXPECT_EQ(Services::BuildPrdInfoList(Handle(root_), list, 0, CATBaseUnknown_var(), nullptr),
-            S_FALSE);
+  EXPECT_EQ(Build(root_, list), S_FALSE);
   CATApplication::SetMainApplication(nullptr);
   EXPECT_EQ(list.Size(), 2);
   const std::vector<std::string> expected = {"init BuildPrdInfoList 1..3", "end"};
@@ -148,8 +138,7 @@ TEST_F(KRVWD7PrdInfoListServicesTest, InteractiveSessionShowsOneStepPerChild) {
 // --- Look-ups -----------------------------------------------------------------------
 
 TEST_F(KRVWD7PrdInfoListServicesTest, LookUpsShareOneContract) {
-  CATListValKRVWD7PrdInfo empty;
-  CATListValKRVWD7PrdInfo list;
+  CATListValKRVWD7PrdInfo empty, list;
   KRVWD7PrdInfo with_product = Rec("ID", "R/A");
   with_product.SetProduct(Handle(a_));
   list.Append(with_product);
@@ -177,10 +166,8 @@ TEST_F(KRVWD7PrdInfoListServicesTest, LookUpsShareOneContract) {
     SCOPED_TRACE(row.label);
     info = Rec("DIRTY", "Dirty/Path");
     EXPECT_EQ(row.call(), row.rc);
-    CATUnicodeString id, path;
-    info.GetPrintableId(id, 0);
-    info.GetInstancePath(path, 0);
-    EXPECT_EQ(id + path, "");  // reset whatever the outcome
+    // Reset whatever the outcome.
+    EXPECT_EQ(IdOf(info) + PathOf(info), "");
   }
 }
 
@@ -196,38 +183,27 @@ TEST_F(KRVWD7PrdInfoListServicesTest, LookUpByProductSkipsEmptyHandles) {
   // Another handle type on the same object matches too.
   CATIProduct_var as_product(Handle(b_));
   EXPECT_EQ(Services::GetPrdInfo(list, CATBaseUnknown_var(as_product), info), S_OK);
-  CATUnicodeString path;
-  info.GetInstancePath(path, 0);
-  EXPECT_EQ(path, "first b");
+  EXPECT_EQ(PathOf(info), "first b");
 }
 
 TEST_F(KRVWD7PrdInfoListServicesTest, LookUpByPathWithComponentsSkipped) {
-  CATListValKRVWD7PrdInfo list;
-  list.Append(Rec("1", "B"));  // too short for one skip: never matches
-  list.Append(Rec("2", "Root/A/B"));
-  list.Append(Rec("3", "Other/A/B"));
+  // "B" is too short for one skip: never matches.
+  CATListValKRVWD7PrdInfo list =
+      ListOf({Rec("1", "B"), Rec("2", "Root/A/B"), Rec("3", "Other/A/B")});
   KRVWD7PrdInfo info;
   EXPECT_EQ(Services::GetPrdInfo(list, "A/B", 1, info), S_OK);
-  CATUnicodeString id;
-  info.GetPrintableId(id, 0);
-  EXPECT_EQ(id, "2");
+  EXPECT_EQ(IdOf(info), "2");
   EXPECT_EQ(Services::GetPrdInfo(list, "B", 0, info), S_OK);
-  info.GetPrintableId(id, 0);
-  EXPECT_EQ(id, "1");
+  EXPECT_EQ(IdOf(info), "1");
   EXPECT_EQ(Services::GetPrdInfo(list, "A/B", 0, info), E_FAIL);
 }
 
 TEST_F(KRVWD7PrdInfoListServicesTest, LookUpByPrintableIdTracesEachComparison) {
-  CATListValKRVWD7PrdInfo list;
-  list.Append(Rec("X", "p1"));
-  list.Append(Rec("K", "p2"));
-  list.Append(Rec("Y", "p3"));
-  list.Append(Rec("K", "p4"));
+  CATListValKRVWD7PrdInfo list =
+      ListOf({Rec("X", "p1"), Rec("K", "p2"), Rec("Y", "p3"), Rec("K", "p4")});
   KRVWD7PrdInfo info;
   EXPECT_EQ(Services::GetPrdInfo(list, CATUnicodeString("K"), info), S_OK);
-  CATUnicodeString path;
-  info.GetInstancePath(path, 0);
-  EXPECT_EQ(path, "p2");
+  EXPECT_EQ(PathOf(info), "p2");
   const std::vector<std::string> expected = {
       "Nb of product=4", "Comparaison : ", "c1=X", "c2=K", "c1 != c2 CONTINUE",
       "Comparaison : ", "c1=K", "c2=K", "c1 == c2 FOUND"};

@@ -88,7 +88,7 @@ TEST_F(KRVWD7PrdInfoRecordTest, NodeTypeTexts) {
               {-1, "Unknown"}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.code);
-    EXPECT_STREQ(KRVWD7PrdInfo::NodeTypeText(row.code), row.text);
+    EXPECT_STREQ(Record::NodeTypeText(row.code), row.text);
   }
 }
 
@@ -111,12 +111,8 @@ TEST_F(KRVWD7PrdInfoRecordTest, SetNodeTypeRefusesCodesOutsideZeroToEight) {
 
 TEST_F(KRVWD7PrdInfoRecordTest, EqualityByPrintableIdElsePathOrderByPath) {
   const struct {
-    const char* id1;
-    const char* path1;
-    const char* id2;
-    const char* path2;
-    int equal;
-    int less;
+    const char *id1, *path1, *id2, *path2;
+    int equal, less;
   } rows[] = {
       {"A", "Root/X", "A", "Root/Y", 1, 1},  // same id, ordered by path
       {"A", "Root/Y", "A", "Root/X", 1, 0},
@@ -127,8 +123,7 @@ TEST_F(KRVWD7PrdInfoRecordTest, EqualityByPrintableIdElsePathOrderByPath) {
       {"", "Root/X", "", "Root/Y", 0, 1},
   };
   for (const auto& row : rows) {
-    SCOPED_TRACE(std::string(row.id1) + "@" + row.path1 + " vs " + row.id2 +
-                 "@" + row.path2);
+    SCOPED_TRACE(std::string(row.id1) + "@" + row.path1 + " vs " + row.id2 + "@" + row.path2);
     KRVWD7PrdInfo a = Rec(row.id1, row.path1);
     KRVWD7PrdInfo b = Rec(row.id2, row.path2);
     EXPECT_EQ(a == b, row.equal);
@@ -237,17 +232,10 @@ class KRVWD7PrdInfoReadTest : public krvwd7_test::LeakCheckedTest {
     bolt_->SetDescription("Desc");
     bolt_->UserProperties()["Ver"] = "V7";
     bolt_->SetPosition(MemBuilder::Translation(5, 0, 0));
-    bolt_->Vpm().printableId = MemBuilder::PrintableId(1, {2, 3});
-    bolt_->Vpm().env = "VPMENV/VPMENV";
-    bolt_->Vpm().modelRevision = "MR";
+    bolt_->Vpm() = MemVpm{MemBuilder::PrintableId(1, {2, 3}), "VPMENV/VPMENV", "MR"};
     bolt_->Properties()["BBPrintableId"] = "STORED-ID";
     bolt_->Properties()["BBVpmEnv"] = "STORED-ENV";
-    asm_->Vpm().printableId = MemBuilder::PrintableId(4, {2});
-    asm_->Vpm().env = "VPMENV";
-  }
-  void TearDown() override {
-    SetSources(1, 0, "", 1, 1, "");
-    LeakCheckedTest::TearDown();
+    asm_->Vpm() = MemVpm{MemBuilder::PrintableId(4, {2}), "VPMENV", ""};
   }
 
   static MemSession& session() { return MemSession::Current(); }
@@ -255,21 +243,24 @@ class KRVWD7PrdInfoReadTest : public krvwd7_test::LeakCheckedTest {
   static void SetSources(int iVersionSource, int iVersionAttribute,
                          const char* iVersionProperty, int iRevisionSource,
                          int iRevisionAttribute, const char* iRevisionProperty) {
-    void* raw = nullptr;
-    ASSERT_EQ(GetKRVWD7BlackBoxSettingCtrl(IID_KRVIWD7BlackBoxSettingAtt, &raw),
-              S_OK);
-    auto* settings = static_cast<KRVIWD7BlackBoxSettingAtt*>(raw);
+    krvwd7_test::Settings settings;
     settings->SetVersionSource(iVersionSource);
     settings->SetVersionAttribute(iVersionAttribute);
     settings->SetVersionProperty(iVersionProperty);
     settings->SetRevisionSource(iRevisionSource);
     settings->SetRevisionAttribute(iRevisionAttribute);
     settings->SetRevisionProperty(iRevisionProperty);
-    settings->Release();
   }
-  MemProduct* root_ = nullptr;
-  MemProduct* asm_ = nullptr;
-  MemProduct* bolt_ = nullptr;
+  // GetVersionOrRevision of the bolt as "rc:value", the value preset to "x".
+  std::string Read(int iSelector) {
+    CATUnicodeString value = "x";
+    const HRESULT rc = Record::GetVersionOrRevision(Handle(bolt_), iSelector, value);
+    return Answer(rc, value.ToStdString());
+  }
+  static std::string Answer(HRESULT iRc, const std::string& iValue) {
+    return std::to_string(iRc) + ":" + iValue;
+  }
+  MemProduct *root_ = nullptr, *asm_ = nullptr, *bolt_ = nullptr;
 };
 
 TEST_F(KRVWD7PrdInfoReadTest, EmptyProductOrRootLeavesTheInitState) {
@@ -303,16 +294,13 @@ TEST_F(KRVWD7PrdInfoReadTest, StoredIdentityAbsentDoesNotFail) {
   KRVWD7PrdInfo info;
   // The assembly carries no stored properties: read as absent, not failed.
   EXPECT_EQ(info.RetrieveInfo(Handle(asm_), Handle(root_), 1), S_OK);
-  CATUnicodeString id;
-  info.GetPrintableId(id, 0);
-  EXPECT_EQ(id, "");
+  EXPECT_EQ(krvwd7_test::IdOf(info), "");
 }
 
 TEST_F(KRVWD7PrdInfoReadTest, ComponentInstanceHasNoRevisionAndDoesNotFail) {
   MemBuilder build(session());
   MemProduct* component = build.Add(root_, "Comp.1", "COMP", MemKind::kComponent);
-  component->Vpm().printableId = MemBuilder::PrintableId(9, {9});
-  component->Vpm().env = "VPMENV";
+  component->Vpm() = MemVpm{MemBuilder::PrintableId(9, {9}), "VPMENV", ""};
   component->SetRevision("SHOULD-NOT-SHOW");
   // Model revision from VPM: the component has none, which would fail.
   SetSources(1, 0, "", 2, 0, "");
@@ -351,57 +339,40 @@ TEST_F(KRVWD7PrdInfoReadTest, AttributeIndexTable) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.index);
     SetSources(1, row.index, "", 1, row.index, "");
-    for (int selector : {0, 1}) {
-      CATUnicodeString value = "x";
-      EXPECT_EQ(KRVWD7PrdInfo::GetVersionOrRevision(Handle(bolt_), selector,
-                                                    value),
-                row.rc);
-      EXPECT_EQ(value, row.value);
-    }
+    for (int selector : {0, 1}) EXPECT_EQ(Read(selector), Answer(row.rc, row.value));
   }
 }
 
 TEST_F(KRVWD7PrdInfoReadTest, PropertySourcesAndModelRevision) {
-  CATUnicodeString value;
   // Named properties.
   SetSources(2, 0, "Ver", 2, 0, "Ver");
-  EXPECT_EQ(KRVWD7PrdInfo::GetVersionOrRevision(Handle(bolt_), 0, value), S_OK);
-  EXPECT_EQ(value, "V7");
-  EXPECT_EQ(KRVWD7PrdInfo::GetVersionOrRevision(Handle(bolt_), 1, value), S_OK);
-  EXPECT_EQ(value, "V7");
+  EXPECT_EQ(Read(0), Answer(S_OK, "V7"));
+  EXPECT_EQ(Read(1), Answer(S_OK, "V7"));
   // Revision with no property named: the model revision of VPM.
   SetSources(2, 0, "", 2, 0, "");
-  EXPECT_EQ(KRVWD7PrdInfo::GetVersionOrRevision(Handle(bolt_), 1, value), S_OK);
-  EXPECT_EQ(value, "MR");
+  EXPECT_EQ(Read(1), Answer(S_OK, "MR"));
   // Version with no property named asks for the property with no name.
   CATUnicodeString direct;
-  const HRESULT expected =
-      KRVWD7UtiPrdServices::GetPrdProperty(Handle(bolt_), "", direct);
-  EXPECT_EQ(KRVWD7PrdInfo::GetVersionOrRevision(Handle(bolt_), 0, value),
-            expected);
-  EXPECT_NE(value, "MR");
+  const HRESULT expected = KRVWD7UtiPrdServices::GetPrdProperty(Handle(bolt_), "", direct);
+  EXPECT_EQ(Read(0), Answer(expected, direct.ToStdString()));
 }
 
 TEST_F(KRVWD7PrdInfoReadTest, UnsupportedSourceSelectorAndSettings) {
+  EXPECT_EQ(Read(2), Answer(E_INVALIDARG, "x"));  // untouched
   CATUnicodeString value = "untouched";
-  EXPECT_EQ(KRVWD7PrdInfo::GetVersionOrRevision(Handle(bolt_), 2, value),
-            E_INVALIDARG);
-  EXPECT_EQ(value, "untouched");
-  EXPECT_EQ(KRVWD7PrdInfo::GetVersionOrRevision(CATBaseUnknown_var(), 0, value),
-            E_INVALIDARG);
+  EXPECT_EQ(Record::GetVersionOrRevision(CATBaseUnknown_var(), 0, value), E_INVALIDARG);
   EXPECT_EQ(value, "untouched");
 
   SetSources(3, 0, "", 3, 0, "");
-  EXPECT_EQ(KRVWD7PrdInfo::GetVersionOrRevision(Handle(bolt_), 0, value), E_FAIL);
-  EXPECT_EQ(value, "");
-  EXPECT_EQ(KRVWD7PrdInfo::GetVersionOrRevision(Handle(bolt_), 1, value), E_FAIL);
+  EXPECT_EQ(Read(0), Answer(E_FAIL, ""));
+  EXPECT_EQ(Read(1).rfind(Answer(E_FAIL, ""), 0), 0u);
 
   SetSources(1, 0, "", 1, 1, "");
   MemFaults::Add(MemFaultPoint::kGetKRVWD7BlackBoxSettingCtrl, E_FAIL);
-  EXPECT_EQ(KRVWD7PrdInfo::GetVersionOrRevision(Handle(bolt_), 0, value), E_FAIL);
+  EXPECT_EQ(Read(0).rfind(Answer(E_FAIL, ""), 0), 0u);
   MemFaults::Clear();
   MemFaults::Add(MemFaultPoint::kGetVersionSource, E_FAIL);
-  EXPECT_EQ(KRVWD7PrdInfo::GetVersionOrRevision(Handle(bolt_), 0, value), E_FAIL);
+  EXPECT_EQ(Read(0).rfind(Answer(E_FAIL, ""), 0), 0u);
 }
 
 TEST_F(KRVWD7PrdInfoReadTest, DocCompidStorageNameLayouts) {
@@ -435,7 +406,7 @@ TEST_F(KRVWD7PrdInfoReadTest, DocCompidStorageNameLayouts) {
     session().ShapeDocument(row.storage);
     part->Reference()->AddShape(MemShape{"Default", row.storage, "/p"});
     CATUnicodeString compid = "x";
-    EXPECT_EQ(KRVWD7PrdInfo::GetDocCompid(Handle(part), compid), S_OK);
+    EXPECT_EQ(Record::GetDocCompid(Handle(part), compid), S_OK);
     EXPECT_EQ(compid, row.compid);
   }
 }
@@ -443,7 +414,7 @@ TEST_F(KRVWD7PrdInfoReadTest, DocCompidStorageNameLayouts) {
 TEST_F(KRVWD7PrdInfoReadTest, DocCompidWithoutShapeOrDocument) {
   CATUnicodeString compid = "x";
   // No "Default" representation: 1, and RetrieveInfo does not fail.
-  EXPECT_EQ(KRVWD7PrdInfo::GetDocCompid(Handle(asm_), compid), S_FALSE);
+  EXPECT_EQ(Record::GetDocCompid(Handle(asm_), compid), S_FALSE);
   EXPECT_EQ(compid, "");
   KRVWD7PrdInfo info;
   EXPECT_EQ(info.RetrieveInfo(Handle(asm_), Handle(root_), 0), S_OK);
@@ -451,15 +422,13 @@ TEST_F(KRVWD7PrdInfoReadTest, DocCompidWithoutShapeOrDocument) {
   // A representation without a document fails, and so does RetrieveInfo.
   MemBuilder build(session());
   MemProduct* part = build.Add(root_, "NoDoc.1", "NODOC", MemKind::kComponent);
-  part->Vpm().printableId = MemBuilder::PrintableId(8, {8});
-  part->Vpm().env = "VPMENV";
+  part->Vpm() = MemVpm{MemBuilder::PrintableId(8, {8}), "VPMENV", ""};
   part->Reference()->AddShape(MemShape{"Default", "", "/nowhere"});
-  EXPECT_EQ(KRVWD7PrdInfo::GetDocCompid(Handle(part), compid), E_FAIL);
+  EXPECT_EQ(Record::GetDocCompid(Handle(part), compid), E_FAIL);
   EXPECT_EQ(info.RetrieveInfo(Handle(part), Handle(root_), 0), E_FAIL);
 
-  EXPECT_EQ(KRVWD7PrdInfo::GetDocCompid(NotAProduct(), compid), E_FAIL);
-  EXPECT_EQ(KRVWD7PrdInfo::GetDocCompid(CATBaseUnknown_var(), compid),
-            E_INVALIDARG);
+  EXPECT_EQ(Record::GetDocCompid(NotAProduct(), compid), E_FAIL);
+  EXPECT_EQ(Record::GetDocCompid(CATBaseUnknown_var(), compid), E_INVALIDARG);
 }
 
 TEST_F(KRVWD7PrdInfoReadTest, DocDisplayNameOfTheReferenceDocument) {
@@ -469,14 +438,13 @@ TEST_F(KRVWD7PrdInfoReadTest, DocDisplayNameOfTheReferenceDocument) {
   ASSERT_TRUE(session().SetDocId(doc, "DOC-1", "Black box"));
   CATUnicodeString name = "x";
   // The root reference lies in the document that has an identifier.
-  EXPECT_EQ(KRVWD7PrdInfo::GetDocDisplayName(Handle(root_), name), S_OK);
+  EXPECT_EQ(Record::GetDocDisplayName(Handle(root_), name), S_OK);
   EXPECT_EQ(name, "Black box");
 
   MemDocument* bare = session().NewProductDocument("Bare", "Bare.CATProduct", "BARE");
-  EXPECT_EQ(KRVWD7PrdInfo::GetDocDisplayName(Handle(bare->Root()), name), S_FALSE);
+  EXPECT_EQ(Record::GetDocDisplayName(Handle(bare->Root()), name), S_FALSE);
   EXPECT_EQ(name, "");
-  EXPECT_EQ(KRVWD7PrdInfo::GetDocDisplayName(CATBaseUnknown_var(), name),
-            E_INVALIDARG);
+  EXPECT_EQ(Record::GetDocDisplayName(CATBaseUnknown_var(), name), E_INVALIDARG);
 }
 
 // GetVPMInfo's result and its seven outputs, as "rc:coid|env|table|coid_fat|env_fat|table_fat|link".
@@ -495,10 +463,8 @@ TEST_F(KRVWD7PrdInfoReadTest, VpmInfoFromTheOriginAttributes) {
                                  "REFTABLE          ";
   bolt_->SetOrigin("ICOID00000000001" "ILINK00000000001" "IENV    " "INSTTABLE         ");
   // The reference lacks the attribute, the instance has it.
-  EXPECT_EQ(VpmInfo(Handle(bolt_)),
-            "0:|||ICOID00000000001|IENV    |PART_LIST|ILINK00000000001");
-  EXPECT_EQ(KRVWD7UtiTracer::Lines(),
-            std::vector<std::string>{"FAILED to retrieve Attribute Key"});
+  EXPECT_EQ(VpmInfo(Handle(bolt_)), "0:|||ICOID00000000001|IENV    |PART_LIST|ILINK00000000001");
+  EXPECT_EQ(KRVWD7UtiTracer::Lines(), std::vector<std::string>{"FAILED to retrieve Attribute Key"});
   // Both carry it.
   bolt_->Reference()->SetOrigin(ref_origin);
   EXPECT_EQ(VpmInfo(Handle(bolt_)), "0:RCOID00000000001|RENV    |REFTABLE          |"
@@ -517,8 +483,7 @@ TEST_F(KRVWD7PrdInfoReadTest, VpmInfoFromTheOriginAttributes) {
 
 TEST_F(KRVWD7PrdInfoReadTest, VpmInfoOfANonProduct) {
   EXPECT_EQ(VpmInfo(NotAProduct()), "1:keep|keep|keep|keep|keep|keep|keep");
-  EXPECT_EQ(KRVWD7UtiTracer::Lines(),
-            std::vector<std::string>{"FAILED! No Selected Element"});
+  EXPECT_EQ(KRVWD7UtiTracer::Lines(), std::vector<std::string>{"FAILED! No Selected Element"});
 }
 
 }  // namespace

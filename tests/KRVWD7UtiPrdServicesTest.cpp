@@ -4,7 +4,6 @@
 
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string>
 
 #include "MemBuilder.h"
@@ -18,13 +17,7 @@ using List = std::unique_ptr<CATListValCATBaseUnknown_var>;
 
 const auto H = krvwd7_test::Handle;
 
-std::string Dump(MemProduct* iProduct, int iDepth = 0) {
-  std::ostringstream out;
-  out << std::string(2 * iDepth, ' ') << iProduct->DescriptiveText()
-      << (iProduct->IsLoaded() ? "" : " [not loaded]") << "\n";
-  for (MemProduct* child : iProduct->Children()) out << Dump(child, iDepth + 1);
-  return out.str();
-}
+using krvwd7_test::Dump;
 
 // The instance names of a list of product handles; "<null>" for no list.
 std::string Names(const List& iList) {
@@ -53,7 +46,6 @@ class KRVWD7UtiPrdServicesTest : public krvwd7_test::LeakCheckedTest {
     ASSERT_NE(plate_, nullptr);
   }
   void TearDown() override {
-    MemFaults::Clear();
     session_.Close();
     LeakCheckedTest::TearDown();
   }
@@ -129,15 +121,13 @@ TEST_F(KRVWD7UtiPrdServicesTest, SimilarPositionComparesEveryCoefficient) {
     double coef[12];
     base.GetCoef(coef);
     coef[row.index] += row.delta;
-    EXPECT_EQ(Prd::IsSimilarPosition(base, CATMathTransformation(coef), 0.001),
-              row.similar);
+    EXPECT_EQ(Prd::IsSimilarPosition(base, CATMathTransformation(coef), 0.001), row.similar);
   }
 }
 
 TEST_F(KRVWD7UtiPrdServicesTest, ChildrenOrderAndModes) {
   EXPECT_EQ(Names(Children(asm_, 0, false)), "Bolt.1 Sub.1 Bolt.2");
-  EXPECT_EQ(Names(Children(root_, 0)), "Asm.1 Bolt.1 Sub.1 Nut.1 Bolt.2 Plate.1")
-      << Dump(root_);
+  EXPECT_EQ(Names(Children(root_, 0)), "Asm.1 Bolt.1 Sub.1 Nut.1 Bolt.2 Plate.1") << Dump(root_);
   EXPECT_EQ(Names(Children(nut_, 0, false)), "<null>");  // no child: no list
   // Mode 2 leaves out what is not loaded, with everything below it.
   sub_->SetLoaded(false);

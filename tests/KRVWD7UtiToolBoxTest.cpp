@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -18,21 +17,21 @@
 #include "KRVWD7UtiTracer.h"
 #include "KRVWD7UtiVPMServices.h"
 #include "MemBuilder.h"
+#include "PSNFileTestSupport.h"
 #include "TestSessions.h"
 
 namespace {
 
 const auto H = krvwd7_test::Handle;
+using CCP = KRVWD7UtiPrdCCPServices;
+using VPM = KRVWD7UtiVPMServices;
 
 // --- Tracer: one suite run against the memory sink (0) and the file sink (1).
 
 class KRVWD7UtiTracerTest : public ::testing::TestWithParam<int> {
  protected:
   void SetUp() override {
-    // A file of its own: CTest runs the tests in parallel processes.
-    std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    std::replace(name.begin(), name.end(), '/', '-');
-    path_ = ::testing::TempDir() + "krvwd7_tracer-" + name + ".txt";
+    path_ = krvwd7_test::TempName(".txt");
     std::remove(path_.c_str());
     if (GetParam() == 0) {
       KRVWD7UtiTracer::ToMemory();
@@ -40,17 +39,11 @@ class KRVWD7UtiTracerTest : public ::testing::TestWithParam<int> {
       ASSERT_TRUE(KRVWD7UtiTracer::ToFile(path_.c_str()));
     }
   }
-  void TearDown() override {
-    KRVWD7UtiTracer::Off();
-    std::remove(path_.c_str());
-  }
+  void TearDown() override { std::remove(path_.c_str()); }
   // What the sink holds so far (the file is flushed after every line).
   std::vector<std::string> Lines() const {
     if (GetParam() == 0) return KRVWD7UtiTracer::Lines();
-    std::ifstream in(path_);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
+    return krvwd7_test::SplitLines(krvwd7_test::ReadFile(path_));
   }
   std::string path_;
 };
@@ -144,19 +137,17 @@ class KRVWD7UtiVPMServicesTest : public ::testing::Test {
   static std::string Hex(uint64_t iValue) { return MemBuilder::Hex16(iValue); }
   static CATUnicodeString U(uint64_t iValue) { return Hex(iValue).c_str(); }
 
-  MemProduct* root_ = nullptr;
-  MemProduct* bolt_ = nullptr;
+  MemProduct *root_ = nullptr, *bolt_ = nullptr;
 };
 
 TEST_F(KRVWD7UtiVPMServicesTest, ReplacingClinksAlignedWithTheInput) {
   const CATListValCATUnicodeString clinks = {U(0xA1), "", U(0xA2), U(0xA2), U(0xA3)};
   const CATListValCATUnicodeString envs = {"ANY", "", "ENV2    ", "ENV3", "ENV2"};
   CATListValCATUnicodeString replacing = {"stale"};
-  ASSERT_EQ(KRVWD7UtiVPMServices::GetReplacingClinks(clinks, envs, replacing), S_OK);
+  ASSERT_EQ(VPM::GetReplacingClinks(clinks, envs, replacing), S_OK);
   EXPECT_EQ(replacing, CATListValCATUnicodeString({U(0xB1), "NotReplaced", U(0xB2),
                                                    "NotReplaced", "NotReplaced"}));
-  EXPECT_EQ(KRVWD7UtiVPMServices::GetReplacingClinks(clinks, {"ENV2"}, replacing),
-            E_INVALIDARG);
+  EXPECT_EQ(VPM::GetReplacingClinks(clinks, {"ENV2"}, replacing), E_INVALIDARG);
   EXPECT_EQ(replacing.Size(), 0);
 }
 
@@ -165,17 +156,14 @@ TEST_F(KRVWD7UtiVPMServicesTest, ReplacedClinksMustBeAmongTheOldOnes) {
   const CATListValCATUnicodeString coids = {U(1), U(1), U(1), U(1), U(1)};
   const CATListValCATUnicodeString envs = {"ENV1", "ENV2", "ENV9", "ENV1", "ENV1"};
   CATListValCATUnicodeString replaced;
-  ASSERT_EQ(KRVWD7UtiVPMServices::GetReplacingClinks2(links, coids, envs,
-                                                      {U(0xA1), U(0xA2)}, replaced), S_OK);
+  ASSERT_EQ(VPM::GetReplacingClinks2(links, coids, envs, {U(0xA1), U(0xA2)}, replaced), S_OK);
   EXPECT_EQ(replaced, CATListValCATUnicodeString({U(0xA1), U(0xA2), "NotReplaced",
                                                   "NotReplaced", U(0xA1)}));
   // An old clink that is not asked about is not answered.
-  ASSERT_EQ(KRVWD7UtiVPMServices::GetReplacingClinks2(links, coids, envs, {U(0xA2)},
-                                                      replaced), S_OK);
+  ASSERT_EQ(VPM::GetReplacingClinks2(links, coids, envs, {U(0xA2)}, replaced), S_OK);
   EXPECT_EQ(replaced[1], "NotReplaced");
   EXPECT_EQ(replaced[2], U(0xA2));
-  EXPECT_EQ(KRVWD7UtiVPMServices::GetReplacingClinks2(links, {U(1)}, envs, {}, replaced),
-            E_INVALIDARG);
+  EXPECT_EQ(VPM::GetReplacingClinks2(links, {U(1)}, envs, {}, replaced), E_INVALIDARG);
 }
 
 // --- Documents, selection, copy and paste ------------------------------------------
@@ -198,12 +186,7 @@ class KRVWD7UtiDocServicesTest : public krvwd7_test::LeakCheckedTest {
     dest_ = build.Assembly(bb_, "Dest.1", "DEST");
     dest_->SetPosition(MemBuilder::Translation(0, 50, 0));
   }
-  void TearDown() override {
-    S().Close();
-    LeakCheckedTest::TearDown();
-  }
-  static MemSession& S() { return MemSession::Current(); }
-  MemDocument *bb_doc_, *psn_doc_;
+  static MemSession& S() { return MemSession::Current(); } MemDocument *bb_doc_, *psn_doc_;
   MemProduct *bb_, *psn_, *asm_, *bolt_, *dest_;
   const CATFormat* prod_cont_ = CATFormat::GetRegisteredFormat("CATProdCont");
   const CATFormat* break_link_ = CATFormat::GetRegisteredFormat("CATSpecBreakLink");
@@ -236,51 +219,43 @@ TEST_F(KRVWD7UtiDocServicesTest, RootsDocumentsEditorsAndSelection) {
 TEST_F(KRVWD7UtiDocServicesTest, MovesKeepTheAbsolutePosition) {
   const CATMathTransformation before = bolt_->AbsolutePosition();
   CATBaseUnknown_var moved;
-  ASSERT_EQ(KRVWD7UtiPrdCCPServices::CutAndPaste(prod_cont_, H(bolt_), H(dest_), moved),
-            S_OK);
+  ASSERT_EQ(CCP::CutAndPaste(prod_cont_, H(bolt_), H(dest_), moved), S_OK);
   EXPECT_TRUE(moved == H(bolt_));
   EXPECT_EQ(bolt_->Father(), dest_);
   EXPECT_EQ(KRVWD7UtiPrdServices::IsSimilarPosition(
                 bolt_->Position(), MemBuilder::Translation(101, -48, 3), 1e-9), 1);
   EXPECT_EQ(bolt_->Properties().at("BBPrintableId"), "id");  // kept
   // Across structures, by drag and drop.
-  ASSERT_EQ(KRVWD7UtiPrdCCPServices::DragAndDrop(prod_cont_, H(bolt_), H(psn_), moved),
-            S_OK);
+  ASSERT_EQ(CCP::DragAndDrop(prod_cont_, H(bolt_), H(psn_), moved), S_OK);
   EXPECT_EQ(bolt_->Father(), psn_);
   EXPECT_LE(bolt_->Position().MaxDifference(before), 1e-9);
   // Into itself, or with no format: refused, nothing moved.
-  EXPECT_EQ(KRVWD7UtiPrdCCPServices::CutAndPaste(prod_cont_, H(asm_), H(asm_), moved),
-            E_FAIL);
+  EXPECT_EQ(CCP::CutAndPaste(prod_cont_, H(asm_), H(asm_), moved), E_FAIL);
   EXPECT_FALSE(moved);
-  EXPECT_EQ(KRVWD7UtiPrdCCPServices::DragAndDrop(nullptr, H(asm_), H(dest_), moved),
-            E_INVALIDARG);
+  EXPECT_EQ(CCP::DragAndDrop(nullptr, H(asm_), H(dest_), moved), E_INVALIDARG);
   EXPECT_EQ(asm_->Father(), bb_);
 }
 
 TEST_F(KRVWD7UtiDocServicesTest, CopiesShareOrBreakTheReference) {
   CATBaseUnknown_var copy;
-  ASSERT_EQ(KRVWD7UtiPrdCCPServices::CopyAndPaste(prod_cont_, H(bolt_), H(psn_), copy),
-            S_OK);
+  ASSERT_EQ(CCP::CopyAndPaste(prod_cont_, H(bolt_), H(psn_), copy), S_OK);
   MemProduct* shared = MemProduct::From(copy);
   EXPECT_EQ(shared->Reference(), bolt_->Reference());
   EXPECT_EQ(shared->InstanceName(), "Bolt.1");
   EXPECT_EQ(shared->Position(), bolt_->Position());
   EXPECT_EQ(shared->Properties(), bolt_->Properties());
-  ASSERT_EQ(KRVWD7UtiPrdCCPServices::CopyAndPaste(break_link_, H(bolt_), H(psn_), copy),
-            S_OK);
+  ASSERT_EQ(CCP::CopyAndPaste(break_link_, H(bolt_), H(psn_), copy), S_OK);
   MemProduct* broken = MemProduct::From(copy);
   EXPECT_NE(broken->Reference(), bolt_->Reference());
   EXPECT_EQ(broken->Kind(), MemKind::kPart);
   EXPECT_EQ(broken->Shapes().size(), bolt_->Shapes().size());
   // An assembly is copied with what is below it; the source is untouched.
-  ASSERT_EQ(KRVWD7UtiPrdCCPServices::CopyAndPaste(prod_cont_, H(asm_), H(psn_), copy),
-            S_OK);
+  ASSERT_EQ(CCP::CopyAndPaste(prod_cont_, H(asm_), H(psn_), copy), S_OK);
   MemProduct* assembly = MemProduct::From(copy);
   ASSERT_EQ(assembly->Children().size(), 1u);
   EXPECT_EQ(assembly->Children()[0]->Reference(), bolt_->Reference());
   EXPECT_EQ(asm_->Children().size(), 1u);
-  EXPECT_EQ(KRVWD7UtiPrdCCPServices::CopyAndPaste(prod_cont_, H(asm_), H(bolt_), copy),
-            E_FAIL);
+  EXPECT_EQ(CCP::CopyAndPaste(prod_cont_, H(asm_), H(bolt_), copy), E_FAIL);
 }
 
 // --- JSON layout: the text reaches the sink whole, in order, in large

@@ -3,23 +3,17 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <memory>
-#include <nlohmann/json.hpp>
 #include <set>
-#include <sstream>
 
-#include "CATBaseUnknown.h"
-#include "Commands.h"
+#include "CommandTestSupport.h"
 #include "KRVWD7UtiDlgProgress.h"
+#include "PSNFileTestSupport.h"
 #include "Table.h"
 #include "Terminal.h"
 
 namespace krvwd7 {
 namespace {
-
-const std::string kExamples = std::string(KRVWD7_SOURCE_DIR) + "/examples/";
 
 TEST(TableTest, ShortensTheMiddleOfPathsToFitAndKeepsOtherColumns) {
   Table table;
@@ -29,11 +23,7 @@ TEST(TableTest, ShortensTheMiddleOfPathsToFitAndKeepsOtherColumns) {
   table.AddRow({path, "P-100"});
   std::ostringstream out;
   table.Print(out, 40);
-  std::istringstream lines(out.str());
-  std::string line;
-  while (std::getline(lines, line)) {
-    EXPECT_LE(TextWidth(line), 40) << line;
-  }
+  for (const std::string& line : SplitLines(out.str())) EXPECT_LE(TextWidth(line), 40) << line;
   EXPECT_NE(out.str().find("Root/"), std::string::npos);
   EXPECT_NE(out.str().find("/Écrou.1"), std::string::npos);  // both ends kept
   EXPECT_NE(out.str().find("P-100"), std::string::npos);     // never cut
@@ -59,9 +49,7 @@ TEST(TableTest, PathColumnDropsItsCommonRootOnlyWhenItMustBeCut) {
     table.AddRow({row.second, "x"});
     std::ostringstream out;
     table.Print(out, row.width);
-    std::istringstream lines(out.str());
-    std::string line;
-    for (int i = 0; i < 3; ++i) std::getline(lines, line);
+    const std::string line = SplitLines(out.str()).at(2);
     EXPECT_EQ(line.substr(0, line.find(' ')), row.shown) << out.str();
   }
 }
@@ -95,10 +83,8 @@ TEST(TableTest, RowNumbersOfAnyWidthKeepTheColumnsAligned) {
   for (int k = 1; k <= 10000; k *= 10) table.AddRow({std::to_string(k), "R/P" + std::to_string(k)});
   std::ostringstream out;
   table.Print(out, 30);
-  std::istringstream lines(out.str());
-  std::string line;
   std::set<size_t> starts;  // where the second column begins
-  while (std::getline(lines, line)) {
+  for (const std::string& line : SplitLines(out.str())) {
     size_t start = line.find_first_not_of(" #-0123456789");
     if (start != std::string::npos) starts.insert(start);  // not the rule
   }
@@ -170,14 +156,10 @@ class ProgressTest : public ::testing::Test {
     std::string text;
     for (int c; (c = std::fgetc(file_)) != EOF;) text += static_cast<char>(c);
     std::vector<std::pair<std::string, std::vector<int>>> lines;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) {
+    for (const std::string& line : SplitLines(text)) {
       std::vector<int> percents;
       std::string title;
-      std::istringstream draws(line);
-      std::string draw;
-      while (std::getline(draws, draw, '\r')) {
+      for (const std::string& draw : SplitLines(line, '\r')) {
         if (draw.empty()) continue;
         title = draw.substr(0, draw.find(" ["));
         percents.push_back(std::stoi(draw.substr(draw.rfind(']') + 1)));
@@ -235,29 +217,12 @@ TEST(TableTest, ShortenMiddleCountsCharactersNotBytes) {
   EXPECT_EQ(ShortenMiddle("abcdefghij", 5), "ab…ij");
 }
 
-struct CommandRun {
-  int code;
-  std::string out, err;
-};
+class DiffCommandTest : public CommandTest {};
 
-CommandRun Diff(const std::string& iSession, bool iJson, int iWidth = -1,
-               const std::string& iHtml = "") {
-  DiffOptions options;
-  options.common.session = iSession;
-  options.common.json = iJson;
-  options.common.batch = true;
-  options.common.width = iWidth;
-  options.html = iHtml;
-  std::ostringstream out, err;
-  int code = RunDiff(options, out, err);
-  return {code, out.str(), err.str()};
-}
-
-TEST(DiffCommandTest, JsonCountsEveryEntryAndAddedProduct) {
-  long live = CATBaseUnknown::LiveObjects();
+TEST_F(DiffCommandTest, JsonCountsEveryEntryAndAddedProduct) {
   CommandRun run = Diff(kExamples + "demo.json", true);
   ASSERT_EQ(run.code, kExitDifferences) << run.err;
-  nlohmann::json doc = nlohmann::json::parse(run.out);
+  nlohmann::json doc = run.Json();
   int entries = static_cast<int>(doc["entries"].size());
   int added = static_cast<int>(doc["added"].size());
   EXPECT_EQ(doc["nbDiff"].get<int>(), entries + added);
@@ -273,52 +238,34 @@ TEST(DiffCommandTest, JsonCountsEveryEntryAndAddedProduct) {
     EXPECT_EQ(types.count(type), 1u) << type;
   }
   EXPECT_GT(added, 0);
-  EXPECT_EQ(CATBaseUnknown::LiveObjects(), live);  // the session was closed
 }
 
-TEST(DiffCommandTest, TableKeepsDocumentIdsWholeAndWrapsTheSummary) {
+TEST_F(DiffCommandTest, TableKeepsDocumentIdsWholeAndWrapsTheSummary) {
   CommandRun run = Diff(kExamples + "demo.json", false, 80);
   ASSERT_EQ(run.code, kExitDifferences) << run.err;
   EXPECT_NE(run.out.find("document 00000000000002A7 -> 00000000000002B7"), std::string::npos)
       << run.out;
   size_t summary = run.out.find("9 difference(s):");
   ASSERT_NE(summary, std::string::npos);
-  std::istringstream lines(run.out.substr(summary));
-  std::string line;
-  int count = 0;
-  while (std::getline(lines, line)) {
-    EXPECT_LE(TextWidth(line), 80) << line;
-    ++count;
-  }
-  EXPECT_GE(count, 2);
+  const std::vector<std::string> lines = SplitLines(run.out.substr(summary));
+  for (const std::string& line : lines) EXPECT_LE(TextWidth(line), 80) << line;
+  EXPECT_GE(lines.size(), 2u);
 }
 
-TEST(DiffCommandTest, ReportReplacesTheFileOnlyWhenTheComparisonSucceeded) {
-  const std::string dir = ::testing::TempDir();
-  const std::string file = dir + "/krvwd7-report-test.html";
-  {
-    std::ofstream old(file);
-    old << "old";
-  }
+TEST_F(DiffCommandTest, ReportReplacesTheFileOnlyWhenTheComparisonSucceeded) {
+  krvwd7_test::TempFolder folder;
+  const std::string file = folder / "report.html";
+  krvwd7_test::WriteFile(file, "old");
   // A failed comparison writes nothing and leaves the old file.
-  CommandRun run = Diff(std::string(KRVWD7_SOURCE_DIR) + "/tests/cli/vpm-failure.json", false, 0, file);
-  EXPECT_EQ(run.code, kExitFailed);
-  std::ifstream kept(file);
-  std::string text((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(text, "old");
+  EXPECT_EQ(Diff(kSource + "/tests/cli/vpm-failure.json", false, 0, file).code, kExitFailed);
+  EXPECT_EQ(krvwd7_test::ReadFile(file), "old");
   // Written: the whole page, and no temporary file left beside it.
-  run = Diff(kExamples + "demo.json", false, 0, file);
+  CommandRun run = Diff(kExamples + "demo.json", false, 0, file);
   EXPECT_EQ(run.code, kExitDifferences) << run.err;
-  std::ifstream page(file);
-  text.assign((std::istreambuf_iterator<char>(page)), std::istreambuf_iterator<char>());
+  const std::string text = krvwd7_test::ReadFile(file);
   EXPECT_EQ(text.rfind("</html>\n"), text.size() - 8);
   EXPECT_NE(text.find("\"blackBox\":\"BB-CAR.CATProduct\""), std::string::npos);
-  std::remove(file.c_str());
-  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-    EXPECT_EQ(entry.path().filename().string().rfind("krvwd7-report-test.html.tmp", 0),
-              std::string::npos)
-        << entry.path();
-  }
+  EXPECT_EQ(folder.Files(), std::vector<std::string>{"report.html"});
 }
 
 }  // namespace

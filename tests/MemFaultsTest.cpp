@@ -14,6 +14,8 @@
 
 namespace {
 
+using DocServices = KRVWD7UtiPrdDocServices;
+
 using krvwd7_test::Handle;
 
 // Names are what session files use: each leads back to its point and is
@@ -59,10 +61,8 @@ class MemFaultsTest : public krvwd7_test::HostTest {
     return KRVWD7UtiPrdServices::GetPartNumber(Handle(iProduct), part_number);
   }
 
-  MemProduct* bb_root_ = nullptr;
-  MemProduct* bb_engine_ = nullptr;
-  MemProduct* psn_root_ = nullptr;
-  MemProduct* psn_engine_ = nullptr;
+  MemProduct *bb_root_ = nullptr, *bb_engine_ = nullptr, *psn_root_ = nullptr;
+  MemProduct *psn_engine_ = nullptr;
 };
 
 TEST_F(MemFaultsTest, CallNumbersAndTheOlderProductSelector) {
@@ -87,8 +87,7 @@ TEST_F(MemFaultsTest, CallNumbersAndTheOlderProductSelector) {
 }
 
 TEST_F(MemFaultsTest, ABlackBoxNodeFailsWithoutItsPSNTwin) {
-  MemFaults::AddAt(MemFaultPoint::kGetPartNumber, E_FAIL, "BB-CAR.CATProduct",
-                   "CAR.1/Engine.1");
+  MemFaults::AddAt(MemFaultPoint::kGetPartNumber, E_FAIL, "BB-CAR.CATProduct", "CAR.1/Engine.1");
   EXPECT_EQ(PartNumber(bb_engine_), E_FAIL);
   EXPECT_EQ(PartNumber(psn_engine_), S_OK);
   EXPECT_EQ(PartNumber(bb_root_), S_OK);
@@ -112,12 +111,8 @@ TEST_F(MemFaultsTest, ABlackBoxNodeFailsWithoutItsPSNTwin) {
   EXPECT_EQ(PartNumber(bb_engine_), E_FAIL);
   EXPECT_EQ(PartNumber(psn_engine_), S_OK);
   CATBaseUnknown_var root;
-  EXPECT_EQ(KRVWD7UtiPrdDocServices::RetrieveRootProduct(bb_root_->Document(),
-                                                         root),
-            E_FAIL);
-  EXPECT_EQ(KRVWD7UtiPrdDocServices::RetrieveRootProduct(psn_root_->Document(),
-                                                         root),
-            S_OK);
+  EXPECT_EQ(DocServices::RetrieveRootProduct(bb_root_->Document(), root), E_FAIL);
+  EXPECT_EQ(DocServices::RetrieveRootProduct(psn_root_->Document(), root), S_OK);
 }
 
 TEST_F(MemFaultsTest, TheSecondProductOfACopyFails) {
@@ -144,8 +139,7 @@ TEST_F(MemFaultsTest, CallsAreCountedWhetherAFaultAnswersOrNot) {
   PartNumber(bb_engine_);
   PartNumber(psn_engine_);
   CATListValCATBaseUnknown_var* children = nullptr;
-  KRVWD7UtiPrdServices::GetAllChildren(Handle(bb_root_), children, "CATIProduct",
-                                       0);
+  KRVWD7UtiPrdServices::GetAllChildren(Handle(bb_root_), children, "CATIProduct", 0);
   delete children;
   EXPECT_EQ(MemFaults::Calls(MemFaultPoint::kGetPartNumber), 2);
   EXPECT_EQ(MemFaults::Calls(MemFaultPoint::kGetAllChildren), 1);

@@ -3,19 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <sstream>
 
 #include "MemBuilder.h"
 #include "TestSessions.h"
 
 namespace {
 
-// Prints a structure, one product per line, for failure messages.
-std::string Dump(MemProduct* iProduct, int iDepth = 0) {
-  std::ostringstream out;
-  out << std::string(2 * iDepth, ' ') << iProduct->DescriptiveText() << "\n";
-  for (MemProduct* child : iProduct->Children()) out << Dump(child, iDepth + 1);
-  return out.str();
+using krvwd7_test::Dump;
+
+CATIProduct_var Product(MemProduct* iProduct) {
+  return CATIProduct_var(static_cast<CATIProduct*>(iProduct));
 }
 
 double Coef(const CATMathTransformation& iT, int iIndex) {
@@ -44,11 +41,8 @@ class MemSessionTest : public krvwd7_test::LeakCheckedTest {
   }
   MemSession session_;
   MemDocument* doc_ = nullptr;
-  MemProduct* root_ = nullptr;
-  MemProduct* asm_ = nullptr;
-  MemProduct* bolt_ = nullptr;
-  MemProduct* bolt2_ = nullptr;
-  MemProduct* plate_ = nullptr;
+  MemProduct *root_ = nullptr, *asm_ = nullptr, *bolt_ = nullptr, *bolt2_ = nullptr;
+  MemProduct *plate_ = nullptr;
 };
 
 TEST_F(MemSessionTest, ChildrenKeepTheirOrderAndFindByName) {
@@ -169,12 +163,9 @@ TEST_F(MemSessionTest, ReplaceComponentKeepsPlaceNameAndPosition) {
   bolt2_->SetPosition(MemBuilder::Translation(1, 2, 3));
   CATIProduct_var out;
   CATIProductReplace_var assembly(static_cast<CATIProduct*>(asm_));
-  EXPECT_EQ(assembly->ReplaceComponent(CATIProduct_var(static_cast<CATIProduct*>(plate_)),
-                                       CATIProduct_var(static_cast<CATIProduct*>(nut)), 0, out),
-            E_INVALIDARG);  // not a child of the assembly
-  ASSERT_EQ(assembly->ReplaceComponent(CATIProduct_var(static_cast<CATIProduct*>(bolt2_)),
-                                       CATIProduct_var(static_cast<CATIProduct*>(nut)), 0, out),
-            S_OK);
+  // Not a child of the assembly.
+  EXPECT_EQ(assembly->ReplaceComponent(Product(plate_), Product(nut), 0, out), E_INVALIDARG);
+  ASSERT_EQ(assembly->ReplaceComponent(Product(bolt2_), Product(nut), 0, out), S_OK);
   MemProduct* replaced = MemProduct::From(out);
   ASSERT_NE(replaced, nullptr);
   EXPECT_EQ(asm_->Children()[1], replaced) << Dump(root_);
@@ -184,15 +175,13 @@ TEST_F(MemSessionTest, ReplaceComponentKeepsPlaceNameAndPosition) {
   EXPECT_EQ(bolt_->PartNumber(), "BOLT");  // the other bolt stays
   // All instances: the last bolt goes too and its reference leaves.
   MemProduct* screw = session_.NewReference(doc_, "SCREW", MemKind::kPart);
-  ASSERT_EQ(assembly->ReplaceComponent(CATIProduct_var(static_cast<CATIProduct*>(replaced)),
-                                       CATIProduct_var(static_cast<CATIProduct*>(screw)), 1, out),
-            S_OK);
+  ASSERT_EQ(assembly->ReplaceComponent(Product(replaced), Product(screw), 1, out), S_OK);
   EXPECT_EQ(asm_->Children()[1]->PartNumber(), "SCREW");
   EXPECT_EQ(session_.FindByPartNumber("NUT", doc_), nullptr);
 }
 
 TEST_F(MemSessionTest, CloseReleasesEverythingEvenWithHandlesHeld) {
-  CATIProduct_var held(static_cast<CATIProduct*>(bolt_));
+  CATIProduct_var held = Product(bolt_);
   MemParm* parm = bolt_->AddParm("BBNote", "note");
   ASSERT_NE(parm, nullptr);
   EXPECT_EQ(bolt_->AddParm("BBNote", "again"), nullptr);

@@ -5,10 +5,8 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <memory>
 #include <random>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "CATApplication.h"
@@ -65,8 +63,7 @@ struct Diff {
     std::string text;
     for (int k = 1; k <= types.Size(); ++k) {
       if (!text.empty()) text += ", ";
-      text += std::string(types[k].ConvertToChar()) + " " + Name(in_bb[k]) + ">" +
-              Name(in_psn[k]);
+      text += std::string(types[k].ConvertToChar()) + " " + Name(in_bb[k]) + ">" + Name(in_psn[k]);
     }
     for (int i = 1; i <= added.Size(); ++i) text += " + " + Name(added[i]);
     return text;
@@ -80,18 +77,12 @@ class DifferencesTest : public krvwd7_test::LeakCheckedTest {
   void SetUp() override {
     LeakCheckedTest::SetUp();
     CATSetEnvOverride(kMethod2, nullptr);
-    // The current session lives for the process once made.
-    MemSession::Current();
     Reload();
     KRVWD7UtiTracer::ToMemory();
   }
   void TearDown() override {
-    KRVWD7UtiTracer::Off();
-    MemFaults::Clear();
     bb_list_.RemoveAll();
     psn_list_.RemoveAll();
-    MemSession::Current().Close();
-    CATRemoveEnvOverride(kMethod2);
     LeakCheckedTest::TearDown();
   }
 
@@ -129,10 +120,19 @@ class DifferencesTest : public krvwd7_test::LeakCheckedTest {
                   const CATMathTransformation& iPosition = CATMathTransformation(),
                   const std::string& iRevision = "A") {
     MemProduct* product = Session().NewInstance(iFather, iRef, iName);
-    product->Vpm().printableId = iId;
-    product->Vpm().env = "ENV1";
-    product->Vpm().modelRevision = iRevision;
+    product->Vpm() = MemVpm{iId, "ENV1", iRevision};
     product->SetPosition(iPosition);
+    return product;
+  }
+  // A PSN product whose reference and own VPM origin are set, so that the
+  // second method sees its environment and its father's identifiers.
+  MemProduct* PsnWithOrigin(MemProduct* iFather, MemProduct* iRef, const std::string& iName,
+                            uint64_t iCoid, const std::vector<uint64_t>& iClinks,
+                            const CATMathTransformation& iPosition = CATMathTransformation(),
+                            const std::string& iRevision = "A") {
+    MemProduct* product = Psn(iFather, iRef, iName, Id(iCoid, iClinks), iPosition, iRevision);
+    iRef->SetOrigin(Id(iCoid, {}));
+    product->SetOrigin(Clink(0xF00) + Clink(iClinks.back()) + "ENV1    PART_LIST         ");
     return product;
   }
   void Replacement(uint64_t iOld, uint64_t iNew) {
@@ -160,10 +160,8 @@ class DifferencesTest : public krvwd7_test::LeakCheckedTest {
     BuildLists();
     return CompareLists(iIsFlatten);
   }
-  MemProduct* bb_ = nullptr;
-  MemProduct* psn_ = nullptr;
-  CATListValKRVWD7PrdInfo bb_list_;
-  CATListValKRVWD7PrdInfo psn_list_;
+  MemProduct *bb_ = nullptr, *psn_ = nullptr;
+  CATListValKRVWD7PrdInfo bb_list_, psn_list_;
 };
 
 // A record built by hand (no product behind it) with a version.
@@ -240,10 +238,7 @@ TEST_F(DifferencesTest, EmptyBlackBoxListMakesEveryPsnRecordAddedEvenFlattened) 
 // The PSN record of a pair with entries is skipped in phase 2.
 TEST_F(DifferencesTest, VersionRevisionAndPositionCasesInTheirOrder) {
   struct Row {
-    const char* bb_version;
-    const char* psn_version;
-    const char* bb_revision;
-    const char* psn_revision;
+    const char *bb_version, *psn_version, *bb_revision, *psn_revision;
     double psn_x;
     const char* expected;
     int entries;
@@ -362,19 +357,6 @@ class ReplacementTest : public DifferencesTest,
     DifferencesTest::SetUp();
     if (GetParam() == 2) CATSetEnvOverride(kMethod2, "");
   }
-  // A PSN product whose reference and own VPM origin are set, so that the
-  // second method sees its environment and its father's identifiers.
-  MemProduct* PsnWithOrigin(MemProduct* iFather, MemProduct* iRef, const std::string& iName,
-                            uint64_t iCoid, const std::vector<uint64_t>& iClinks,
-                            const CATMathTransformation& iPosition = CATMathTransformation(),
-                            const std::string& iRevision = "A") {
-    MemProduct* product = Psn(iFather, iRef, iName, Id(iCoid, iClinks), iPosition, iRevision);
-    const std::string origin = Id(iCoid, {});
-    iRef->SetOrigin(origin);
-    product->SetOrigin(Clink(0xF00) + Clink(iClinks.back()) + "ENV1    " +
-                       "PART_LIST         ");
-    return product;
-  }
   const char* Start() const {
     return GetParam() == 2 ? "Identification of replaced products in the WP-Impl2 (start)"
                            : "Identification of replaced products in the WP (start)";
@@ -406,9 +388,7 @@ TEST_P(ReplacementTest, AnotherPartNumberIsAReplacementPlusAPositionIfMoved) {
 TEST_P(ReplacementTest, SamePartNumberClassification) {
   struct Row {
     double psn_x;
-    const char* psn_revision;
-    const char* psn_version;
-    const char* expected;
+    const char *psn_revision, *psn_version, *expected;
   };
   const Row rows[] = {{0, "A", "1", "IDCHANGE Bolt.1>Bolt.9"},
                       {2, "A", "1", "POSITION Bolt.1>Bolt.9"},
@@ -562,14 +542,8 @@ TEST_F(DifferencesTest, Method2TwoAddedRecordsReachingOneRemovedRecord) {
   Replacement(0xA1, 0xB1);
   Replacement(0xA1, 0xB2);
   Bb(bb_, Ref("OLD"), "Old.1", Id(1, {0xA1}), "E1/E2");
-  MemProduct* new1 = Ref("NEW1");
-  MemProduct* new2 = Ref("NEW2");
-  for (auto [ref, name, clink] : {std::make_tuple(new1, "New.1", 0xB1),
-                                  std::make_tuple(new2, "New.2", 0xB2)}) {
-    MemProduct* product = Psn(psn_, ref, name, Id(1, {static_cast<uint64_t>(clink)}));
-    ref->SetOrigin(Id(1, {}));
-    product->SetOrigin(Clink(0xF00) + Clink(clink) + "ENV1    PART_LIST         ");
-  }
+  PsnWithOrigin(psn_, Ref("NEW1"), "New.1", 1, {0xB1});
+  PsnWithOrigin(psn_, Ref("NEW2"), "New.2", 1, {0xB2});
   Diff diff = Compare();
   // Case B rewrites the entry twice; the first added record (processed
   // last) is the one that stays; both leave the added list.
@@ -580,12 +554,9 @@ TEST_F(DifferencesTest, Method2TwoAddedRecordsReachingOneRemovedRecord) {
 // --- Indexed phases against plain scans -------------------------------------------
 
 std::string Sig(const KRVWD7PrdInfo& iInfo) {
-  CATUnicodeString id, path, version;
-  iInfo.GetPrintableId(id, 0);
-  iInfo.GetInstancePath(path, 0);
+  CATUnicodeString version;
   iInfo.GetVersion(version);
-  return std::string(id.ConvertToChar()) + "@" + path.ConvertToChar() + "v" +
-         version.ConvertToChar();
+  return IdOf(iInfo) + "@" + PathOf(iInfo) + "v" + version.ToStdString();
 }
 
 // "TYPE|bb|psn" per entry, and the added records.
@@ -636,8 +607,7 @@ TEST_P(PlainScanContractTest, IndexedPhasesGiveThePlainScansEntriesOrderAndTrace
   const unsigned char flatten = GetParam() % 2 == 0 ? 0 : 1;
   Generate(3000, 17u + static_cast<unsigned>(GetParam()), bb_list_, psn_list_);
   krvwd7_test::PlainScanOutputs plain;
-  krvwd7_test::PlainScanPhases(CATBaseUnknown_var(), bb_list_, psn_list_, 1, flatten,
-                               plain);
+  krvwd7_test::PlainScanPhases(CATBaseUnknown_var(), bb_list_, psn_list_, 1, flatten, plain);
 
   for (bool tracing : {true, false}) {
     SCOPED_TRACE(tracing ? "tracing on" : "tracing off");

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "CATApplication.h"
@@ -16,9 +15,12 @@
 #include "MemBuilder.h"
 #include "MemFaults.h"
 #include "MemSession.h"
+#include "PSNFileTestSupport.h"
 #include "TestSessions.h"
 
 namespace {
+
+using krvwd7_test::ReadFile;
 
 // A head of 58 characters and one clink.
 const std::string kId =
@@ -32,16 +34,7 @@ const char kRootDoc[] =
     R"({"name": "BB", "root": {"partNumber": "ROOT", "children": [
         {"name": "Bolt.1", "ref": {"partNumber": "BOLT"}}]}})";
 
-std::string ReadFile(const std::string& iPath) {
-  std::ifstream in(iPath, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-std::string TempPath(const std::string& iName) {
-  return ::testing::TempDir() + "/" + std::to_string(::getpid()) + "-" + iName;
-}
+std::string TempPath(const std::string& iName) { return krvwd7_test::TempName("-" + iName); }
 
 class SessionFileTest : public krvwd7_test::LeakCheckedTest {
  protected:
@@ -66,8 +59,7 @@ class SessionFileTest : public krvwd7_test::LeakCheckedTest {
 TEST_F(SessionFileTest, MalformedFilesAreRefusedWithTheirPlace) {
   struct Row {
     const char* name;
-    std::string text;
-    std::string message;
+    std::string text, message;
   };
   const Row rows[] = {
       {"bad JSON", "{\"format\": \"krvwd7-session/1\",\n \"documents\": [}",
@@ -161,8 +153,7 @@ TEST_F(SessionFileTest, MalformedFilesAreRefusedWithTheirPlace) {
 
 TEST_F(SessionFileTest, FilesThatCannotBeReadGiveTheSystemsReason) {
   const std::string directory = ::testing::TempDir();
-  EXPECT_EQ(session_.Load(directory).error,
-            directory + ": cannot read the file: Is a directory");
+  EXPECT_EQ(session_.Load(directory).error, directory + ": cannot read the file: Is a directory");
   const std::string file = TempPath("plain.json");
   std::ofstream(file) << Session(kRootDoc);
   EXPECT_EQ(session_.Load(file + "/inside.json").error,
@@ -249,12 +240,6 @@ TEST_F(SessionFileTest, AFailedLoadChangesNothing) {
   EXPECT_STREQ(CATGetEnv("KRV_WD7_FILE_BASED"), "MODE4_ON_A_FILEBASE");
 }
 
-KRVIWD7BlackBoxSettingAtt* OpenSettings() {
-  void* out = nullptr;
-  EXPECT_EQ(GetKRVWD7BlackBoxSettingCtrl(IID_KRVIWD7BlackBoxSettingAtt, &out), S_OK);
-  return static_cast<KRVIWD7BlackBoxSettingAtt*>(out);
-}
-
 TEST_F(SessionFileTest, GlobalsAreAppliedAndUndoneOnClose) {
   ASSERT_TRUE(session_.LoadFromText(
       Session(kRootDoc, R"("environment": {"KRV_WD7_TEST_VAR": "on"}, "os": 4, "interactive": true,
@@ -274,19 +259,17 @@ TEST_F(SessionFileTest, GlobalsAreAppliedAndUndoneOnClose) {
   EXPECT_FALSE(MemFaults::All()[0].kill);
   EXPECT_TRUE(MemFaults::All()[1].kill);
   EXPECT_NE(session_.SaveToText().find(R"("kill": true)"), std::string::npos);
-  KRVIWD7BlackBoxSettingAtt* settings = OpenSettings();
-  CATUnicodeString directory;
-  int attribute = 0;
-  settings->GetPSNDirectory(directory);
-  settings->GetVersionAttribute(attribute);
-  EXPECT_EQ(directory, "D:\\PSN");
-  EXPECT_EQ(attribute, 3);
+  // The PSN directory and the version attribute of the settings.
+  auto settings = [] {
+    CATUnicodeString directory;
+    int attribute = 0;
+    krvwd7_test::Settings()->GetPSNDirectory(directory);
+    krvwd7_test::Settings()->GetVersionAttribute(attribute);
+    return directory.ToStdString() + " " + std::to_string(attribute);
+  };
+  EXPECT_EQ(settings(), "D:\\PSN 3");
   session_.Close();
-  settings->GetPSNDirectory(directory);
-  settings->GetVersionAttribute(attribute);
-  settings->Release();
-  EXPECT_EQ(directory, "");
-  EXPECT_EQ(attribute, 2);
+  EXPECT_EQ(settings(), " 2");
   EXPECT_EQ(CATGetEnv("KRV_WD7_TEST_VAR"), nullptr);
   ASSERT_EQ(CATGetSystemInfo(&info), 0);
   EXPECT_EQ(info.OSType, CATOSTypeLinux);
@@ -345,10 +328,8 @@ TEST_F(SessionFileTest, SaveAndLoadRoundTrip) {
   EXPECT_FALSE(sub->IsLoaded());
   EXPECT_EQ(sub->Mode(), MemMode::kVisu);
   EXPECT_EQ(sub->NodeType(), 2);
-  MemProduct* bolt1 = sub->FindChild("Bolt.1");
-  MemProduct* bolt3 = root->FindChild("Bolt.3");
-  ASSERT_NE(bolt1, nullptr);
-  ASSERT_NE(bolt3, nullptr);
+  MemProduct *bolt1 = sub->FindChild("Bolt.1"), *bolt3 = root->FindChild("Bolt.3");
+  ASSERT_TRUE(bolt1 && bolt3);
   EXPECT_EQ(bolt1->Reference(), bolt3->Reference());  // shared, written once
   EXPECT_EQ(bolt1->Vpm().modelRevision, "A");
   EXPECT_EQ(sub->FindChild("Bolt.2")->NodeType(), 9);
@@ -420,11 +401,11 @@ TEST_F(SessionFileTest, ExamplesAndSavedFilesMatchTheSchema) {
   ASSERT_TRUE(session_.LoadFromText(kRich, "rich.json"));  // a named root
   std::string rich = TempPath("rich-schema.json");
   ASSERT_TRUE(session_.Save(rich));
-  std::string command = "/usr/bin/python3 " + dir + "/scripts/check-session-schema " + dir +
-                        "/examples/demo.json " + dir + "/examples/uptodate.json " + dir +
-                        "/examples/flattened.json " + dir + "/examples/version1.json " + saved +
-                        " " + rich;
-  EXPECT_EQ(std::system(command.c_str()), 0);
+  std::string command = "/usr/bin/python3 " + dir + "/scripts/check-session-schema";
+  for (const char* example : {"demo", "uptodate", "flattened", "version1"}) {
+    command += " " + dir + "/examples/" + example + ".json";
+  }
+  EXPECT_EQ(std::system((command + " " + saved + " " + rich).c_str()), 0);
   // The schema refuses what the loader refuses.
   for (const char* document : {R"({"name": "BB", "root": {"colour": "red"}})",
                                R"({"name": "BB", "root": {"children": [{"name": "A", "ref": {"name": "X"}}]}})"}) {

@@ -5,42 +5,27 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <algorithm>
 #include <cstdlib>
 #include <fstream>
-#include <nlohmann/json.hpp>
-#include <sstream>
 #include <vector>
 
-#include "CATBaseUnknown.h"
-#include "Commands.h"
+#include "CommandTestSupport.h"
 
 namespace krvwd7 {
 namespace {
 
-const std::string kSource = KRVWD7_SOURCE_DIR;
-const std::string kExamples = kSource + "/examples/";
-
-struct CommandRun {
-  int code;
-  std::string out, err;
-};
-
-CommandRun Sync(SyncOptions iOptions) {
-  iOptions.edit.common.batch = true;
-  std::ostringstream out, err;
-  const int code = RunSync(iOptions, out, err);
-  return {code, out.str(), err.str()};
-}
-
-int Diff(const std::string& iSession, std::string* oOut = nullptr) {
-  DiffOptions options;
-  options.common.session = iSession;
-  options.common.batch = true;
-  std::ostringstream out, err;
-  const int code = RunDiff(options, out, err);
-  if (oOut) *oOut = out.str() + err.str();
-  return code;
+// sync of iSession in batch: with a JSON report when iOutput is given (and
+// the result written there), a dry run with a text report when it is not.
+CommandRun Sync(const std::string& iSession, const std::string& iOutput,
+                const std::string& iPositions = "") {
+  SyncOptions options;
+  options.edit.common.session = iSession;
+  options.edit.common.batch = true;
+  options.edit.common.json = !iOutput.empty();
+  options.edit.output = iOutput;
+  options.edit.dryRun = iOutput.empty();
+  if (!iPositions.empty()) options.positions = iPositions;
+  return RunCommand(&RunSync, options);
 }
 
 nlohmann::json ReadJson(const std::string& iPath) {
@@ -59,53 +44,34 @@ void Generate(const std::string& iArgs, const std::string& iPath) {
   ASSERT_EQ(std::system(command.c_str()), 0) << command;
 }
 
-class SyncCommandTest : public ::testing::Test {
+class SyncCommandTest : public CommandTest {
  protected:
-  // ctest runs the tests in parallel processes: each has files of its own.
-  void SetUp() override {
-    live_ = CATBaseUnknown::LiveObjects();
-    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(test->test_suite_name()) + "-" + test->name();
-    for (char& c : name) {
-      if (c == '/') c = '-';
-    }
-    input_ = ::testing::TempDir() + "krvwd7-sync-" + name + "-input.json";
-    target_ = ::testing::TempDir() + "krvwd7-sync-" + name + ".json";
-  }
   void TearDown() override {
-    EXPECT_EQ(CATBaseUnknown::LiveObjects(), live_) << "the command left objects behind";
     for (const std::string& path : {input_, target_}) std::remove(path.c_str());
+    CommandTest::TearDown();
   }
 
   // sync of iSession to target_ with a JSON report; then diff of the
   // result must be up to date, a second sync must plan nothing, and the
   // PSN document must be untouched.
   void ExpectSyncedUpToDate(const std::string& iSession) {
-    SyncOptions options;
-    options.edit.common.session = iSession;
-    options.edit.common.json = true;
-    options.edit.output = target_;
-    const CommandRun run = Sync(options);
+    const CommandRun run = Sync(iSession, target_);
     ASSERT_EQ(run.code, kExitOk) << run.out << run.err;
-    const nlohmann::json report = nlohmann::json::parse(run.out);
+    const nlohmann::json report = run.Json();
     EXPECT_EQ(report["details"]["upToDate"], true);
     EXPECT_TRUE(report["details"]["remaining"].empty()) << report["details"]["remaining"];
     for (const auto& change : report["changes"]) {
       EXPECT_NE(change["kind"], "PSN position") << change;
       EXPECT_EQ(change["document"].get<std::string>().rfind("BB-", 0), 0u) << change;
     }
-    std::string text;
-    EXPECT_EQ(Diff(target_, &text), kExitOk) << text;
-    SyncOptions again;
-    again.edit.common.session = target_;
-    again.edit.dryRun = true;
-    const CommandRun second = Sync(again);
+    const CommandRun diff = Diff(target_);
+    EXPECT_EQ(diff.code, kExitOk) << diff.out << diff.err;
+    const CommandRun second = Sync(target_, "");
     EXPECT_EQ(second.code, kExitOk) << second.out;
     EXPECT_NE(second.out.find("Plan: nothing to do"), std::string::npos) << second.out;
   }
 
-  std::string input_, target_;
-  long live_ = 0;
+  const std::string input_ = TempName("-input.json"), target_ = TempName(".json");
 };
 
 // Generated pairs with every kind of difference, for each replaced-product
@@ -182,9 +148,9 @@ TEST_F(SyncCommandTest, DeletesChildrenFirstAndAddsFathersFirst) {
   SyncOptions options;
   options.edit.common.session = input_;
   options.edit.common.json = true;
+  options.edit.common.batch = true;
   options.edit.dryRun = true;
-  const nlohmann::json actions =
-      nlohmann::json::parse(Sync(options).out)["details"]["actions"];
+  const nlohmann::json actions = RunCommand(&RunSync, options).Json()["details"]["actions"];
   std::vector<std::string> adds, deletes;
   for (const auto& action : actions) {
     EXPECT_EQ(action["group"], action["action"] == "add" ? "Asm1.1" : "Asm2.1") << action;
@@ -208,13 +174,9 @@ TEST_F(SyncCommandTest, ReportsWhatTheOperationsCannotRemove) {
   session["documents"][1]["root"]["children"][2]["ref"]["revision"] = "B";
   WriteJson(session, input_);
 
-  SyncOptions options;
-  options.edit.common.session = input_;
-  options.edit.common.json = true;
-  options.edit.output = target_;
-  const CommandRun run = Sync(options);
+  const CommandRun run = Sync(input_, target_);
   EXPECT_EQ(run.code, kExitDifferences) << run.err;
-  const nlohmann::json report = nlohmann::json::parse(run.out);
+  const nlohmann::json report = run.Json();
   const nlohmann::json& details = report["details"];
   ASSERT_EQ(details["actions"].size(), 1u) << details;
   EXPECT_EQ(details["actions"][0]["action"], "update-node");
@@ -231,14 +193,9 @@ TEST_F(SyncCommandTest, ReportsWhatTheOperationsCannotRemove) {
 TEST_F(SyncCommandTest, PositionsGoTheWayAsked) {
   for (const char* direction : {"from-psn", "to-psn"}) {
     SCOPED_TRACE(direction);
-    SyncOptions options;
-    options.edit.common.session = kExamples + "demo.json";
-    options.edit.common.json = true;
-    options.edit.output = target_;
-    options.positions = direction;
-    const CommandRun run = Sync(options);
+    const CommandRun run = Sync(kExamples + "demo.json", target_, direction);
     ASSERT_EQ(run.code, kExitOk) << run.err;
-    const nlohmann::json report = nlohmann::json::parse(run.out);
+    const nlohmann::json report = run.Json();
     int bb_moves = 0, psn_moves = 0;
     for (const auto& change : report["changes"]) {
       if (change["kind"] == "position") ++bb_moves;
@@ -247,7 +204,7 @@ TEST_F(SyncCommandTest, PositionsGoTheWayAsked) {
     const bool to_psn = std::string(direction) == "to-psn";
     EXPECT_EQ(bb_moves, to_psn ? 0 : 1);
     EXPECT_EQ(psn_moves, to_psn ? 1 : 0);
-    EXPECT_EQ(Diff(target_), kExitOk);
+    EXPECT_EQ(Diff(target_).code, kExitOk);
   }
 }
 

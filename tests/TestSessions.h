@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "CATError.h"
 #include "CATGetEnv.h"
 #include "CATListValKRVWD7PrdInfo.h"
+#include "KRVIWD7BlackBoxSettingAtt.h"
 #include "KRVWD7UtiDlgProgress.h"
 #include "KRVWD7UtiTracer.h"
 #include "MemBuilder.h"
@@ -43,15 +45,53 @@ inline KRVWD7PrdInfo Rec(const std::string& iId, const std::string& iPath = "") 
   return info;
 }
 
+// A list of copies of iRecords, in order.
+inline CATListValKRVWD7PrdInfo ListOf(const std::vector<KRVWD7PrdInfo>& iRecords) {
+  CATListValKRVWD7PrdInfo list;
+  for (const KRVWD7PrdInfo& record : iRecords) list.Append(record);
+  return list;
+}
+
+// The printable id and the instance path of a record.
+inline std::string IdOf(const KRVWD7PrdInfo& iInfo) {
+  CATUnicodeString id;
+  iInfo.GetPrintableId(id, 0);
+  return id.ToStdString();
+}
+inline std::string PathOf(const KRVWD7PrdInfo& iInfo) {
+  CATUnicodeString path;
+  iInfo.GetInstancePath(path, 0);
+  return path.ToStdString();
+}
+
 // "p1,p2": the instance paths (or with iIds the printable ids) in order.
 inline std::string Paths(const CATListValKRVWD7PrdInfo& iList, bool iIds = false) {
   std::string out;
   for (int i = 1; i <= iList.Size(); ++i) {
-    CATUnicodeString text;
-    if (iIds) iList[i].GetPrintableId(text, 0); else iList[i].GetInstancePath(text, 0);
-    out += (i > 1 ? "," : "") + std::string(text.ConvertToChar());
+    out += (i > 1 ? "," : "") + (iIds ? IdOf(iList[i]) : PathOf(iList[i]));
   }
   return out;
+}
+
+// "TEMP/krvwd7-SUITE-TEST" + iSuffix: a file name of the running test's own,
+// as CTest runs the tests in parallel processes ("/" of parameterised
+// names as "-").
+inline std::string TempName(const std::string& iSuffix) {
+  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string name = std::string(test->test_suite_name()) + "-" + test->name();
+  for (char& c : name) {
+    if (c == '/') c = '-';
+  }
+  return ::testing::TempDir() + "krvwd7-" + name + iSuffix;
+}
+
+// The pieces of iText between iSeparators (its lines by default); no piece
+// after a last separator.
+inline std::vector<std::string> SplitLines(const std::string& iText, char iSeparator = '\n') {
+  std::vector<std::string> lines;
+  std::istringstream in(iText);
+  for (std::string line; std::getline(in, line, iSeparator);) lines.push_back(line);
+  return lines;
 }
 
 // iText with every iKey replaced by iValue.
@@ -67,8 +107,7 @@ inline std::string Replaced(std::string iText, const std::string& iKey,
 // "catalog/key" of the error the host keeps, "" when none.
 inline std::string LastErrorKey() {
   const CATError* error = CATError::LastError();
-  return error ? error->GetMsgCatalog().ToStdString() + "/" + error->GetMsgId().ToStdString()
-               : "";
+  return error ? error->GetMsgCatalog().ToStdString() + "/" + error->GetMsgId().ToStdString() : "";
 }
 
 inline std::string Joined(const std::vector<std::string>& iLines) {
@@ -86,12 +125,84 @@ inline std::vector<std::string> TraceWithoutTimes() {
   return lines;
 }
 
-inline bool Traced(const std::string& iLine) {
-  for (const std::string& line : KRVWD7UtiTracer::Lines()) {
-    if (line == iLine) return true;
-  }
-  return false;
+// How many trace lines are iLine.
+inline int TraceCount(const std::string& iLine) {
+  int count = 0;
+  for (const std::string& line : KRVWD7UtiTracer::Lines()) count += line == iLine;
+  return count;
 }
+
+inline bool Traced(const std::string& iLine) { return TraceCount(iLine) > 0; }
+
+// The product at iPath ("A.1/B.1", instance names) below iFrom; null when
+// there is none.
+inline MemProduct* FindPath(MemProduct* iFrom, const std::string& iPath) {
+  MemProduct* product = iFrom;
+  for (size_t start = 0, slash = 0; product != nullptr && slash != std::string::npos;
+       start = slash + 1) {
+    slash = iPath.find('/', start);
+    product = product->FindChild(iPath.substr(start, slash - start));
+  }
+  return product;
+}
+
+// The products below iTop, depth first, each before its children.
+inline std::vector<MemProduct*> ProductsBelow(MemProduct* iTop) {
+  std::vector<MemProduct*> products;
+  for (MemProduct* child : iTop->Children()) {
+    products.push_back(child);
+    for (MemProduct* below : ProductsBelow(child)) products.push_back(below);
+  }
+  return products;
+}
+
+// A structure, one product per line, for failure messages.
+inline std::string Dump(const MemProduct* iProduct, int iDepth = 0) {
+  std::string out = std::string(2 * iDepth, ' ') + iProduct->DescriptiveText() +
+                    (iProduct->IsLoaded() ? "" : " [not loaded]") + "\n";
+  for (const MemProduct* child : iProduct->Children()) out += Dump(child, iDepth + 1);
+  return out;
+}
+
+// The instance names of iProduct's children, joined by ",".
+inline std::string ChildNames(const MemProduct* iProduct) {
+  std::string names;
+  for (const MemProduct* child : iProduct->Children()) {
+    names += (names.empty() ? "" : ",") + child->InstanceName();
+  }
+  return names;
+}
+
+// The value of iProduct's property iName, "<absent>" when it has none and
+// "<no product>" for null.
+inline std::string PropertyOf(const MemProduct* iProduct, const std::string& iName) {
+  if (iProduct == nullptr) return "<no product>";
+  const std::string* value = iProduct->FindProperty(iName);
+  return value ? *value : "<absent>";
+}
+
+// The value of the knowledge parameter iName, "<absent>" when there is none.
+inline std::string ParmOf(const MemProduct* iProduct, const std::string& iName) {
+  const MemParm* parm = iProduct->FindParm(iName);
+  return parm ? parm->value() : "<absent>";
+}
+
+// The black-box settings, released at the end of the scope.
+class Settings {
+ public:
+  Settings() {
+    void* raw = nullptr;
+    EXPECT_EQ(GetKRVWD7BlackBoxSettingCtrl(IID_KRVIWD7BlackBoxSettingAtt, &raw), S_OK);
+    settings_ = static_cast<KRVIWD7BlackBoxSettingAtt*>(raw);
+  }
+  ~Settings() { settings_->Release(); }
+  Settings(const Settings&) = delete;
+  Settings& operator=(const Settings&) = delete;
+  KRVIWD7BlackBoxSettingAtt* operator->() const { return settings_; }
+
+ private:
+  KRVIWD7BlackBoxSettingAtt* settings_ = nullptr;
+};
 
 // Records what progress bars show: "init TITLE first..last", "end"; steps
 // counted, in all and by title.
@@ -138,6 +249,13 @@ class LeakCheckedTest : public ::testing::Test {
     MemSession::Current();  // lives for the process once made
     CountLiveObjects();
   }
+  // Makes the interactive application, which lives for the process once
+  // made, and takes the counts again.
+  void MakeInteractiveApplication() {
+    session().LoadFromText(R"({"format": "krvwd7-session/1", "interactive": true})", "w");
+    session().Close();
+    CountLiveObjects();
+  }
   // Takes the counts again (after objects made once for the process).
   void CountLiveObjects() {
     live_ = CATBaseUnknown::LiveObjects();
@@ -153,6 +271,12 @@ class LeakCheckedTest : public ::testing::Test {
     EXPECT_EQ(CATBaseUnknown::LiveObjects(), live_) << "objects leaked";
   }
   static MemSession& session() { return MemSession::Current(); }
+  // Between the rows of a table: no fault, no error kept, no session.
+  static void ResetSession() {
+    MemFaults::Clear();
+    CATError::ClearLastError();
+    session().Close();
+  }
 
  private:
   long live_ = 0;

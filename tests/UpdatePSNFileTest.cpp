@@ -9,7 +9,6 @@
 #include "KRVEWD7BlackBoxServices.h"
 #include "KRVIWD7BlackBoxSettingAtt.h"
 #include "KRVWD7PSNFileText.h"
-#include "KRVWD7UtiAtomicFile.h"
 #include "PSNFileTestSupport.h"
 #include "TestSessions.h"
 
@@ -38,8 +37,7 @@ std::string Link(int iEntity, const std::string& iId) {
 // The lines of iText that hold iMarker.
 std::vector<std::string> LinesWith(const std::string& iText, const std::string& iMarker) {
   std::vector<std::string> lines;
-  std::istringstream in(iText);
-  for (std::string line; std::getline(in, line);) {
+  for (const std::string& line : SplitLines(iText)) {
     if (line.find(iMarker) != std::string::npos) lines.push_back(line);
   }
   return lines;
@@ -52,16 +50,12 @@ class UpdatePSNFileTest : public HostTest {
     CATSetEnvOverride("SOURCE_DATE_EPOCH", "1700000000");
   }
   void TearDown() override {
-    KRVWD7UtiAtomicFile::FailStepForTesting(KRVWD7UtiAtomicFile::kNoStep);
     krvwd7_core::SetPSNFileStepsForTesting(nullptr);
     HostTest::TearDown();
   }
 
   HRESULT Update(const std::string& iName) {
-    KRVEWD7BlackBoxServices* services = new KRVEWD7BlackBoxServices;
-    const HRESULT rc = services->UpdatePSNFile(iName.c_str());
-    services->Release();
-    return rc;
+    return KRVEWD7BlackBoxServices().UpdatePSNFile(iName.c_str());
   }
 
   // The black box of the whole-file test: two components sharing link A
@@ -228,10 +222,7 @@ TEST_F(UpdatePSNFileTest, LongLinesAreWrittenWhole) {
 TEST_F(UpdatePSNFileTest, DefaultDirectoryNamesAreUsedAsGiven) {
   // "D:\psn\part.psn" is one file name in the working folder here.
   NewBlackBox(session(), "");
-  void* pointer = nullptr;
-  ASSERT_EQ(GetKRVWD7BlackBoxSettingCtrl(IID_KRVIWD7BlackBoxSettingAtt, &pointer), S_OK);
-  static_cast<KRVIWD7BlackBoxSettingAtt*>(pointer)->SetPSNDirectory("D:\\psn");
-  static_cast<KRVIWD7BlackBoxSettingAtt*>(pointer)->Release();
+  Settings()->SetPSNDirectory("D:\\psn");
   const std::string here = std::filesystem::current_path().string();
   ASSERT_EQ(chdir(folder_.Path().c_str()), 0);
   const HRESULT rc = Update("part");
@@ -283,15 +274,15 @@ TEST_F(UpdatePSNFileTest, WrittenOverItselfAFileKeepsItsLinksAndParts) {
   ASSERT_GT(links, 0u);
   ASSERT_GT(second_links.size(), first_links.size());
   for (size_t k = 0; k < links; ++k) EXPECT_EQ(second_links[k], first_links[k]);
-  std::vector<std::string> first_parts, second_parts;
-  for (const std::string& line : LinesWith(first, "=CollapsedPart(")) {
-    first_parts.push_back(line.substr(line.find('=')));
-  }
-  for (const std::string& line : LinesWith(second, "=CollapsedPart(")) {
-    second_parts.push_back(line.substr(line.find('=')));
-  }
-  EXPECT_FALSE(first_parts.empty());
-  EXPECT_EQ(second_parts, first_parts);
+  auto parts = [](const std::string& iText) {
+    std::vector<std::string> parts;
+    for (const std::string& line : LinesWith(iText, "=CollapsedPart(")) {
+      parts.push_back(line.substr(line.find('=')));
+    }
+    return parts;
+  };
+  EXPECT_FALSE(parts(first).empty());
+  EXPECT_EQ(parts(second), parts(first));
 }
 
 TEST_F(UpdatePSNFileTest, PlainStepsWriteTheSameBytes) {
@@ -308,13 +299,8 @@ TEST_F(UpdatePSNFileTest, PlainStepsWriteTheSameBytes) {
     krvwd7_core::SetPSNFileStepsForTesting(&kPlain);
     ASSERT_EQ(Update(plain), S_OK);
     const std::string linear_bytes = ReadFile(linear);
-    std::string plain_bytes = ReadFile(plain);
     // The files differ only in their own names.
-    for (size_t at = plain_bytes.find(plain); at != std::string::npos;
-         at = plain_bytes.find(plain, at)) {
-      plain_bytes.replace(at, plain.size(), linear);
-    }
-    EXPECT_EQ(linear_bytes, plain_bytes);
+    EXPECT_EQ(linear_bytes, Replaced(ReadFile(plain), plain, linear));
     if (count == 400) {
       EXPECT_GT(LinesWith(linear_bytes, "CollapsedPart").size(), 5u);
       EXPECT_LT(LinesWith(linear_bytes, "CollapsedPart").size(), 40u);  // some dropped

@@ -18,8 +18,7 @@ using krvwd7_test::LastErrorKey;
 class UpdatePositionTest : public krvwd7_test::HostTest {
  protected:
   static HRESULT Update(const BlackBoxPair& iPair) {
-    KRVEWD7BlackBoxServices services;
-    return services.UpdatePosition(Handle(iPair.psnRoot), Handle(iPair.bbRoot));
+    return KRVEWD7BlackBoxServices().UpdatePosition(Handle(iPair.psnRoot), Handle(iPair.bbRoot));
   }
   // The translation of a product in its father.
   static std::string At(const MemProduct* iProduct) {
@@ -49,8 +48,7 @@ TEST_F(UpdatePositionTest, CopiesEveryDifferingPositionToThePSN) {
     // Now the pair is up to date: nothing left to update.
     EXPECT_EQ(Update(pair), E_FAIL);
     EXPECT_EQ(LastErrorKey(), "KRVWD7UpdatePosition/ErrId1");
-    CATError::ClearLastError();
-    session().Close();
+    ResetSession();
   }
 }
 
@@ -97,8 +95,7 @@ TEST_F(UpdatePositionTest, FlattenedCopiesTheRelativePositionWhenItAgrees) {
     const char* name;
     double node_z;  // position of the PSN node in the black box
     HRESULT rc;
-    const char* washer;
-    const char* error;
+    const char *washer, *error;
   } rows[] = {
       {"node at the origin", 0, S_OK, "35,0,0", ""},
       {"node moved", 5, E_FAIL, "30,0,0", "KRVWD7UpdatePosition/ErrId3"},
@@ -111,8 +108,7 @@ TEST_F(UpdatePositionTest, FlattenedCopiesTheRelativePositionWhenItAgrees) {
     EXPECT_EQ(Update(pair), row.rc);
     EXPECT_EQ(At(pair.psn["Washer.1"]), row.washer);
     EXPECT_EQ(LastErrorKey(), row.error);
-    CATError::ClearLastError();
-    session().Close();
+    ResetSession();
   }
 }
 

@@ -2,11 +2,7 @@
 // file copied to a temporary folder.
 #include <gtest/gtest.h>
 
-#include <nlohmann/json.hpp>
-#include <sstream>
-
-#include "CATBaseUnknown.h"
-#include "Commands.h"
+#include "CommandTestSupport.h"
 #include "KRVWD7UtiAtomicFile.h"
 #include "PSNFileTestSupport.h"
 
@@ -16,22 +12,14 @@ namespace {
 using krvwd7_test::ReadFile;
 using krvwd7_test::WriteFile;
 
-const std::string kExamples = std::string(KRVWD7_SOURCE_DIR) + "/examples/";
-
-struct CommandRun {
-  int code;
-  std::string out, err;
-};
-
-class WritePsnCommandTest : public ::testing::Test {
+class WritePsnCommandTest : public CommandTest {
  protected:
   void SetUp() override {
-    live_ = CATBaseUnknown::LiveObjects();
+    CommandTest::SetUp();
     old_file_ = folder_ / "old.psn";
     WriteFile(old_file_, ReadFile(kExamples + "psn-old.psn"));
     SetSession("", "");
   }
-  void TearDown() override { EXPECT_EQ(CATBaseUnknown::LiveObjects(), live_); }
 
   // The example session with its old file in the folder, and iEnvironment
   // (a JSON object's members) and iName as the black box's PSN file name
@@ -52,14 +40,11 @@ class WritePsnCommandTest : public ::testing::Test {
     options.common.batch = true;
     options.name = iName;
     options.editor = iEditor;
-    std::ostringstream out, err;
-    const int code = RunWritePsn(options, out, err);
-    return CommandRun{code, out.str(), err.str()};
+    return RunCommand(&RunWritePsn, options);
   }
 
   krvwd7_test::TempFolder folder_;
   std::string old_file_, session_;
-  long live_ = 0;
 };
 
 TEST_F(WritePsnCommandTest, PrintsTheFileThenWhatWentIn) {
@@ -72,7 +57,7 @@ TEST_F(WritePsnCommandTest, PrintsTheFileThenWhatWentIn) {
                          "  collapsed parts   2 carried over of 3 in " + old_file_ + "\n");
   const CommandRun json = WritePsn(folder_ / "pump", true);
   ASSERT_EQ(json.code, kExitOk) << json.err;
-  const nlohmann::json doc = nlohmann::json::parse(json.out);
+  const nlohmann::json doc = json.Json();
   EXPECT_EQ(doc["file"], folder_ / "pump.psn");
   EXPECT_EQ(doc["collapsedParts"], 2);
   EXPECT_EQ(doc["oldCollapsedParts"], 3);

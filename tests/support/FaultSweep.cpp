@@ -84,8 +84,7 @@ class Runner {
     problem = Check(rc);
     Finish();
     if (problem.empty() && CATBaseUnknown::LiveObjects() != live) {
-      problem = "objects left alive: " +
-                std::to_string(CATBaseUnknown::LiveObjects() - live);
+      problem = "objects left alive: " + std::to_string(CATBaseUnknown::LiveObjects() - live);
     }
     if (problem.empty()) return problem;
     return "result " + Hex(rc) + ": " + problem;

@@ -316,20 +316,16 @@ HRESULT RetrieveSimilarInstances(const CATBaseUnknown_var& iRoot,
     CATUnicodeString value;
     int type = 0;
     if (!remove && !iPartNumber.IsEmpty()) {
-      remove = FAILED(KRVWD7UtiPrdServices::GetPartNumber(product, value)) ||
-               value != iPartNumber;
+      remove = FAILED(KRVWD7UtiPrdServices::GetPartNumber(product, value)) || value != iPartNumber;
     }
     if (!remove && !iVersion.IsEmpty()) {
-      remove = FAILED(KRVWD7PrdInfo::GetVersionOrRevision(product, 0, value)) ||
-               value != iVersion;
+      remove = FAILED(KRVWD7PrdInfo::GetVersionOrRevision(product, 0, value)) || value != iVersion;
     }
     if (!remove && !iRevision.IsEmpty()) {
-      remove = FAILED(KRVWD7PrdInfo::GetVersionOrRevision(product, 1, value)) ||
-               value != iRevision;
+      remove = FAILED(KRVWD7PrdInfo::GetVersionOrRevision(product, 1, value)) || value != iRevision;
     }
     if (!remove && iNodeType != 0) {
-      remove = FAILED(KRVWD7UtiPrdServices::GetNodeType(product, type)) ||
-               type != iNodeType;
+      remove = FAILED(KRVWD7UtiPrdServices::GetNodeType(product, type)) || type != iNodeType;
     }
     if (remove) {
       oList->RemovePosition(i);

@@ -27,8 +27,7 @@ HRESULT RetrieveSimilarInstances(const CATBaseUnknown_var& iRoot,
                                  const CATUnicodeString& iRevision, int iNodeType,
                                  CATListValCATBaseUnknown_var*& oList);
 
-HRESULT CopyPartNumber(const CATBaseUnknown_var& iSource,
-                       const CATBaseUnknown_var& iTarget);
+HRESULT CopyPartNumber(const CATBaseUnknown_var& iSource, const CATBaseUnknown_var& iTarget);
 
 }  // namespace krvwd7_literal
 

@@ -161,23 +161,18 @@ inline void WriteFile(const std::string& iPath, const std::string& iText) {
 
 // The fixed-field VPM storage name of a document (COID, compid,
 // environment, table).
-inline std::string VpmStorage(uint64_t iCoid, uint64_t iCompid, const std::string& iTable) {
-  std::string env = "VPMENV";
-  env.resize(8, ' ');
-  std::string table = iTable;
-  table.resize(18, ' ');
-  return MemBuilder::Hex16(iCoid) + MemBuilder::Hex16(iCompid) + env + table;
+inline std::string VpmStorage(uint64_t iCoid, uint64_t iCompid, std::string iTable) {
+  iTable.resize(18, ' ');
+  return MemBuilder::Hex16(iCoid) + MemBuilder::Hex16(iCompid) + "VPMENV  " + iTable;
 }
 
 // A cached graphic's storage name: folder, then environment, table, COID,
 // compid and ".cgr".
 inline std::string CgrStorage(const std::string& iFolder, uint64_t iCoid, uint64_t iCompid,
-                              const std::string& iTable) {
-  std::string env = "VPMENV";
-  env.resize(8, ' ');
-  std::string table = iTable;
-  table.resize(18, ' ');
-  return iFolder + env + table + MemBuilder::Hex16(iCoid) + MemBuilder::Hex16(iCompid) + ".cgr";
+                              std::string iTable) {
+  iTable.resize(18, ' ');
+  return iFolder + "VPMENV  " + iTable + MemBuilder::Hex16(iCoid) + MemBuilder::Hex16(iCompid) +
+         ".cgr";
 }
 
 // The root of a black box (version 2, type 1) whose PSN file is

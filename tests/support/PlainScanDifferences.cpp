@@ -81,8 +81,7 @@ void PlainScanPhases(const CATBaseUnknown_var& iPSNRoot,
       "products in the WP> = [T]");
   oOut.trace.push_back("Identification of removed products in the WP (end)");
   oOut.trace.push_back("Identification of added products in the PSN (start)");
-  oOut.trace.push_back("Size of oIndexinListPSN=" +
-                       std::to_string(oOut.inPSN.Size()));
+  oOut.trace.push_back("Size of oIndexinListPSN=" + std::to_string(oOut.inPSN.Size()));
   for (int j = 1; j <= iListPSN.Size(); ++j) {
     const KRVWD7PrdInfo& p = iListPSN[j];
     const std::string number = std::to_string(j);

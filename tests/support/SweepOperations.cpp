@@ -73,8 +73,7 @@ std::vector<std::string> Samples(const std::string& iDir,
 }
 
 HRESULT BuildBothLists(CATListValKRVWD7PrdInfo& oBB, CATListValKRVWD7PrdInfo& oPSN) {
-  HRESULT rc = KRVWD7PrdInfoListServices::BuildPrdInfoList(BBNode(), oBB, 1, BBRoot(),
-                                                           nullptr);
+  HRESULT rc = KRVWD7PrdInfoListServices::BuildPrdInfoList(BBNode(), oBB, 1, BBRoot(), nullptr);
   HRESULT psn_rc = KRVWD7PrdInfoListServices::BuildPrdInfoList(
       PSNRoot(), oPSN, 0, CATBaseUnknown_var(), nullptr);
   return rc < 0 ? rc : psn_rc;
@@ -175,10 +174,7 @@ void AddRearrangingAndMigration(const std::string& iDir, std::vector<SweepOperat
   for (unsigned char option : {0, 1}) {
     ioOps.push_back({"KRVEWD7BlackBoxServices::Flatten option " + std::to_string(option),
                      Samples(iDir, {"demo.json", "flattened.json", "version1.json"}),
-                     [option] {
-                       KRVEWD7BlackBoxServices services;
-                       return services.Flatten(*BBDocument(), option);
-                     },
+                     [option] { return KRVEWD7BlackBoxServices().Flatten(*BBDocument(), option); },
                      flatten_results, not_applicable});
   }
   ioOps.push_back({"KRVEWD7BlackBoxServices::MoveToPersonalizedStructure",
@@ -186,8 +182,8 @@ void AddRearrangingAndMigration(const std::string& iDir, std::vector<SweepOperat
                    [] {
                      MemProduct* root = BBDocument()->Root();
                      MemProduct* axle = root->FindChild("CAR.1")->FindChild("Axle.1");
-                     KRVEWD7BlackBoxServices services;
-                     return services.MoveToPersonalizedStructure(Handle(axle), Handle(root));
+                     return KRVEWD7BlackBoxServices().MoveToPersonalizedStructure(Handle(axle),
+                                                                                  Handle(root));
                    },
                    [](HRESULT iRc) { return iRc == S_OK || iRc == E_FAIL; }, nullptr});
   ioOps.push_back({"KRVEWD7BlackBoxServices::CopyPosition",
@@ -213,24 +209,17 @@ void AddRearrangingAndMigration(const std::string& iDir, std::vector<SweepOperat
   };
   ioOps.push_back({"KRVEWD7BlackBoxServices::Migrate",
                    Samples(iDir, {"version1.json", "demo.json"}),
-                   [] {
-                     KRVEWD7BlackBoxServices services;
-                     return services.Migrate(*BBDocument(), "CAR.psn");
-                   },
+                   [] { return KRVEWD7BlackBoxServices().Migrate(*BBDocument(), "CAR.psn"); },
                    migration_results, not_applicable});
   ioOps.push_back({"KRVEWD7BlackBoxServices::Migrate2",
                    Samples(iDir, {"demo.json", "version1.json"}),
-                   [] {
-                     KRVEWD7BlackBoxServices services;
-                     return services.Migrate2(*BBDocument(), "CAR.psn");
-                   },
+                   [] { return KRVEWD7BlackBoxServices().Migrate2(*BBDocument(), "CAR.psn"); },
                    migration_results, not_applicable});
   ioOps.push_back(
       {"KRVEWD7BlackBoxServices::MigrateAfterRootPartVersionning",
        Samples(iDir, {"demo.json", "version1.json"}),
        [] {
-         KRVEWD7BlackBoxServices services;
-         return services.MigrateAfterRootPartVersionning(
+         return KRVEWD7BlackBoxServices().MigrateAfterRootPartVersionning(
              *BBDocument(), "00000000000001000000000000002200VPMENV  PART_LIST         ",
              "CAR2.psn", "CAR2");
        },
@@ -260,8 +249,7 @@ std::vector<SweepOperation> LibraryOperations(const std::string& iDir) {
                    return BuildBothLists(bb, psn);
                  },
                  [](HRESULT iRc) {
-                   return iRc == S_OK || iRc == S_FALSE || iRc == E_FAIL ||
-                          iRc == E_INVALIDARG;
+                   return iRc == S_OK || iRc == S_FALSE || iRc == E_FAIL || iRc == E_INVALIDARG;
                  },
                  Always});
 
@@ -294,8 +282,7 @@ std::vector<SweepOperation> LibraryOperations(const std::string& iDir) {
                    CATListValCATBaseUnknown_var components;
                    components.Append(Handle(DeepestLeaf(BBDocument()->Root())));
                    components.Append(BBNode());
-                   KRVEWD7BlackBoxServices services;
-                   return services.Identify(components);
+                   return KRVEWD7BlackBoxServices().Identify(components);
                  },
                  Any,
                  // Only the selection changes; an error part-way leaves the
@@ -306,10 +293,7 @@ std::vector<SweepOperation> LibraryOperations(const std::string& iDir) {
   // promised unchanged.
   ops.push_back({"KRVEWD7BlackBoxServices::UpdatePosition",
                  Samples(iDir, {"demo.json", "flattened.json", "uptodate.json"}),
-                 [] {
-                   KRVEWD7BlackBoxServices services;
-                   return services.UpdatePosition(PSNRoot(), BBRoot());
-                 },
+                 [] { return KRVEWD7BlackBoxServices().UpdatePosition(PSNRoot(), BBRoot()); },
                  [](HRESULT iRc) { return iRc == S_OK || iRc == S_FALSE || iRc == E_FAIL; },
                  nullptr});
 

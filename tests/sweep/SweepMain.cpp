@@ -27,8 +27,7 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  std::printf("%-56s %8s %8s %8s %8s\n", "OPERATION", "SESSIONS", "SWEPT", "RUNS",
-              "FAILURES");
+  std::printf("%-56s %8s %8s %8s %8s\n", "OPERATION", "SESSIONS", "SWEPT", "RUNS", "FAILURES");
   int failures = 0;
   std::string details;
   for (const krvwd7_test::SweepOperation& op :
