@@ -15,23 +15,11 @@
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kPoolsUseTheHeap = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kPoolsUseTheHeap = true;
-#else
-constexpr bool kPoolsUseTheHeap = false;
-#endif
-#else
-constexpr bool kPoolsUseTheHeap = false;
-#endif
-
 // Blocks in use are distinct; a freed block is handed out again while
 // others live; once every block is free the pool starts over from its
 // first chunk, in the same order, across chunks.
 TEST(MemPoolTest, StartsOverInOrderOnceEveryBlockIsFree) {
-  if (kPoolsUseTheHeap) GTEST_SKIP() << "under AddressSanitizer blocks come from the heap";
+  if (MemPool::UsesHeap()) GTEST_SKIP() << "under AddressSanitizer blocks come from the heap";
   // A size no class of the session uses, so the pool is this test's own;
   // 3 000 blocks of it fill more than one chunk.
   MemPool& pool = MemPool::OfSize(4000);

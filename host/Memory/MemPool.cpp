@@ -42,6 +42,8 @@ char* NewChunk() {
 
 }  // namespace
 
+bool MemPool::UsesHeap() { return kFromHeap; }
+
 MemPool& MemPool::OfSize(size_t iSize) {
   static std::map<size_t, MemPool*>* pools = new std::map<size_t, MemPool*>;
   size_t size = (iSize + 15) / 16 * 16;

@@ -40,6 +40,9 @@ class MemPool {
   // Gives back a block of this pool; null is ignored.
   void Free(void* iBlock);
 
+  // True when blocks come from the general heap (under AddressSanitizer).
+  static bool UsesHeap();
+
  private:
   explicit MemPool(size_t iSize) : size_(iSize) {}
   // Moves to the next chunk, mapping a new one after the last.

@@ -111,7 +111,7 @@ class MemSessionWriter {
            iDocument->Name() != iDocument->Storage();
   }
 
-  void Text(const char* iKey, const std::string& iValue) {
+  void Text(const char* iKey, std::string_view iValue) {
     out_.Key(iKey);
     out_.String(iValue);
   }
@@ -222,7 +222,7 @@ class MemSessionWriter {
       if (!vpm.modelRevision.empty()) Text("modelRevision", vpm.modelRevision);
       out_.EndObject();
     }
-    if (iProduct->HasOrigin()) Text("origin", std::string(iProduct->Origin()));
+    if (iProduct->HasOrigin()) Text("origin", iProduct->Origin());
     if (!iProduct->Graphic().color.empty()) Text("color", iProduct->Graphic().color);
     if (!iProduct->Graphic().shown) {
       out_.Key("shown");
