@@ -93,13 +93,23 @@ bool Compare(const CATBaseUnknown_var& iBBRoot, const BlackBoxAttributes& iBB,
   if (FAILED(KRVWD7CoreServices::RetrievePSNNode(iBBRoot, oNode, type))) return false;
   oResult.bbType = iBB.type;
   oResult.flatten = iBB.flatten;
-  KRVWD7PrdInfoListServices::BuildPrdInfoList(iPSNRoot, oResult.psnList, 0,
-                                              CATBaseUnknown_var(), nullptr);
-  KRVWD7PrdInfoListServices::BuildPrdInfoList(oNode, oResult.bbList, 1, iBBRoot, nullptr);
-  oResult.rc = KRVWD7PrdInfoListServices::RetrieveDifferences(
-      iPSNRoot, oResult.bbList, oResult.psnList, oResult.bbEntries, oResult.psnEntries,
-      oResult.added, oResult.types, oResult.nbDiff, iBB.type, iBB.flatten ? 1 : 0);
+  BuildLists(iBBRoot, iPSNRoot, oNode, oResult);
+  RetrieveDifferences(iBB, iPSNRoot, oResult);
   return true;
+}
+
+void BuildLists(const CATBaseUnknown_var& iBBRoot, const CATBaseUnknown_var& iPSNRoot,
+                const CATBaseUnknown_var& iNode, Comparison& ioResult) {
+  KRVWD7PrdInfoListServices::BuildPrdInfoList(iPSNRoot, ioResult.psnList, 0,
+                                              CATBaseUnknown_var(), nullptr);
+  KRVWD7PrdInfoListServices::BuildPrdInfoList(iNode, ioResult.bbList, 1, iBBRoot, nullptr);
+}
+
+void RetrieveDifferences(const BlackBoxAttributes& iBB, const CATBaseUnknown_var& iPSNRoot,
+                         Comparison& ioResult) {
+  ioResult.rc = KRVWD7PrdInfoListServices::RetrieveDifferences(
+      iPSNRoot, ioResult.bbList, ioResult.psnList, ioResult.bbEntries, ioResult.psnEntries,
+      ioResult.added, ioResult.types, ioResult.nbDiff, iBB.type, iBB.flatten ? 1 : 0);
 }
 
 }  // namespace krvwd7

@@ -80,6 +80,13 @@ std::string ChangeText(const std::string& iType, const KRVWD7PrdInfo& iBB,
 bool Compare(const CATBaseUnknown_var& iBBRoot, const BlackBoxAttributes& iBB,
              const CATBaseUnknown_var& iPSNRoot, CATBaseUnknown_var& oNode,
              Comparison& oResult);
+// The two steps of Compare after the PSN node iNode is located: the PSN
+// list and the black-box list below iNode (paths from iBBRoot), then
+// RetrieveDifferences on them (its outputs and result in ioResult).
+void BuildLists(const CATBaseUnknown_var& iBBRoot, const CATBaseUnknown_var& iPSNRoot,
+                const CATBaseUnknown_var& iNode, Comparison& ioResult);
+void RetrieveDifferences(const BlackBoxAttributes& iBB, const CATBaseUnknown_var& iPSNRoot,
+                         Comparison& ioResult);
 
 }  // namespace krvwd7
 

@@ -14,7 +14,6 @@
 #include "HtmlReport.h"
 #include "JsonOut.h"
 #include "KRVWD7CoreServices.h"
-#include "KRVWD7PrdInfoListServices.h"
 #include "KRVWD7UtiPrdServices.h"
 #include "Pairs.h"
 #include "Structures.h"
@@ -216,13 +215,9 @@ int RunDiff(const DiffOptions& iOptions, std::ostream& oOut, std::ostream& oErr)
   result.psnRootPart = PartNumber(psn_root);
   {
     ProgressPhase phase(session.Progress(), "Reading the PSN and the black box", 2);
-    KRVWD7PrdInfoListServices::BuildPrdInfoList(psn_root, result.psnList, 0,
-                                                CATBaseUnknown_var(), nullptr);
-    KRVWD7PrdInfoListServices::BuildPrdInfoList(node, result.bbList, 1, bb_root, nullptr);
+    BuildLists(bb_root, psn_root, node, result);
   }
-  result.rc = KRVWD7PrdInfoListServices::RetrieveDifferences(
-      psn_root, result.bbList, result.psnList, result.bbEntries, result.psnEntries,
-      result.added, result.types, result.nbDiff, bb.type, bb.flatten ? 1 : 0);
+  RetrieveDifferences(bb, psn_root, result);
 
   const bool html = !iOptions.html.empty();
   std::unique_ptr<DiffTree> tree;
