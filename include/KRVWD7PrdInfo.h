@@ -25,12 +25,14 @@
 #define KRVWD7_INCLUDE_KRVWD7PRDINFO_H_
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "CATBaseUnknown.h"
 #include "CATMathTransformation.h"
 #include "CATUnicodeString.h"
+#include "KRVWD7UtiPackedPosition.h"
 
 class CATMetaClass;
 
@@ -189,10 +191,10 @@ class KRVWD7PrdInfo : public CATBaseUnknown {
   void SetTexts(const CATUnicodeString* const iTexts[kTextFields]);
 
   CATBaseUnknown_var product_;
-  CATMathTransformation position_;
+  KRVWD7UtiPackedPosition position_;
   int node_type_;
   unsigned char is_black_box_;
-  std::string texts_;
+  std::unique_ptr<char[]> texts_;  // ends_[kTextFields - 1] bytes; null when none
   uint32_t ends_[kTextFields];
 };
 

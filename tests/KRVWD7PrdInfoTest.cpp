@@ -176,7 +176,8 @@ TEST_F(KRVWD7PrdInfoRecordTest, CopyAndAssignmentCopyAllFieldsAndShareTheProduct
     source.SetProduct(product);
     source.SetVersion("V");
     source.SetRevision("R");
-    source.SetPosition(MemBuilder::Translation(1, 2, 3));
+    const CATMathTransformation turned(0, -1, 0, 1, 0, 0, 0, 0, 1, 1, 2, 3);
+    source.SetPosition(turned);
     source.SetNodeType(7);
     source.SetIsBlackBox(1);
     source.SetPDMEnv("ENV");
@@ -191,22 +192,27 @@ TEST_F(KRVWD7PrdInfoRecordTest, CopyAndAssignmentCopyAllFieldsAndShareTheProduct
     KRVWD7PrdInfo target;
     target = source;
     KRVWD7PrdInfo copy(source);
+    source.SetPosition(MemBuilder::Translation(4, 5, 6));  // the copies keep theirs
     for (const KRVWD7PrdInfo* info : {&target, &copy}) {
       CATBaseUnknown_var p;
       CATMathTransformation position;
       info->GetProduct(p);
       EXPECT_TRUE(p == product);
       info->GetPosition(position);
-      EXPECT_TRUE(position == MemBuilder::Translation(1, 2, 3));
+      EXPECT_TRUE(position == turned);
       EXPECT_EQ(Fields(*info), Fields(source));
     }
     KRVWD7PrdInfo& alias = target;
     target = alias;  // self-assignment keeps everything
     EXPECT_EQ(Fields(target), Fields(source));
-    target.Init();  // drops the product again
+    target.Init();  // drops the product again, and every field
     CATBaseUnknown_var p;
     target.GetProduct(p);
     EXPECT_FALSE(p);
+    EXPECT_EQ(Fields(target), Fields(KRVWD7PrdInfo()));
+    CATMathTransformation position;
+    target.GetPosition(position);
+    EXPECT_TRUE(position.IsIdentity());
   }
   EXPECT_EQ(CATBaseUnknown::LiveObjects(), live);
 }

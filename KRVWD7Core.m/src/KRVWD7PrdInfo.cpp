@@ -1,6 +1,7 @@
 #include "KRVWD7PrdInfo.h"
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 #include <utility>
 
@@ -69,6 +70,19 @@ CATUnicodeString ReadOrigin(const CATBaseUnknown_var& iProduct, bool& oRead) {
   return value;
 }
 
+// memcpy, with no pointer needed when there is nothing to copy.
+void CopyBytes(char* oTarget, const char* iSource, size_t iSize) {
+  if (iSize != 0) std::memcpy(oTarget, iSource, iSize);
+}
+
+// A copy of iSize bytes at iText; null when there are none.
+std::unique_ptr<char[]> CopyOf(const char* iText, size_t iSize) {
+  if (iSize == 0) return nullptr;
+  std::unique_ptr<char[]> copy(new char[iSize]);
+  CopyBytes(copy.get(), iText, iSize);
+  return copy;
+}
+
 }  // namespace
 
 // --- Construction and copying -----------------------------------------------
@@ -81,7 +95,7 @@ KRVWD7PrdInfo::KRVWD7PrdInfo(const KRVWD7PrdInfo& iOther)
       position_(iOther.position_),
       node_type_(iOther.node_type_),
       is_black_box_(iOther.is_black_box_),
-      texts_(iOther.texts_) {
+      texts_(CopyOf(iOther.texts_.get(), iOther.ends_[kTextFields - 1])) {
   std::copy(std::begin(iOther.ends_), std::end(iOther.ends_), ends_);
 }
 
@@ -102,7 +116,7 @@ KRVWD7PrdInfo& KRVWD7PrdInfo::operator=(const KRVWD7PrdInfo& iOther) {
   position_ = iOther.position_;
   node_type_ = iOther.node_type_;
   is_black_box_ = iOther.is_black_box_;
-  texts_ = iOther.texts_;
+  texts_ = CopyOf(iOther.texts_.get(), iOther.ends_[kTextFields - 1]);
   std::copy(std::begin(iOther.ends_), std::end(iOther.ends_), ends_);
   return *this;
 }
@@ -111,10 +125,10 @@ KRVWD7PrdInfo::~KRVWD7PrdInfo() = default;
 
 void KRVWD7PrdInfo::Init() {
   product_ = nullptr;
-  position_ = CATMathTransformation();
+  position_ = KRVWD7UtiPackedPosition();
   node_type_ = 0;
   is_black_box_ = 0;
-  texts_.clear();
+  texts_.reset();
   std::fill(std::begin(ends_), std::end(ends_), 0);
 }
 
@@ -122,7 +136,7 @@ void KRVWD7PrdInfo::Init() {
 
 std::string_view KRVWD7PrdInfo::TextOf(TextField iField) const {
   const uint32_t begin = iField == 0 ? 0 : ends_[iField - 1];
-  return std::string_view(texts_.data() + begin, ends_[iField] - begin);
+  return std::string_view(texts_.get() + begin, ends_[iField] - begin);
 }
 
 CATUnicodeString KRVWD7PrdInfo::Text(TextField iField) const {
@@ -132,8 +146,15 @@ CATUnicodeString KRVWD7PrdInfo::Text(TextField iField) const {
 void KRVWD7PrdInfo::SetText(TextField iField, std::string_view iValue) {
   const uint32_t begin = iField == 0 ? 0 : ends_[iField - 1];
   const uint32_t old_size = ends_[iField] - begin;
-  texts_.replace(begin, old_size, iValue.data(), iValue.size());
   const uint32_t new_size = static_cast<uint32_t>(iValue.size());
+  const uint32_t total = ends_[kTextFields - 1];
+  const uint32_t after = total - ends_[iField];
+  const uint32_t size = total - old_size + new_size;
+  std::unique_ptr<char[]> texts(size == 0 ? nullptr : new char[size]);
+  CopyBytes(texts.get(), texts_.get(), begin);
+  CopyBytes(texts.get() + begin, iValue.data(), new_size);
+  CopyBytes(texts.get() + begin + new_size, texts_.get() + ends_[iField], after);
+  texts_ = std::move(texts);
   for (int field = iField; field < kTextFields; ++field) {
     ends_[field] = ends_[field] - old_size + new_size;
   }
@@ -142,11 +163,13 @@ void KRVWD7PrdInfo::SetText(TextField iField, std::string_view iValue) {
 void KRVWD7PrdInfo::SetTexts(const CATUnicodeString* const iTexts[kTextFields]) {
   size_t total = 0;
   for (int field = 0; field < kTextFields; ++field) total += iTexts[field]->ToStdString().size();
-  texts_.clear();
-  texts_.reserve(total);
+  texts_.reset(total == 0 ? nullptr : new char[total]);
+  uint32_t end = 0;
   for (int field = 0; field < kTextFields; ++field) {
-    texts_ += iTexts[field]->ToStdString();
-    ends_[field] = static_cast<uint32_t>(texts_.size());
+    const std::string& text = iTexts[field]->ToStdString();
+    CopyBytes(texts_.get() + end, text.data(), text.size());
+    end += static_cast<uint32_t>(text.size());
+    ends_[field] = end;
   }
 }
 
@@ -218,12 +241,12 @@ HRESULT KRVWD7PrdInfo::GetPartNumber(CATUnicodeString& oPartNumber) const {
 }
 
 HRESULT KRVWD7PrdInfo::GetPosition(CATMathTransformation& oPosition) const {
-  oPosition = position_;
+  oPosition = position_.Get();
   return S_OK;
 }
 
 HRESULT KRVWD7PrdInfo::SetPosition(const CATMathTransformation& iPosition) {
-  position_ = iPosition;
+  position_.Set(iPosition);
   return S_OK;
 }
 
@@ -342,7 +365,7 @@ void KRVWD7PrdInfo::Dump() const {
   TraceF("\tCLink        : %s", Text(kPrintableId).ConvertToChar());
   TraceF("\tIsABlackBox  : %s", is_black_box_ == 1 ? "YES" : "NO");
   double c[12];
-  position_.GetCoef(c);
+  position_.Get().GetCoef(c);
   TraceF("\tPosition     : %g %g %g %g %g %g %g %g %g %g %g %g", c[0], c[1],
          c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11]);
 }
@@ -452,9 +475,11 @@ HRESULT KRVWD7PrdInfo::RetrieveInfo(const CATBaseUnknown_var& iProduct,
   if (node_type_ != 0 && node_type_ != 2) {
     if (!note(ReadRevision(iProduct, revision))) revision = "";
   }
-  if (!note(KRVWD7UtiPrdServices::GetPosition(iProduct, position_))) {
-    position_ = CATMathTransformation();
+  CATMathTransformation position;
+  if (!note(KRVWD7UtiPrdServices::GetPosition(iProduct, position))) {
+    position = CATMathTransformation();
   }
+  position_.Set(position);
   if (!note(KRVWD7UtiPrdServices::GetInstancePath(iProduct, iRoot, path))) path = "";
   if (!note(KRVWD7UtiPrdServices::GetPartNumber(iProduct, part_number))) part_number = "";
   CATBoolean is_black_box = 0;

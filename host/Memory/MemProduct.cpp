@@ -139,26 +139,10 @@ const MemGraphic& MemProduct::NoGraphic() {
   return *none;
 }
 
-CATMathTransformation MemProduct::Position() const {
-  const ObjData& data = O();
-  if (data.rotated_) return *data.rotated_;
-  const double* t = data.translation_;
-  return CATMathTransformation(1, 0, 0, 0, 1, 0, 0, 0, 1, t[0], t[1], t[2]);
-}
+CATMathTransformation MemProduct::Position() const { return O().position_.Get(); }
 
 void MemProduct::SetPosition(const CATMathTransformation& iPosition) {
-  static const double kNoRotation[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
-  double coef[12];
-  iPosition.GetCoef(coef);
-  ObjData& data = O();
-  if (std::memcmp(coef, kNoRotation, sizeof kNoRotation) == 0) {
-    data.rotated_.reset();
-    std::memcpy(data.translation_, coef + 9, sizeof data.translation_);
-  } else if (data.rotated_) {
-    *data.rotated_ = iPosition;
-  } else {
-    data.rotated_ = std::make_unique<CATMathTransformation>(iPosition);
-  }
+  O().position_.Set(iPosition);
 }
 
 std::string_view MemProduct::Origin() const {

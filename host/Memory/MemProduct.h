@@ -49,6 +49,7 @@
 #include "CATIProductShape.h"
 #include "CATISpecAttrAccess.h"
 #include "CATMathTransformation.h"
+#include "KRVWD7UtiPackedPosition.h"
 #include "MemTextMap.h"
 
 class MemDocument;
@@ -432,12 +433,7 @@ class MemProduct : public CATIProduct,
   // an object without it gives the values of a new product.
   struct ObjData {
     std::string name_;
-    // The position: its translation, and the whole transformation only
-    // when it also rotates (most placements only translate: 24 bytes
-    // instead of 96). "Only translates" compares the bits of the nine
-    // coefficients, so that a -0.0 is given back as it was set.
-    double translation_[3] = {0, 0, 0};
-    std::unique_ptr<CATMathTransformation> rotated_;  // null: no rotation
+    KRVWD7UtiPackedPosition position_;  // 32 bytes unless it rotates
     MemTextMap properties_;
     // Made on first change: a PSN product has a VPM identity and no colour,
     // a black-box product the other way round or neither.
