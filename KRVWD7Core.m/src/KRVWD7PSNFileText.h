@@ -4,7 +4,9 @@
 // references, resolving the target file name, putting entity references in
 // place of link identifiers, and dropping the collapsed parts that a
 // selected object now covers. The operation calls them in its order; tests
-// and the fuzz target call them directly. Not exported.
+// and the fuzz target call them directly. Not exported. The link and
+// collapsed-part steps have sources of their own (KRVWD7PSNFileLinks.cpp,
+// KRVWD7PSNFileCollapsed.cpp); their hashes are in KRVWD7PSNFileHash.h.
 //
 // Texts are bytes (UTF-8 as the host keeps them). Every function here takes
 // time linear in its input, whatever the input holds (see each one for the
