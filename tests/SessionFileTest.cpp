@@ -151,6 +151,43 @@ TEST_F(SessionFileTest, MalformedFilesAreRefusedWithTheirPlace) {
   }
 }
 
+// Strings are checked several bytes at a time: a byte that needs a look of
+// its own is found at every place in a long string, and what is valid
+// there reads back as written.
+TEST_F(SessionFileTest, StringBytesAreCheckedWhereverTheyStand) {
+  const std::string head = R"({"format": "krvwd7-session/1", "environment": {"A": ")";
+  struct Case {
+    const char* name;
+    std::string bytes;  // put at the place under test
+    const char* error;  // "" when the text is valid
+    std::string value;  // the value read back when valid
+  };
+  const Case cases[] = {
+      {"control character", "\x01", "control character U+0001 must be escaped", ""},
+      {"ill-formed byte", "\xFF", "ill-formed UTF-8 byte", ""},
+      {"escape", "\\n", "", "\n"},
+      {"two-byte character", "\xC3\xA9", "", "\xC3\xA9"},
+      {"escaped quote", "\\\"", "", "\""},
+  };
+  for (const Case& c : cases) {
+    for (size_t at = 0; at < 19; ++at) {
+      SCOPED_TRACE(std::string(c.name) + " after " + std::to_string(at) + " bytes");
+      const std::string before(at, 'x');
+      const std::string text = head + before + c.bytes + "yyyyyyyyy\"}}";
+      MemSession session;
+      MemResult result = session.LoadFromText(text, "t.json");
+      if (*c.error != '\0') {
+        EXPECT_EQ(result.error, "t.json:1:" + std::to_string(head.size() + at + 1) +
+                                    ": invalid JSON: syntax error while parsing value - "
+                                    "invalid string: " + c.error);
+      } else {
+        ASSERT_TRUE(result) << result.error;
+        EXPECT_EQ(session.Environment().at("A"), before + c.value + "yyyyyyyyy");
+      }
+    }
+  }
+}
+
 TEST_F(SessionFileTest, FilesThatCannotBeReadGiveTheSystemsReason) {
   const std::string directory = ::testing::TempDir();
   EXPECT_EQ(session_.Load(directory).error, directory + ": cannot read the file: Is a directory");

@@ -190,15 +190,16 @@ class MemSessionLoader {
 
   // Refuses keys outside iAllowed.
   static void CheckKeys(const JObject& iObject, const JPath& iPath,
-                        std::initializer_list<const char*> iAllowed) {
+                        std::initializer_list<std::string_view> iAllowed) {
     for (size_t i = 0; i < iObject.size(); ++i) {
-      bool known = false;
-      for (const char* key : iAllowed) known = known || iObject[i].key == key;
-      if (!known) Fail(Key(iPath, iObject[i].key), "unknown key");
+      const std::string_view key = iObject[i].key;
+      if (std::find(iAllowed.begin(), iAllowed.end(), key) == iAllowed.end()) {
+        Fail(Key(iPath, key), "unknown key");
+      }
     }
   }
 
-  static Value Require(const JObject& iObject, const JPath& iPath, const char* iKey) {
+  static Value Require(const JObject& iObject, const JPath& iPath, std::string_view iKey) {
     const Value* value = iObject.Find(iKey);
     if (value == nullptr) Fail(Key(iPath, iKey), "missing required field");
     return *value;
@@ -211,13 +212,13 @@ class MemSessionLoader {
     return std::string(t_.StringOf(iValue, scratch_));
   }
 
-  std::string OptString(const JObject& iObject, const JPath& iPath, const char* iKey,
+  std::string OptString(const JObject& iObject, const JPath& iPath, std::string_view iKey,
                         const std::string& iDefault = std::string()) {
     const Value* value = iObject.Find(iKey);
     return value ? AsString(*value, Key(iPath, iKey)) : iDefault;
   }
 
-  bool OptBool(const JObject& iObject, const JPath& iPath, const char* iKey,
+  bool OptBool(const JObject& iObject, const JPath& iPath, std::string_view iKey,
                bool iDefault) const {
     const Value* value = iObject.Find(iKey);
     if (value == nullptr) return iDefault;
@@ -250,14 +251,14 @@ class MemSessionLoader {
     return value;
   }
 
-  int OptInt(const JObject& iObject, const JPath& iPath, const char* iKey, int iDefault,
+  int OptInt(const JObject& iObject, const JPath& iPath, std::string_view iKey, int iDefault,
              long long iMin, long long iMax) const {
     const Value* value = iObject.Find(iKey);
     return value ? static_cast<int>(AsInteger(*value, Key(iPath, iKey), iMin, iMax))
                  : iDefault;
   }
 
-  MemTextMap StringMap(const JObject& iObject, const JPath& iPath, const char* iKey) {
+  MemTextMap StringMap(const JObject& iObject, const JPath& iPath, std::string_view iKey) {
     MemTextMap result;
     const Value* value = iObject.Find(iKey);
     if (value == nullptr) return result;
@@ -298,7 +299,7 @@ class MemSessionLoader {
     LoadSource(object, path, "revision", settings.revision);
   }
 
-  void LoadSource(const JObject& iSettings, const JPath& iPath, const char* iKey,
+  void LoadSource(const JObject& iSettings, const JPath& iPath, std::string_view iKey,
                   MemSettings::Source& ioSource) {
     const Value* source = iSettings.Find(iKey);
     if (source == nullptr) return;
