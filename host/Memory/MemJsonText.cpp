@@ -20,9 +20,10 @@ constexpr size_t kProgressStep = size_t{4} << 20;
 bool IsSpace(char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }
 
 // Strings are checked eight bytes at a time: most of a session's strings
-// are plain ASCII without escapes. Bytewise tests on a 64-bit word: "x - 1
-// borrows into the top bit" finds a zero byte, "x - n" a byte below n, and
-// neither is fooled by the other bytes.
+// are plain ASCII without escapes. Bytewise tests on a little-endian 64-bit
+// word: "x - 1 borrows into the top bit" finds a zero byte, "x - n" a byte
+// below n.
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the first byte is the lowest");
 constexpr uint64_t kOnes = 0x0101010101010101ULL;
 constexpr uint64_t kHighs = 0x8080808080808080ULL;
 
@@ -35,14 +36,17 @@ uint64_t WordAt(const char* iText) {
 // The top bit of every zero byte of iWord (and maybe of bytes above one).
 uint64_t ZeroBytes(uint64_t iWord) { return (iWord - kOnes) & ~iWord & kHighs; }
 
-// Whether one of the eight bytes at iText needs a look of its own inside a
-// string being checked: a quote, a backslash, a control character or a
-// byte of a multi-byte character.
-bool HasSpecialByte(const char* iText) {
+// How many of the eight bytes at iText, from the first, need no look of
+// their own inside a string being checked; 8 when none does. A quote, a
+// backslash, a control character and a byte of a multi-byte character do.
+// The lowest flagged byte is exact (the tests are fooled only above a true
+// match), so this never skips one.
+size_t PlainBytes(const char* iText) {
   const uint64_t w = WordAt(iText);
   const uint64_t below_space = (w - kOnes * 0x20) & ~w & kHighs;
-  return (below_space | (w & kHighs) | ZeroBytes(w ^ (kOnes * '"')) |
-          ZeroBytes(w ^ (kOnes * '\\'))) != 0;
+  const uint64_t flagged = below_space | (w & kHighs) | ZeroBytes(w ^ (kOnes * '"')) |
+                           ZeroBytes(w ^ (kOnes * '\\'));
+  return flagged == 0 ? 8 : static_cast<size_t>(__builtin_ctzll(flagged)) / 8;
 }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -143,7 +147,11 @@ bool MemJsonText::ScanString(size_t& ioPos, SyntaxError& oError) const {
     return false;
   };
   for (;;) {
-    while (size_ - p >= 8 && !HasSpecialByte(data_ + p)) p += 8;
+    while (size_ - p >= 8) {
+      const size_t plain = PlainBytes(data_ + p);
+      p += plain;
+      if (plain < 8) break;
+    }
     if (p >= size_) return fail(p, "missing closing quote");
     unsigned char c = static_cast<unsigned char>(data_[p]);
     if (c == '"') break;
