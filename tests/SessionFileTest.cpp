@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <string>
 
@@ -149,6 +150,48 @@ TEST_F(SessionFileTest, MalformedFilesAreRefusedWithTheirPlace) {
     EXPECT_TRUE(session_.IsEmpty());
     EXPECT_EQ(result.error.find("json.exception"), std::string::npos) << result.error;
   }
+}
+
+// Numbers as written: short integers are read in place, longer ones and
+// the others as the text says; a value is the nearest double either way,
+// and only a number without fraction or exponent counts as an integer.
+TEST_F(SessionFileTest, NumbersReadAsWritten) {
+  const struct {
+    const char* token;
+    double value;
+  } rows[] = {
+      {"0", 0.0},
+      {"-0", -0.0},
+      {"-2", -2.0},
+      {"9999999999999999999", 9999999999999999999.0},
+      {"18446744073709551615", 18446744073709551615.0},
+      {"18446744073709551616", 18446744073709551616.0},
+      {"-9223372036854775808", -9223372036854775808.0},
+      {"-9223372036854775809", -9223372036854775809.0},
+      {"12.5", 12.5},
+      {"-2E-2", -0.02},
+      {"1e3", 1000.0},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.token);
+    const std::string text = Session(std::string(R"({"name": "BB", "root": {"children": [)") +
+                                     R"({"name": "A.1", "position": [1,0,0,0,1,0,0,0,1,)" +
+                                     row.token + R"(,0,0], "ref": {}}]}})");
+    MemSession session;
+    MemResult result = session.LoadFromText(text, "t.json");
+    ASSERT_TRUE(result) << result.error;
+    double coef[12];
+    session.ProductDocuments()[0]->Root()->FindChild("A.1")->Position().GetCoef(coef);
+    EXPECT_EQ(std::memcmp(&coef[9], &row.value, sizeof row.value), 0) << coef[9];
+  }
+  for (const char* os : {"4.0", "4e0", "-0.0"}) {
+    SCOPED_TRACE(os);
+    MemSession session;
+    EXPECT_EQ(session.LoadFromText(Session("", std::string(R"("os": )") + os + ", "), "t.json").error,
+              "t.json: os: expected an integer, got a number");
+  }
+  MemSession session;
+  EXPECT_TRUE(session.LoadFromText(Session("", R"("os": 4, )"), "t.json"));
 }
 
 // Strings are checked several bytes at a time: a byte that needs a look of

@@ -498,32 +498,53 @@ std::string_view MemJsonText::TokenOf(Value iValue) const {
   return std::string_view(data_ + iValue.pos, end - iValue.pos);
 }
 
+namespace {
+
+// The magnitude of the integer token at iText (its digits, after any
+// sign), when it has no fraction, no exponent and at most 19 digits, which
+// always fit 64 bits; false for any other token.
+bool ShortInteger(const char* iText, const char* iEnd, uint64_t& oMagnitude) {
+  uint64_t magnitude = 0;
+  const char* p = iText;
+  for (; p < iEnd && p - iText < 19 && IsDigit(*p); ++p) magnitude = magnitude * 10 + (*p - '0');
+  if (p == iText || (p < iEnd && (IsDigit(*p) || *p == '.' || *p == 'e' || *p == 'E'))) {
+    return false;
+  }
+  oMagnitude = magnitude;
+  return true;
+}
+
+// The magnitude of a longer integer token, when it fits 64 bits.
+bool LongInteger(std::string_view iToken, bool iNegative, uint64_t& oMagnitude) {
+  if (iToken.find_first_of(".eE") != std::string_view::npos) return false;
+  const char* digits = iToken.data() + (iNegative ? 1 : 0);
+  return std::from_chars(digits, iToken.data() + iToken.size(), oMagnitude).ec == std::errc();
+}
+
+}  // namespace
+
 MemJsonText::Number MemJsonText::NumberOf(Value iValue) const {
   Number number;
-  std::string_view token = TokenOf(iValue);
-  number.negative = !token.empty() && token[0] == '-';
-  bool plain = token.find_first_of(".eE") == std::string_view::npos;
-  if (plain) {
-    const char* digits = token.data() + (number.negative ? 1 : 0);
-    uint64_t magnitude = 0;
-    auto result = std::from_chars(digits, token.data() + token.size(), magnitude);
-    bool fits = result.ec == std::errc() &&
-                (!number.negative || magnitude <= uint64_t{1} << 63);
-    if (fits) {
-      number.integer = true;
-      number.magnitude = magnitude;
-      if (number.negative) {
-        number.value = magnitude == uint64_t{1} << 63
-                           ? -9223372036854775808.0
-                           : -static_cast<double>(static_cast<int64_t>(magnitude));
-      } else {
-        number.value = static_cast<double>(magnitude);
-      }
-      if (number.negative && magnitude == 0) number.negative = false;  // "-0"
-      return number;
+  number.negative = data_[iValue.pos] == '-';
+  const char* digits = data_ + iValue.pos + (number.negative ? 1 : 0);
+  uint64_t magnitude = 0;
+  // Most numbers of a session are short integers, read in place.
+  const bool integer = ShortInteger(digits, data_ + size_, magnitude) ||
+                       LongInteger(TokenOf(iValue), number.negative, magnitude);
+  if (integer && (!number.negative || magnitude <= uint64_t{1} << 63)) {
+    number.integer = true;
+    number.magnitude = magnitude;
+    if (number.negative) {
+      number.value = magnitude == uint64_t{1} << 63
+                         ? -9223372036854775808.0
+                         : -static_cast<double>(static_cast<int64_t>(magnitude));
+    } else {
+      number.value = static_cast<double>(magnitude);
     }
+    if (number.negative && magnitude == 0) number.negative = false;  // "-0"
+    return number;
   }
-  std::string text(token);
+  const std::string text(TokenOf(iValue));
   number.value = std::strtod(text.c_str(), nullptr);
   return number;
 }
