@@ -76,6 +76,12 @@ TEST_F(SessionFileTest, MalformedFilesAreRefusedWithTheirPlace) {
       {"short position",
        Session(R"({"name": "BB", "root": {"children": [{"name": "A", "position": [1,0,0,0,1,0,0,0,1], "ref": {}}]}})"),
        "t.json: documents[0].root.children[0].position: expected 12 numbers, got 9"},
+      {"long position with a text in it",
+       Session(R"({"name": "BB", "root": {"children": [{"name": "A", "position": [1,0,"0",0,1,0,0,0,1,0,0,0,0], "ref": {}}]}})"),
+       "t.json: documents[0].root.children[0].position: expected 12 numbers, got 13"},
+      {"text in a position",
+       Session(R"({"name": "BB", "root": {"children": [{"name": "A", "position": [1,0,0,0,1,0,0,0,1,0,"0",null], "ref": {}}]}})"),
+       "t.json: documents[0].root.children[0].position[10]: expected a number, got a string"},
       {"bad printable id",
        Session(R"({"name": "BB", "root": {"vpm": {"printableId": "0123456789"}}})"),
        "t.json: documents[0].root.vpm.printableId: printable identifier must be a 58-character "

@@ -678,19 +678,23 @@ class MemSessionLoader {
     if (t_.KindOf(iValue) != JKind::kArray) {
       Fail(iPath, "expected 12 numbers, got " + TypeOf(iValue));
     }
+    // One pass; a wrong count is told before a wrong item.
     double coef[12];
     size_t count = 0;
-    Value item;
+    size_t other = 12;  // the first item that is not a number
+    Value item, other_item;
     MemJsonText::Items items(t_, iValue);
-    while (items.Next(item)) ++count;
-    if (count != 12) Fail(iPath, "expected 12 numbers, got " + std::to_string(count));
-    MemJsonText::Items again(t_, iValue);
-    for (size_t i = 0; again.Next(item); ++i) {
-      if (t_.KindOf(item) != JKind::kNumber) {
-        Fail(Item(iPath, i), "expected a number, got " + TypeOf(item));
+    for (; items.Next(item); ++count) {
+      if (count >= 12 || other < 12) continue;
+      if (t_.KindOf(item) == JKind::kNumber) {
+        coef[count] = t_.NumberOf(item).value;
+      } else {
+        other = count;
+        other_item = item;
       }
-      coef[i] = t_.NumberOf(item).value;
     }
+    if (count != 12) Fail(iPath, "expected 12 numbers, got " + std::to_string(count));
+    if (other < 12) Fail(Item(iPath, other), "expected a number, got " + TypeOf(other_item));
     return CATMathTransformation(coef);
   }
 
