@@ -4,7 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <sstream>
+#include <string>
+#include <vector>
+
+#include "CATUtf8.h"
 
 namespace {
 
@@ -15,6 +21,34 @@ TEST(CATUnicodeStringTest, SubStringIsClampedToTheText) {
   EXPECT_EQ(abc.SubString(10, 2), "");
   EXPECT_EQ(abc.SubString(-2, 2), "ab");
   EXPECT_EQ(abc.SubString(1, -1), "");
+}
+
+// Character positions skip runs of ASCII bytes eight at a time: on texts
+// mixing long runs with multi-byte characters and stray bytes, lengths and
+// substrings agree with a walk of one character at a time.
+TEST(CATUnicodeStringTest, CharacterPositionsAcrossAsciiRuns) {
+  const std::string pieces[] = {"abcdefghijk", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80",
+                                "\xFF", "x", "\xC3"};
+  std::mt19937 random(7);
+  for (int round = 0; round < 200; ++round) {
+    std::string text;
+    for (int n = random() % 8; n > 0; --n) text += pieces[random() % 7];
+    std::vector<size_t> starts;  // byte offset of every character, then the end
+    for (size_t i = 0; i < text.size(); i += CATUtf8::CharLength(text, i)) starts.push_back(i);
+    const int length = static_cast<int>(starts.size());
+    starts.push_back(text.size());
+    const CATUnicodeString unicode(text);
+    SCOPED_TRACE(text);
+    ASSERT_EQ(unicode.GetLengthInChar(), length);
+    for (int from = 0; from <= length; ++from) {
+      for (int count = 0; count <= length - from + 1; ++count) {
+        const size_t end = starts[std::min(from + count, length)];
+        ASSERT_EQ(unicode.SubString(from, count).ToStdString(),
+                  text.substr(starts[from], end - starts[from]))
+            << from << "+" << count;
+      }
+    }
+  }
 }
 
 TEST(CATUnicodeStringTest, SearchSubStringForwardAndBackward) {

@@ -120,14 +120,28 @@ bool CATUnicodeString::IsAscii() const { return CATUtf8::IsAscii(text_); }
 
 int CATUnicodeString::GetLengthInChar() const {
   int n = 0;
-  for (size_t i = 0; i < text_.size(); i += CATUtf8::CharLength(text_, i)) ++n;
+  for (size_t i = 0; i < text_.size();) {
+    const size_t ascii = CATUtf8::AsciiRun(text_, i, text_.size());
+    n += static_cast<int>(ascii);
+    i += ascii;
+    if (i < text_.size()) {
+      i += CATUtf8::CharLength(text_, i);
+      ++n;
+    }
+  }
   return n;
 }
 
 size_t CATUnicodeString::AdvanceChars(size_t iFrom, int iLen) const {
   size_t i = iFrom;
-  for (int k = 0; k < iLen && i < text_.size(); ++k) {
-    i += CATUtf8::CharLength(text_, i);
+  for (int k = 0; k < iLen && i < text_.size();) {
+    const size_t ascii = CATUtf8::AsciiRun(text_, i, static_cast<size_t>(iLen - k));
+    k += static_cast<int>(ascii);
+    i += ascii;
+    if (k < iLen && i < text_.size()) {
+      i += CATUtf8::CharLength(text_, i);
+      ++k;
+    }
   }
   return i < text_.size() ? i : text_.size();
 }
