@@ -418,6 +418,16 @@ uint32_t MemJsonText::StringEnd(uint32_t iPos, bool& oEscaped) const {
   }
 }
 
+void MemJsonText::SkipNoting(Value& ioValue, uint32_t& oPos, uint32_t& oOrd) const {
+  if (data_[ioValue.pos] != '"') {
+    Skip(ioValue, oPos, oOrd);
+    return;
+  }
+  ioValue.quote = StringEnd(ioValue.pos + 1, ioValue.escaped);
+  oPos = ioValue.quote + 1;
+  oOrd = ioValue.ord;
+}
+
 void MemJsonText::Skip(Value iValue, uint32_t& oPos, uint32_t& oOrd) const {
   const char c = data_[iValue.pos];
   if (c == '{' || c == '[') {
@@ -483,9 +493,9 @@ void MemJsonText::Decode(std::string_view iRaw, std::string& oText) {
 }
 
 std::string_view MemJsonText::StringOf(Value iValue, std::string& ioScratch) const {
-  bool escaped;
+  bool escaped = iValue.escaped;
   uint32_t begin = iValue.pos + 1;
-  uint32_t end = StringEnd(begin, escaped);
+  uint32_t end = iValue.quote != 0 ? iValue.quote : StringEnd(begin, escaped);
   std::string_view raw(data_ + begin, end - begin);
   if (!escaped) return raw;
   Decode(raw, ioScratch);
@@ -560,7 +570,7 @@ bool MemJsonText::Items::Next(Value& oItem) {
   if (c == ']') return false;
   if (c == ',') pos_ = text_.SkipSpace(pos_ + 1);
   oItem = Value{pos_, ord_};
-  text_.Skip(oItem, pos_, ord_);
+  text_.SkipNoting(oItem, pos_, ord_);
   return true;
 }
 
@@ -578,6 +588,6 @@ bool MemJsonText::Members::Next(std::string_view& oKey, bool& oEscaped, Value& o
   pos_ = text_.SkipSpace(key_end + 1);  // at ':'
   pos_ = text_.SkipSpace(pos_ + 1);
   oValue = Value{pos_, ord_};
-  text_.Skip(oValue, pos_, ord_);
+  text_.SkipNoting(oValue, pos_, ord_);
   return true;
 }

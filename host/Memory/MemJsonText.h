@@ -30,6 +30,11 @@ class MemJsonText {
   struct Value {
     uint32_t pos = 0;
     uint32_t ord = 0;
+    // A string met as an item or a member: the offset of its closing
+    // quote and whether it holds an escape, so that reading it does not
+    // scan it again. 0: not known.
+    uint32_t quote = 0;
+    bool escaped = false;
   };
 
   // What Check() found wrong, and the byte where it is.
@@ -142,6 +147,8 @@ class MemJsonText {
 
   // Offset just past iValue and the ordinal of the next container.
   void Skip(Value iValue, uint32_t& oPos, uint32_t& oOrd) const;
+  // Skip() for a value met in order, noting a string's end in ioValue.
+  void SkipNoting(Value& ioValue, uint32_t& oPos, uint32_t& oOrd) const;
   uint32_t SkipSpace(uint32_t iPos) const;
   // Offset of the closing quote of the string whose body starts at iPos;
   // oEscaped tells whether a backslash was met.
