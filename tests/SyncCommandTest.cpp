@@ -91,9 +91,7 @@ TEST_P(SyncGuaranteeTest, GeneratedPairsEndUpToDate) {
   // One start of Python for all the seeds of a shape. Sizes, fan-outs and
   // shares vary with the seed; every share gives at least one product of
   // each kind.
-  const std::string prefix = ::testing::TempDir() + "krvwd7-sync-" +
-                             std::to_string(shape.type) + (shape.flatten ? "f" : "") +
-                             std::to_string(shape.method) + "-";
+  const std::string prefix = TempName("-");
   std::vector<std::string> runs;
   {
     std::ofstream list(prefix + "list.txt");

@@ -5,6 +5,7 @@
 #define KRVWD7_TESTS_TESTSESSIONS_H_
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <map>
 #include <sstream>
@@ -82,7 +83,9 @@ inline std::string TempName(const std::string& iSuffix) {
   for (char& c : name) {
     if (c == '/') c = '-';
   }
-  return ::testing::TempDir() + "krvwd7-" + name + iSuffix;
+  // The process id keeps two checkouts testing at once on one machine
+  // apart.
+  return ::testing::TempDir() + "krvwd7-" + name + "-" + std::to_string(::getpid()) + iSuffix;
 }
 
 // The pieces of iText between iSeparators (its lines by default); no piece
