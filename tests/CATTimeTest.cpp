@@ -13,8 +13,7 @@ namespace {
 
 TEST(CATTimeTest, SourceDateEpochFixesTheTimeInUtc) {
   const char* const kCases[][2] = {{"0", "1970-1-1 0:0:0"},
-                                   {"951868799", "2000-2-29 23:59:59"},
-                                   {"1700000000", "2023-11-14 22:13:20"}};
+                                   {"951868799", "2000-2-29 23:59:59"}};
   for (const auto& c : kCases) {
     SCOPED_TRACE(c[0]);
     CATSetEnvOverride("SOURCE_DATE_EPOCH", c[0]);

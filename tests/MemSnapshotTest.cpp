@@ -51,7 +51,6 @@ TEST_F(MemSnapshotTest, EachKindOfChange) {
     Change change;
     std::vector<std::string> expected;
   } rows[] = {
-      {"nothing", [](BlackBoxPair&) {}, {}},
       {"position",
        [](BlackBoxPair& p) { p.psn["Bolt.1"]->SetPosition(MemBuilder::Translation(15, 0, 0)); },
        {"position PSN:Asm.1/Bolt.1 10 -> 15"}},
@@ -80,13 +79,6 @@ TEST_F(MemSnapshotTest, EachKindOfChange) {
        },
        {"part number PSN:Asm.1/Nut.1 NUT -> NUT-2", "attribute PSN:Asm.1/Nut.1 revision  -> B",
         "user property PSN:Asm.1/Nut.1 Version (none) -> 3"}},
-      {"added branch",
-       [](BlackBoxPair& p) {
-         MemBuilder build(MemSession::Current());
-         MemProduct* box = build.Assembly(p.bb["Asm.1"], "Box.1", "BOX");
-         build.Part(box, "Screw.1", "SCREW");
-       },
-       {"added BB:PSN.1/Asm.1/Box.1 (BOX)", "added BB:PSN.1/Asm.1/Box.1/Screw.1 (SCREW)"}},
       {"removed branch, listed after the document's other changes",
        [](BlackBoxPair& p) {
          MemSession::Current().Remove(p.psn["Asm.1"]);
