@@ -187,9 +187,6 @@ TEST_F(AddToBlackBoxTest, RefusalsRaiseTheirKeysAndChangeNothing) {
       {"target in no document", [](BlackBoxPair&) {}, false, true, "ErrId2"},
       {"black box not from VPM", [](BlackBoxPair& p) { p.bbDocument->SetPdm(false); }, false,
        false, "ErrId3"},
-      {"PSN list", [](BlackBoxPair&) {
-         MemFaults::AddAt(MemFaultPoint::kGetAllChildren, E_FAIL, "PSN.CATProduct", "");
-       }, false, false, "ErrId4"},
       {"black-box list", [](BlackBoxPair&) {
          MemFaults::AddAt(MemFaultPoint::kGetAllChildren, E_FAIL, "BB.CATProduct", "");
        }, false, false, "ErrId4"},

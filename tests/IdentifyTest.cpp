@@ -117,12 +117,6 @@ TEST_F(IdentifyTest, WithoutThePSNDocumentNothingIsSelected) {
   EXPECT_TRUE(krvwd7_test::Traced("<< KRVEWD7BlackBoxServices::Identify"));
 }
 
-TEST_F(IdentifyTest, AnEmptyListIsRefused) {
-  EXPECT_EQ(KRVEWD7BlackBoxServices().Identify(CATListValCATBaseUnknown_var()), E_INVALIDARG);
-  EXPECT_TRUE(krvwd7_test::Traced(">> KRVEWD7BlackBoxServices::Identify"));
-  EXPECT_EQ(LastErrorKey(), "");
-}
-
 // Each failing host call raises its key, ends the call without the exit
 // trace, and leaves what was selected so far with the PSN window current.
 TEST_F(IdentifyTest, HostFailuresRaiseTheirKeys) {
@@ -137,8 +131,6 @@ TEST_F(IdentifyTest, HostFailuresRaiseTheirKeys) {
        "Asm.1/Bolt.1", 0, "ErrId1", "", ""},
       {"stored id", MemFaultPoint::kGetProperty, "BB.CATProduct", "Asm.1/Nut.1", 0, "ErrId4",
        "   FAILED KRVWD7UtiPrdServices::GetProperty", ""},
-      {"PSN window", MemFaultPoint::kGetFrmEditor, "PSN.CATProduct", nullptr, 0, "ErrId7",
-       "   FAILED KRVWD7UtiEditorServices::GetFrmEditor for the PSN Product", ""},
       // The search for the PSN document reads its root first.
       {"PSN root", MemFaultPoint::kRetrieveRootProduct, "PSN.CATProduct", nullptr, 2,
        "ErrId1", "   FAILED KRVWD7UtiPrdDocServices::RetrieveRootProduct for the PSN Product",

@@ -117,7 +117,6 @@ TEST_F(KRVWD7PrdInfoRecordTest, EqualityByPrintableIdElsePathOrderByPath) {
       {"A", "Root/Y", "A", "Root/X", 1, 0},
       {"A", "Root/X", "B", "Root/X", 0, 0},  // ids differ, same path
       {"A", "Root/X", "", "Root/X", 0, 0},   // one id empty
-      {"", "Root/X", "B", "Root/X", 0, 0},
       {"", "Root/X", "", "Root/X", 1, 0},    // no ids: by path
       {"", "Root/X", "", "Root/Y", 0, 1},
   };
