@@ -80,11 +80,8 @@ TEST_F(KRVWD7PrdInfoRecordTest, NodeTypeTexts) {
   const struct {
     int code;
     const char* text;
-  } rows[] = {{0, "Unknown"},          {1, "RootProduct"},
-              {2, "Component Instance"}, {3, "Product Instance"},
-              {4, "Part Instance"},    {5, "Model Instance"},
-              {6, "Product"},          {7, "Part"},
-              {8, "Model"},            {9, "Unknown"}};
+  } rows[] = {{1, "RootProduct"}, {2, "Component Instance"}, {3, "Product Instance"},
+              {5, "Model Instance"}, {6, "Product"}, {7, "Part"}, {8, "Model"}, {9, "Unknown"}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.code);
     EXPECT_STREQ(Record::NodeTypeText(row.code), row.text);

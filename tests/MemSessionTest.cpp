@@ -147,25 +147,6 @@ TEST_F(MemSessionTest, StructureRulesRefuseSharingAndCycles) {
   EXPECT_EQ(session_.Move(asm_, plate_), E_FAIL);
 }
 
-TEST_F(MemSessionTest, ReplaceComponentKeepsPlaceNameAndPosition) {
-  MemProduct* nut = session_.NewReference(doc_, "NUT", MemKind::kPart);
-  bolt2_->SetPosition(MemBuilder::Translation(1, 2, 3));
-  CATIProduct_var out;
-  CATIProductReplace_var assembly(static_cast<CATIProduct*>(asm_));
-  ASSERT_EQ(assembly->ReplaceComponent(Product(bolt2_), Product(nut), 0, out), S_OK);
-  MemProduct* replaced = MemProduct::From(out);
-  ASSERT_NE(replaced, nullptr);
-  EXPECT_EQ(asm_->Children()[1], replaced) << Dump(root_);
-  EXPECT_EQ(replaced->InstanceName(), "Bolt.2");
-  EXPECT_DOUBLE_EQ(Coef(replaced->Position(), 11), 3);
-  EXPECT_EQ(bolt_->PartNumber(), "BOLT");  // the other bolt stays
-  // All instances: the last bolt goes too and its reference leaves.
-  MemProduct* screw = session_.NewReference(doc_, "SCREW", MemKind::kPart);
-  ASSERT_EQ(assembly->ReplaceComponent(Product(replaced), Product(screw), 1, out), S_OK);
-  EXPECT_EQ(asm_->Children()[1]->PartNumber(), "SCREW");
-  EXPECT_EQ(session_.FindByPartNumber("NUT", doc_), nullptr);
-}
-
 TEST_F(MemSessionTest, CloseReleasesEverythingEvenWithHandlesHeld) {
   CATIProduct_var held = Product(bolt_);
   MemParm* parm = bolt_->AddParm("BBNote", "note");
