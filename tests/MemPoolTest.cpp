@@ -1,8 +1,14 @@
-// The session's storage: the pools of small objects and the sorted text
-// maps of product properties.
+// The session's storage: the pools of small objects, the sorted text maps
+// of product properties, and the thread that makes memory resident ahead
+// of its use.
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstdint>
+#include <cstring>
+#include <thread>
+#include <chrono>
 #include <map>
 #include <random>
 #include <set>
@@ -11,6 +17,7 @@
 #include <vector>
 
 #include "MemPool.h"
+#include "MemPrefault.h"
 #include "MemTextMap.h"
 
 namespace {
@@ -36,6 +43,52 @@ TEST(MemPoolTest, StartsOverInOrderOnceEveryBlockIsFree) {
   for (size_t i = 1; i < first.size(); i += 2) pool.Free(first[i]);
   for (size_t i = 0; i < first.size(); ++i) ASSERT_EQ(pool.Allocate(), first[i]) << i;
   for (void* block : first) pool.Free(block);
+}
+
+// Pages asked for become resident without a write of ours, what was
+// written before stays, requests that continue or overlap each other are
+// taken together, and as many apart requests as the queue holds are all
+// kept.
+TEST(MemPrefaultTest, MakesAskedPagesResidentAndKeepsTheirContents) {
+  MemPrefault& prefault = MemPrefault::Instance();
+  if (!prefault.Works()) GTEST_SKIP() << "the system cannot populate on request";
+  const size_t page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+  const size_t pages = 96;
+  char* region = static_cast<char*>(
+      ::mmap(nullptr, pages * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+  ASSERT_NE(region, MAP_FAILED);
+  std::strcpy(region + 3 * page + 5, "kept");
+  std::vector<unsigned char> resident(pages);
+  // The thread works in the background: wait for it, at most a while.
+  auto wait_for = [&](const std::vector<size_t>& iPages) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    for (;;) {
+      bool all = ::mincore(region, pages * page, resident.data()) == 0;
+      for (size_t p : iPages) all = all && (resident[p] & 1);
+      if (all || std::chrono::steady_clock::now() > deadline) return all;
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+  };
+  prefault.Want(region, region + 8 * page);
+  prefault.Want(region + 8 * page, region + 40 * page);
+  prefault.Want(region + 20 * page, region + 48 * page);
+  // A range given backwards or empty is ignored.
+  prefault.Want(region + page, region);
+  prefault.Want(region, region);
+  std::vector<size_t> first(48);
+  for (size_t p = 0; p < first.size(); ++p) first[p] = p;
+  EXPECT_TRUE(wait_for(first));
+  // Apart pages, as many as the queue holds, asked at once: all are kept.
+  std::vector<size_t> apart;
+  for (size_t p = 50; p < 50 + 2 * 16; p += 2) {
+    prefault.Want(region + p * page, region + (p + 1) * page);
+    apart.push_back(p);
+  }
+  EXPECT_TRUE(wait_for(apart));
+  EXPECT_FALSE(resident[49] & 1);  // never asked, never written
+  EXPECT_STREQ(region + 3 * page + 5, "kept");
+  EXPECT_EQ(region[10 * page], 0);
+  // Left mapped: the thread may still be busy with the last requests.
 }
 
 // Random sets, inserts, erases and look-ups agree with a std::map at every

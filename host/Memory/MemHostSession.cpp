@@ -5,6 +5,7 @@
 
 #include "MemDocument.h"
 #include "MemFaults.h"
+#include "MemPrefault.h"
 #include "MemProduct.h"
 #include "MemSession.h"
 #include "MemSnapshot.h"
@@ -19,6 +20,12 @@ bool HostSession::Save(const std::string& iPath, std::string& oError) {
   MemResult saved = MemSession::Current().Save(iPath);
   if (!saved) oError = saved.error;
   return saved.ok;
+}
+
+void HostSession::StartPopulating() { MemPrefault::Start(); }
+
+void HostSession::PopulateSoon(const void* iFrom, const void* iTo) {
+  MemPrefault::Instance().Want(iFrom, iTo);
 }
 
 void HostSession::Close() {

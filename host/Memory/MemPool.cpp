@@ -2,9 +2,12 @@
 
 #include <sys/mman.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <new>
+
+#include "MemPrefault.h"
 
 namespace {
 
@@ -64,6 +67,7 @@ void* MemPool::Allocate() {
   void* block = next_;
   next_ += size_;
   ++live_;
+  if (next_ > asked_) AskAhead();
   return block;
 }
 
@@ -90,6 +94,14 @@ void MemPool::Grow() {
   }
   next_ = chunks_[chunk_];
   end_ = next_ + kChunk;
+  asked_ = next_;
+}
+
+void MemPool::AskAhead() {
+  constexpr size_t kAhead = size_t{2} << 20;
+  const size_t ahead = std::min(kAhead, live_ * size_);
+  asked_ = next_ + std::min(ahead, static_cast<size_t>(end_ - next_));
+  MemPrefault::Instance().Want(next_, asked_);
 }
 
 void MemPool::StartOver() {
@@ -97,4 +109,5 @@ void MemPool::StartOver() {
   chunk_ = 0;
   next_ = chunks_.empty() ? nullptr : chunks_[0];
   end_ = next_ ? next_ + kChunk : nullptr;
+  asked_ = next_;
 }

@@ -14,6 +14,9 @@
 // objects sit together again instead of where the free list scattered
 // them.
 //
+// The pages just ahead of the next block are made resident by a background
+// thread (MemPrefault.h) while the loader fills the ones before them.
+//
 // Under AddressSanitizer every block comes from the general heap instead,
 // so that use after free and leaks of these objects are still found.
 //
@@ -47,6 +50,9 @@ class MemPool {
   explicit MemPool(size_t iSize) : size_(iSize) {}
   // Moves to the next chunk, mapping a new one after the last.
   void Grow();
+  // Asks for the pages after next_ to be made resident: as many bytes as
+  // the pool has handed out, at most a few megabytes, within the chunk.
+  void AskAhead();
   // Forgets the free list and starts again at the first chunk.
   // REQUIRES: no block is in use.
   void StartOver();
@@ -59,6 +65,7 @@ class MemPool {
   FreeBlock* free_ = nullptr;
   char* next_ = nullptr;  // the unused rest of the current chunk
   char* end_ = nullptr;
+  char* asked_ = nullptr;  // the end of what was asked to be made resident
   std::vector<char*> chunks_;  // in the order they were mapped
   size_t chunk_ = 0;           // index of the current chunk in chunks_
   size_t live_ = 0;            // blocks in use

@@ -17,6 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -24,6 +25,7 @@
 #include <string>
 
 #include "MemFaults.h"
+#include "MemPrefault.h"
 #include "MemSession.h"
 #include "MemSessionFileInternal.h"
 #include "MemUnnamedFile.h"
@@ -51,9 +53,15 @@ class FileText {
   // buffer. False with errno set when reading or allocating fails.
   bool Read(int iFd, size_t iSizeHint) {
     if (!Reserve(iSizeHint + 1)) return false;
+    // In pieces, the pages of the next piece made resident meanwhile
+    // (MemPrefault.h).
+    constexpr size_t kPiece = size_t{8} << 20;
     for (;;) {
       if (size_ == capacity_ && !Reserve(capacity_ * 2)) return false;
-      ssize_t n = ::read(iFd, data_ + size_, capacity_ - size_);
+      const size_t piece = std::min(kPiece, capacity_ - size_);
+      MemPrefault::Instance().Want(data_ + size_ + piece,
+                                   data_ + size_ + std::min(2 * kPiece, capacity_ - size_));
+      ssize_t n = ::read(iFd, data_ + size_, piece);
       if (n < 0 && errno == EINTR) continue;
       if (n < 0) return false;
       if (n == 0) return true;

@@ -119,6 +119,15 @@ class HostSession {
   // products.
   static HostSnapshotPtr TakeSnapshot();
   static std::vector<HostChange> ChangesSince(const HostSnapshot& iBefore);
+
+  // For a program's memory allocator, which hands out the memory that the
+  // session's texts and lists are made in: the host's background thread
+  // makes [iFrom, iTo) resident soon, as it does for its own object pools
+  // (host/Memory/MemPrefault.h). The range must stay mapped. Safe to call
+  // from inside an allocation (it never allocates) once
+  // StartPopulating() has run from a place that may allocate.
+  static void StartPopulating();
+  static void PopulateSoon(const void* iFrom, const void* iTo);
 };
 
 #endif  // KRVWD7_HOST_HOSTSESSION_H_

@@ -6,6 +6,9 @@
 // on a virtual machine a fault costs microseconds: a third of loading a
 // 100 000-product session went to faults. With 2 MiB pages there are 512
 // times fewer faults and far fewer TLB misses when the structure is walked.
+// The next megabytes of the current region are made resident ahead of
+// tcmalloc's next request by the host's background thread
+// (HostSession::PopulateSoon), while the program fills what it has.
 // On systems where transparent huge pages are off ("never") the advice is
 // ignored and nothing changes; where they are "always" it changes nothing
 // either. Memory use grows by at most the unused part of the last region
@@ -16,12 +19,15 @@
 // static initialiser, before main.
 #include <sys/mman.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <mutex>
 
 #include <gperftools/malloc_extension.h>
+
+#include "HostSession.h"
 
 namespace {
 
@@ -46,12 +52,18 @@ class HugePageAllocator : public SysAllocator {
       start = RoundUp(next_, iAlignment);
     }
     next_ = start + size;
+    handed_out_ += size;
+    // As much ahead as was handed out so far, at most a few megabytes: a
+    // small program does not fault in memory it will not use.
+    const uintptr_t ahead = std::min<uintptr_t>({handed_out_, kAhead, end_ - next_});
+    HostSession::PopulateSoon(reinterpret_cast<void*>(next_), reinterpret_cast<void*>(next_ + ahead));
     if (oActualSize) *oActualSize = size;
     return reinterpret_cast<void*>(start);
   }
 
  private:
   static constexpr size_t kAlign = 4096;
+  static constexpr uintptr_t kAhead = uintptr_t{4} << 20;
 
   static uintptr_t RoundUp(uintptr_t iValue, size_t iAlignment) {
     return (iValue + iAlignment - 1) / iAlignment * iAlignment;
@@ -79,12 +91,15 @@ class HugePageAllocator : public SysAllocator {
   std::mutex mutex_;
   uintptr_t next_ = 0;
   uintptr_t end_ = 0;
+  uintptr_t handed_out_ = 0;
 };
 
 bool Install() {
   // An allocation first, so that tcmalloc has set up its own system
   // allocator (which becomes the fallback) before it is replaced.
   std::free(std::malloc(1));
+  // The populating thread is made here, where allocating is allowed.
+  HostSession::StartPopulating();
   MallocExtension* extension = MallocExtension::instance();
   SysAllocator* fallback = extension->GetSystemAllocator();
   if (fallback == nullptr) return false;
