@@ -3,6 +3,7 @@
 // of its use.
 #include <gtest/gtest.h>
 #include <sys/mman.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -89,6 +90,24 @@ TEST(MemPrefaultTest, MakesAskedPagesResidentAndKeepsTheirContents) {
   EXPECT_STREQ(region + 3 * page + 5, "kept");
   EXPECT_EQ(region[10 * page], 0);
   // Left mapped: the thread may still be busy with the last requests.
+}
+
+// A child made by fork has no populating thread: it ignores requests
+// instead of waiting on a lock the thread may have held.
+TEST(MemPrefaultTest, AForkedChildIgnoresRequests) {
+  MemPrefault& prefault = MemPrefault::Instance();
+  if (!prefault.Works()) GTEST_SKIP() << "the system cannot populate on request";
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    char page[64];
+    prefault.Want(page, page + sizeof page);
+    ::_exit(prefault.Works() ? 1 : 0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_TRUE(prefault.Works());
 }
 
 // Random sets, inserts, erases and look-ups agree with a std::map at every

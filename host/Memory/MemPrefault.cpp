@@ -1,5 +1,6 @@
 #include "MemPrefault.h"
 
+#include <pthread.h>
 #include <sys/mman.h>
 
 #include <thread>
@@ -31,7 +32,11 @@ MemPrefault& MemPrefault::Instance() {
 }
 
 MemPrefault::MemPrefault() : works_(SystemPopulates()) {
-  if (works_) std::thread([this] { Run(); }).detach();
+  if (!works_) return;
+  std::thread([this] { Run(); }).detach();
+  // A child made by fork has no such thread, and the mutex may have been
+  // held when it was made: there, requests are ignored.
+  ::pthread_atfork(nullptr, nullptr, [] { Instance().works_ = false; });
 }
 
 void MemPrefault::Want(const void* iFrom, const void* iTo) {

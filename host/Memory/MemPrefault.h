@@ -17,7 +17,9 @@
 // nothing happens. Want() takes
 // a mutex and never allocates, so an allocator may call it from inside its
 // own allocation path; the thread is started by the first call, which must
-// therefore not be such a path (Start()). Thread safe.
+// therefore not be such a path (Start()). Thread safe. In a child made by
+// fork, which has no such thread, Works() is false and requests are
+// ignored.
 #ifndef KRVWD7_HOST_MEMPREFAULT_H_
 #define KRVWD7_HOST_MEMPREFAULT_H_
 
