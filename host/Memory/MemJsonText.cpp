@@ -418,35 +418,25 @@ uint32_t MemJsonText::StringEnd(uint32_t iPos, bool& oEscaped) const {
   }
 }
 
-void MemJsonText::SkipNoting(Value& ioValue, uint32_t& oPos, uint32_t& oOrd) const {
-  if (data_[ioValue.pos] != '"') {
-    Skip(ioValue, oPos, oOrd);
-    return;
-  }
-  ioValue.quote = StringEnd(ioValue.pos + 1, ioValue.escaped);
-  oPos = ioValue.quote + 1;
-  oOrd = ioValue.ord;
-}
-
-void MemJsonText::Skip(Value iValue, uint32_t& oPos, uint32_t& oOrd) const {
-  const char c = data_[iValue.pos];
+void MemJsonText::Skip(Value& ioValue, uint32_t& oPos, uint32_t& oOrd) const {
+  const char c = data_[ioValue.pos];
   if (c == '{' || c == '[') {
-    const Container& container = containers_[iValue.ord];
+    const Container& container = containers_[ioValue.ord];
     oPos = container.end;
     oOrd = container.next;
     return;
   }
-  oOrd = iValue.ord;
+  oOrd = ioValue.ord;
   if (c == '"') {
-    bool escaped;
-    oPos = StringEnd(iValue.pos + 1, escaped) + 1;
+    ioValue.quote = StringEnd(ioValue.pos + 1, ioValue.escaped);
+    oPos = ioValue.quote + 1;
     return;
   }
-  uint32_t p = iValue.pos + 1;
+  uint32_t p = ioValue.pos + 1;
   if (c == 't' || c == 'n') {
-    p = iValue.pos + 4;
+    p = ioValue.pos + 4;
   } else if (c == 'f') {
-    p = iValue.pos + 5;
+    p = ioValue.pos + 5;
   } else {
     while (p < size_) {
       char d = data_[p];
@@ -539,8 +529,12 @@ MemJsonText::Number MemJsonText::NumberOf(Value iValue) const {
   const char* digits = data_ + iValue.pos + (number.negative ? 1 : 0);
   uint64_t magnitude = 0;
   // Most numbers of a session are short integers, read in place.
-  const bool integer = ShortInteger(digits, data_ + size_, magnitude) ||
-                       LongInteger(TokenOf(iValue), number.negative, magnitude);
+  std::string_view token;
+  bool integer = ShortInteger(digits, data_ + size_, magnitude);
+  if (!integer) {
+    token = TokenOf(iValue);
+    integer = LongInteger(token, number.negative, magnitude);
+  }
   if (integer && (!number.negative || magnitude <= uint64_t{1} << 63)) {
     number.integer = true;
     number.magnitude = magnitude;
@@ -554,7 +548,8 @@ MemJsonText::Number MemJsonText::NumberOf(Value iValue) const {
     if (number.negative && magnitude == 0) number.negative = false;  // "-0"
     return number;
   }
-  const std::string text(TokenOf(iValue));
+  if (token.empty()) token = TokenOf(iValue);
+  const std::string text(token);
   number.value = std::strtod(text.c_str(), nullptr);
   return number;
 }
@@ -570,7 +565,7 @@ bool MemJsonText::Items::Next(Value& oItem) {
   if (c == ']') return false;
   if (c == ',') pos_ = text_.SkipSpace(pos_ + 1);
   oItem = Value{pos_, ord_};
-  text_.SkipNoting(oItem, pos_, ord_);
+  text_.Skip(oItem, pos_, ord_);
   return true;
 }
 
@@ -588,6 +583,6 @@ bool MemJsonText::Members::Next(std::string_view& oKey, bool& oEscaped, Value& o
   pos_ = text_.SkipSpace(key_end + 1);  // at ':'
   pos_ = text_.SkipSpace(pos_ + 1);
   oValue = Value{pos_, ord_};
-  text_.SkipNoting(oValue, pos_, ord_);
+  text_.Skip(oValue, pos_, ord_);
   return true;
 }

@@ -146,9 +146,9 @@ class MemJsonText {
   };
 
   // Offset just past iValue and the ordinal of the next container.
-  void Skip(Value iValue, uint32_t& oPos, uint32_t& oOrd) const;
-  // Skip() for a value met in order, noting a string's end in ioValue.
-  void SkipNoting(Value& ioValue, uint32_t& oPos, uint32_t& oOrd) const;
+  // Notes in ioValue where a string ends, so that reading it does not
+  // scan it again.
+  void Skip(Value& ioValue, uint32_t& oPos, uint32_t& oOrd) const;
   uint32_t SkipSpace(uint32_t iPos) const;
   // Offset of the closing quote of the string whose body starts at iPos;
   // oEscaped tells whether a backslash was met.

@@ -1,5 +1,6 @@
 #include "CATUnicodeString.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -118,32 +119,29 @@ CATUnicodeString::CATUnicodeString(const std::string& iUtf8) : text_(iUtf8) {}
 
 bool CATUnicodeString::IsAscii() const { return CATUtf8::IsAscii(text_); }
 
-int CATUnicodeString::GetLengthInChar() const {
-  int n = 0;
-  for (size_t i = 0; i < text_.size();) {
-    const size_t ascii = CATUtf8::AsciiRun(text_, i, text_.size());
-    n += static_cast<int>(ascii);
+int CATUnicodeString::GetLengthInChar() const { return CharPosition(text_.size()); }
+
+size_t CATUnicodeString::Walk(size_t iFrom, size_t iMaxChars, size_t iToByte,
+                              size_t& oChars) const {
+  const size_t to = std::min(iToByte, text_.size());
+  size_t i = iFrom;
+  size_t n = 0;
+  while (n < iMaxChars && i < to) {
+    const size_t ascii = CATUtf8::AsciiRun(text_, i, std::min(iMaxChars - n, to - i));
+    n += ascii;
     i += ascii;
-    if (i < text_.size()) {
+    if (n < iMaxChars && i < to) {
       i += CATUtf8::CharLength(text_, i);
       ++n;
     }
   }
-  return n;
+  oChars = n;
+  return i;
 }
 
 size_t CATUnicodeString::AdvanceChars(size_t iFrom, int iLen) const {
-  size_t i = iFrom;
-  for (int k = 0; k < iLen && i < text_.size();) {
-    const size_t ascii = CATUtf8::AsciiRun(text_, i, static_cast<size_t>(iLen - k));
-    k += static_cast<int>(ascii);
-    i += ascii;
-    if (k < iLen && i < text_.size()) {
-      i += CATUtf8::CharLength(text_, i);
-      ++k;
-    }
-  }
-  return i < text_.size() ? i : text_.size();
+  size_t passed;
+  return Walk(iFrom, iLen < 0 ? 0 : static_cast<size_t>(iLen), text_.size(), passed);
 }
 
 size_t CATUnicodeString::ByteOffset(int iPos) const {
@@ -151,12 +149,9 @@ size_t CATUnicodeString::ByteOffset(int iPos) const {
 }
 
 int CATUnicodeString::CharPosition(size_t iByte) const {
-  int n = 0;
-  for (size_t i = 0; i < iByte && i < text_.size();
-       i += CATUtf8::CharLength(text_, i)) {
-    ++n;
-  }
-  return n;
+  size_t passed;
+  Walk(0, text_.size(), iByte, passed);
+  return static_cast<int>(passed);
 }
 
 CATUnicodeString CATUnicodeString::SubString(int iPos, int iLen) const {

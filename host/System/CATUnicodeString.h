@@ -157,6 +157,10 @@ class CATUnicodeString {
   size_t AdvanceChars(size_t iFrom, int iLen) const;
   // Character position of byte offset iByte (which starts a character).
   int CharPosition(size_t iByte) const;
+  // Passes characters from byte iFrom on: at most iMaxChars, and none that
+  // starts at or after byte iToByte. Answers the byte reached; oChars is
+  // how many were passed. Runs of ASCII bytes go eight at a time.
+  size_t Walk(size_t iFrom, size_t iMaxChars, size_t iToByte, size_t& oChars) const;
   bool IsAscii() const;
 
   std::string text_;

@@ -46,8 +46,9 @@ inline size_t CharLength(const std::string& iText, size_t iPos) {
 
 // The number of ASCII bytes (each a character of its own) from iText[iFrom]
 // on, at most iMax. Eight bytes at a time: texts are mostly ASCII.
+// REQUIRES: iFrom <= iText.size().
 inline size_t AsciiRun(const std::string& iText, size_t iFrom, size_t iMax) {
-  const size_t end = iFrom + std::min(iMax, iText.size() - std::min(iFrom, iText.size()));
+  const size_t end = iFrom + std::min(iMax, iText.size() - iFrom);
   size_t i = iFrom;
   for (; end - i >= 8; i += 8) {
     uint64_t word;
