@@ -24,7 +24,9 @@ class KRVWD7UtiPackedPosition {
   KRVWD7UtiPackedPosition(KRVWD7UtiPackedPosition&&) noexcept = default;
   KRVWD7UtiPackedPosition& operator=(KRVWD7UtiPackedPosition&&) noexcept = default;
   KRVWD7UtiPackedPosition& operator=(const KRVWD7UtiPackedPosition& iOther) {
-    if (this != &iOther) Set(iOther.Get());
+    if (this == &iOther) return *this;
+    std::memcpy(translation_, iOther.translation_, sizeof translation_);
+    rotated_.reset(iOther.rotated_ ? new CATMathTransformation(*iOther.rotated_) : nullptr);
     return *this;
   }
 
