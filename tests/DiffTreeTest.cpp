@@ -110,6 +110,36 @@ TEST_F(DiffTreeTest, PairsEveryProductAndPlacesAddedProductsUnderTheirPsnFather)
   for (size_t n = 1; n < nodes.size(); ++n) EXPECT_LT(nodes[n].parent, static_cast<int>(n));
 }
 
+// Many more nodes than records (fathers that no record has, deep down) and
+// a path listed twice: every node is made once, under its father, and the
+// first record of a path keeps its node.
+TEST_F(DiffTreeTest, MakesMissingFathersOnceAndKeepsTheFirstOfTwoEqualPaths) {
+  c_ = Comparison();
+  c_.bbRootPath = "BB";
+  std::string deep = "BB";
+  for (int level = 0; level < 40; ++level) deep += "/L" + std::to_string(level) + ".1";
+  c_.bbList = ListOf({Rec("x", deep + "/X.1"), Rec("y", deep + "/Y.1"), Rec("x2", deep + "/X.1"),
+                      Rec("m", "BB/L0.1/L1.1")});
+  c_.psnRootPath = "P";
+  c_.psnList = ListOf({Rec("x2", "P/X.1")});
+  Entry("VERSION", c_.bbList[3], c_.psnList[1]);  // found by its path: the first X.1
+  DiffTree tree(c_);
+  const auto& nodes = tree.Nodes();
+  ASSERT_EQ(nodes.size(), 1u + 40u + 3u);  // the second X.1 has a node of its own
+  for (size_t n = 1; n < nodes.size(); ++n) {
+    const std::string path = tree.PathOf(static_cast<int>(n));
+    EXPECT_EQ(tree.PathOf(nodes[n].parent), path.substr(0, path.rfind('/')));
+  }
+  const DiffTree::Node& first = nodes[Find(tree, deep + "/X.1")];
+  EXPECT_EQ(first.bb, 1);
+  EXPECT_EQ(first.entries, std::vector<int>{1});
+  EXPECT_EQ(first.psn, 1);
+  ASSERT_EQ(nodes.back().bb, 3);  // the second X.1, made last but one record
+  EXPECT_TRUE(nodes.back().entries.empty());
+  EXPECT_EQ(nodes[Find(tree, deep + "/Y.1")].bb, 2);
+  EXPECT_EQ(nodes[Find(tree, "BB/L0.1/L1.1")].bb, 4);  // made as a father first
+}
+
 TEST_F(DiffTreeTest, RollsUpEveryDifferenceOnceByKind) {
   DiffTree tree(c_);
   const DiffTree::Node& root = tree.Nodes()[0];

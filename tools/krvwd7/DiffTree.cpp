@@ -8,19 +8,29 @@ namespace krvwd7 {
 
 namespace {
 
-std::string LastComponent(const std::string& iPath) {
+std::string_view LastComponent(std::string_view iPath) {
   size_t slash = iPath.rfind('/');
-  return slash == std::string::npos ? iPath : iPath.substr(slash + 1);
+  return slash == std::string_view::npos ? iPath : iPath.substr(slash + 1);
 }
 
 // The path without its last component; "" for a path of one component.
-std::string FatherPath(const std::string& iPath) {
+std::string_view FatherPath(std::string_view iPath) {
   size_t slash = iPath.rfind('/');
-  return slash == std::string::npos ? std::string() : iPath.substr(0, slash);
+  return slash == std::string_view::npos ? std::string_view() : iPath.substr(0, slash);
 }
 
-int Depth(const std::string& iPath) {
+int Depth(std::string_view iPath) {
   return static_cast<int>(std::count(iPath.begin(), iPath.end(), '/'));
+}
+
+uint64_t HashOf(std::string_view iText) { return std::hash<std::string_view>()(iText); }
+
+// The record's path added to iPaths; its id.
+template <typename Block>
+int AddPath(const KRVWD7PrdInfo& iRecord, Block& ioPaths) {
+  CATUnicodeString text;
+  iRecord.GetInstancePath(text, 0);
+  return ioPaths.Add(text.ToStdString());
 }
 
 }  // namespace
@@ -31,95 +41,181 @@ int DiffTree::Node::Total() const {
   return total;
 }
 
+// --- TextBlock and HashTable -------------------------------------------------
+
+int DiffTree::TextBlock::Add(std::string_view iText) {
+  if (!bytes_.empty() && iText.data() >= bytes_.data() &&
+      iText.data() < bytes_.data() + bytes_.size()) {
+    return Add(std::string(iText));  // one of its own texts: the append may move it
+  }
+  bytes_.append(iText);
+  ends_.push_back(bytes_.size());
+  return static_cast<int>(ends_.size()) - 1;
+}
+
+std::string_view DiffTree::TextBlock::operator[](int iId) const {
+  const size_t begin = iId == 0 ? 0 : ends_[iId - 1];
+  return std::string_view(bytes_).substr(begin, ends_[iId] - begin);
+}
+
+DiffTree::HashTable::HashTable(size_t iCount) {
+  size_t capacity = 16;
+  while (capacity < iCount * 2) capacity *= 2;
+  slots_.resize(capacity);
+  mask_ = capacity - 1;
+}
+
+template <typename Same>
+int DiffTree::HashTable::Find(uint64_t iHash, Same iSame) const {
+  for (size_t i = iHash & mask_; slots_[i].value >= 0; i = (i + 1) & mask_) {
+    if (slots_[i].hash == iHash && iSame(slots_[i].value)) return slots_[i].value;
+  }
+  return -1;
+}
+
+template <typename Same>
+void DiffTree::HashTable::Insert(uint64_t iHash, int iValue, Same iSame) {
+  if (Find(iHash, iSame) >= 0) return;
+  if ((count_ + 1) * 2 > slots_.size()) {
+    HashTable larger((count_ + 1) * 2);
+    for (const Slot& slot : slots_) {
+      if (slot.value >= 0) larger.Place(slot);
+    }
+    *this = std::move(larger);
+  }
+  Place(Slot{iHash, iValue});
+}
+
+void DiffTree::HashTable::Place(const Slot& iSlot) {
+  size_t i = iSlot.hash & mask_;
+  while (slots_[i].value >= 0) i = (i + 1) & mask_;
+  slots_[i] = iSlot;
+  ++count_;
+}
+
+// --- The tree ------------------------------------------------------------------
+
 DiffTree::DiffTree(const Comparison& iComparison) : comparison_(iComparison) {
-  // Sized up front: large sessions would otherwise rehash and move every
-  // node several times.
-  const size_t records = iComparison.bbList.Size() + iComparison.added.Size() + 2;
+  const CATListValKRVWD7PrdInfo& bb = iComparison.bbList;
+  const CATListValKRVWD7PrdInfo& psn = iComparison.psnList;
+  // Sized up front: large sessions would otherwise move every node and
+  // rehash several times. The tables have room for every node, including
+  // those made for the fathers that no record has.
+  const size_t records = bb.Size() + iComparison.added.Size() + 2;
   nodes_.reserve(records);
-  bb_nodes_.reserve(records);
-  psn_records_.reserve(iComparison.psnList.Size());
+  node_paths_.reserve(records);
+  bb_nodes_ = HashTable(records + iComparison.types.Size());
+  psn_records_ = HashTable(psn.Size() + 1);
+  paths_.Reserve(bb.Size() + psn.Size() + 2);
+  bb_paths_.assign(bb.Size() + 1, -1);
+  for (int i = 1; i <= bb.Size(); ++i) bb_paths_[i] = AddPath(bb[i], paths_);
+  psn_paths_.assign(psn.Size() + 1, -1);
+  for (int i = 1; i <= psn.Size(); ++i) psn_paths_[i] = AddPath(psn[i], paths_);
+
+  node_paths_.push_back(paths_.Add(iComparison.bbRootPath));
   AddNode(iComparison.bbRootPath, -1);
-  bb_nodes_.emplace(iComparison.bbRootPath, 0);  // the comparison outlives the tree
+  IndexNode(0);
   psn_node_ = iComparison.bbNodePath.empty() ? 0 : NodeForBlackBoxPath(iComparison.bbNodePath);
   nodes_[psn_node_].psnRoot = true;
-  const CATListValKRVWD7PrdInfo& bb = iComparison.bbList;
-  bb_paths_.resize(bb.Size() + 1);
-  for (int i = 1; i <= bb.Size(); ++i) bb_paths_[i] = krvwd7::PathOf(bb[i]);
-  const CATListValKRVWD7PrdInfo& psn = iComparison.psnList;
-  psn_paths_.resize(psn.Size() + 1);
-  for (int i = 1; i <= psn.Size(); ++i) psn_paths_[i] = krvwd7::PathOf(psn[i]);
   for (int i = 1; i <= bb.Size(); ++i) {
-    const std::string& path = bb_paths_[i];
-    auto made = bb_nodes_.find(path);  // made for a child listed before it
-    if (made != bb_nodes_.end() && nodes_[made->second].bb == 0 && made->second != 0) {
-      nodes_[made->second].bb = i;
+    const std::string_view path = paths_[bb_paths_[i]];
+    const int made = FindNode(path);  // made for a child listed before it
+    if (made > 0 && nodes_[made].bb == 0) {
+      nodes_[made].bb = i;
       continue;
     }
-    const std::string father = FatherPath(path);
-    int parent = father.empty() ? 0 : NodeForBlackBoxPath(father);
-    int node = AddNode(LastComponent(path), parent);
+    const std::string_view father = FatherPath(path);
+    const int parent = father.empty() ? 0 : NodeForBlackBoxPath(father);
+    const std::string_view moved = paths_[bb_paths_[i]];  // the fathers made may move it
+    const int node = AddNode(LastComponent(moved), parent);
     nodes_[node].bb = i;
-    bb_nodes_.emplace(path, node);  // the first of two equal paths keeps it
+    node_paths_.push_back(bb_paths_[i]);
+    IndexNode(node);  // the first of two equal paths keeps it
   }
-  for (int i = 1; i <= psn.Size(); ++i) psn_records_.emplace(psn_paths_[i], i);
+  for (int i = 1; i <= psn.Size(); ++i) {
+    const std::string_view path = paths_[psn_paths_[i]];
+    psn_records_.Insert(HashOf(path), i, [&](int iRecord) {
+      return paths_[psn_paths_[iRecord]] == path;
+    });
+  }
   PairWithPsn();
   PlaceAdded();
   RollUp();
-  bb_nodes_.clear();
-  psn_records_.clear();
-  bb_paths_.clear();
-  psn_paths_.clear();
-  other_paths_.clear();
+  paths_ = TextBlock();
+  bb_paths_ = psn_paths_ = node_paths_ = std::vector<int>();
+  bb_nodes_ = psn_records_ = HashTable(0);
 }
 
-int DiffTree::AddNode(const std::string& iName, int iParent) {
+int DiffTree::AddNode(std::string_view iName, int iParent) {
   int index = static_cast<int>(nodes_.size());
   nodes_.emplace_back();
-  nodes_.back().name = iName;
+  nodes_.back().name = std::string(iName);
   nodes_.back().parent = iParent;
   if (iParent >= 0) nodes_[iParent].children.push_back(index);
   return index;
 }
 
-int DiffTree::NodeForBlackBoxPath(const std::string& iPath) {
-  auto found = bb_nodes_.find(iPath);
-  if (found != bb_nodes_.end()) return found->second;
-  const std::string father = FatherPath(iPath);
-  int parent = father.empty() ? 0 : NodeForBlackBoxPath(father);
-  int node = AddNode(LastComponent(iPath), parent);
-  other_paths_.push_back(iPath);
-  bb_nodes_.emplace(other_paths_.back(), node);
+int DiffTree::FindNode(std::string_view iPath) const {
+  return bb_nodes_.Find(HashOf(iPath),
+                        [&](int iNode) { return paths_[node_paths_[iNode]] == iPath; });
+}
+
+int DiffTree::NodeForBlackBoxPath(std::string_view iPath) {
+  const int found = FindNode(iPath);
+  if (found >= 0) return found;
+  const int id = paths_.Add(iPath);
+  // Views into paths_ are read again after each Add, which may move them.
+  const std::string_view father = FatherPath(paths_[id]);
+  const int parent = father.empty() ? 0 : NodeForBlackBoxPath(father);
+  const int node = AddNode(LastComponent(paths_[id]), parent);
+  node_paths_.push_back(id);
+  IndexNode(node);
   return node;
+}
+
+void DiffTree::IndexNode(int iNode) {
+  const std::string_view path = paths_[node_paths_[iNode]];
+  bb_nodes_.Insert(HashOf(path), iNode,
+                   [&](int iOther) { return paths_[node_paths_[iOther]] == path; });
+}
+
+int DiffTree::FindPsnRecord(std::string_view iPath) const {
+  return psn_records_.Find(HashOf(iPath),
+                           [&](int iRecord) { return paths_[psn_paths_[iRecord]] == iPath; });
 }
 
 void DiffTree::PairWithPsn() {
   const Comparison& c = comparison_;
+  CATUnicodeString path;
   for (int k = 1; k <= c.types.Size(); ++k) {
-    int node = NodeForBlackBoxPath(krvwd7::PathOf(c.bbEntries[k]));
+    c.bbEntries[k].GetInstancePath(path, 0);
+    int node = NodeForBlackBoxPath(path.ToStdString());
     nodes_[node].entries.push_back(k);
     if (c.types[k].ToStdString() == "REMOVED" || nodes_[node].psn != 0) continue;
-    auto found = psn_records_.find(krvwd7::PathOf(c.psnEntries[k]));
-    if (found != psn_records_.end()) nodes_[node].psn = found->second;
+    c.psnEntries[k].GetInstancePath(path, 0);
+    const int found = FindPsnRecord(path.ToStdString());
+    if (found > 0) nodes_[node].psn = found;
   }
   // The others as the comparison pairs them: the first PSN record with the
   // same printable id. The table keeps the hash of each id and its first
   // record, not a copy of every id; a record found by hash is checked, and
   // two ids of one hash (which practically never happens) fall back to a
   // scan.
-  std::unordered_map<size_t, int> by_hash;
-  by_hash.reserve(c.psnList.Size());
-  const std::hash<std::string> hash;
-  for (int i = 1; i <= c.psnList.Size(); ++i) by_hash.emplace(hash(PrintableIdOf(c.psnList[i])), i);
+  HashTable by_hash(c.psnList.Size());
+  const auto any = [](int) { return true; };
+  for (int i = 1; i <= c.psnList.Size(); ++i) {
+    by_hash.Insert(HashOf(PrintableIdOf(c.psnList[i])), i, any);
+  }
   for (Node& node : nodes_) {
     if (node.bb == 0 || node.psn != 0) continue;
     bool removed = false;
     for (int k : node.entries) removed |= c.types[k].ToStdString() == "REMOVED";
     if (removed) continue;
     const std::string id = PrintableIdOf(c.bbList[node.bb]);
-    auto found = by_hash.find(hash(id));
-    if (found == by_hash.end()) continue;
-    if (PrintableIdOf(c.psnList[found->second]) == id) {
-      node.psn = found->second;
+    const int found = by_hash.Find(HashOf(id), any);
+    if (found < 0) continue;
+    if (PrintableIdOf(c.psnList[found]) == id) {
+      node.psn = found;
       continue;
     }
     for (int i = 1; i <= c.psnList.Size() && node.psn == 0; ++i) {
@@ -130,39 +226,50 @@ void DiffTree::PairWithPsn() {
 
 void DiffTree::PlaceAdded() {
   const Comparison& c = comparison_;
-  // PSN path -> node; the keys are views into the paths read once.
-  std::unordered_map<std::string_view, int> psn_nodes;
-  psn_nodes.reserve(nodes_.size() + c.added.Size() + 1);
-  psn_nodes.emplace(c.psnRootPath, psn_node_);
+  // The added products' paths, read once.
+  std::vector<int> added(c.added.Size() + 1, -1);
+  for (int a = 1; a <= c.added.Size(); ++a) added[a] = AddPath(c.added[a], paths_);
+  const int psn_root = paths_.Add(c.psnRootPath);
+  // PSN path -> node: the table finds an entry (path id, node) of `keyed`.
+  std::vector<std::pair<int, int>> keyed;
+  keyed.reserve(nodes_.size() + c.added.Size() + 1);
+  HashTable psn_nodes(nodes_.size() + c.added.Size() + 1);
+  const auto find = [&](std::string_view iPath) {
+    return psn_nodes.Find(HashOf(iPath),
+                          [&](int iEntry) { return paths_[keyed[iEntry].first] == iPath; });
+  };
+  const auto enter = [&](int iPathId, int iNode) {
+    const std::string_view path = paths_[iPathId];
+    keyed.emplace_back(iPathId, iNode);
+    psn_nodes.Insert(HashOf(path), static_cast<int>(keyed.size()) - 1,
+                     [&](int iEntry) { return paths_[keyed[iEntry].first] == path; });
+  };
+  enter(psn_root, psn_node_);
   for (size_t n = 0; n < nodes_.size(); ++n) {
-    if (nodes_[n].psn != 0) {
-      psn_nodes.emplace(psn_paths_[nodes_[n].psn], static_cast<int>(n));
-    }
+    if (nodes_[n].psn != 0) enter(psn_paths_[nodes_[n].psn], static_cast<int>(n));
   }
   // Fathers before their children, whatever the order of the list.
-  std::vector<std::string> paths(c.added.Size() + 1);
   std::vector<int> order;
-  for (int a = 1; a <= c.added.Size(); ++a) {
-    paths[a] = krvwd7::PathOf(c.added[a]);
-    order.push_back(a);
-  }
-  std::stable_sort(order.begin(), order.end(),
-                   [&](int x, int y) { return Depth(paths[x]) < Depth(paths[y]); });
+  for (int a = 1; a <= c.added.Size(); ++a) order.push_back(a);
+  std::stable_sort(order.begin(), order.end(), [&](int x, int y) {
+    return Depth(paths_[added[x]]) < Depth(paths_[added[y]]);
+  });
   for (int a : order) {
+    const std::string_view path = paths_[added[a]];
     int parent = psn_node_;
-    for (std::string father = FatherPath(paths[a]); !father.empty();
+    for (std::string_view father = FatherPath(path); !father.empty();
          father = FatherPath(father)) {
-      auto found = psn_nodes.find(father);
-      if (found != psn_nodes.end()) {
-        parent = found->second;
+      const int found = find(father);
+      if (found >= 0) {
+        parent = keyed[found].second;
         break;
       }
     }
-    int node = AddNode(LastComponent(paths[a]), parent);
+    int node = AddNode(LastComponent(path), parent);
     nodes_[node].added = a;
-    auto record = psn_records_.find(paths[a]);
-    if (record != psn_records_.end()) nodes_[node].psn = record->second;
-    psn_nodes.emplace(paths[a], node);
+    const int record = FindPsnRecord(path);
+    if (record > 0) nodes_[node].psn = record;
+    enter(added[a], node);
   }
 }
 

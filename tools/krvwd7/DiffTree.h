@@ -26,10 +26,9 @@
 #define KRVWD7_TOOL_DIFFTREE_H_
 
 #include <array>
-#include <deque>
+#include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "Comparison.h"
@@ -63,9 +62,58 @@ class DiffTree {
   unsigned OwnKinds(int iNode) const;
 
  private:
-  int AddNode(const std::string& iName, int iParent);
+  // Texts read once from the records (paths), one after the other in one
+  // block: a large comparison has hundreds of thousands of them, and a
+  // string each would take twice the memory. Ids are dense from 0.
+  class TextBlock {
+   public:
+    void Reserve(size_t iCount) { ends_.reserve(iCount); }
+    int Add(std::string_view iText);
+    std::string_view operator[](int iId) const;
+
+   private:
+    std::string bytes_;
+    std::vector<size_t> ends_;  // ends_[id]: the end of text id in bytes_
+  };
+
+  // Values found by a text, in open addressing: a slot holds the text's
+  // hash and the value; the text itself is read through a key function
+  // only when the hashes agree. No allocation per entry, and no copy of
+  // the texts.
+  class HashTable {
+   public:
+    // Room for iCount values before it grows.
+    explicit HashTable(size_t iCount);
+    // The value stored for a text of hash iHash that iSame accepts; -1
+    // when none.
+    template <typename Same>
+    int Find(uint64_t iHash, Same iSame) const;
+    // Stores iValue unless a text of hash iHash that iSame accepts is
+    // there already (the first one stays).
+    template <typename Same>
+    void Insert(uint64_t iHash, int iValue, Same iSame);
+
+   private:
+    struct Slot {
+      uint64_t hash = 0;
+      int value = -1;  // -1: a free slot
+    };
+    void Place(const Slot& iSlot);  // REQUIRES: a free slot left
+
+    std::vector<Slot> slots_;  // a power of two, at most half full
+    size_t mask_ = 0;
+    size_t count_ = 0;
+  };
+
+  int AddNode(std::string_view iName, int iParent);
   // The node of a black-box path, made with its missing ancestors.
-  int NodeForBlackBoxPath(const std::string& iPath);
+  int NodeForBlackBoxPath(std::string_view iPath);
+  int FindNode(std::string_view iPath) const;
+  // Enters node iNode in bb_nodes_ under its path, unless a node of that
+  // path is there already.
+  void IndexNode(int iNode);
+  // The PSN record of a path (1-based); -1 when none.
+  int FindPsnRecord(std::string_view iPath) const;
   void PairWithPsn();
   void PlaceAdded();
   void RollUp();
@@ -73,13 +121,14 @@ class DiffTree {
   const Comparison& comparison_;
   std::vector<Node> nodes_;
   int psn_node_ = 0;  // the node standing for the PSN root
-  // Used while building: the paths of the records (1-based, read once),
-  // those of the nodes made for paths no record has, nodes by black-box
-  // path, PSN records by path. The maps' keys are views into the paths.
-  std::vector<std::string> bb_paths_, psn_paths_;
-  std::deque<std::string> other_paths_;
-  std::unordered_map<std::string_view, int> bb_nodes_;
-  std::unordered_map<std::string_view, int> psn_records_;
+  // Used while building, released after: the paths of the records (read
+  // once) and of the nodes made for paths no record has; nodes by
+  // black-box path (the path id of node n is node_paths_[n]); PSN records
+  // by path (record i's path id is psn_paths_[i]).
+  TextBlock paths_;
+  std::vector<int> bb_paths_, psn_paths_, node_paths_;
+  HashTable bb_nodes_{0};
+  HashTable psn_records_{0};
 };
 
 }  // namespace krvwd7
