@@ -55,7 +55,7 @@ TEST_F(MemSessionTest, FindChildSeesRenames) {
 TEST_F(MemSessionTest, RelativePositions) {
   asm_->SetPosition(MemBuilder::Translation(10, 0, 0));
   bolt_->SetPosition(MemBuilder::Translation(0, 5, 0));
-  CATIMovable_var bolt(static_cast<CATIMovable*>(bolt_));
+  CATIMovable_var bolt(bolt_);
   CATMathTransformation position;
   // From the top: the fathers' positions compose.
   ASSERT_EQ(bolt->GetPosition(position, CATIMovable_var(), 0, 1), S_OK);
@@ -63,12 +63,12 @@ TEST_F(MemSessionTest, RelativePositions) {
   EXPECT_DOUBLE_EQ(Coef(position, 10), 5);
   // In the frame of the plate at (0, 0, 3).
   plate_->SetPosition(MemBuilder::Translation(0, 0, 3));
-  ASSERT_EQ(bolt->GetPosition(position, CATIMovable_var(static_cast<CATIMovable*>(plate_)), 0, 1), S_OK);
+  ASSERT_EQ(bolt->GetPosition(position, CATIMovable_var(plate_), 0, 1), S_OK);
   EXPECT_DOUBLE_EQ(Coef(position, 9), 10);
   EXPECT_DOUBLE_EQ(Coef(position, 11), -3);
   // Another structure: no common frame.
   MemDocument* other = MemBuilder(session_).Document("Other.CATProduct", "OTHER");
-  CATIMovable_var other_root(static_cast<CATIMovable*>(other->Root()));
+  CATIMovable_var other_root(other->Root());
   EXPECT_EQ(bolt->GetPosition(position, other_root, 0, 1), E_FAIL);
 }
 

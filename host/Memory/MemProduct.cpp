@@ -53,6 +53,92 @@ HRESULT Answer(Iface* iSelf, void** oPtr) {
   return S_OK;
 }
 
+// One interface of a product, made when it is asked for (see MemProduct.h):
+// bound to the product as an extension, so that its identity is the
+// product; it answers its own interface and passes every other query on.
+template <class Iface>
+class MemFacet : public Iface {
+ public:
+  using Interface = Iface;
+  explicit MemFacet(MemProduct* iProduct) : product_(iProduct) { this->SetImpl(iProduct); }
+  HRESULT QueryInterface(const IID& iIID, void** oPtr) override {
+    if (iIID == Iface::ClassId()) return Answer(static_cast<Iface*>(this), oPtr);
+    return product_->QueryInterface(iIID, oPtr);
+  }
+
+ protected:
+  MemProduct* const product_;  // held through SetImpl
+};
+
+class MemMovable : public MemFacet<CATIMovable> {
+ public:
+  using MemFacet::MemFacet;
+  HRESULT GetPosition(CATMathTransformation& oPosition, const CATIMovable_var& iReference,
+                      int iStatus, int iFlag) override {
+    return product_->GetPosition(oPosition, iReference, iStatus, iFlag);
+  }
+};
+
+class MemLinkable : public MemFacet<CATILinkableObject> {
+ public:
+  using MemFacet::MemFacet;
+  CATDocument* GetDocument() override { return product_->GetDocument(); }
+};
+
+class MemAttrAccess : public MemFacet<CATISpecAttrAccess> {
+ public:
+  using MemFacet::MemFacet;
+  CATISpecAttrKey* GetAttrKey(const char* iName) override { return product_->GetAttrKey(iName); }
+  CATUnicodeString GetString(CATISpecAttrKey* iKey, int iIndex) override {
+    return product_->GetString(iKey, iIndex);
+  }
+};
+
+class MemShapes : public MemFacet<CATIProductShape> {
+ public:
+  using MemFacet::MemFacet;
+  HRESULT GetShapeFilePath(CATUnicodeString& oPath) override {
+    return product_->GetShapeFilePath(oPath);
+  }
+  HRESULT GetShapeName(CATUnicodeString& oName) override { return product_->GetShapeName(oName); }
+  HRESULT RemoveShapeRepresentation(const CATUnicodeString& iName, int iKind,
+                                    CATBoolean iInContext) override {
+    return product_->RemoveShapeRepresentation(iName, iKind, iInContext);
+  }
+  HRESULT AddShapeRepresentation(const CATUnicodeString& iPath, const CATUnicodeString& iName,
+                                 int iKind, CATBoolean iInContext) override {
+    return product_->AddShapeRepresentation(iPath, iName, iKind, iInContext);
+  }
+};
+
+class MemReplace : public MemFacet<CATIProductReplace> {
+ public:
+  using MemFacet::MemFacet;
+  HRESULT ReplaceComponent(const CATIProduct_var& iOldInstance,
+                           const CATIProduct_var& iNewReference, CATBoolean iAllInstances,
+                           CATIProduct_var& oNewComponent) override {
+    return product_->ReplaceComponent(iOldInstance, iNewReference, iAllInstances, oNewComponent);
+  }
+};
+
+class MemInSession : public MemFacet<CATIProductInSession> {
+ public:
+  using MemFacet::MemFacet;
+  HRESULT ActivateShape(const CATUnicodeString& iShapeName, CATBoolean iLoad, int iKind,
+                        CATUnicodeString& oPrevious, CATBoolean iShow,
+                        CATBoolean iAllInstances) override {
+    return product_->ActivateShape(iShapeName, iLoad, iKind, oPrevious, iShow, iAllInstances);
+  }
+};
+
+// A new facet of iProduct answering iIID; the caller holds its one reference.
+template <class Facet>
+HRESULT NewFacet(MemProduct* iProduct, void** oPtr) {
+  Facet* facet = new Facet(iProduct);
+  *oPtr = static_cast<typename Facet::Interface*>(facet);
+  return S_OK;
+}
+
 }  // namespace
 
 // --- MemParm -----------------------------------------------------------------
@@ -444,22 +530,12 @@ HRESULT MemProduct::QueryInterface(const IID& iIID, void** oPtr) {
     return S_OK;
   }
   if (iIID == IID_CATIProduct) return Answer(static_cast<CATIProduct*>(this), oPtr);
-  if (iIID == IID_CATIMovable) return Answer(static_cast<CATIMovable*>(this), oPtr);
-  if (iIID == IID_CATILinkableObject) {
-    return Answer(static_cast<CATILinkableObject*>(this), oPtr);
-  }
-  if (iIID == IID_CATISpecAttrAccess) {
-    return Answer(static_cast<CATISpecAttrAccess*>(this), oPtr);
-  }
-  if (iIID == IID_CATIProductShape) {
-    return Answer(static_cast<CATIProductShape*>(this), oPtr);
-  }
-  if (iIID == IID_CATIProductReplace) {
-    return Answer(static_cast<CATIProductReplace*>(this), oPtr);
-  }
-  if (iIID == IID_CATIProductInSession) {
-    return Answer(static_cast<CATIProductInSession*>(this), oPtr);
-  }
+  if (iIID == IID_CATIMovable) return NewFacet<MemMovable>(this, oPtr);
+  if (iIID == IID_CATILinkableObject) return NewFacet<MemLinkable>(this, oPtr);
+  if (iIID == IID_CATISpecAttrAccess) return NewFacet<MemAttrAccess>(this, oPtr);
+  if (iIID == IID_CATIProductShape) return NewFacet<MemShapes>(this, oPtr);
+  if (iIID == IID_CATIProductReplace) return NewFacet<MemReplace>(this, oPtr);
+  if (iIID == IID_CATIProductInSession) return NewFacet<MemInSession>(this, oPtr);
   return CATBaseUnknown::QueryInterface(iIID, oPtr);
 }
 

@@ -150,13 +150,15 @@ class MemParm : public CATICkeParm {
   std::string value_;
 };
 
-class MemProduct : public CATIProduct,
-                   public CATIMovable,
-                   public CATILinkableObject,
-                   public CATISpecAttrAccess,
-                   public CATIProductShape,
-                   public CATIProductReplace,
-                   public CATIProductInSession {
+// A product answers CATIProduct itself. Its other interfaces (CATIMovable,
+// CATILinkableObject, CATISpecAttrAccess, CATIProductShape,
+// CATIProductReplace, CATIProductInSession) are answered by a small object
+// made on each query and bound to the product as an extension is: its
+// identity is the product, it holds one reference on it, and it answers the
+// product's other interfaces through it. A session holds hundreds of
+// thousands of products, and each interface base would cost every one of
+// them a pointer. The members below implement those interfaces.
+class MemProduct : public CATIProduct {
  public:
   // The product that iObject stands for (the object itself, or the product
   // that an extension or interface object is bound to, by GetIdentity());
@@ -327,29 +329,29 @@ class MemProduct : public CATIProduct,
   // --- CATIMovable -------------------------------------------------------
   HRESULT GetPosition(CATMathTransformation& oPosition,
                       const CATIMovable_var& iReference, int iStatus,
-                      int iFlag) override;
+                      int iFlag);
   // --- CATILinkableObject ----------------------------------------------
-  CATDocument* GetDocument() override;
+  CATDocument* GetDocument();
   // --- CATISpecAttrAccess (the "CDMAorigin" attribute) -------------------
-  CATISpecAttrKey* GetAttrKey(const char* iName) override;
-  CATUnicodeString GetString(CATISpecAttrKey* iKey, int iIndex) override;
+  CATISpecAttrKey* GetAttrKey(const char* iName);
+  CATUnicodeString GetString(CATISpecAttrKey* iKey, int iIndex);
   // --- CATIProductShape --------------------------------------------------
-  HRESULT GetShapeFilePath(CATUnicodeString& oPath) override;
-  HRESULT GetShapeName(CATUnicodeString& oName) override;
+  HRESULT GetShapeFilePath(CATUnicodeString& oPath);
+  HRESULT GetShapeName(CATUnicodeString& oName);
   HRESULT RemoveShapeRepresentation(const CATUnicodeString& iName, int iKind,
-                                    CATBoolean iInContext) override;
+                                    CATBoolean iInContext);
   HRESULT AddShapeRepresentation(const CATUnicodeString& iPath,
                                  const CATUnicodeString& iName, int iKind,
-                                 CATBoolean iInContext) override;
+                                 CATBoolean iInContext);
   // --- CATIProductReplace (name, position and graphic properties kept) ----
   HRESULT ReplaceComponent(const CATIProduct_var& iOldInstance,
                            const CATIProduct_var& iNewReference,
                            CATBoolean iAllInstances,
-                           CATIProduct_var& oNewComponent) override;
+                           CATIProduct_var& oNewComponent);
   // --- CATIProductInSession ----------------------------------------------
   HRESULT ActivateShape(const CATUnicodeString& iShapeName, CATBoolean iLoad,
                         int iKind, CATUnicodeString& oPrevious, CATBoolean iShow,
-                        CATBoolean iAllInstances) override;
+                        CATBoolean iAllInstances);
 
  private:
   friend class MemSession;
