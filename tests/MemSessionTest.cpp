@@ -112,6 +112,25 @@ TEST_F(MemSessionTest, PartNumbersStayUnique) {
   EXPECT_EQ(session_.SetPartNumber(plate_, ""), S_OK);
 }
 
+// The interfaces other than CATIProduct are objects made on each query: they
+// stand for their product (identity, From, equality, further queries) and
+// keep it alive while held.
+TEST_F(MemSessionTest, InterfaceObjectsStandForTheirProduct) {
+  CATIMovable_var movable(Product(bolt_));
+  ASSERT_TRUE(!!movable);
+  EXPECT_EQ(MemProduct::From(movable), bolt_);
+  EXPECT_TRUE(movable == Product(bolt_));
+  EXPECT_FALSE(movable == Product(bolt2_));
+  CATIProductShape_var shapes(movable);
+  ASSERT_TRUE(!!shapes);
+  EXPECT_EQ(MemProduct::From(shapes), bolt_);
+  EXPECT_EQ(CATIProduct_var(shapes).Get(), static_cast<CATIProduct*>(bolt_));
+  CATILinkableObject_var linkable(Product(plate_));
+  ASSERT_EQ(linkable->GetDocument(), static_cast<CATDocument*>(doc_));
+  ASSERT_EQ(session_.Remove(plate_), S_OK);
+  EXPECT_EQ(linkable->GetDocument(), nullptr);  // held, detached, still safe
+}
+
 TEST_F(MemSessionTest, RemovingFreesTheSubtree) {
   EXPECT_EQ(session_.Remove(root_), E_FAIL);
   EXPECT_EQ(session_.Remove(nullptr), E_INVALIDARG);
