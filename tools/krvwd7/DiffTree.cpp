@@ -60,15 +60,16 @@ std::string_view DiffTree::TextBlock::operator[](int iId) const {
 
 DiffTree::HashTable::HashTable(size_t iCount) {
   size_t capacity = 16;
-  while (capacity < iCount * 2) capacity *= 2;
+  while (capacity * 3 < iCount * 4) capacity *= 2;
   slots_.resize(capacity);
   mask_ = capacity - 1;
 }
 
 template <typename Same>
 int DiffTree::HashTable::Find(uint64_t iHash, Same iSame) const {
-  for (size_t i = iHash & mask_; slots_[i].value >= 0; i = (i + 1) & mask_) {
-    if (slots_[i].hash == iHash && iSame(slots_[i].value)) return slots_[i].value;
+  const uint32_t hash = static_cast<uint32_t>(iHash);
+  for (size_t i = hash & mask_; slots_[i].value >= 0; i = (i + 1) & mask_) {
+    if (slots_[i].hash == hash && iSame(slots_[i].value)) return slots_[i].value;
   }
   return -1;
 }
@@ -76,14 +77,14 @@ int DiffTree::HashTable::Find(uint64_t iHash, Same iSame) const {
 template <typename Same>
 void DiffTree::HashTable::Insert(uint64_t iHash, int iValue, Same iSame) {
   if (Find(iHash, iSame) >= 0) return;
-  if ((count_ + 1) * 2 > slots_.size()) {
+  if ((count_ + 1) * 4 > slots_.size() * 3) {
     HashTable larger((count_ + 1) * 2);
     for (const Slot& slot : slots_) {
       if (slot.value >= 0) larger.Place(slot);
     }
     *this = std::move(larger);
   }
-  Place(Slot{iHash, iValue});
+  Place(Slot{static_cast<uint32_t>(iHash), iValue});
 }
 
 void DiffTree::HashTable::Place(const Slot& iSlot) {

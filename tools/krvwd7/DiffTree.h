@@ -76,10 +76,10 @@ class DiffTree {
     std::vector<size_t> ends_;  // ends_[id]: the end of text id in bytes_
   };
 
-  // Values found by a text, in open addressing: a slot holds the text's
-  // hash and the value; the text itself is read through a key function
-  // only when the hashes agree. No allocation per entry, and no copy of
-  // the texts.
+  // Values found by a text, in open addressing: a slot holds 32 bits of
+  // the text's hash and the value (8 bytes); the text itself is read
+  // through a predicate only when the hashes agree. No allocation per
+  // entry, and no copy of the texts.
   class HashTable {
    public:
     // Room for iCount values before it grows.
@@ -95,12 +95,12 @@ class DiffTree {
 
    private:
     struct Slot {
-      uint64_t hash = 0;
-      int value = -1;  // -1: a free slot
+      uint32_t hash = 0;
+      int32_t value = -1;  // -1: a free slot
     };
     void Place(const Slot& iSlot);  // REQUIRES: a free slot left
 
-    std::vector<Slot> slots_;  // a power of two, at most half full
+    std::vector<Slot> slots_;  // a power of two, at most 3/4 full
     size_t mask_ = 0;
     size_t count_ = 0;
   };
