@@ -41,7 +41,8 @@ class MemFlatIndex {
   // Adds iObject; false, nothing changed, when an object with its key is
   // there already.
   bool Insert(T* iObject) {
-    if ((size_ + 1) * 4 > slots_.size() * 3) Grow((size_ + 1) * 2);
+    // Doubles the table when it would pass three quarters full.
+    if ((size_ + 1) * 4 > slots_.size() * 3) Grow(slots_.size() * 3 / 4 + 1);
     const Key key = Traits::KeyOf(iObject);
     const uint64_t hash = Mixed(key);
     size_t i = hash & mask_;
