@@ -3,6 +3,7 @@
 #include "MemFaults.h"
 #include "MemPool.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <utility>
@@ -14,10 +15,9 @@
 namespace {
 
 const IID IID_MemProduct = {"MemProduct"};
-// Asked by From() only, and matched by address: answers the MemProduct
-// itself (not one of its interfaces).
-const IID IID_MemProductSelf = {"MemProduct itself"};
 const char kOriginAttribute[] = "CDMAorigin";
+// Bytes from the start of a MemProduct to its CATBaseUnknown part.
+std::ptrdiff_t g_unknown_offset = 0;
 
 // A shape representation handed out by GetShapeRep: it answers the document
 // that holds it (one reference held on the document).
@@ -161,7 +161,11 @@ CATUnicodeString MemParm::Show() const { return CATUnicodeString(value_); }
 
 // --- MemProduct: identity and structure ----------------------------------------
 
-MemProduct::MemProduct() = default;
+MemProduct::MemProduct() {
+  // The same in every product (see AsProduct); set before any can be found.
+  g_unknown_offset = reinterpret_cast<const char*>(static_cast<const CATBaseUnknown*>(this)) -
+                     reinterpret_cast<const char*>(this);
+}
 
 MemProduct::~MemProduct() {
   if (ref_data_) {
@@ -262,20 +266,19 @@ MemProduct* MemProduct::From(const CATBaseUnknown_var& iObject) {
 
 namespace {
 
-// The MemProduct that iIdentity is, null for any other object. A product
-// answers its own class identifier with itself (no cast through the
-// virtual base, which costs a walk of the class hierarchy).
+// The MemProduct that iIdentity is, null for any other object. MemProduct
+// is final, so every product is a complete object of that one class and
+// its CATBaseUnknown part lies at the same offset from its start in all of
+// them: the constructor notes the offset, and a product is found from its
+// identity by subtraction. A query or a dynamic_cast through the virtual
+// base would cost a hundred instructions or more, and products are looked
+// up on every call of the host's services.
 MemProduct* AsProduct(const CATBaseUnknown* iIdentity) {
   if (iIdentity == nullptr || iIdentity->GetMetaObject() != MemProduct::MetaObject()) {
     return nullptr;
   }
-  void* out = nullptr;
-  if (const_cast<CATBaseUnknown*>(iIdentity)->QueryInterface(IID_MemProductSelf, &out) < 0) {
-    return nullptr;
-  }
-  MemProduct* product = static_cast<MemProduct*>(out);
-  product->Release();  // the product outlives this call: its owner holds it
-  return product;
+  const char* unknown = reinterpret_cast<const char*>(iIdentity);
+  return reinterpret_cast<MemProduct*>(const_cast<char*>(unknown - g_unknown_offset));
 }
 
 }  // namespace
@@ -524,11 +527,6 @@ std::string MemProduct::DescriptiveText() const {
 // --- CATBaseUnknown -------------------------------------------------------------
 
 HRESULT MemProduct::QueryInterface(const IID& iIID, void** oPtr) {
-  if (&iIID == &IID_MemProductSelf) {
-    *oPtr = this;
-    AddRef();
-    return S_OK;
-  }
   if (iIID == IID_CATIProduct) return Answer(static_cast<CATIProduct*>(this), oPtr);
   if (iIID == IID_CATIMovable) return NewFacet<MemMovable>(this, oPtr);
   if (iIID == IID_CATILinkableObject) return NewFacet<MemLinkable>(this, oPtr);

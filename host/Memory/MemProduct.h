@@ -158,7 +158,7 @@ class MemParm : public CATICkeParm {
 // product's other interfaces through it. A session holds hundreds of
 // thousands of products, and each interface base would cost every one of
 // them a pointer. The members below implement those interfaces.
-class MemProduct : public CATIProduct {
+class MemProduct final : public CATIProduct {
  public:
   // The product that iObject stands for (the object itself, or the product
   // that an extension or interface object is bound to, by GetIdentity());
