@@ -19,6 +19,7 @@
 #include <functional>
 #include <iosfwd>
 #include <string>
+#include <utility>
 
 class CATUnicodeString {
  public:
@@ -33,6 +34,8 @@ class CATUnicodeString {
   // From UTF-8 text; null gives the empty text.
   CATUnicodeString(const char* iUtf8);
   CATUnicodeString(const std::string& iUtf8);
+  // Takes the bytes of a text made for it, without a copy.
+  CATUnicodeString(std::string&& iUtf8) noexcept : text_(std::move(iUtf8)) {}
   CATUnicodeString(const CATUnicodeString&) = default;
   CATUnicodeString(CATUnicodeString&&) noexcept = default;
   CATUnicodeString& operator=(const CATUnicodeString&) = default;
