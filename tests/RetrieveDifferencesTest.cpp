@@ -336,7 +336,8 @@ TEST_F(DifferencesTest, InteractiveProgressStepsEveryRecordButTheSkippedOnes) {
 
 // --- Phase 3, both methods --------------------------------------------------------
 
-// The replaced-product scenarios that both methods must classify alike.
+// What each method reaches through its own query: one shared case, and the
+// query's failure.
 class ReplacementTest : public DifferencesTest,
                         public ::testing::WithParamInterface<int> {
  protected:
@@ -369,57 +370,6 @@ TEST_P(ReplacementTest, AnotherPartNumberIsAReplacementPlusAPositionIfMoved) {
   }
 }
 
-TEST_P(ReplacementTest, SamePartNumberClassification) {
-  struct Row {
-    double psn_x;
-    const char *psn_revision, *psn_version, *expected;
-  };
-  const Row rows[] = {{0, "A", "1", "IDCHANGE Bolt.1>Bolt.9"},
-                      {2, "A", "1", "POSITION Bolt.1>Bolt.9"},
-                      {0, "B", "1", "REVISION Bolt.1>Bolt.9"},
-                                      {0, "A", "2", "VERSION Bolt.1>Bolt.9"},
-                      {2, "B", "2", "VERSION/REVISION Bolt.1>Bolt.9, POSITION Bolt.1>Bolt.9"}};
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.expected);
-    Reload();
-    Replacement(0xA1, 0xB1);
-    // Another version needs a reference of its own, numbered alike in the
-    // PSN document.
-    MemProduct* bolt = Ref("BOLT");
-    MemProduct* psn_bolt = bolt;
-    if (std::string(row.psn_version) != "1") {
-      psn_bolt = Session().NewReference(Session().FindDocument("PSN.CATProduct"), "BOLT",
-                                        MemKind::kPart);
-      ASSERT_EQ(psn_bolt->PartNumber(), "BOLT");
-      psn_bolt->UserProperties()["Version"] = row.psn_version;
-    }
-    Bb(bb_, bolt, "Bolt.1", Id(1, {0xA1}), "E1/E2", At(0), "A");
-    PsnWithOrigin(psn_, psn_bolt, "Bolt.9", 1, {0xB1}, At(row.psn_x), row.psn_revision);
-    Diff diff = Compare();
-    EXPECT_EQ(diff.Text(), row.expected) << Joined(KRVWD7UtiTracer::Lines());
-    EXPECT_TRUE(diff.CountHolds());
-  }
-}
-
-// The father assembly was replaced; its component kept its own link but
-// changed revision and place: a replacement for the father, a revision and
-// a position for the component.
-TEST_P(ReplacementTest, ReplacedFatherAndChangedComponent) {
-  Replacement(0xF1, 0xF2);
-  MemProduct* bolt = Ref("BOLT");
-  MemProduct* bb_father = Bb(bb_, Ref("FAT-OLD", "1", MemKind::kProduct), "Fat.1",
-                             Id(6, {0xF1}), "E1/E2");
-  Bb(bb_father, bolt, "Bolt.1", Id(5, {0xF1, 0xC1}), "E1/E2/E3", At(0), "A");
-  MemProduct* psn_father =
-      PsnWithOrigin(psn_, Ref("FAT-NEW", "1", MemKind::kProduct), "Fat.2", 6, {0xF2});
-  PsnWithOrigin(psn_father, bolt, "Bolt.2", 5, {0xF2, 0xC1}, At(4), "B");
-  Diff diff = Compare();
-  EXPECT_EQ(diff.Text(),
-            "REPLACE Fat.1>Fat.2, REVISION Bolt.1>Bolt.2, POSITION Bolt.1>Bolt.2")
-      << Joined(KRVWD7UtiTracer::Lines());
-  EXPECT_EQ(diff.count, 3);
-}
-
 // A failed query is returned; a short answer (S_OK with an empty list) is
 // a success; both change nothing.
 TEST_P(ReplacementTest, AFailedOrShortQueryChangesNothing) {
@@ -448,6 +398,58 @@ INSTANTIATE_TEST_SUITE_P(BothMethods, ReplacementTest, ::testing::Values(1, 2),
                          });
 
 // --- Phase 3, first method only ---------------------------------------------------
+
+// Both methods pair records alike and share the classification of a pair;
+// it is checked through the first.
+TEST_F(DifferencesTest, Method1SamePartNumberClassification) {
+  struct Row {
+    double psn_x;
+    const char *psn_revision, *psn_version, *expected;
+  };
+  // Which of version and revision differ is phase 1's rule, tested there.
+  const Row rows[] = {{0, "A", "1", "IDCHANGE Bolt.1>Bolt.9"},
+                      {2, "A", "1", "POSITION Bolt.1>Bolt.9"},
+                      {2, "B", "2", "VERSION/REVISION Bolt.1>Bolt.9, POSITION Bolt.1>Bolt.9"}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.expected);
+    Reload();
+    Replacement(0xA1, 0xB1);
+    // Another version needs a reference of its own, numbered alike in the
+    // PSN document.
+    MemProduct* bolt = Ref("BOLT");
+    MemProduct* psn_bolt = bolt;
+    if (std::string(row.psn_version) != "1") {
+      psn_bolt = Session().NewReference(Session().FindDocument("PSN.CATProduct"), "BOLT",
+                                        MemKind::kPart);
+      ASSERT_EQ(psn_bolt->PartNumber(), "BOLT");
+      psn_bolt->UserProperties()["Version"] = row.psn_version;
+    }
+    Bb(bb_, bolt, "Bolt.1", Id(1, {0xA1}), "E1/E2", At(0), "A");
+    PsnWithOrigin(psn_, psn_bolt, "Bolt.9", 1, {0xB1}, At(row.psn_x), row.psn_revision);
+    Diff diff = Compare();
+    EXPECT_EQ(diff.Text(), row.expected) << Joined(KRVWD7UtiTracer::Lines());
+    EXPECT_TRUE(diff.CountHolds());
+  }
+}
+
+// The father assembly was replaced; its component kept its own link but
+// changed revision and place: a replacement for the father, a revision and
+// a position for the component.
+TEST_F(DifferencesTest, Method1ReplacedFatherAndChangedComponent) {
+  Replacement(0xF1, 0xF2);
+  MemProduct* bolt = Ref("BOLT");
+  MemProduct* bb_father = Bb(bb_, Ref("FAT-OLD", "1", MemKind::kProduct), "Fat.1",
+                             Id(6, {0xF1}), "E1/E2");
+  Bb(bb_father, bolt, "Bolt.1", Id(5, {0xF1, 0xC1}), "E1/E2/E3", At(0), "A");
+  MemProduct* psn_father =
+      PsnWithOrigin(psn_, Ref("FAT-NEW", "1", MemKind::kProduct), "Fat.2", 6, {0xF2});
+  PsnWithOrigin(psn_father, bolt, "Bolt.2", 5, {0xF2, 0xC1}, At(4), "B");
+  Diff diff = Compare();
+  EXPECT_EQ(diff.Text(),
+            "REPLACE Fat.1>Fat.2, REVISION Bolt.1>Bolt.2, POSITION Bolt.1>Bolt.2")
+      << Joined(KRVWD7UtiTracer::Lines());
+  EXPECT_EQ(diff.count, 3);
+}
 
 TEST_F(DifferencesTest, Method1FlattenedFatherReplacementMakesTheComponentDisappear) {
   Replacement(0xF1, 0xF2);
