@@ -15,6 +15,9 @@
 namespace krvwd7 {
 namespace {
 
+using krvwd7_test::ReadFile;
+using krvwd7_test::WriteFile;
+
 TEST(TableTest, ShortensTheMiddleOfPathsToFitAndKeepsOtherColumns) {
   Table table;
   table.AddColumn("PATH", 1);
@@ -230,17 +233,20 @@ TEST_F(DiffCommandTest, TableKeepsDocumentIdsWholeAndWrapsTheSummary) {
 TEST_F(DiffCommandTest, ReportReplacesTheFileOnlyWhenTheComparisonSucceeded) {
   krvwd7_test::TempFolder folder;
   const std::string file = folder / "report.html";
-  krvwd7_test::WriteFile(file, "old");
+  WriteFile(file, "old");
   // A failed comparison writes nothing and leaves the old file.
-  EXPECT_EQ(Diff(kSource + "/tests/cli/vpm-failure.json", false, 0, file).code, kExitFailed);
-  EXPECT_EQ(krvwd7_test::ReadFile(file), "old");
+  nlohmann::json failing = nlohmann::json::parse(ReadFile(kSource + "/tests/cli/small-pair.json"));
+  failing["faults"] = nlohmann::json::parse(R"([{"op": "GetReplacingClinks", "rc": "E_FAIL"}])");
+  WriteFile(folder / "failing.json", failing.dump());
+  EXPECT_EQ(Diff(folder / "failing.json", false, 0, file).code, kExitFailed);
+  EXPECT_EQ(ReadFile(file), "old");
   // Written: the whole page, and no temporary file left beside it.
   CommandRun run = Diff(kExamples + "demo.json", false, 0, file);
   EXPECT_EQ(run.code, kExitDifferences) << run.err;
-  const std::string text = krvwd7_test::ReadFile(file);
+  const std::string text = ReadFile(file);
   EXPECT_EQ(text.rfind("</html>\n"), text.size() - 8);
   EXPECT_NE(text.find("\"blackBox\":\"BB-CAR.CATProduct\""), std::string::npos);
-  EXPECT_EQ(folder.Files(), std::vector<std::string>{"report.html"});
+  EXPECT_EQ(folder.Files(), (std::vector<std::string>{"failing.json", "report.html"}));
 }
 
 }  // namespace
