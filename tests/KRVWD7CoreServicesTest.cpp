@@ -148,10 +148,4 @@ TEST_F(KRVWD7CoreServicesTest, RetrieveAssociatedPSNDoc) {
   EXPECT_EQ(Core::RetrieveAssociatedPSNDoc(CATBaseUnknown_var(), found), E_INVALIDARG);
 }
 
-TEST_F(KRVWD7CoreServicesTest, DumpBPCVersionDefaultText) {
-  testing::internal::CaptureStdout();
-  Core::DumpBPCVersion();
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "???\n");
-}
-
 }  // namespace

@@ -18,20 +18,6 @@ namespace {
 using krvwd7_test::ReadFile;
 using krvwd7_test::WriteFile;
 
-TEST(TableTest, ShortensTheMiddleOfPathsToFitAndKeepsOtherColumns) {
-  Table table;
-  table.AddColumn("PATH", 1);
-  table.AddColumn("PART");
-  std::string path = "Root/" + std::string(120, 'x') + "/Écrou.1";
-  table.AddRow({path, "P-100"});
-  std::ostringstream out;
-  table.Print(out, 40);
-  for (const std::string& line : SplitLines(out.str())) EXPECT_LE(TextWidth(line), 40) << line;
-  EXPECT_NE(out.str().find("Root/"), std::string::npos);
-  EXPECT_NE(out.str().find("/Écrou.1"), std::string::npos);  // both ends kept
-  EXPECT_NE(out.str().find("P-100"), std::string::npos);     // never cut
-}
-
 TEST(TableTest, PathColumnDropsItsCommonRootOnlyWhenItMustBeCut) {
   const struct {
     const char* second;  // the other path of the column

@@ -128,15 +128,6 @@ TEST_F(MemFaultsTest, TheSecondProductOfACopyFails) {
   EXPECT_EQ(MemFaults::Calls(MemFaultPoint::kCopyAndPasteProduct), 3);
 }
 
-TEST_F(MemFaultsTest, CallsAreCountedWhetherAFaultAnswersOrNot) {
-  MemFaults::Add(MemFaultPoint::kGetPartNumber, E_FAIL, "", 1);
-  PartNumber(bb_engine_);
-  PartNumber(psn_engine_);
-  const auto counts = MemFaults::CallCounts();
-  ASSERT_EQ(counts.size(), 1u);
-  EXPECT_EQ(counts[0], std::make_pair(MemFaultPoint::kGetPartNumber, 2));
-}
-
 TEST_F(MemFaultsTest, SessionFilesKeepTheProductOfAFault) {
   MemFaults::AddAt(MemFaultPoint::kSetProperty, E_OUTOFMEMORY,
                    "BB-CAR.CATProduct", "CAR.1/Engine.1", 3);
