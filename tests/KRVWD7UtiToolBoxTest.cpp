@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -12,6 +13,7 @@
 #include "CATFrmEditor.h"
 #include "KRVWD7UtiDocServices.h"
 #include "KRVWD7UtiJsonLayout.h"
+#include "KRVWD7UtiJsonText.h"
 #include "KRVWD7UtiPrdServices.h"
 #include "KRVWD7UtiTimer.h"
 #include "KRVWD7UtiTracer.h"
@@ -250,6 +252,33 @@ TEST(KRVWD7UtiJsonLayoutTest, LargeTextArrivesWholeInBlocks) {
   }
   EXPECT_EQ(text.substr(0, 27), "[\n  {\n    \"n\": 0\n  },\n  {\n ");
   EXPECT_EQ(text.substr(text.size() - 23), "{\n    \"n\": 19999\n  }\n]\n");
+}
+
+// Numbers: the shortest digits that read back, always with a fraction or an
+// exponent; integers up to 15 digits in full, larger ones with an exponent.
+TEST(KRVWD7UtiJsonTextTest, DoublesHaveAFractionOrAnExponent) {
+  const struct {
+    double value;
+    const char* text;
+  } rows[] = {
+      {0.0, "0.0"},
+      {-0.0, "-0.0"},
+      {1.0, "1.0"},
+      {-4287.0, "-4287.0"},
+      {999999999999999.0, "999999999999999.0"},
+      {1e15, "1e+15"},
+      {9007199254740992.0, "9.007199254740992e+15"},
+      {12.5, "12.5"},
+      {-0.02, "-0.02"},
+      {0.0001, "0.0001"},
+      {1e-5, "1e-05"},
+      {0.1 + 0.2, "0.30000000000000004"},
+      {std::nan(""), "null"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.text);
+    EXPECT_EQ(KRVWD7UtiJsonText::DoubleText(row.value), row.text);
+  }
 }
 
 TEST(KRVWD7UtiJsonLayoutTest, NothingFollowsARefusedBlock) {

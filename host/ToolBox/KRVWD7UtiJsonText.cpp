@@ -79,6 +79,14 @@ std::string KRVWD7UtiJsonText::DoubleText(double iValue) {
     iValue = -iValue;
   }
   if (iValue == 0) return text + "0.0";
+  if (iValue < 1e15 && iValue == std::floor(iValue)) {
+    // An integer below 10^15 (positions in millimetres mostly are): the
+    // general form below gives its digits and ".0"; made directly here.
+    char digits[24];
+    auto end = std::to_chars(digits, digits + sizeof digits, static_cast<long long>(iValue)).ptr;
+    text.append(digits, end);
+    return text += ".0";
+  }
   // The shortest digits that read back to iValue, and their exponent.
   char scientific[40];
   auto result = std::to_chars(scientific, scientific + sizeof scientific, iValue,

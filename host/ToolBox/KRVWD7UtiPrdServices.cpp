@@ -347,7 +347,7 @@ HRESULT KRVWD7UtiPrdServices::GetInstancePath(const CATBaseUnknown_var& iProduct
   if (product == nullptr || root == nullptr) return E_FAIL;
   std::string path;
   if (!product->PathFrom(root, path)) return E_FAIL;
-  oPath = CATUnicodeString(path);
+  oPath = CATUnicodeString(std::move(path));
   return S_OK;
 }
 
