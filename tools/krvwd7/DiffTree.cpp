@@ -204,23 +204,27 @@ void DiffTree::PairWithPsn() {
   // scan.
   HashTable by_hash(c.psnList.Size());
   const auto any = [](int) { return true; };
+  CATUnicodeString id, other;  // read in place: no copy of each id
   for (int i = 1; i <= c.psnList.Size(); ++i) {
-    by_hash.Insert(HashOf(PrintableIdOf(c.psnList[i])), i, any);
+    c.psnList[i].GetPrintableId(id, 1);
+    by_hash.Insert(HashOf(id.ToStdString()), i, any);
   }
   for (Node& node : nodes_) {
     if (node.bb == 0 || node.psn != 0) continue;
     bool removed = false;
     for (int k : node.entries) removed |= c.types[k].ToStdString() == "REMOVED";
     if (removed) continue;
-    const std::string id = PrintableIdOf(c.bbList[node.bb]);
-    const int found = by_hash.Find(HashOf(id), any);
+    c.bbList[node.bb].GetPrintableId(id, 1);
+    const int found = by_hash.Find(HashOf(id.ToStdString()), any);
     if (found < 0) continue;
-    if (PrintableIdOf(c.psnList[found]) == id) {
+    c.psnList[found].GetPrintableId(other, 1);
+    if (other.ToStdString() == id.ToStdString()) {
       node.psn = found;
       continue;
     }
     for (int i = 1; i <= c.psnList.Size() && node.psn == 0; ++i) {
-      if (PrintableIdOf(c.psnList[i]) == id) node.psn = i;
+      c.psnList[i].GetPrintableId(other, 1);
+      if (other.ToStdString() == id.ToStdString()) node.psn = i;
     }
   }
 }
