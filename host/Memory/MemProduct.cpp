@@ -131,7 +131,7 @@ class MemInSession : public MemFacet<CATIProductInSession> {
   }
 };
 
-// A new facet of iProduct answering iIID; the caller holds its one reference.
+// A new facet of iProduct, as its interface; the caller holds its one reference.
 template <class Facet>
 HRESULT NewFacet(MemProduct* iProduct, void** oPtr) {
   Facet* facet = new Facet(iProduct);
