@@ -17,8 +17,10 @@
 #include <string>
 #include <vector>
 
+#include "MemBuilder.h"
 #include "MemPool.h"
 #include "MemPrefault.h"
+#include "MemSession.h"
 #include "MemTextMap.h"
 
 namespace {
@@ -44,6 +46,51 @@ TEST(MemPoolTest, StartsOverInOrderOnceEveryBlockIsFree) {
   for (size_t i = 1; i < first.size(); i += 2) pool.Free(first[i]);
   for (size_t i = 0; i < first.size(); ++i) ASSERT_EQ(pool.Allocate(), first[i]) << i;
   for (void* block : first) pool.Free(block);
+}
+
+// A session loaded after another is closed lies in memory in the order it
+// is walked (each instance after the one before it), as the first did: the
+// pools of products and object data start over once every block is free,
+// and nothing the host keeps for the life of the process may hold one.
+TEST(MemPoolTest, ASessionLoadedAfterAnotherIsLaidOutInWalkOrder) {
+  if (MemPool::UsesHeap()) GTEST_SKIP() << "under AddressSanitizer blocks come from the heap";
+  std::string text;
+  {
+    MemSession built;
+    MemBuilder build(built);
+    MemDocument* document = build.Document("BB.CATProduct", "BB");
+    for (int a = 0; a < 4; ++a) {
+      MemProduct* assembly = build.Assembly(document->Root(), "Asm" + std::to_string(a) + ".1",
+                                            "A" + std::to_string(a));
+      for (int p = 0; p < 50; ++p) {
+        const std::string name = std::to_string(a * 50 + p);
+        build.Part(assembly, "Part" + name + ".1", "P" + name)->Properties()["Note"] = name;
+      }
+    }
+    text = built.SaveToText();
+  }
+  std::vector<const MemProduct*> order;
+  for (int round = 0; round < 2; ++round) {
+    MemSession session;
+    ASSERT_TRUE(session.LoadFromText(text, "walk.json"));
+    MemProduct* root = session.ProductDocuments()[0]->Root();
+    order.clear();
+    for (MemProduct* assembly : root->Children()) {
+      order.push_back(assembly);
+      for (MemProduct* part : assembly->Children()) {
+        order.push_back(part);
+        // A reference below an instance has no object data of its own:
+        // reading it reads the empty object data the host keeps.
+        EXPECT_EQ(part->Reference()->InstanceName(), "");
+      }
+    }
+    SCOPED_TRACE(round);
+    ASSERT_EQ(order.size(), 204u);
+    for (size_t i = 1; i < order.size(); ++i) {
+      ASSERT_LT(reinterpret_cast<uintptr_t>(order[i - 1]), reinterpret_cast<uintptr_t>(order[i]))
+          << i;
+    }
+  }
 }
 
 // Pages asked for become resident without a write of ours, what was

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <new>
 #include <utility>
 
 #include "CATMetaClass.h"
@@ -210,7 +211,12 @@ void MemProduct::ObjData::operator delete(void* iBlock) {
 }
 
 const MemProduct::ObjData& MemProduct::NoObjData() {
-  static const ObjData* none = new ObjData;
+  // Not from the pool of object data: a block held for the life of the
+  // process would keep that pool from starting over in order once every
+  // session is closed, and the products of the next session would be laid
+  // out in the order the last ones were freed.
+  alignas(ObjData) static unsigned char storage[sizeof(ObjData)];
+  static const ObjData* none = ::new (storage) ObjData;
   return *none;
 }
 
