@@ -11,6 +11,7 @@
 #include "PSNFileTestSupport.h"
 #include "Table.h"
 #include "Terminal.h"
+#include "ToolSession.h"
 
 namespace krvwd7 {
 namespace {
@@ -92,6 +93,23 @@ TEST(TableTest, WrapListBreaksBetweenItemsAtTheWidth) {
     EXPECT_EQ(WrapList("9 differences:", items, row.width), row.text);
   }
   EXPECT_EQ(WrapList("", {"a", "b"}, 0), "a, b\n");
+}
+
+// What a command made is destroyed when it is done, unless the executable
+// leaves the session to the end of the process: then it is left with it.
+TEST(ToolSessionTest, LeftAtExitOnlyWithTheSession) {
+  struct Counted {
+    explicit Counted(int& ioDestroyed) : destroyed(ioDestroyed) {}
+    ~Counted() { ++destroyed; }
+    int& destroyed;
+  };
+  int destroyed = 0;
+  ToolSession::LeaveAtExit(std::make_unique<Counted>(destroyed));
+  EXPECT_EQ(destroyed, 1);
+  ToolSession::LeaveSessionAtExit(true);
+  ToolSession::LeaveAtExit(std::make_unique<Counted>(destroyed));
+  ToolSession::LeaveSessionAtExit(false);
+  EXPECT_EQ(destroyed, 1);
 }
 
 TEST(TerminalTest, WidthComesFromTheTerminalOnlyAndWideLiftsIt) {

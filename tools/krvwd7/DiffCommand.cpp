@@ -188,7 +188,8 @@ int RunDiff(const DiffOptions& iOptions, std::ostream& oOut, std::ostream& oErr)
     return kExitUsage;
   }
   // The same preparation as the services' up-to-date check.
-  Comparison result;
+  auto comparison = std::make_unique<Comparison>();
+  Comparison& result = *comparison;
   result.session = iOptions.common.session;
   result.blackBox = ToolSession::NameOf(pair.bb);
   result.psn = ToolSession::NameOf(pair.psn);
@@ -237,7 +238,11 @@ int RunDiff(const DiffOptions& iOptions, std::ostream& oOut, std::ostream& oErr)
          << (html ? "; no report written" : "") << "\n";
     return kExitFailed;
   }
-  return result.nbDiff > 0 ? kExitDifferences : kExitOk;
+  const int exit_code = result.nbDiff > 0 ? kExitDifferences : kExitOk;
+  // Hundreds of thousands of records and nodes: the process ends next.
+  ToolSession::LeaveAtExit(std::move(tree));
+  ToolSession::LeaveAtExit(std::move(comparison));
+  return exit_code;
 }
 
 }  // namespace krvwd7

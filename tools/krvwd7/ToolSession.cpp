@@ -35,6 +35,14 @@ bool g_leave_session_at_exit = false;
 
 void ToolSession::LeaveSessionAtExit(bool iLeave) { g_leave_session_at_exit = iLeave; }
 
+bool ToolSession::LeavingSessionAtExit() { return g_leave_session_at_exit; }
+
+void ToolSession::Keep(std::shared_ptr<void> iObject) {
+  // Never destroyed, so nothing it holds is released at exit.
+  static auto* kept = new std::vector<std::shared_ptr<void>>();
+  kept->push_back(std::move(iObject));
+}
+
 ToolSession::~ToolSession() {
   if (progress_) {
     terminal_progress_.EndPhase();

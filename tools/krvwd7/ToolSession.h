@@ -9,6 +9,7 @@
 #ifndef KRVWD7_TOOL_TOOLSESSION_H_
 #define KRVWD7_TOOL_TOOLSESSION_H_
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,14 @@ class ToolSession {
   // that commands run one after the other in one process (tests) start
   // from an empty session.
   static void LeaveSessionAtExit(bool iLeave);
+  // What a command has made from the session (record lists, a report tree):
+  // left to the end of the process with the session when the session is
+  // left at exit, destroyed here otherwise. The objects left stay
+  // reachable, so a leak check does not count them.
+  template <class T>
+  static void LeaveAtExit(std::unique_ptr<T> iObject) {
+    if (LeavingSessionAtExit()) Keep(std::shared_ptr<void>(std::move(iObject)));
+  }
 
   // Product documents in opening order (borrowed from the session).
   std::vector<CATDocument*> Documents() const;
@@ -57,6 +66,9 @@ class ToolSession {
   TerminalProgress* Progress() { return progress_ ? &terminal_progress_ : nullptr; }
 
  private:
+  static bool LeavingSessionAtExit();
+  static void Keep(std::shared_ptr<void> iObject);
+
   bool opened_ = false;
   bool tracing_ = false;
   bool progress_ = false;
