@@ -44,18 +44,17 @@ int DiffTree::Node::Total() const {
 // --- TextBlock and HashTable -------------------------------------------------
 
 int DiffTree::TextBlock::Add(std::string_view iText) {
-  if (!bytes_.empty() && iText.data() >= bytes_.data() &&
-      iText.data() < bytes_.data() + bytes_.size()) {
-    return Add(std::string(iText));  // one of its own texts: the append may move it
+  if (iText.size() > free_) {
+    const size_t size = std::max(kBlock, iText.size());
+    blocks_.emplace_back(new char[size]);
+    next_ = blocks_.back().get();
+    free_ = size;
   }
-  bytes_.append(iText);
-  ends_.push_back(bytes_.size());
-  return static_cast<int>(ends_.size()) - 1;
-}
-
-std::string_view DiffTree::TextBlock::operator[](int iId) const {
-  const size_t begin = iId == 0 ? 0 : ends_[iId - 1];
-  return std::string_view(bytes_).substr(begin, ends_[iId] - begin);
+  std::copy(iText.begin(), iText.end(), next_);
+  texts_.emplace_back(next_, iText.size());
+  next_ += iText.size();
+  free_ -= iText.size();
+  return static_cast<int>(texts_.size()) - 1;
 }
 
 DiffTree::HashTable::HashTable(size_t iCount) {
@@ -127,8 +126,7 @@ DiffTree::DiffTree(const Comparison& iComparison) : comparison_(iComparison) {
     }
     const std::string_view father = FatherPath(path);
     const int parent = father.empty() ? 0 : NodeForBlackBoxPath(father);
-    const std::string_view moved = paths_[bb_paths_[i]];  // the fathers made may move it
-    const int node = AddNode(LastComponent(moved), parent);
+    const int node = AddNode(LastComponent(path), parent);
     nodes_[node].bb = i;
     node_paths_.push_back(bb_paths_[i]);
     IndexNode(node);  // the first of two equal paths keeps it
@@ -165,10 +163,10 @@ int DiffTree::NodeForBlackBoxPath(std::string_view iPath) {
   const int found = FindNode(iPath);
   if (found >= 0) return found;
   const int id = paths_.Add(iPath);
-  // Views into paths_ are read again after each Add, which may move them.
-  const std::string_view father = FatherPath(paths_[id]);
+  const std::string_view path = paths_[id];
+  const std::string_view father = FatherPath(path);
   const int parent = father.empty() ? 0 : NodeForBlackBoxPath(father);
-  const int node = AddNode(LastComponent(paths_[id]), parent);
+  const int node = AddNode(LastComponent(path), parent);
   node_paths_.push_back(id);
   IndexNode(node);
   return node;

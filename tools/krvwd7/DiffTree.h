@@ -27,6 +27,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -62,18 +63,24 @@ class DiffTree {
   unsigned OwnKinds(int iNode) const;
 
  private:
-  // Texts read once from the records (paths), one after the other in one
-  // block: a large comparison has hundreds of thousands of them, and a
-  // string each would take twice the memory. Ids are dense from 0.
+  // Texts read once from the records (paths), one after the other in
+  // blocks of a megabyte: a large comparison has hundreds of thousands of
+  // them, and a string each would take twice the memory. A block is never
+  // moved, so a text stays where it was put (one growing string would copy
+  // every text, and touch twice their memory, each time it doubled). Ids
+  // are dense from 0.
   class TextBlock {
    public:
-    void Reserve(size_t iCount) { ends_.reserve(iCount); }
+    void Reserve(size_t iCount) { texts_.reserve(iCount); }
     int Add(std::string_view iText);
-    std::string_view operator[](int iId) const;
+    std::string_view operator[](int iId) const { return texts_[iId]; }
 
    private:
-    std::string bytes_;
-    std::vector<size_t> ends_;  // ends_[id]: the end of text id in bytes_
+    static constexpr size_t kBlock = size_t{1} << 20;
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    char* next_ = nullptr;  // where the next text goes in the last block
+    size_t free_ = 0;       // bytes left after it
+    std::vector<std::string_view> texts_;
   };
 
   // Values found by a text, in open addressing: a slot holds 32 bits of
