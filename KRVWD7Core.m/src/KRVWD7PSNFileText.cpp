@@ -4,6 +4,7 @@
 
 #include "KRVWD7CoreInternal.h"
 #include "KRVWD7PSNFileHash.h"
+#include "KRVWD7UtiHashIndex.h"
 
 namespace krvwd7_core {
 
@@ -66,27 +67,16 @@ void ReadPSNEntries(std::istream& iStream, PSNOldEntries& oEntries) {
 
 namespace {
 
-// The link table's references by hash, in an open-addressing table, for
-// look-ups of a text's references in constant time each (every hash match
-// checked byte for byte; equal references keep the first row).
+// The link table's references by hash (KRVWD7UtiHashIndex), for look-ups
+// of a text's references in constant time each (every hash match checked
+// byte for byte; equal references keep the first row).
 class RefIndex {
  public:
-  explicit RefIndex(const std::vector<std::string>& iRefs) : refs_(iRefs) {
-    size_t slots = 16;
-    while (slots < 2 * iRefs.size()) slots <<= 1;
-    slots_.assign(slots, Slot{0, -1});
-    mask_ = slots - 1;
+  explicit RefIndex(const std::vector<std::string>& iRefs) : refs_(iRefs), rows_(iRefs.size()) {
     for (size_t row = 0; row < iRefs.size(); ++row) {
-      const uint64_t hash = BackwardHash(iRefs[row]);
-      size_t slot = hash & mask_;
-      bool known = false;
-      for (; slots_[slot].row >= 0; slot = (slot + 1) & mask_) {
-        if (slots_[slot].hash == hash && refs_[slots_[slot].row] == iRefs[row]) {
-          known = true;
-          break;
-        }
-      }
-      if (!known) slots_[slot] = Slot{hash, static_cast<int>(row)};
+      const std::string& ref = iRefs[row];
+      rows_.Insert(BackwardHash(ref), static_cast<int>(row),
+                   [&](int iRow) { return refs_[iRow] == ref; });
     }
   }
 
@@ -94,24 +84,15 @@ class RefIndex {
   // hash is iHash; -1 when none.
   int Find(const std::string& iText, size_t iFrom, size_t iEnd,
            uint64_t iHash) const {
-    for (size_t slot = iHash & mask_; slots_[slot].row >= 0; slot = (slot + 1) & mask_) {
-      if (slots_[slot].hash != iHash) continue;
-      const std::string& ref = refs_[slots_[slot].row];
-      if (ref.size() == iEnd - iFrom && iText.compare(iFrom, ref.size(), ref) == 0) {
-        return slots_[slot].row;
-      }
-    }
-    return -1;
+    return rows_.Find(iHash, [&](int iRow) {
+      const std::string& ref = refs_[iRow];
+      return ref.size() == iEnd - iFrom && iText.compare(iFrom, ref.size(), ref) == 0;
+    });
   }
 
  private:
-  struct Slot {
-    uint64_t hash;
-    int row;  // -1: empty
-  };
   const std::vector<std::string>& refs_;
-  std::vector<Slot> slots_;
-  size_t mask_ = 0;
+  KRVWD7UtiHashIndex rows_;
 };
 
 // One collapsed part with its references replaced (see the header). The

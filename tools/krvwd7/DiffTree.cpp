@@ -25,14 +25,6 @@ int Depth(std::string_view iPath) {
 
 uint64_t HashOf(std::string_view iText) { return std::hash<std::string_view>()(iText); }
 
-// The record's path added to iPaths; its id.
-template <typename Block>
-int AddPath(const KRVWD7PrdInfo& iRecord, Block& ioPaths) {
-  CATUnicodeString text;
-  iRecord.GetInstancePath(text, 0);
-  return ioPaths.Add(text.ToStdString());
-}
-
 }  // namespace
 
 int DiffTree::Node::Total() const {
@@ -41,7 +33,7 @@ int DiffTree::Node::Total() const {
   return total;
 }
 
-// --- TextBlock and HashTable -------------------------------------------------
+// --- TextBlock -------------------------------------------------
 
 int DiffTree::TextBlock::Add(std::string_view iText) {
   if (iText.size() > free_) {
@@ -57,42 +49,6 @@ int DiffTree::TextBlock::Add(std::string_view iText) {
   return static_cast<int>(texts_.size()) - 1;
 }
 
-DiffTree::HashTable::HashTable(size_t iCount) {
-  size_t capacity = 16;
-  while (capacity * 3 < iCount * 4) capacity *= 2;
-  slots_.resize(capacity);
-  mask_ = capacity - 1;
-}
-
-template <typename Same>
-int DiffTree::HashTable::Find(uint64_t iHash, Same iSame) const {
-  const uint32_t hash = static_cast<uint32_t>(iHash);
-  for (size_t i = hash & mask_; slots_[i].value >= 0; i = (i + 1) & mask_) {
-    if (slots_[i].hash == hash && iSame(slots_[i].value)) return slots_[i].value;
-  }
-  return -1;
-}
-
-template <typename Same>
-void DiffTree::HashTable::Insert(uint64_t iHash, int iValue, Same iSame) {
-  if (Find(iHash, iSame) >= 0) return;
-  if ((count_ + 1) * 4 > slots_.size() * 3) {
-    HashTable larger((count_ + 1) * 2);
-    for (const Slot& slot : slots_) {
-      if (slot.value >= 0) larger.Place(slot);
-    }
-    *this = std::move(larger);
-  }
-  Place(Slot{static_cast<uint32_t>(iHash), iValue});
-}
-
-void DiffTree::HashTable::Place(const Slot& iSlot) {
-  size_t i = iSlot.hash & mask_;
-  while (slots_[i].value >= 0) i = (i + 1) & mask_;
-  slots_[i] = iSlot;
-  ++count_;
-}
-
 // --- The tree ------------------------------------------------------------------
 
 DiffTree::DiffTree(const Comparison& iComparison) : comparison_(iComparison) {
@@ -104,13 +60,13 @@ DiffTree::DiffTree(const Comparison& iComparison) : comparison_(iComparison) {
   const size_t records = bb.Size() + iComparison.added.Size() + 2;
   nodes_.reserve(records);
   node_paths_.reserve(records);
-  bb_nodes_ = HashTable(records + iComparison.types.Size());
-  psn_records_ = HashTable(psn.Size() + 1);
+  bb_nodes_ = KRVWD7UtiHashIndex(records + iComparison.types.Size());
+  psn_records_ = KRVWD7UtiHashIndex(psn.Size() + 1);
   paths_.Reserve(bb.Size() + psn.Size() + 2);
   bb_paths_.assign(bb.Size() + 1, -1);
-  for (int i = 1; i <= bb.Size(); ++i) bb_paths_[i] = AddPath(bb[i], paths_);
+  for (int i = 1; i <= bb.Size(); ++i) bb_paths_[i] = AddPath(bb[i]);
   psn_paths_.assign(psn.Size() + 1, -1);
-  for (int i = 1; i <= psn.Size(); ++i) psn_paths_[i] = AddPath(psn[i], paths_);
+  for (int i = 1; i <= psn.Size(); ++i) psn_paths_[i] = AddPath(psn[i]);
 
   node_paths_.push_back(paths_.Add(iComparison.bbRootPath));
   AddNode(iComparison.bbRootPath, -1);
@@ -142,7 +98,13 @@ DiffTree::DiffTree(const Comparison& iComparison) : comparison_(iComparison) {
   RollUp();
   paths_ = TextBlock();
   bb_paths_ = psn_paths_ = node_paths_ = std::vector<int>();
-  bb_nodes_ = psn_records_ = HashTable(0);
+  bb_nodes_ = psn_records_ = KRVWD7UtiHashIndex(0);
+}
+
+int DiffTree::AddPath(const KRVWD7PrdInfo& iRecord) {
+  CATUnicodeString text;
+  iRecord.GetInstancePath(text, 0);
+  return paths_.Add(text.ToStdString());
 }
 
 int DiffTree::AddNode(std::string_view iName, int iParent) {
@@ -200,7 +162,7 @@ void DiffTree::PairWithPsn() {
   // record, not a copy of every id; a record found by hash is checked, and
   // two ids of one hash (which practically never happens) fall back to a
   // scan.
-  HashTable by_hash(c.psnList.Size());
+  KRVWD7UtiHashIndex by_hash(c.psnList.Size());
   const auto any = [](int) { return true; };
   CATUnicodeString id, other;  // read in place: no copy of each id
   for (int i = 1; i <= c.psnList.Size(); ++i) {
@@ -231,12 +193,12 @@ void DiffTree::PlaceAdded() {
   const Comparison& c = comparison_;
   // The added products' paths, read once.
   std::vector<int> added(c.added.Size() + 1, -1);
-  for (int a = 1; a <= c.added.Size(); ++a) added[a] = AddPath(c.added[a], paths_);
+  for (int a = 1; a <= c.added.Size(); ++a) added[a] = AddPath(c.added[a]);
   const int psn_root = paths_.Add(c.psnRootPath);
   // PSN path -> node: the table finds an entry (path id, node) of `keyed`.
   std::vector<std::pair<int, int>> keyed;
   keyed.reserve(nodes_.size() + c.added.Size() + 1);
-  HashTable psn_nodes(nodes_.size() + c.added.Size() + 1);
+  KRVWD7UtiHashIndex psn_nodes(nodes_.size() + c.added.Size() + 1);
   const auto find = [&](std::string_view iPath) {
     return psn_nodes.Find(HashOf(iPath),
                           [&](int iEntry) { return paths_[keyed[iEntry].first] == iPath; });

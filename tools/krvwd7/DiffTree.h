@@ -33,6 +33,7 @@
 #include <vector>
 
 #include "Comparison.h"
+#include "KRVWD7UtiHashIndex.h"
 
 namespace krvwd7 {
 
@@ -83,35 +84,8 @@ class DiffTree {
     std::vector<std::string_view> texts_;
   };
 
-  // Values found by a text, in open addressing: a slot holds 32 bits of
-  // the text's hash and the value (8 bytes); the text itself is read
-  // through a predicate only when the hashes agree. No allocation per
-  // entry, and no copy of the texts.
-  class HashTable {
-   public:
-    // Room for iCount values before it grows.
-    explicit HashTable(size_t iCount);
-    // The value stored for a text of hash iHash that iSame accepts; -1
-    // when none.
-    template <typename Same>
-    int Find(uint64_t iHash, Same iSame) const;
-    // Stores iValue unless a text of hash iHash that iSame accepts is
-    // there already (the first one stays).
-    template <typename Same>
-    void Insert(uint64_t iHash, int iValue, Same iSame);
-
-   private:
-    struct Slot {
-      uint32_t hash = 0;
-      int32_t value = -1;  // -1: a free slot
-    };
-    void Place(const Slot& iSlot);  // REQUIRES: a free slot left
-
-    std::vector<Slot> slots_;  // a power of two, at most 3/4 full
-    size_t mask_ = 0;
-    size_t count_ = 0;
-  };
-
+  // The record's path added to paths_; its id.
+  int AddPath(const KRVWD7PrdInfo& iRecord);
   int AddNode(std::string_view iName, int iParent);
   // The node of a black-box path, made with its missing ancestors.
   int NodeForBlackBoxPath(std::string_view iPath);
@@ -134,8 +108,8 @@ class DiffTree {
   // by path (record i's path id is psn_paths_[i]).
   TextBlock paths_;
   std::vector<int> bb_paths_, psn_paths_, node_paths_;
-  HashTable bb_nodes_{0};
-  HashTable psn_records_{0};
+  KRVWD7UtiHashIndex bb_nodes_;
+  KRVWD7UtiHashIndex psn_records_;
 };
 
 }  // namespace krvwd7
