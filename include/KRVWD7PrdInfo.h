@@ -186,6 +186,9 @@ class KRVWD7PrdInfo : public CATBaseUnknown {
   };
   std::string_view TextOf(TextField iField) const;
   CATUnicodeString Text(TextField iField) const;
+  // Text(iField) into oText, whose storage is reused: the lists are read
+  // record after record into the same texts.
+  void CopyText(TextField iField, CATUnicodeString& oText) const;
   void SetText(TextField iField, std::string_view iValue);
   // Replaces every text at once, in TextField order.
   void SetTexts(const CATUnicodeString* const iTexts[kTextFields]);

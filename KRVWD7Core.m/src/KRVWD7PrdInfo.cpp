@@ -143,6 +143,11 @@ CATUnicodeString KRVWD7PrdInfo::Text(TextField iField) const {
   return CATUnicodeString(std::string(TextOf(iField)));
 }
 
+void KRVWD7PrdInfo::CopyText(TextField iField, CATUnicodeString& oText) const {
+  const std::string_view text = TextOf(iField);
+  oText.BuildFromUTF8(text.data(), text.size());
+}
+
 void KRVWD7PrdInfo::SetText(TextField iField, std::string_view iValue) {
   const uint32_t begin = iField == 0 ? 0 : ends_[iField - 1];
   const uint32_t old_size = ends_[iField] - begin;
@@ -187,7 +192,7 @@ HRESULT KRVWD7PrdInfo::SetProduct(const CATBaseUnknown_var& iProduct) {
 
 HRESULT KRVWD7PrdInfo::GetInstancePath(CATUnicodeString& oPath,
                                        int iSkip) const {
-  oPath = Text(kPath);
+  CopyText(kPath, oPath);
   for (int i = 0; i < iSkip; ++i) {
     const int slash = oPath.SearchSubString("/");
     if (slash < 0) {
@@ -216,7 +221,7 @@ HRESULT KRVWD7PrdInfo::GetInstanceName(CATUnicodeString& oName) const {
 }
 
 HRESULT KRVWD7PrdInfo::GetVersion(CATUnicodeString& oVersion) const {
-  oVersion = Text(kVersion);
+  CopyText(kVersion, oVersion);
   return S_OK;
 }
 
@@ -226,7 +231,7 @@ HRESULT KRVWD7PrdInfo::SetVersion(const CATUnicodeString& iVersion) {
 }
 
 HRESULT KRVWD7PrdInfo::GetRevision(CATUnicodeString& oRevision) const {
-  oRevision = Text(kRevision);
+  CopyText(kRevision, oRevision);
   return S_OK;
 }
 
@@ -236,7 +241,7 @@ HRESULT KRVWD7PrdInfo::SetRevision(const CATUnicodeString& iRevision) {
 }
 
 HRESULT KRVWD7PrdInfo::GetPartNumber(CATUnicodeString& oPartNumber) const {
-  oPartNumber = Text(kPartNumber);
+  CopyText(kPartNumber, oPartNumber);
   return S_OK;
 }
 
@@ -272,7 +277,7 @@ HRESULT KRVWD7PrdInfo::SetIsBlackBox(unsigned char iIsBlackBox) {
 }
 
 HRESULT KRVWD7PrdInfo::GetPrintableId(CATUnicodeString& oId, int) const {
-  oId = Text(kPrintableId);
+  CopyText(kPrintableId, oId);
   return S_OK;
 }
 
@@ -282,7 +287,7 @@ HRESULT KRVWD7PrdInfo::SetPrintableId(CATUnicodeString iId) {
 }
 
 HRESULT KRVWD7PrdInfo::GetPDMEnv(CATUnicodeString& oEnv) const {
-  oEnv = Text(kPdmEnv);
+  CopyText(kPdmEnv, oEnv);
   return S_OK;
 }
 
@@ -292,7 +297,7 @@ HRESULT KRVWD7PrdInfo::SetPDMEnv(const CATUnicodeString& iEnv) {
 }
 
 HRESULT KRVWD7PrdInfo::GetDocCompid(CATUnicodeString& oCompid) const {
-  oCompid = Text(kDocCompid);
+  CopyText(kDocCompid, oCompid);
   return S_OK;
 }
 
@@ -302,7 +307,7 @@ HRESULT KRVWD7PrdInfo::SetDocCompid(const CATUnicodeString& iCompid) {
 }
 
 HRESULT KRVWD7PrdInfo::GetDocDisplayName(CATUnicodeString& oName) const {
-  oName = Text(kDocDisplayName);
+  CopyText(kDocDisplayName, oName);
   return S_OK;
 }
 

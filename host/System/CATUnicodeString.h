@@ -46,6 +46,10 @@ class CATUnicodeString {
     return *this;
   }
 
+  // Replaces the text by the iLength UTF-8 bytes at iUtf8, in place: the
+  // storage is kept when it is large enough.
+  void BuildFromUTF8(const char* iUtf8, size_t iLength) { text_.assign(iUtf8, iLength); }
+
   // The UTF-8 bytes, null terminated. Valid while this text lives and is
   // not changed.
   const char* ConvertToChar() const { return text_.c_str(); }

@@ -51,6 +51,15 @@ int DiffTree::TextBlock::Add(std::string_view iText) {
 
 // --- The tree ------------------------------------------------------------------
 
+namespace {
+
+std::string_view PathIn(const KRVWD7PrdInfo& iRecord, CATUnicodeString& oText) {
+  iRecord.GetInstancePath(oText, 0);
+  return oText.ToStdString();
+}
+
+}  // namespace
+
 DiffTree::DiffTree(const Comparison& iComparison) : comparison_(iComparison) {
   const CATListValKRVWD7PrdInfo& bb = iComparison.bbList;
   const CATListValKRVWD7PrdInfo& psn = iComparison.psnList;
@@ -59,22 +68,18 @@ DiffTree::DiffTree(const Comparison& iComparison) : comparison_(iComparison) {
   // those made for the fathers that no record has.
   const size_t records = bb.Size() + iComparison.added.Size() + 2;
   nodes_.reserve(records);
-  node_paths_.reserve(records);
+  made_path_.reserve(records);
   bb_nodes_ = KRVWD7UtiHashIndex(records + iComparison.types.Size());
   psn_records_ = KRVWD7UtiHashIndex(psn.Size() + 1);
-  paths_.Reserve(bb.Size() + psn.Size() + 2);
-  bb_paths_.assign(bb.Size() + 1, -1);
-  for (int i = 1; i <= bb.Size(); ++i) bb_paths_[i] = AddPath(bb[i]);
-  psn_paths_.assign(psn.Size() + 1, -1);
-  for (int i = 1; i <= psn.Size(); ++i) psn_paths_[i] = AddPath(psn[i]);
 
-  node_paths_.push_back(paths_.Add(iComparison.bbRootPath));
+  made_path_.push_back(made_paths_.Add(iComparison.bbRootPath));
   AddNode(iComparison.bbRootPath, -1);
-  IndexNode(0);
+  IndexNode(0, iComparison.bbRootPath);
   psn_node_ = iComparison.bbNodePath.empty() ? 0 : NodeForBlackBoxPath(iComparison.bbNodePath);
   nodes_[psn_node_].psnRoot = true;
+  CATUnicodeString text;
   for (int i = 1; i <= bb.Size(); ++i) {
-    const std::string_view path = paths_[bb_paths_[i]];
+    const std::string_view path = PathIn(bb[i], text);
     const int made = FindNode(path);  // made for a child listed before it
     if (made > 0 && nodes_[made].bb == 0) {
       nodes_[made].bb = i;
@@ -84,65 +89,64 @@ DiffTree::DiffTree(const Comparison& iComparison) : comparison_(iComparison) {
     const int parent = father.empty() ? 0 : NodeForBlackBoxPath(father);
     const int node = AddNode(LastComponent(path), parent);
     nodes_[node].bb = i;
-    node_paths_.push_back(bb_paths_[i]);
-    IndexNode(node);  // the first of two equal paths keeps it
+    made_path_.push_back(-1);
+    IndexNode(node, path);  // the first of two equal paths keeps it
   }
   for (int i = 1; i <= psn.Size(); ++i) {
-    const std::string_view path = paths_[psn_paths_[i]];
+    const std::string_view path = PathIn(psn[i], text);
     psn_records_.Insert(HashOf(path), i, [&](int iRecord) {
-      return paths_[psn_paths_[iRecord]] == path;
+      return PathIn(psn[iRecord], read_) == path;
     });
   }
   PairWithPsn();
   PlaceAdded();
   RollUp();
-  paths_ = TextBlock();
-  bb_paths_ = psn_paths_ = node_paths_ = std::vector<int>();
+  made_paths_ = TextBlock();
+  made_path_ = std::vector<int>();
   bb_nodes_ = psn_records_ = KRVWD7UtiHashIndex(0);
-}
-
-int DiffTree::AddPath(const KRVWD7PrdInfo& iRecord) {
-  CATUnicodeString text;
-  iRecord.GetInstancePath(text, 0);
-  return paths_.Add(text.ToStdString());
+  read_ = CATUnicodeString();
 }
 
 int DiffTree::AddNode(std::string_view iName, int iParent) {
   int index = static_cast<int>(nodes_.size());
   nodes_.emplace_back();
-  nodes_.back().name = std::string(iName);
+  nodes_.back().name = names_[names_.Add(iName)];
   nodes_.back().parent = iParent;
   if (iParent >= 0) nodes_[iParent].children.push_back(index);
   return index;
 }
 
+std::string_view DiffTree::NodePath(int iNode, CATUnicodeString& oText) const {
+  const int made = made_path_[iNode];
+  if (made >= 0) return made_paths_[made];
+  return PathIn(comparison_.bbList[nodes_[iNode].bb], oText);
+}
+
 int DiffTree::FindNode(std::string_view iPath) const {
-  return bb_nodes_.Find(HashOf(iPath),
-                        [&](int iNode) { return paths_[node_paths_[iNode]] == iPath; });
+  return bb_nodes_.Find(HashOf(iPath), [&](int iNode) { return NodePath(iNode, read_) == iPath; });
 }
 
 int DiffTree::NodeForBlackBoxPath(std::string_view iPath) {
   const int found = FindNode(iPath);
   if (found >= 0) return found;
-  const int id = paths_.Add(iPath);
-  const std::string_view path = paths_[id];
+  const int id = made_paths_.Add(iPath);
+  const std::string_view path = made_paths_[id];
   const std::string_view father = FatherPath(path);
   const int parent = father.empty() ? 0 : NodeForBlackBoxPath(father);
   const int node = AddNode(LastComponent(path), parent);
-  node_paths_.push_back(id);
-  IndexNode(node);
+  made_path_.push_back(id);
+  IndexNode(node, path);
   return node;
 }
 
-void DiffTree::IndexNode(int iNode) {
-  const std::string_view path = paths_[node_paths_[iNode]];
-  bb_nodes_.Insert(HashOf(path), iNode,
-                   [&](int iOther) { return paths_[node_paths_[iOther]] == path; });
+void DiffTree::IndexNode(int iNode, std::string_view iPath) {
+  bb_nodes_.Insert(HashOf(iPath), iNode, [&](int iOther) { return NodePath(iOther, read_) == iPath; });
 }
 
 int DiffTree::FindPsnRecord(std::string_view iPath) const {
-  return psn_records_.Find(HashOf(iPath),
-                           [&](int iRecord) { return paths_[psn_paths_[iRecord]] == iPath; });
+  return psn_records_.Find(HashOf(iPath), [&](int iRecord) {
+    return PathIn(comparison_.psnList[iRecord], read_) == iPath;
+  });
 }
 
 void DiffTree::PairWithPsn() {
@@ -191,36 +195,43 @@ void DiffTree::PairWithPsn() {
 
 void DiffTree::PlaceAdded() {
   const Comparison& c = comparison_;
-  // The added products' paths, read once.
-  std::vector<int> added(c.added.Size() + 1, -1);
-  for (int a = 1; a <= c.added.Size(); ++a) added[a] = AddPath(c.added[a]);
-  const int psn_root = paths_.Add(c.psnRootPath);
-  // PSN path -> node: the table finds an entry (path id, node) of `keyed`.
+  // The added products' paths (ids 0 to n - 1) and the PSN root's (id n),
+  // read once.
+  TextBlock paths;
+  for (int a = 1; a <= c.added.Size(); ++a) paths.Add(PathIn(c.added[a], read_));
+  const int psn_root = paths.Add(c.psnRootPath);
+  // PSN path -> node: the table finds an entry (key, node) of `keyed`,
+  // where a key > 0 is a PSN record and a key <= 0 the id -key in paths.
   std::vector<std::pair<int, int>> keyed;
   keyed.reserve(nodes_.size() + c.added.Size() + 1);
   KRVWD7UtiHashIndex psn_nodes(nodes_.size() + c.added.Size() + 1);
+  const auto path_of = [&](int iKey) {
+    return iKey > 0 ? PathIn(c.psnList[iKey], read_) : paths[-iKey];
+  };
   const auto find = [&](std::string_view iPath) {
     return psn_nodes.Find(HashOf(iPath),
-                          [&](int iEntry) { return paths_[keyed[iEntry].first] == iPath; });
+                          [&](int iEntry) { return path_of(keyed[iEntry].first) == iPath; });
   };
-  const auto enter = [&](int iPathId, int iNode) {
-    const std::string_view path = paths_[iPathId];
-    keyed.emplace_back(iPathId, iNode);
+  CATUnicodeString text;
+  const auto enter = [&](int iKey, int iNode) {
+    const std::string_view path =
+        iKey > 0 ? PathIn(c.psnList[iKey], text) : paths[-iKey];
+    keyed.emplace_back(iKey, iNode);
     psn_nodes.Insert(HashOf(path), static_cast<int>(keyed.size()) - 1,
-                     [&](int iEntry) { return paths_[keyed[iEntry].first] == path; });
+                     [&](int iEntry) { return path_of(keyed[iEntry].first) == path; });
   };
-  enter(psn_root, psn_node_);
+  enter(-psn_root, psn_node_);
   for (size_t n = 0; n < nodes_.size(); ++n) {
-    if (nodes_[n].psn != 0) enter(psn_paths_[nodes_[n].psn], static_cast<int>(n));
+    if (nodes_[n].psn != 0) enter(nodes_[n].psn, static_cast<int>(n));
   }
   // Fathers before their children, whatever the order of the list.
   std::vector<int> order;
   for (int a = 1; a <= c.added.Size(); ++a) order.push_back(a);
   std::stable_sort(order.begin(), order.end(), [&](int x, int y) {
-    return Depth(paths_[added[x]]) < Depth(paths_[added[y]]);
+    return Depth(paths[x - 1]) < Depth(paths[y - 1]);
   });
   for (int a : order) {
-    const std::string_view path = paths_[added[a]];
+    const std::string_view path = paths[a - 1];
     int parent = psn_node_;
     for (std::string_view father = FatherPath(path); !father.empty();
          father = FatherPath(father)) {
@@ -234,7 +245,7 @@ void DiffTree::PlaceAdded() {
     nodes_[node].added = a;
     const int record = FindPsnRecord(path);
     if (record > 0) nodes_[node].psn = record;
-    enter(added[a], node);
+    enter(-(a - 1), node);
   }
 }
 
@@ -258,7 +269,7 @@ std::string DiffTree::PathOf(int iNode) const {
   if (node.bb != 0) return krvwd7::PathOf(comparison_.bbList[node.bb]);
   if (node.added != 0) return krvwd7::PathOf(comparison_.added[node.added]);
   if (node.parent < 0) return comparison_.bbRootPath;
-  return PathOf(node.parent) + "/" + node.name;
+  return PathOf(node.parent).append("/").append(node.name);
 }
 
 unsigned DiffTree::OwnKinds(int iNode) const {

@@ -40,7 +40,7 @@ namespace krvwd7 {
 class DiffTree {
  public:
   struct Node {
-    std::string name;           // last component of its path
+    std::string_view name;      // last component of its path (kept by the tree)
     int parent = -1;            // -1 for the root
     std::vector<int> children;  // node indexes
     int bb = 0;                 // 1-based index in bbList; 0 for none
@@ -64,15 +64,13 @@ class DiffTree {
   unsigned OwnKinds(int iNode) const;
 
  private:
-  // Texts read once from the records (paths), one after the other in
-  // blocks of a megabyte: a large comparison has hundreds of thousands of
-  // them, and a string each would take twice the memory. A block is never
-  // moved, so a text stays where it was put (one growing string would copy
-  // every text, and touch twice their memory, each time it doubled). Ids
-  // are dense from 0.
+  // Texts one after the other in blocks of a megabyte: a tree has hundreds
+  // of thousands of node names, and a string each would take twice the
+  // memory. A block is never moved, so a text stays where it was put (one
+  // growing string would copy every text each time it doubled). Ids are
+  // dense from 0.
   class TextBlock {
    public:
-    void Reserve(size_t iCount) { texts_.reserve(iCount); }
     int Add(std::string_view iText);
     std::string_view operator[](int iId) const { return texts_[iId]; }
 
@@ -84,15 +82,16 @@ class DiffTree {
     std::vector<std::string_view> texts_;
   };
 
-  // The record's path added to paths_; its id.
-  int AddPath(const KRVWD7PrdInfo& iRecord);
   int AddNode(std::string_view iName, int iParent);
+  // The path of node iNode, read into oText: its black-box record's, or the
+  // one it was made for.
+  std::string_view NodePath(int iNode, CATUnicodeString& oText) const;
   // The node of a black-box path, made with its missing ancestors.
   int NodeForBlackBoxPath(std::string_view iPath);
   int FindNode(std::string_view iPath) const;
-  // Enters node iNode in bb_nodes_ under its path, unless a node of that
-  // path is there already.
-  void IndexNode(int iNode);
+  // Enters node iNode in bb_nodes_ under iPath (its path), unless a node of
+  // that path is there already.
+  void IndexNode(int iNode, std::string_view iPath);
   // The PSN record of a path (1-based); -1 when none.
   int FindPsnRecord(std::string_view iPath) const;
   void PairWithPsn();
@@ -101,15 +100,19 @@ class DiffTree {
 
   const Comparison& comparison_;
   std::vector<Node> nodes_;
+  TextBlock names_;   // the nodes' names
   int psn_node_ = 0;  // the node standing for the PSN root
-  // Used while building, released after: the paths of the records (read
-  // once) and of the nodes made for paths no record has; nodes by
-  // black-box path (the path id of node n is node_paths_[n]); PSN records
-  // by path (record i's path id is psn_paths_[i]).
-  TextBlock paths_;
-  std::vector<int> bb_paths_, psn_paths_, node_paths_;
-  KRVWD7UtiHashIndex bb_nodes_;
-  KRVWD7UtiHashIndex psn_records_;
+  // Used while building, released after. The tables hold hashes, not
+  // paths: a path is read again from its record when a hash matches, so
+  // that the hundreds of thousands of paths of a large comparison are not
+  // copied. made_paths_ has the paths of the nodes that have no black-box
+  // record (the root, the PSN node, fathers no record has), made_path_[n]
+  // the id of node n's there (-1 for a node with a record).
+  TextBlock made_paths_;
+  std::vector<int> made_path_;
+  KRVWD7UtiHashIndex bb_nodes_;     // nodes by black-box path
+  KRVWD7UtiHashIndex psn_records_;  // PSN records by path
+  mutable CATUnicodeString read_;   // a path read to compare with another
 };
 
 }  // namespace krvwd7

@@ -65,7 +65,7 @@ class TreePrinter {
     if (total == 0) {
       out_ << iLead << node.name << "  no difference\n";
     } else {
-      std::string head = iLead + node.name + "  " + std::to_string(total) +
+      std::string head = iLead + std::string(node.name) + "  " + std::to_string(total) +
                          (total == 1 ? " difference:" : " differences:");
       out_ << WrapList(head, CountTexts(node.counts), width_, below_name + "    ");
     }
