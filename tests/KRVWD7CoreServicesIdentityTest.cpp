@@ -236,9 +236,9 @@ class LeafTest : public IdentityTest {
 
 TEST_F(LeafTest, ModelsWithTheSameFileOnlyTakeIdentityAndPlace) {
   bb_leaf_->Reference()->RemoveShape("Default");
-  bb_leaf_->Reference()->AddShape(MemShape{"Mine", "", psn_leaf_->ActiveShape()->path});
+  bb_leaf_->Reference()->AddShape(MemShape{"Mine", "", psn_leaf_->ActiveShape()->Path()});
   EXPECT_EQ(Update(), S_OK);
-  EXPECT_EQ(bb_leaf_->ActiveShape()->name, "Mine");  // not exchanged
+  EXPECT_EQ(bb_leaf_->ActiveShape()->Name(), "Mine");  // not exchanged
   EXPECT_EQ(bb_leaf_->Mode(), MemMode::kDesign);     // no mode switched
   EXPECT_EQ(bb_leaf_->Position(), psn_leaf_->Position());
   EXPECT_EQ(PropertyOf(bb_leaf_, "BBPrintableId"), psn_leaf_->Vpm().printableId);
@@ -258,8 +258,8 @@ TEST_F(LeafTest, ModelsWithAnotherFileExchangeTheShapeThenTakeIdentity) {
   bb_leaf_->Graphic().shown = false;
   EXPECT_EQ(Update(), S_OK);
   ASSERT_EQ(bb_leaf_->Shapes().size(), 1u);
-  EXPECT_EQ(bb_leaf_->ActiveShape()->name, "Rev2");
-  EXPECT_EQ(bb_leaf_->ActiveShape()->path, "/models/SENSOR-2.model");
+  EXPECT_EQ(bb_leaf_->ActiveShape()->Name(), "Rev2");
+  EXPECT_EQ(bb_leaf_->ActiveShape()->Path(), "/models/SENSOR-2.model");
   EXPECT_TRUE(bb_leaf_->Graphic().shown);  // shown by the activation
   // Design mode for the exchange, then visualisation, then product mode.
   EXPECT_EQ(bb_leaf_->Mode(), MemMode::kProduct);

@@ -186,4 +186,51 @@ TEST_F(MemSessionTest, CloseReleasesEverythingEvenWithHandlesHeld) {
   parm_handle = nullptr;  // the fixture checks that nothing is left alive
 }
 
+// A shape keeps its three texts in one block with their lengths in front:
+// lengths that need one, two and three bytes, empty texts and bytes of any
+// value come back as they went in, through copies, a storage name set
+// again and a resolution that drops it.
+TEST(MemShapeTest, TextsOfAnyLengthSurviveCopiesAndResolution) {
+  const std::string nul("a\0b", 3);
+  const std::string long_path(200, 'p');     // two length bytes
+  const std::string longer(20000, '\xff');  // three length bytes
+  const struct {
+    std::string name, storage, path;
+  } rows[] = {{"Default", "DOC.CATPart", "/p/DOC.CATPart"},
+              {"", "", ""},
+              {nul, "", long_path},
+              {"Rev2", longer, ""},
+              {std::string(127, 'n'), std::string(128, 's'), nul}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name.size());
+    MemShape shape(row.name, row.storage, row.path);
+    MemShape copy(shape);
+    MemShape assigned;
+    assigned = copy;
+    for (const MemShape* s : {&shape, &copy, &assigned}) {
+      EXPECT_EQ(s->Name(), row.name);
+      EXPECT_EQ(s->Storage(), row.storage);
+      EXPECT_EQ(s->Path(), row.path);
+    }
+    assigned.SetStorage(longer);
+    EXPECT_EQ(assigned.Storage(), longer);
+    EXPECT_EQ(assigned.Path(), row.path);
+    EXPECT_EQ(copy.Storage(), row.storage);  // copies share nothing
+  }
+}
+
+TEST_F(MemSessionTest, AResolvedShapeReadsItsStorageFromTheDocument) {
+  MemShape shape("Default", "PLATE.CATPart", "/p/PLATE");
+  MemDocument* document = session_.FindDocument("PLATE.CATPart");
+  ASSERT_NE(document, nullptr);
+  shape.Resolve(document);
+  EXPECT_EQ(shape.resolved, document);
+  EXPECT_EQ(shape.Storage().data(), document->Storage().data());
+  EXPECT_EQ(shape.Name(), "Default");
+  EXPECT_EQ(shape.Path(), "/p/PLATE");
+  shape.SetStorage("OTHER");
+  EXPECT_EQ(shape.resolved, nullptr);
+  EXPECT_EQ(shape.Storage(), "OTHER");
+}
+
 }  // namespace

@@ -428,21 +428,74 @@ MemParm* MemProduct::AddParm(const std::string& iName, const std::string& iValue
   return parm;
 }
 
-const MemShape* MemProduct::FindShape(const std::string& iName) const {
+const MemShape* MemProduct::FindShape(std::string_view iName) const {
   for (const MemShape& shape : Reference()->R().shapes_) {
-    if (shape.name == iName) return &shape;
+    if (shape.Name() == iName) return &shape;
   }
   return nullptr;
 }
 
-const std::string& MemShape::Storage() const {
+std::string_view MemShape::Storage() const {
   if (resolved != nullptr) return resolved->Storage();
-  static const std::string* const kNone = new std::string;
-  return unresolved_ ? *unresolved_ : *kNone;
+  return Unresolved();
+}
+
+namespace {
+
+size_t ReadLength(const char*& ioAt) {
+  size_t length = 0;
+  for (int shift = 0;; shift += 7) {
+    const unsigned char byte = static_cast<unsigned char>(*ioAt++);
+    length |= static_cast<size_t>(byte & 0x7f) << shift;
+    if ((byte & 0x80) == 0) return length;
+  }
+}
+
+size_t LengthBytes(size_t iLength) {
+  size_t bytes = 1;
+  for (; iLength >= 0x80; iLength >>= 7) ++bytes;
+  return bytes;
+}
+
+char* WriteLength(size_t iLength, char* oAt) {
+  while (iLength >= 0x80) {
+    *oAt++ = static_cast<char>((iLength & 0x7f) | 0x80);
+    iLength >>= 7;
+  }
+  *oAt++ = static_cast<char>(iLength);
+  return oAt;
+}
+
+}  // namespace
+
+std::string_view MemShape::Text(int iIndex) const {
+  if (!texts_) return {};
+  const char* at = texts_.get();
+  size_t lengths[3];
+  for (size_t& length : lengths) length = ReadLength(at);
+  for (int i = 0; i < iIndex; ++i) at += lengths[i];
+  return std::string_view(at, lengths[iIndex]);
+}
+
+void MemShape::SetTexts(std::string_view iName, std::string_view iPath,
+                        std::string_view iStorage) const {
+  const std::string_view texts[3] = {iName, iPath, iStorage};
+  size_t size = 0;
+  for (std::string_view text : texts) size += LengthBytes(text.size()) + text.size();
+  if (size == 3) {  // three empty texts
+    texts_.reset();
+    return;
+  }
+  // Made before the old block goes: the texts may be views of it.
+  std::unique_ptr<char[]> block(new char[size]);
+  char* at = block.get();
+  for (std::string_view text : texts) at = WriteLength(text.size(), at);
+  for (std::string_view text : texts) at = std::copy(text.begin(), text.end(), at);
+  texts_ = std::move(block);
 }
 
 bool MemProduct::AddShape(MemShape iShape) {
-  if (iShape.name.empty() || FindShape(iShape.name)) return false;
+  if (iShape.Name().empty() || FindShape(iShape.Name())) return false;
   // A shape copied from another session's product is resolved again here.
   if (iShape.resolved != nullptr && iShape.resolved->Session() != session_) {
     iShape.SetStorage(iShape.resolved->Storage());
@@ -457,7 +510,7 @@ bool MemProduct::AddShape(MemShape iShape) {
 bool MemProduct::RemoveShape(const std::string& iName) {
   MemProduct* reference = Reference();
   for (auto it = reference->R().shapes_.begin(); it != reference->R().shapes_.end(); ++it) {
-    if (it->name == iName) {
+    if (it->Name() == iName) {
       reference->R().shapes_.erase(it);
       if (reference->R().extra_ && reference->R().extra_->active_shape_ == iName) {
         reference->R().extra_->active_shape_.clear();
@@ -639,7 +692,7 @@ HRESULT MemProduct::GetShapeFilePath(CATUnicodeString& oPath) {
   HRESULT rc = S_OK;
   if (MemFaults::Hit(MemFaultPoint::kShapeGetShapeFilePath, this, rc)) return rc;
   const MemShape* shape = ActiveShape();
-  oPath = CATUnicodeString(shape ? shape->path : std::string());
+  oPath = CATUnicodeString(std::string(shape ? shape->Path() : std::string_view()));
   return shape ? S_OK : S_FALSE;
 }
 
@@ -648,7 +701,7 @@ HRESULT MemProduct::GetShapeName(CATUnicodeString& oName) {
   HRESULT rc = S_OK;
   if (MemFaults::Hit(MemFaultPoint::kShapeGetShapeName, this, rc)) return rc;
   const MemShape* shape = ActiveShape();
-  oName = CATUnicodeString(shape ? shape->name : std::string());
+  oName = CATUnicodeString(std::string(shape ? shape->Name() : std::string_view()));
   return shape ? S_OK : S_FALSE;
 }
 
@@ -727,7 +780,7 @@ HRESULT MemProduct::ActivateShape(const CATUnicodeString& iShapeName,
   HRESULT rc = S_OK;
   if (MemFaults::Hit(MemFaultPoint::kActivateShape, this, rc)) return rc;
   const MemShape* active = ActiveShape();
-  oPrevious = CATUnicodeString(active ? active->name : std::string());
+  oPrevious = CATUnicodeString(std::string(active ? active->Name() : std::string_view()));
   if (iKind != 0) return E_INVALIDARG;
   if (!SetActiveShape(iShapeName.ToStdString())) return E_FAIL;
   std::vector<MemProduct*> products{this};

@@ -74,23 +74,27 @@ struct MemVpm {
   std::string modelRevision;  // revision of the product's model
 };
 
-// A shape representation of a reference.
+// A shape representation of a reference: its name ("Default", ...), the
+// file path of the representation and the storage name of the document
+// holding it.
 //
-// The storage name of the document holding it is kept as text only while
-// the shape has no document of its session (resolved): once it is added to
-// a product of a session that has that document, the name is read from the
-// document, since a large session would otherwise hold every part's
-// storage name twice. A reference leaving its session gets its text back
-// (its documents may go with the session).
-struct MemShape {
+// The storage name is kept as text only while the shape has no document of
+// its session (resolved): once it is added to a product of a session that
+// has that document, the name is read from the document, since a large
+// session would otherwise hold every part's storage name twice. A
+// reference leaving its session gets its text back (its documents may go
+// with the session).
+//
+// A large session has a shape per part: the texts are one block (their
+// lengths, then their bytes), and the shape two pointers.
+class MemShape {
+ public:
   MemShape() = default;
-  MemShape(std::string iName, std::string iStorage, std::string iPath)
-      : name(std::move(iName)), path(std::move(iPath)) {
-    SetStorage(std::move(iStorage));
+  MemShape(std::string_view iName, std::string_view iStorage, std::string_view iPath) {
+    SetTexts(iName, iPath, iStorage);
   }
-  MemShape(const MemShape& iOther)
-      : name(iOther.name), path(iOther.path), resolved(iOther.resolved) {
-    if (iOther.unresolved_) unresolved_ = std::make_unique<std::string>(*iOther.unresolved_);
+  MemShape(const MemShape& iOther) : resolved(iOther.resolved) {
+    SetTexts(iOther.Name(), iOther.Path(), iOther.Unresolved());
   }
   MemShape(MemShape&&) = default;
   MemShape& operator=(const MemShape& iOther) {
@@ -99,30 +103,37 @@ struct MemShape {
   }
   MemShape& operator=(MemShape&&) = default;
 
-  std::string name;  // "Default", ...
-  std::string path;  // file path of the representation
+  std::string_view Name() const { return Text(0); }
+  std::string_view Path() const { return Text(1); }
   // The session's document of the storage name, found on first use and
   // kept while the product is in the session.
   mutable MemDocument* resolved = nullptr;
 
   // The storage name of the document holding the shape; "" for none.
-  const std::string& Storage() const;
+  std::string_view Storage() const;
   // Sets the storage name as text (the shape is no longer resolved).
-  void SetStorage(std::string iStorage) {
+  void SetStorage(std::string_view iStorage) {
     resolved = nullptr;
-    unresolved_.reset();
-    if (!iStorage.empty()) unresolved_ = std::make_unique<std::string>(std::move(iStorage));
+    SetTexts(Name(), Path(), iStorage);
   }
   // Binds the shape to its document, dropping the text; a null document
   // changes nothing. REQUIRES: iDocument's storage name is Storage().
   void Resolve(MemDocument* iDocument) const {
     if (iDocument == nullptr) return;
     resolved = iDocument;
-    unresolved_.reset();
+    if (!Unresolved().empty()) SetTexts(Name(), Path(), {});
   }
 
  private:
-  mutable std::unique_ptr<std::string> unresolved_;  // null: none, or resolved
+  // Text 0 the name, 1 the path, 2 the storage name while unresolved.
+  std::string_view Text(int iIndex) const;
+  std::string_view Unresolved() const { return Text(2); }
+  void SetTexts(std::string_view iName, std::string_view iPath,
+                std::string_view iStorage) const;
+
+  // The three lengths (7 bits a byte, the high bit set on all but the last
+  // byte of each), then the texts; null when all three are empty.
+  mutable std::unique_ptr<char[]> texts_;
 };
 
 // Graphic properties of a product object.
@@ -234,7 +245,7 @@ class MemProduct final : public CATIProduct {
   // Shape representations of the reference, in creation order.
   const std::vector<MemShape>& Shapes() const { return Reference()->R().shapes_; }
   // The shape named iName, null when none.
-  const MemShape* FindShape(const std::string& iName) const;
+  const MemShape* FindShape(std::string_view iName) const;
   // False when a shape of that name exists (or the name is empty).
   bool AddShape(MemShape iShape);
   // False when there is none of that name.

@@ -114,7 +114,7 @@ std::vector<MemDocument*> MemSession::ProductDocuments() const {
   return result;
 }
 
-MemDocument* MemSession::FindDocument(const std::string& iStorage) const {
+MemDocument* MemSession::FindDocument(std::string_view iStorage) const {
   return by_storage_.Find(iStorage);
 }
 
@@ -123,7 +123,7 @@ MemDocument* MemSession::NewShapeDocument(const std::string& iStorage) {
   return OpenShapeDocument(iStorage);
 }
 
-MemDocument* MemSession::OpenShapeDocument(const std::string& iStorage) {
+MemDocument* MemSession::OpenShapeDocument(std::string_view iStorage) {
   MemDocument* document = new MemDocument;
   document->session_ = this;
   document->storage_ = iStorage;
@@ -152,7 +152,7 @@ MemDocument* MemSession::NewProductDocument(const std::string& iName,
   return document;
 }
 
-MemDocument* MemSession::ShapeDocument(const std::string& iStorage) {
+MemDocument* MemSession::ShapeDocument(std::string_view iStorage) {
   if (iStorage.empty()) return nullptr;
   if (MemDocument* document = FindDocument(iStorage)) return document;
   return OpenShapeDocument(iStorage);

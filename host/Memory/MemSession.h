@@ -97,7 +97,7 @@ class MemSession : public CATFrmLayout {
   // Product documents in opening order.
   std::vector<MemDocument*> ProductDocuments() const;
   // The document stored under iStorage, null when none. O(1).
-  MemDocument* FindDocument(const std::string& iStorage) const;
+  MemDocument* FindDocument(std::string_view iStorage) const;
   // Opens a new product document whose root is a new reference numbered
   // iRootPartNumber (made unique). Null when iStorage is empty or taken.
   MemDocument* NewProductDocument(const std::string& iName,
@@ -109,7 +109,7 @@ class MemSession : public CATFrmLayout {
   MemDocument* NewShapeDocument(const std::string& iStorage);
   // The document stored under iStorage, opened as a shape document when
   // there is none. Null for an empty storage name.
-  MemDocument* ShapeDocument(const std::string& iStorage);
+  MemDocument* ShapeDocument(std::string_view iStorage);
   // Gives iDocument an identifier and its display name (known to the
   // session's document environment). False when another document has iDocId.
   bool SetDocId(MemDocument* iDocument, const std::string& iDocId,
@@ -244,7 +244,7 @@ class MemSession : public CATFrmLayout {
   MemProduct* NewReferenceNumbered(MemDocument* iDocument, const std::string& iPartNumber,
                                    MemKind iKind);
   // Opens the shape document iStorage, known not to be open yet.
-  MemDocument* OpenShapeDocument(const std::string& iStorage);
+  MemDocument* OpenShapeDocument(std::string_view iStorage);
   // Builds by_number_order_ when it is not yet built.
   void BuildNumberOrder() const;
   void LinkInstance(MemProduct* iInstance, MemProduct* iReference);

@@ -34,10 +34,8 @@ inline const char* ModeName(MemMode iMode) {
   return "design";
 }
 
-inline bool EndsWith(const std::string& iText, const char* iEnd) {
-  const std::string end(iEnd);
-  return iText.size() >= end.size() &&
-         iText.compare(iText.size() - end.size(), end.size(), end) == 0;
+inline bool EndsWith(std::string_view iText, std::string_view iEnd) {
+  return iText.size() >= iEnd.size() && iText.substr(iText.size() - iEnd.size()) == iEnd;
 }
 
 // The kind a reference without an explicit "kind" gets.
@@ -46,7 +44,7 @@ inline MemKind DerivedKind(const MemProduct* iReference) {
   if (iReference->Shapes().empty()) return MemKind::kComponent;
   const MemShape* shape = iReference->FindShape("Default");
   if (shape == nullptr) shape = &iReference->Shapes().front();
-  if (EndsWith(shape->Storage(), ".model") || EndsWith(shape->path, ".model")) {
+  if (EndsWith(shape->Storage(), ".model") || EndsWith(shape->Path(), ".model")) {
     return MemKind::kModel;
   }
   return MemKind::kPart;

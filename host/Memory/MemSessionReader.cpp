@@ -565,9 +565,8 @@ class MemSessionLoader {
         ExpectObject(map[i].value, shape_path);
         const JObject object(t_, map[i].value, shape_path);
         CheckKeys(object, shape_path, {"document", "path"});
-        MemShape shape;
-        shape.name = std::string(map[i].key);
-        shape.path = OptString(object, shape_path, "path");
+        // The storage name is held by its document, not by the shape.
+        MemShape shape(map[i].key, {}, OptString(object, shape_path, "path"));
         const std::string storage = OptString(object, shape_path, "document");
         if (!storage.empty()) shape.Resolve(s_.ShapeDocument(storage));
         iReference->AddShape(std::move(shape));

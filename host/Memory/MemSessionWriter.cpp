@@ -291,15 +291,15 @@ class MemSessionWriter {
     for (size_t i = 0; i < iShapes.size(); ++i) {
       const MemShape* shape = &iShapes[i];
       bool seen = false;
-      for (size_t j = 0; j < i && !seen; ++j) seen = iShapes[j].name == shape->name;
+      for (size_t j = 0; j < i && !seen; ++j) seen = iShapes[j].Name() == shape->Name();
       if (seen) continue;
       for (size_t j = i + 1; j < iShapes.size(); ++j) {
-        if (iShapes[j].name == shape->name) shape = &iShapes[j];
+        if (iShapes[j].Name() == shape->Name()) shape = &iShapes[j];
       }
-      out_.Key(shape->name);
+      out_.Key(shape->Name());
       out_.BeginObject();
       if (!shape->Storage().empty()) Text("document", shape->Storage());
-      if (!shape->path.empty()) Text("path", shape->path);
+      if (!shape->Path().empty()) Text("path", shape->Path());
       out_.EndObject();
     }
     out_.EndObject();
