@@ -180,6 +180,10 @@ MemProduct::~MemProduct() {
   if (reference_) reference_->Release();
 }
 
+// A large session holds hundreds of thousands of products: a field more
+// moves every one of them to the next 16-byte pool.
+static_assert(sizeof(void*) != 8 || sizeof(MemProduct) <= 96, "a product outgrew its pool");
+
 void* MemProduct::operator new(size_t /*iSize: sizeof(MemProduct), nothing derives*/) {
   static MemPool& pool = MemPool::OfSize(sizeof(MemProduct));
   return pool.Allocate();
@@ -310,7 +314,7 @@ MemProduct* MemProduct::From(const CATBaseUnknown* iObject) {
 
 MemProduct* MemProduct::Father() const {
   if (owner_ == nullptr) return nullptr;
-  if (owner_->root_of_) return owner_;
+  if (owner_->is_root_) return owner_;
   if (owner_->R().instances_.empty()) return owner_;  // a reference being built
   return owner_->R().instances_.front();
 }
@@ -550,7 +554,7 @@ int MemProduct::NodeType() const {
   if (node_type_ >= 0) return node_type_;
   const MemProduct* reference = Reference();
   if (IsRef()) {
-    if (root_of_) return 1;
+    if (is_root_) return 1;
     switch (R().kind_) {
       case MemKind::kComponent:
       case MemKind::kProduct: return 6;

@@ -183,7 +183,7 @@ class MemProduct final : public CATIProduct {
   MemProduct* Reference() { return reference_ ? reference_ : this; }
   const MemProduct* Reference() const { return reference_ ? reference_ : this; }
   // True for the root reference of a document.
-  bool IsRoot() const { return root_of_ != nullptr; }
+  bool IsRoot() const { return is_root_; }
   // The occurrence above (instance or document root); null at the top and
   // for a reference seen alone.
   MemProduct* Father() const;
@@ -389,9 +389,6 @@ class MemProduct final : public CATIProduct {
   MemDocument* document_ = nullptr;
   MemProduct* reference_ = nullptr;  // one reference held; null on a reference
   MemProduct* owner_ = nullptr;      // reference whose children hold this instance
-  MemDocument* root_of_ = nullptr;   // document whose root this reference is
-  int instance_slot_ = -1;           // position in reference_->R().instances_
-  int session_slot_ = -1;            // a reference's position in the session's list
 
   // Reference data, apart from the object so that instances (most of a
   // session's products) do not carry it. Made on first use: every
@@ -467,7 +464,11 @@ class MemProduct final : public CATIProduct {
   // PSN have one and nothing else of their own. One block: the length
   // (32 bits), then the bytes.
   std::unique_ptr<char[]> origin_;  // null: none
+  // An instance's position in reference_->R().instances_; a reference's in
+  // the session's list of references. -1 when detached.
+  int slot_ = -1;  // beside the flags: no padding
   int8_t node_type_ = -1;
+  bool is_root_ = false;  // the root of its document (document_)
   bool loaded_ = true;
   MemMode mode_ = MemMode::kDesign;
 };

@@ -62,9 +62,9 @@ void MemSession::Close() {
   for (MemProduct* reference : references) {
     reference->KeepShapeStorage();
     reference->session_ = nullptr;
-    reference->session_slot_ = -1;
+    reference->slot_ = -1;
     reference->document_ = nullptr;
-    reference->root_of_ = nullptr;
+    reference->is_root_ = false;
     reference->R().pinned_ = false;
     reference->R().instances_.clear();
     reference->InvalidateNameIndex();
@@ -72,7 +72,7 @@ void MemSession::Close() {
       child->session_ = nullptr;
       child->document_ = nullptr;
       child->owner_ = nullptr;
-      child->instance_slot_ = -1;
+      child->slot_ = -1;
       children.push_back(child);
     }
     reference->R().children_.clear();
@@ -144,7 +144,7 @@ MemDocument* MemSession::NewProductDocument(const std::string& iName,
   document->SetName(iName);
   document->pdm_ = iPdm;
   MemProduct* root = NewReference(document, iRootPartNumber, MemKind::kProduct);
-  root->root_of_ = document;
+  root->is_root_ = true;
   root->AddRef();  // the document's reference
   document->root_ = root;
   document->editor_ = std::make_unique<CATFrmEditor>(document, this);
@@ -191,21 +191,21 @@ void MemSession::Register(MemProduct* iReference) {
 
 void MemSession::List(MemProduct* iReference) {
   iReference->session_ = this;
-  iReference->session_slot_ = static_cast<int>(references_.size());
+  iReference->slot_ = static_cast<int>(references_.size());
   references_.push_back(iReference);
   if (number_order_built_) by_number_order_.emplace(iReference->R().part_number_, iReference);
 }
 
 void MemSession::Unregister(MemProduct* iReference) {
-  const int slot = iReference->session_slot_;
+  const int slot = iReference->slot_;
   if (slot >= 0 && slot < static_cast<int>(references_.size()) &&
       references_[slot] == iReference) {
     MemProduct* last = references_.back();
     references_[slot] = last;
-    last->session_slot_ = slot;
+    last->slot_ = slot;
     references_.pop_back();
   }
-  iReference->session_slot_ = -1;
+  iReference->slot_ = -1;
   by_part_number_.Erase(iReference);
   if (number_order_built_) {
     by_number_order_.erase(
@@ -249,20 +249,20 @@ MemProduct* MemSession::NewReferenceNumbered(MemDocument* iDocument,
 void MemSession::LinkInstance(MemProduct* iInstance, MemProduct* iReference) {
   iReference->AddRef();
   iInstance->reference_ = iReference;
-  iInstance->instance_slot_ = static_cast<int>(iReference->R().instances_.size());
+  iInstance->slot_ = static_cast<int>(iReference->R().instances_.size());
   iReference->R().instances_.push_back(iInstance);
 }
 
 void MemSession::UnlinkInstance(MemProduct* iInstance) {
   MemProduct* reference = iInstance->reference_;
-  int slot = iInstance->instance_slot_;
+  int slot = iInstance->slot_;
   if (reference == nullptr || slot < 0) return;
   std::vector<MemProduct*>& instances = reference->R().instances_;
   MemProduct* last = instances.back();
   instances[slot] = last;
-  last->instance_slot_ = slot;
+  last->slot_ = slot;
   instances.pop_back();
-  iInstance->instance_slot_ = -1;
+  iInstance->slot_ = -1;
 }
 
 namespace {
@@ -350,7 +350,7 @@ void MemSession::DetachInstance(MemProduct* iInstance) {
   iInstance->document_ = nullptr;
   iInstance->owner_ = nullptr;
   if (reference && reference->session_ == this && reference->R().instances_.empty() &&
-      !reference->R().pinned_ && !reference->root_of_) {
+      !reference->R().pinned_ && !reference->is_root_) {
     DropReference(reference);
   }
 }
@@ -421,7 +421,7 @@ MemProduct* MemSession::Replace(MemProduct* iOld, MemProduct* iNewReference) {
 
 void MemSession::Pin(MemProduct* iReference) {
   if (iReference && iReference->IsRef() && iReference->session_ == this &&
-      !iReference->R().pinned_ && !iReference->root_of_) {
+      !iReference->R().pinned_ && !iReference->is_root_) {
     iReference->R().pinned_ = true;
     pinned_.push_back(iReference);
   }

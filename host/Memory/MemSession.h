@@ -298,7 +298,7 @@ class MemSession : public CATFrmLayout {
   // Keys are views into the documents' own storage names and identifiers.
   MemFlatIndex<MemDocument, StorageKeys> by_storage_;
   std::unordered_map<std::string_view, MemDocument*> by_doc_id_;
-  // One reference each; a reference knows its slot here (session_slot_),
+  // One reference each; a reference knows its slot here (slot_),
   // so that adding and removing one are O(1) and allocate nothing.
   std::vector<MemProduct*> references_;
   std::vector<MemProduct*> pinned_;             // in pinning order (borrowed)

@@ -38,7 +38,7 @@ bool MemSession::CheckInvariants(std::string& oProblem) const {
   // Whether iReference is in the session's list, at the slot it knows.
   auto Listed = [this](const MemProduct* iReference) {
     if (iReference == nullptr) return false;
-    const int slot = iReference->session_slot_;
+    const int slot = iReference->slot_;
     return slot >= 0 && slot < static_cast<int>(references_.size()) &&
            references_[slot] == iReference;
   };
@@ -61,7 +61,7 @@ bool MemSession::CheckInvariants(std::string& oProblem) const {
       continue;
     }
     check.Expect(document->editor_ != nullptr, name + " has a root but no editor");
-    check.Expect(root->IsRef() && root->root_of_ == document,
+    check.Expect(root->IsRef() && root->IsRoot() && root->document_ == document,
                  name + ": its root does not know it");
     check.Expect(Listed(root),
                  name + ": its root is not in the session");
@@ -84,7 +84,7 @@ bool MemSession::CheckInvariants(std::string& oProblem) const {
     for (size_t slot = 0; slot < reference->R().instances_.size(); ++slot) {
       const MemProduct* instance = reference->R().instances_[slot];
       check.Expect(instance->reference_ == reference &&
-                       instance->instance_slot_ == static_cast<int>(slot),
+                       instance->slot_ == static_cast<int>(slot),
                    Name(instance) + " is not the instance its " + name + " lists");
       check.Expect(instance->owner_ != nullptr &&
                        Listed(instance->owner_),
