@@ -34,8 +34,8 @@ struct Pair {
 };
 
 void Identify(MemProduct* ioProduct, const std::vector<uint64_t>& iClinks) {
-  ioProduct->Vpm().printableId = MemBuilder::PrintableId(1, iClinks);
-  ioProduct->Vpm().env = "VPMENV";
+  ioProduct->Vpm().SetPrintableId(MemBuilder::PrintableId(1, iClinks));
+  ioProduct->Vpm().SetEnv("VPMENV");
   ioProduct->SetDefinition("1");
   ioProduct->SetRevision("A");
 }
@@ -56,7 +56,7 @@ Pair Generate(int iProducts) {
   bb->Root()->Properties() = {{"BBVersion", "2"}, {"BBType", "1"}, {"BBPSNPartNumber", "PSN"},
                               {"BBFlatten", "0"},
                               {"BBPSNPrintableId", MemBuilder::PrintableId(1, {})}};
-  psn->Root()->Vpm().printableId = MemBuilder::PrintableId(1, {});
+  psn->Root()->Vpm().SetPrintableId(MemBuilder::PrintableId(1, {}));
   MemProduct* sub = build.Assembly(psn->Root(), "Sub.1", "SUB");
   Identify(sub, {0x10});
   int made = 1;

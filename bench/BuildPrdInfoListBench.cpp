@@ -29,15 +29,15 @@ MemProduct* BuildStructure(int iProducts) {
   for (int a = 0; made < iProducts; ++a) {
     MemProduct* assembly =
         build.Assembly(root, "Asm." + std::to_string(a), "ASM-" + std::to_string(a));
-    assembly->Vpm().printableId = MemBuilder::PrintableId(a + 1, {1});
-    assembly->Vpm().env = "VPMENV";
+    assembly->Vpm().SetPrintableId(MemBuilder::PrintableId(a + 1, {1}));
+    assembly->Vpm().SetEnv("VPMENV");
     ++made;
     for (int p = 0; p < kPartsPerAssembly && made < iProducts; ++p, ++made) {
       MemProduct* part = build.Part(assembly, "Part." + std::to_string(p),
                                     "P-" + std::to_string(a) + "-" + std::to_string(p));
-      part->Vpm().printableId =
+      part->Vpm().PrintableId() =
           MemBuilder::PrintableId(1000000 + made, {1, static_cast<uint64_t>(made)});
-      part->Vpm().env = "VPMENV/VPMENV";
+      part->Vpm().SetEnv("VPMENV/VPMENV");
     }
   }
   return root;

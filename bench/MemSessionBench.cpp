@@ -36,8 +36,8 @@ void BuildSide(MemSession& ioSession, const std::string& iName, int iProducts,
         part->Properties()["BBPrintableId"] = id;
         part->Properties()["BBVpmEnv"] = "VPMENV  /VPMENV  /VPMENV  ";
       } else {
-        part->Vpm().printableId = id;
-        part->Vpm().env = "VPMENV  /VPMENV  /VPMENV  ";
+        part->Vpm().SetPrintableId(id);
+        part->Vpm().SetEnv("VPMENV  /VPMENV  /VPMENV  ");
       }
     }
   }

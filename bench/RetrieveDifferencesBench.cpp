@@ -72,8 +72,8 @@ Structure Generate(int iProducts) {
     bb_asm->Properties()["BBVpmEnv"] = "E1/E2";
     MemProduct* psn_asm = session.NewComponent(psn_doc->Root(), "Asm." + std::to_string(a),
                                                asm_number, MemKind::kProduct);
-    psn_asm->Vpm().printableId = MemBuilder::PrintableId(1, {asm_clink});
-    psn_asm->Vpm().env = "E1/E2";
+    psn_asm->Vpm().SetPrintableId(MemBuilder::PrintableId(1, {asm_clink}));
+    psn_asm->Vpm().SetEnv("E1/E2");
     ++made;
     for (int p = 0; p < kPartsPerAssembly && made < iProducts; ++p, ++made) {
       const int kind = made % 100;  // 0 removed, 1 added, 2 version, 3 moved,
@@ -114,8 +114,8 @@ Structure Generate(int iProducts) {
       }
       if (kind >= 2 && kind <= 5) ++out.entries;
       MemProduct* psn_part = session.NewInstance(psn_asm, psn_ref, name);
-      psn_part->Vpm().printableId = MemBuilder::PrintableId(1, {asm_clink, psn_clink});
-      psn_part->Vpm().env = "E1/E2/E3";
+      psn_part->Vpm().SetPrintableId(MemBuilder::PrintableId(1, {asm_clink, psn_clink}));
+      psn_part->Vpm().SetEnv("E1/E2/E3");
       psn_part->SetPosition(psn_at);
     }
   }

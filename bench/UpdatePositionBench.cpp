@@ -58,7 +58,7 @@ Pair Generate(int iProducts) {
   Pair out;
   out.bb = session.FindDocument("BB.CATProduct");
   out.psn = session.FindDocument("PSN.CATProduct");
-  out.psn->Root()->Vpm().printableId = MemBuilder::PrintableId(1, {});
+  out.psn->Root()->Vpm().SetPrintableId(MemBuilder::PrintableId(1, {}));
   out.bb->Root()->Properties()["BBPSNPrintableId"] = MemBuilder::PrintableId(1, {});
   int made = 0;
   for (int a = 0; made < iProducts; ++a) {
@@ -71,8 +71,8 @@ Pair Generate(int iProducts) {
     bb_asm->Properties()["BBVpmEnv"] = "E1/E2";
     MemProduct* psn_asm =
         session.NewComponent(out.psn->Root(), asm_name, asm_number, MemKind::kProduct);
-    psn_asm->Vpm().printableId = MemBuilder::PrintableId(1, {asm_clink});
-    psn_asm->Vpm().env = "E1/E2";
+    psn_asm->Vpm().SetPrintableId(MemBuilder::PrintableId(1, {asm_clink}));
+    psn_asm->Vpm().SetEnv("E1/E2");
     ++made;
     for (int p = 0; p < kPartsPerAssembly && made < iProducts; ++p, ++made) {
       const uint64_t clink = 0x200000 + made;
@@ -86,8 +86,8 @@ Pair Generate(int iProducts) {
       bb_part->Properties()["BBVpmEnv"] = "E1/E2/E3";
       bb_part->SetPosition(made % 100 == 3 ? MemBuilder::Translation(made, 1, 0) : at);
       MemProduct* psn_part = session.NewInstance(psn_asm, ref, name);
-      psn_part->Vpm().printableId = MemBuilder::PrintableId(1, {asm_clink, clink});
-      psn_part->Vpm().env = "E1/E2/E3";
+      psn_part->Vpm().SetPrintableId(MemBuilder::PrintableId(1, {asm_clink, clink}));
+      psn_part->Vpm().SetEnv("E1/E2/E3");
       psn_part->SetPosition(at);
       if (made % 100 == 3) out.moved.emplace_back(psn_part, at);
     }

@@ -62,7 +62,7 @@ TEST_F(AddToBlackBoxTest, AddsThePickedProductAndEverythingBelowIt) {
     EXPECT_EQ(PathOf(added), node + "Asm.1");
     const MemProduct* bolt = pair.bbNode->FindChild("Asm.1")->FindChild("Bolt.1");
     ASSERT_NE(bolt, nullptr);
-    EXPECT_EQ(*bolt->FindProperty("BBPrintableId"), pair.psn["Bolt.1"]->Vpm().printableId);
+    EXPECT_EQ(*bolt->FindProperty("BBPrintableId"), pair.psn["Bolt.1"]->Vpm().PrintableId());
     EXPECT_TRUE(UpToDate(pair));
     EXPECT_TRUE(krvwd7_test::Traced("<< KRVEWD7BlackBoxServices::AddToBlackBox"));
     session().Close();

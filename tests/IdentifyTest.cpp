@@ -78,7 +78,7 @@ TEST_F(IdentifyTest, TheRootAloneSelectsOnlyThePSNRoot) {
 TEST_F(IdentifyTest, AnEmptyStoredIdIsReplacedByTheVPMId) {
   BlackBoxPair pair = krvwd7_test::MakeBlackBoxPair(session(), 1);
   pair.bb["Nut.1"]->Properties()["BBPrintableId"] = "";
-  pair.bb["Nut.1"]->Vpm().printableId = pair.psn["Nut.1"]->Vpm().printableId;
+  pair.bb["Nut.1"]->Vpm().SetPrintableId(pair.psn["Nut.1"]->Vpm().PrintableId());
   // Without either, the component is left out silently.
   pair.bb["Bolt.1"]->Properties().erase("BBPrintableId");
   EXPECT_EQ(Identify(pair, {"Nut.1", "Bolt.1"}), S_OK);
@@ -88,7 +88,7 @@ TEST_F(IdentifyTest, AnEmptyStoredIdIsReplacedByTheVPMId) {
 
 TEST_F(IdentifyTest, EveryPSNProductWithTheIdIsSelected) {
   BlackBoxPair pair = krvwd7_test::MakeBlackBoxPair(session(), 2);
-  pair.psn["Washer.1"]->Vpm().printableId = pair.psn["Bolt.1"]->Vpm().printableId;
+  pair.psn["Washer.1"]->Vpm().SetPrintableId(pair.psn["Bolt.1"]->Vpm().PrintableId());
   EXPECT_EQ(Identify(pair, {"Bolt.1"}), S_OK);
   EXPECT_EQ(Selected(pair), "Bolt.1,Washer.1");
 }
@@ -109,7 +109,7 @@ TEST_F(IdentifyTest, TheFirstComponentDecidesWhichBlackBox) {
 TEST_F(IdentifyTest, WithoutThePSNDocumentNothingIsSelected) {
   BlackBoxPair pair = krvwd7_test::MakeBlackBoxPair(session(), 1);
   pair.psnDocument->Editor()->Selection().Append(Handle(pair.psn["Nut.1"]));
-  pair.psnRoot->Vpm().printableId = krvwd7_test::PairId({0xFF});  // another PSN
+  pair.psnRoot->Vpm().SetPrintableId(krvwd7_test::PairId({0xFF}));  // another PSN
   EXPECT_EQ(Identify(pair, {"Bolt.1"}), E_FAIL);
   EXPECT_EQ(Selected(pair), "Nut.1");
   EXPECT_EQ(LastErrorKey(), "");

@@ -63,7 +63,7 @@ class AddTest : public HostTest {
     bb_->Properties() = {{"BBVersion", "2"}, {"BBType", "2"},
                          {"BBPSNPartNumber", "CAR"}, {"BBFlatten", "0"}};
     node_ = build.Add(bb_, "CAR.1", "CAR", MemKind::kComponent);
-    node_->Properties() = {{"BBPrintableId", car_->Vpm().printableId}, {"BBVpmEnv", "VPMENV  "}};
+    node_->Properties() = {{"BBPrintableId", std::string(car_->Vpm().PrintableId())}, {"BBVpmEnv", "VPMENV  "}};
   }
 
   // A PSN product with its VPM identity below its father's.
@@ -77,8 +77,8 @@ class AddTest : public HostTest {
   }
   static MemProduct* Identify(MemProduct* ioProduct, uint64_t iClink) {
     const MemProduct* father = ioProduct->Father();
-    ioProduct->Vpm().printableId = father->Vpm().printableId + MemBuilder::Hex16(iClink);
-    ioProduct->Vpm().env = father->Vpm().env + "/VPMENV  ";
+    ioProduct->Vpm().SetPrintableId(std::string(father->Vpm().PrintableId()) + MemBuilder::Hex16(iClink));
+    ioProduct->Vpm().SetEnv(std::string(father->Vpm().Env()) + "/VPMENV  ");
     return ioProduct;
   }
 
@@ -130,9 +130,9 @@ TEST_F(AddTest, MissingChainIsCreatedWithTheIdentityOfEachLevel) {
   ASSERT_NE(bb_piston, nullptr);
   EXPECT_EQ(bb_piston->Reference(), piston_->Reference());  // the part is shared
   EXPECT_EQ(bb_piston->Position(), piston_->Position());
-  EXPECT_EQ(*bb_piston->FindProperty("BBVpmEnv"), piston_->Vpm().env);
+  EXPECT_EQ(*bb_piston->FindProperty("BBVpmEnv"), piston_->Vpm().Env());
   MemProduct* bb_block = bb_piston->Father();
-  EXPECT_EQ(*bb_block->FindProperty("BBVpmEnv"), block_->Vpm().env);
+  EXPECT_EQ(*bb_block->FindProperty("BBVpmEnv"), block_->Vpm().Env());
   EXPECT_EQ(bb_block->Position(), block_->Position());
   EXPECT_EQ(bb_block->Document(), node_->Document());
   const std::vector<std::string> lines = KRVWD7UtiTracer::Lines();
@@ -194,7 +194,7 @@ TEST_F(AddTest, ModelWithATwinIsPastedFromTheBlackBoxOtherwiseCopiedFromThePSN) 
   MemProduct* bb_twin = MemProduct::From(twin);
   EXPECT_EQ(bb_twin->Reference(), bb_sensor->Reference());  // pasted from the black box
   EXPECT_EQ(bb_twin->Position(), door_sensor_->Position());
-  EXPECT_EQ(*bb_twin->FindProperty("BBPrintableId"), door_sensor_->Vpm().printableId);
+  EXPECT_EQ(*bb_twin->FindProperty("BBPrintableId"), door_sensor_->Vpm().PrintableId());
   // The pasting path of AddLeaf writes no exit line.
   EXPECT_EQ(TraceCount(">>KRVWD7CoreServices::AddLeaf()"), 1);
   EXPECT_EQ(TraceCount("<<KRVWD7CoreServices::AddLeaf()"), 0);
@@ -259,7 +259,7 @@ TEST_F(AddTest, FindInstanceFollowsReplacedLinksOnlyWhenAllowed) {
   MemBuilder build(session());
   MemProduct* old_engine = build.Add(node_, "Engine.1", "ENGINE", MemKind::kComponent);
   old_engine->Properties() = {
-      {"BBPrintableId", car_->Vpm().printableId + MemBuilder::Hex16(0xC0A)},
+      {"BBPrintableId", std::string(car_->Vpm().PrintableId()) + MemBuilder::Hex16(0xC0A)},
       {"BBVpmEnv", "VPMENV  /VPMENV  "}};
   session().AddReplacement(MemReplacement{MemBuilder::Hex16(0xC0A), MemBuilder::Hex16(0xC01),
                                           "VPMENV"});

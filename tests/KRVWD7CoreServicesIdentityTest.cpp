@@ -161,7 +161,7 @@ TEST_F(IdentityTest, CopyPartNumberFailures) {
 TEST_F(IdentityTest, UpdateNodeCopiesEverythingAndTracesTheIdentity) {
   bb_engine_->Properties()["BBPrintableId"] = "old";
   EXPECT_EQ(UpdateNode(1), S_OK);
-  const std::string id = psn_engine_->Vpm().printableId;
+  const std::string id = std::string(psn_engine_->Vpm().PrintableId());
   const std::vector<std::string> expected = {
       ">>KRVWD7CoreServices::UpdateBBNodeFromPSN()",
       "  m_ustrPrintableId = " + id,
@@ -198,7 +198,7 @@ TEST_F(IdentityTest, UpdateNodeRunsEveryCopyAndOnlyCopiesDecide) {
               point != MemFaultPoint::kCopyGraphicProperties);
     EXPECT_EQ(bb_engine_->Position() == psn_engine_->Position(),
               point != MemFaultPoint::kCopyPosition);
-    EXPECT_EQ(PropertyOf(bb_engine_, "BBPrintableId"), psn_engine_->Vpm().printableId);
+    EXPECT_EQ(PropertyOf(bb_engine_, "BBPrintableId"), psn_engine_->Vpm().PrintableId());
   }
   // Without the flag the reference's properties stay.
   EXPECT_EQ(bb_engine_->Definition(), "");
@@ -206,7 +206,7 @@ TEST_F(IdentityTest, UpdateNodeRunsEveryCopyAndOnlyCopiesDecide) {
 
 TEST_F(IdentityTest, UpdateNodeWithoutVpmIdentityLeavesTheStoredOne) {
   bb_engine_->Properties()["BBPrintableId"] = "mine";
-  psn_engine_->Vpm().printableId.clear();
+  psn_engine_->Vpm().SetPrintableId({});
   EXPECT_EQ(UpdateNode(0), S_OK);
   EXPECT_EQ(PropertyOf(bb_engine_, "BBPrintableId"), "mine");
   EXPECT_EQ(bb_engine_->Position(), psn_engine_->Position());
@@ -223,8 +223,8 @@ class LeafTest : public IdentityTest {
     IdentityTest::SetUp();
     MemBuilder build(session());
     psn_leaf_ = build.Add(psn_engine_, "Sensor.1", "SENSOR", MemKind::kModel);
-    psn_leaf_->Vpm().printableId = MemBuilder::PrintableId(1, {0xC01, 0xC02});
-    psn_leaf_->Vpm().env = "VPMENV  /VPMENV  /VPMENV  ";
+    psn_leaf_->Vpm().SetPrintableId(MemBuilder::PrintableId(1, {0xC01, 0xC02}));
+    psn_leaf_->Vpm().SetEnv("VPMENV  /VPMENV  /VPMENV  ");
     psn_leaf_->SetPosition(MemBuilder::Translation(5, 5, 5));
     bb_leaf_ = build.Add(bb_engine_, "Sensor.1", "SENSOR", MemKind::kModel);
   }
@@ -241,7 +241,7 @@ TEST_F(LeafTest, ModelsWithTheSameFileOnlyTakeIdentityAndPlace) {
   EXPECT_EQ(bb_leaf_->ActiveShape()->Name(), "Mine");  // not exchanged
   EXPECT_EQ(bb_leaf_->Mode(), MemMode::kDesign);     // no mode switched
   EXPECT_EQ(bb_leaf_->Position(), psn_leaf_->Position());
-  EXPECT_EQ(PropertyOf(bb_leaf_, "BBPrintableId"), psn_leaf_->Vpm().printableId);
+  EXPECT_EQ(PropertyOf(bb_leaf_, "BBPrintableId"), psn_leaf_->Vpm().PrintableId());
   std::vector<std::string> lines = KRVWD7UtiTracer::Lines();
   ASSERT_GE(lines.size(), 4u);
   lines.erase(lines.begin() + 3, lines.end() - 1);
@@ -264,7 +264,7 @@ TEST_F(LeafTest, ModelsWithAnotherFileExchangeTheShapeThenTakeIdentity) {
   // Design mode for the exchange, then visualisation, then product mode.
   EXPECT_EQ(bb_leaf_->Mode(), MemMode::kProduct);
   EXPECT_EQ(psn_leaf_->Mode(), MemMode::kProduct);
-  EXPECT_EQ(PropertyOf(bb_leaf_, "BBPrintableId"), psn_leaf_->Vpm().printableId);
+  EXPECT_EQ(PropertyOf(bb_leaf_, "BBPrintableId"), psn_leaf_->Vpm().PrintableId());
   EXPECT_EQ(bb_leaf_->Definition(), "2");  // with the reference's properties
 }
 

@@ -65,11 +65,11 @@ class LiteralAgreementTest : public HostTest {
         // Already in the black box, as built from an older link.
         MemProduct* node = build.Add(pair.psnNode, product->InstanceName(),
                                      product->PartNumber(), MemKind::kComponent);
-        std::string id = product->Vpm().printableId;
+        std::string id = std::string(product->Vpm().PrintableId());
         const std::string old_clink = MemBuilder::Hex16(0xE000 + top);
         session().AddReplacement(MemReplacement{old_clink, id.substr(id.size() - 16), "VPMENV"});
         id.replace(id.size() - 16, 16, old_clink);
-        node->Properties() = {{"BBPrintableId", id}, {"BBVpmEnv", product->Vpm().env}};
+        node->Properties() = {{"BBPrintableId", id}, {"BBVpmEnv", std::string(product->Vpm().Env())}};
       }
     }
     EXPECT_GT(top, 1);

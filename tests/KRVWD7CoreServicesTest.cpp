@@ -131,14 +131,14 @@ TEST_F(KRVWD7CoreServicesTest, RetrieveAssociatedPSNDoc) {
   EXPECT_EQ(found, nullptr);
 
   root_->Properties()["BBPSNPrintableId"] = psn_id;
-  root_->Vpm().printableId = psn_id;  // its own root never counts
+  root_->Vpm().SetPrintableId(psn_id);  // its own root never counts
   MemBuilder build(session());
   MemDocument* other = build.Document("Other.CATProduct", "OTHER", true);
-  other->Root()->Vpm().printableId = MemBuilder::PrintableId(78, {});
+  other->Root()->Vpm().SetPrintableId(MemBuilder::PrintableId(78, {}));
   MemDocument* psn = build.Document("PSN.CATProduct", "PSN", true);
-  psn->Root()->Vpm().printableId = psn_id;
+  psn->Root()->Vpm().SetPrintableId(psn_id);
   MemDocument* psn2 = build.Document("PSN2.CATProduct", "PSN2", true);
-  psn2->Root()->Vpm().printableId = psn_id;
+  psn2->Root()->Vpm().SetPrintableId(psn_id);
   EXPECT_EQ(Core::RetrieveAssociatedPSNDoc(Handle(root_), found), S_OK);
   EXPECT_EQ(found, static_cast<CATDocument*>(psn));
 

@@ -110,7 +110,7 @@ class DifferencesTest : public krvwd7_test::LeakCheckedTest {
     MemProduct* product = Session().NewInstance(iFather, iRef, iName);
     product->Properties()["BBPrintableId"] = iId;
     product->Properties()["BBVpmEnv"] = iEnv;
-    product->Vpm().modelRevision = iRevision;
+    product->Vpm().SetModelRevision(iRevision);
     product->SetPosition(iPosition);
     return product;
   }

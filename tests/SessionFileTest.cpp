@@ -414,7 +414,7 @@ TEST_F(SessionFileTest, SaveAndLoadRoundTrip) {
   MemProduct *bolt1 = sub->FindChild("Bolt.1"), *bolt3 = root->FindChild("Bolt.3");
   ASSERT_TRUE(bolt1 && bolt3);
   EXPECT_EQ(bolt1->Reference(), bolt3->Reference());  // shared, written once
-  EXPECT_EQ(bolt1->Vpm().modelRevision, "A");
+  EXPECT_EQ(bolt1->Vpm().ModelRevision(), "A");
   EXPECT_EQ(sub->FindChild("Bolt.2")->NodeType(), 9);
   EXPECT_EQ(bolt1->UserProperties().at("Material"), "Steel");
   ASSERT_NE(session_.FindByPartNumber("SPARE"), nullptr);  // declared, unused, kept

@@ -49,8 +49,8 @@ const char kEnv[] = "VPMENV  ";
 
 // Gives a generated PSN product its VPM identity below iFather's.
 void Identify(MemProduct* ioProduct, const MemProduct* iFather, uint64_t iClink) {
-  ioProduct->Vpm().printableId = iFather->Vpm().printableId + MemBuilder::Hex16(iClink);
-  ioProduct->Vpm().env = iFather->Vpm().env + "/" + kEnv;
+  ioProduct->Vpm().SetPrintableId(std::string(iFather->Vpm().PrintableId()) + MemBuilder::Hex16(iClink));
+  ioProduct->Vpm().SetEnv(std::string(iFather->Vpm().Env()) + "/" + kEnv);
 }
 
 void Describe(MemProduct* ioProduct) {
@@ -64,8 +64,8 @@ MemPSNPair MemBuilder::GeneratePSN(const MemPSNSpec& iSpec) {
   MemPSNPair pair;
   MemDocument* psn_doc = Document("PSN.CATProduct", "PSN", true);
   pair.psnRoot = psn_doc->Root();
-  pair.psnRoot->Vpm().printableId = PrintableId(1, {});
-  pair.psnRoot->Vpm().env = kEnv;
+  pair.psnRoot->Vpm().SetPrintableId(PrintableId(1, {}));
+  pair.psnRoot->Vpm().SetEnv(kEnv);
   Describe(pair.psnRoot);
 
   MemDocument* bb_doc = Document("BB.CATProduct", "BB", true);
@@ -75,9 +75,9 @@ MemPSNPair MemBuilder::GeneratePSN(const MemPSNSpec& iSpec) {
                                {"BBType", "2"},
                                {"BBPSNPartNumber", "PSN"},
                                {"BBFlatten", "0"},
-                               {"BBPSNPrintableId", pair.psnRoot->Vpm().printableId}};
+                               {"BBPSNPrintableId", std::string(pair.psnRoot->Vpm().PrintableId())}};
   pair.psnNode = Add(pair.bbRoot, "PSN.1", "PSN", MemKind::kComponent);
-  pair.psnNode->Properties() = {{"BBPrintableId", pair.psnRoot->Vpm().printableId},
+  pair.psnNode->Properties() = {{"BBPrintableId", std::string(pair.psnRoot->Vpm().PrintableId())},
                                 {"BBVpmEnv", kEnv}};
 
   std::mt19937 random(iSpec.seed);

@@ -229,11 +229,6 @@ const MemProduct::RefExtra& MemProduct::NoExtra() {
   return *none;
 }
 
-const MemVpm& MemProduct::NoVpm() {
-  static const MemVpm* none = new MemVpm;
-  return *none;
-}
-
 const MemGraphic& MemProduct::NoGraphic() {
   static const MemGraphic* none = new MemGraphic;
   return *none;
@@ -441,61 +436,7 @@ const MemShape* MemProduct::FindShape(std::string_view iName) const {
 
 std::string_view MemShape::Storage() const {
   if (resolved != nullptr) return resolved->Storage();
-  return Unresolved();
-}
-
-namespace {
-
-size_t ReadLength(const char*& ioAt) {
-  size_t length = 0;
-  for (int shift = 0;; shift += 7) {
-    const unsigned char byte = static_cast<unsigned char>(*ioAt++);
-    length |= static_cast<size_t>(byte & 0x7f) << shift;
-    if ((byte & 0x80) == 0) return length;
-  }
-}
-
-size_t LengthBytes(size_t iLength) {
-  size_t bytes = 1;
-  for (; iLength >= 0x80; iLength >>= 7) ++bytes;
-  return bytes;
-}
-
-char* WriteLength(size_t iLength, char* oAt) {
-  while (iLength >= 0x80) {
-    *oAt++ = static_cast<char>((iLength & 0x7f) | 0x80);
-    iLength >>= 7;
-  }
-  *oAt++ = static_cast<char>(iLength);
-  return oAt;
-}
-
-}  // namespace
-
-std::string_view MemShape::Text(int iIndex) const {
-  if (!texts_) return {};
-  const char* at = texts_.get();
-  size_t lengths[3];
-  for (size_t& length : lengths) length = ReadLength(at);
-  for (int i = 0; i < iIndex; ++i) at += lengths[i];
-  return std::string_view(at, lengths[iIndex]);
-}
-
-void MemShape::SetTexts(std::string_view iName, std::string_view iPath,
-                        std::string_view iStorage) const {
-  const std::string_view texts[3] = {iName, iPath, iStorage};
-  size_t size = 0;
-  for (std::string_view text : texts) size += LengthBytes(text.size()) + text.size();
-  if (size == 3) {  // three empty texts
-    texts_.reset();
-    return;
-  }
-  // Made before the old block goes: the texts may be views of it.
-  std::unique_ptr<char[]> block(new char[size]);
-  char* at = block.get();
-  for (std::string_view text : texts) at = WriteLength(text.size(), at);
-  for (std::string_view text : texts) at = std::copy(text.begin(), text.end(), at);
-  texts_ = std::move(block);
+  return texts_[2];
 }
 
 bool MemProduct::AddShape(MemShape iShape) {

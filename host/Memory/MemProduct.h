@@ -50,6 +50,7 @@
 #include "CATISpecAttrAccess.h"
 #include "CATMathTransformation.h"
 #include "KRVWD7UtiPackedPosition.h"
+#include "MemTextBlock.h"
 #include "MemTextMap.h"
 
 class MemDocument;
@@ -67,11 +68,28 @@ enum class MemKind {
 // Representation mode of a product.
 enum class MemMode : uint8_t { kDesign, kProduct, kVisu };
 
-// VPM identity of a product object; empty texts mean "none".
-struct MemVpm {
-  std::string printableId;    // 58-char head + 16-char clinks
-  std::string env;            // instance environment path
-  std::string modelRevision;  // revision of the product's model
+// VPM identity of a product object; empty texts mean "none". Its three
+// texts are one block: every product of a PSN has one.
+class MemVpm {
+ public:
+  MemVpm() = default;
+  MemVpm(std::string_view iPrintableId, std::string_view iEnv, std::string_view iModelRevision) {
+    texts_.Assign({iPrintableId, iEnv, iModelRevision});
+  }
+
+  std::string_view PrintableId() const { return texts_[0]; }    // 58-char head + 16-char clinks
+  std::string_view Env() const { return texts_[1]; }            // instance environment path
+  std::string_view ModelRevision() const { return texts_[2]; }  // revision of the product's model
+  void SetPrintableId(std::string_view iValue) { texts_.Set(0, iValue); }
+  void SetEnv(std::string_view iValue) { texts_.Set(1, iValue); }
+  void SetModelRevision(std::string_view iValue) { texts_.Set(2, iValue); }
+
+  friend bool operator==(const MemVpm& iLeft, const MemVpm& iRight) {
+    return iLeft.texts_ == iRight.texts_;
+  }
+
+ private:
+  MemTextBlock<3> texts_;
 };
 
 // A shape representation of a reference: its name ("Default", ...), the
@@ -91,20 +109,11 @@ class MemShape {
  public:
   MemShape() = default;
   MemShape(std::string_view iName, std::string_view iStorage, std::string_view iPath) {
-    SetTexts(iName, iPath, iStorage);
+    texts_.Assign({iName, iPath, iStorage});
   }
-  MemShape(const MemShape& iOther) : resolved(iOther.resolved) {
-    SetTexts(iOther.Name(), iOther.Path(), iOther.Unresolved());
-  }
-  MemShape(MemShape&&) = default;
-  MemShape& operator=(const MemShape& iOther) {
-    if (this != &iOther) *this = MemShape(iOther);
-    return *this;
-  }
-  MemShape& operator=(MemShape&&) = default;
 
-  std::string_view Name() const { return Text(0); }
-  std::string_view Path() const { return Text(1); }
+  std::string_view Name() const { return texts_[0]; }
+  std::string_view Path() const { return texts_[1]; }
   // The session's document of the storage name, found on first use and
   // kept while the product is in the session.
   mutable MemDocument* resolved = nullptr;
@@ -114,26 +123,19 @@ class MemShape {
   // Sets the storage name as text (the shape is no longer resolved).
   void SetStorage(std::string_view iStorage) {
     resolved = nullptr;
-    SetTexts(Name(), Path(), iStorage);
+    texts_.Set(2, iStorage);
   }
   // Binds the shape to its document, dropping the text; a null document
   // changes nothing. REQUIRES: iDocument's storage name is Storage().
   void Resolve(MemDocument* iDocument) const {
     if (iDocument == nullptr) return;
     resolved = iDocument;
-    if (!Unresolved().empty()) SetTexts(Name(), Path(), {});
+    if (!texts_[2].empty()) texts_.Set(2, {});
   }
 
  private:
-  // Text 0 the name, 1 the path, 2 the storage name while unresolved.
-  std::string_view Text(int iIndex) const;
-  std::string_view Unresolved() const { return Text(2); }
-  void SetTexts(std::string_view iName, std::string_view iPath,
-                std::string_view iStorage) const;
-
-  // The three lengths (7 bits a byte, the high bit set on all but the last
-  // byte of each), then the texts; null when all three are empty.
-  mutable std::unique_ptr<char[]> texts_;
+  // The name, the path and, while unresolved, the storage name.
+  mutable MemTextBlock<3> texts_;
 };
 
 // Graphic properties of a product object.
@@ -278,12 +280,8 @@ class MemProduct final : public CATIProduct {
   // The property's value or null when absent (borrowed).
   const std::string* FindProperty(const std::string& iName) const;
 
-  MemVpm& Vpm() {
-    ObjData& data = O();
-    if (!data.vpm_) data.vpm_ = std::make_unique<MemVpm>();
-    return *data.vpm_;
-  }
-  const MemVpm& Vpm() const { return O().vpm_ ? *O().vpm_ : NoVpm(); }
+  MemVpm& Vpm() { return O().vpm_; }
+  const MemVpm& Vpm() const { return O().vpm_; }
   // "CDMAorigin" attribute; HasOrigin() false means no such attribute.
   bool HasOrigin() const { return origin_ != nullptr; }
   std::string_view Origin() const;
@@ -382,7 +380,6 @@ class MemProduct final : public CATIProduct {
   }
   static const std::vector<MemProduct*>& NoProducts();
   static const std::string& NoText();
-  static const MemVpm& NoVpm();
   static const MemGraphic& NoGraphic();
 
   MemSession* session_ = nullptr;
@@ -445,9 +442,9 @@ class MemProduct final : public CATIProduct {
     std::string name_;
     KRVWD7UtiPackedPosition position_;  // 32 bytes unless it rotates
     MemTextMap properties_;
-    // Made on first change: a PSN product has a VPM identity and no colour,
-    // a black-box product the other way round or neither.
-    std::unique_ptr<MemVpm> vpm_;
+    MemVpm vpm_;  // one pointer: null until set
+    // Made on first change: a black-box product may have a colour, a PSN
+    // product has none.
     std::unique_ptr<MemGraphic> graphic_;
 
     static void* operator new(size_t iSize);

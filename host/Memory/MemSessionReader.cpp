@@ -593,11 +593,10 @@ class MemSessionLoader {
       ExpectObject(*vpm, path);
       const JObject object(t_, *vpm, path);
       CheckKeys(object, path, {"printableId", "env", "modelRevision"});
-      MemVpm& target = iProduct->Vpm();
-      target.printableId = OptString(object, path, "printableId");
-      CheckPrintableId(target.printableId, Key(path, "printableId"));
-      target.env = OptString(object, path, "env");
-      target.modelRevision = OptString(object, path, "modelRevision");
+      const std::string printable_id = OptString(object, path, "printableId");
+      CheckPrintableId(printable_id, Key(path, "printableId"));
+      iProduct->Vpm() = MemVpm(printable_id, OptString(object, path, "env"),
+                               OptString(object, path, "modelRevision"));
     }
     if (const Value* origin = iObject.Find("origin")) {
       iProduct->SetOrigin(AsString(*origin, Key(iPath, "origin")));

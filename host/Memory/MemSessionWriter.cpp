@@ -214,12 +214,12 @@ class MemSessionWriter {
       StringMap(iProduct->Properties());
     }
     const MemVpm& vpm = iProduct->Vpm();
-    if (!vpm.printableId.empty() || !vpm.env.empty() || !vpm.modelRevision.empty()) {
+    if (!vpm.PrintableId().empty() || !vpm.Env().empty() || !vpm.ModelRevision().empty()) {
       out_.Key("vpm");
       out_.BeginObject();
-      if (!vpm.printableId.empty()) Text("printableId", vpm.printableId);
-      if (!vpm.env.empty()) Text("env", vpm.env);
-      if (!vpm.modelRevision.empty()) Text("modelRevision", vpm.modelRevision);
+      if (!vpm.PrintableId().empty()) Text("printableId", vpm.PrintableId());
+      if (!vpm.Env().empty()) Text("env", vpm.Env());
+      if (!vpm.ModelRevision().empty()) Text("modelRevision", vpm.ModelRevision());
       out_.EndObject();
     }
     if (iProduct->HasOrigin()) Text("origin", iProduct->Origin());

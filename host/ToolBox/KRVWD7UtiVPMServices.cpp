@@ -17,16 +17,16 @@ const char kNotReplaced[] = "NotReplaced";
 
 // One field of the product's VPM data; E_FAIL when it is empty.
 HRESULT ReadVpm(MemFaultPoint iOp, const CATBaseUnknown_var& iProduct,
-                std::string MemVpm::*iField, CATUnicodeString& oValue) {
-  oValue = CATUnicodeString();
+                std::string_view (MemVpm::*iField)() const, CATUnicodeString& oValue) {
+  oValue = "";  // in place: the caller's storage is kept for the value
   HRESULT rc = S_OK;
   if (MemFaults::Hit(iOp, iProduct, rc)) return rc;
   if (!iProduct) return E_INVALIDARG;
   MemProduct* product = MemProduct::From(iProduct);
   if (product == nullptr) return E_FAIL;
-  const std::string& value = std::as_const(*product).Vpm().*iField;
+  const std::string_view value = (std::as_const(*product).Vpm().*iField)();
   if (value.empty()) return E_FAIL;
-  oValue = CATUnicodeString(value);
+  oValue.BuildFromUTF8(value.data(), value.size());
   return S_OK;
 }
 
@@ -34,17 +34,17 @@ HRESULT ReadVpm(MemFaultPoint iOp, const CATBaseUnknown_var& iProduct,
 
 HRESULT KRVWD7UtiVPMServices::GetPrintableId(const CATBaseUnknown_var& iProduct,
                                              CATUnicodeString& oId) {
-  return ReadVpm(MemFaultPoint::kGetPrintableId, iProduct, &MemVpm::printableId, oId);
+  return ReadVpm(MemFaultPoint::kGetPrintableId, iProduct, &MemVpm::PrintableId, oId);
 }
 
 HRESULT KRVWD7UtiVPMServices::GetInstanceEnvPath(
     const CATBaseUnknown_var& iProduct, CATUnicodeString& oPath) {
-  return ReadVpm(MemFaultPoint::kGetInstanceEnvPath, iProduct, &MemVpm::env, oPath);
+  return ReadVpm(MemFaultPoint::kGetInstanceEnvPath, iProduct, &MemVpm::Env, oPath);
 }
 
 HRESULT KRVWD7UtiVPMServices::GetModelRevision(const CATBaseUnknown_var& iProduct,
                                                CATUnicodeString& oRevision) {
-  return ReadVpm(MemFaultPoint::kGetModelRevision, iProduct, &MemVpm::modelRevision,
+  return ReadVpm(MemFaultPoint::kGetModelRevision, iProduct, &MemVpm::ModelRevision,
                  oRevision);
 }
 
