@@ -160,18 +160,17 @@ TEST_F(DiffTreeTest, IdsOfOneHashPairWithTheirOwnRecords) {
 
 TEST_F(DiffTreeTest, RollsUpEveryDifferenceOnceByKind) {
   DiffTree tree(c_);
-  const DiffTree::Node& root = tree.Nodes()[0];
-  EXPECT_EQ(root.Total(), c_.nbDiff);
+  EXPECT_EQ(tree.Total(0), c_.nbDiff);
   int counts[kDiffKinds];
   c_.CountKinds(counts);
-  for (int k = 0; k < kDiffKinds; ++k) EXPECT_EQ(root.counts[k], counts[k]) << KindName(k);
-  const DiffTree::Node& a = tree.Nodes()[Find(tree, "BB/N.1/A.1")];
-  EXPECT_EQ(a.Total(), 3);  // X.1's VERSION and POSITION, Y.1 added
-  EXPECT_EQ(a.counts[kVersion], 1);
-  EXPECT_EQ(a.counts[kPosition], 1);
-  EXPECT_EQ(a.counts[kAdded], 1);
+  for (int k = 0; k < kDiffKinds; ++k) EXPECT_EQ(tree.CountsOf(0)[k], counts[k]) << KindName(k);
+  const int a = Find(tree, "BB/N.1/A.1");
+  EXPECT_EQ(tree.Total(a), 3);  // X.1's VERSION and POSITION, Y.1 added
+  EXPECT_EQ(tree.CountsOf(a)[kVersion], 1);
+  EXPECT_EQ(tree.CountsOf(a)[kPosition], 1);
+  EXPECT_EQ(tree.CountsOf(a)[kAdded], 1);
   EXPECT_EQ(tree.OwnKinds(Find(tree, "BB/N.1/A.1/X.1")), (1u << kVersion) | (1u << kPosition));
-  EXPECT_EQ(tree.Nodes()[Find(tree, "BB/N.1/Evil<!--<script>.1")].Total(), 0);
+  EXPECT_EQ(tree.Total(Find(tree, "BB/N.1/Evil<!--<script>.1")), 0);
 }
 
 TEST_F(DiffTreeTest, TextShowsOnlyBranchesWithDifferences) {

@@ -27,9 +27,15 @@ uint64_t HashOf(std::string_view iText) { return std::hash<std::string_view>()(i
 
 }  // namespace
 
-int DiffTree::Node::Total() const {
+const DiffTree::Counts& DiffTree::CountsOf(int iNode) const {
+  static const Counts kNone{};
+  const int branch = nodes_[iNode].branch;
+  return branch < 0 ? kNone : branches_[branch];
+}
+
+int DiffTree::Total(int iNode) const {
   int total = 0;
-  for (int count : counts) total += count;
+  for (int count : CountsOf(iNode)) total += count;
   return total;
 }
 
@@ -250,17 +256,26 @@ void DiffTree::PlaceAdded() {
 }
 
 void DiffTree::RollUp() {
+  const auto counts = [this](Node& ioNode) -> Counts& {
+    if (ioNode.branch < 0) {
+      ioNode.branch = static_cast<int>(branches_.size());
+      branches_.emplace_back();
+    }
+    return branches_[ioNode.branch];
+  };
   for (Node& node : nodes_) {
     for (int k : node.entries) {
       int kind = KindOf(comparison_.types[k].ToStdString());
-      if (kind >= 0) ++node.counts[kind];
+      if (kind >= 0) ++counts(node)[kind];
     }
-    if (node.added != 0) ++node.counts[kAdded];
+    if (node.added != 0) ++counts(node)[kAdded];
   }
   // A parent always comes before its children.
   for (size_t n = nodes_.size(); n-- > 1;) {
-    Node& parent = nodes_[nodes_[n].parent];
-    for (int k = 0; k < kDiffKinds; ++k) parent.counts[k] += nodes_[n].counts[k];
+    if (nodes_[n].branch < 0) continue;
+    const Counts child = branches_[nodes_[n].branch];
+    Counts& parent = counts(nodes_[nodes_[n].parent]);
+    for (int k = 0; k < kDiffKinds; ++k) parent[k] += child[k];
   }
 }
 

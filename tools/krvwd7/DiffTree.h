@@ -41,22 +41,26 @@ class DiffTree {
  public:
   struct Node {
     std::string_view name;      // last component of its path (kept by the tree)
-    int parent = -1;            // -1 for the root
     std::vector<int> children;  // node indexes
+    std::vector<int> entries;   // 1-based indexes of its own entries
+    int parent = -1;            // -1 for the root
     int bb = 0;                 // 1-based index in bbList; 0 for none
     int psn = 0;                // 1-based index in psnList; 0 for none
-    bool psnRoot = false;       // paired with the PSN root (not in psnList)
     int added = 0;              // 1-based index in the added list; 0 for none
-    std::vector<int> entries;   // 1-based indexes of its own entries
-    std::array<int, kDiffKinds> counts{};  // the branch's differences by kind
-    int Total() const;          // the sum of counts
+    int branch = -1;            // its branch's counts in branches_; -1: no difference
+    bool psnRoot = false;       // paired with the PSN root (not in psnList)
   };
+  using Counts = std::array<int, kDiffKinds>;
 
   // Builds the tree of iComparison.
   explicit DiffTree(const Comparison& iComparison);
 
   // Node 0 is the black-box root.
   const std::vector<Node>& Nodes() const { return nodes_; }
+  // The differences of node iNode's branch (its own and those of every node
+  // below it) by kind, and their sum.
+  const Counts& CountsOf(int iNode) const;
+  int Total(int iNode) const;
   // The node's path in the black box ("BB-CAR/CAR.1/Engine.1"); for an
   // added product, the path of its PSN record.
   std::string PathOf(int iNode) const;
@@ -100,6 +104,10 @@ class DiffTree {
 
   const Comparison& comparison_;
   std::vector<Node> nodes_;
+  // The counts of the branches that have a difference: most nodes of a
+  // large black box have none, and a count per kind on every node would
+  // take a third of the tree.
+  std::vector<Counts> branches_;
   TextBlock names_;   // the nodes' names
   int psn_node_ = 0;  // the node standing for the PSN root
   // Used while building, released after. The tables hold hashes, not

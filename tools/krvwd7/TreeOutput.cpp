@@ -39,7 +39,7 @@ std::string DifferenceLine(const OwnDifference& iDifference) {
 std::vector<int> ShownChildren(const DiffTree& iTree, int iNode) {
   std::vector<int> shown;
   for (int child : iTree.Nodes()[iNode].children) {
-    if (iTree.Nodes()[child].Total() > 0) shown.push_back(child);
+    if (iTree.Total(child) > 0) shown.push_back(child);
   }
   return shown;
 }
@@ -56,7 +56,7 @@ class TreePrinter {
     const DiffTree::Node& node = tree_.Nodes()[iNode];
     const std::vector<int> children = ShownChildren(tree_, iNode);
     const std::vector<OwnDifference> own = OwnDifferences(node, comparison_);
-    const int total = node.Total();
+    const int total = tree_.Total(iNode);
     if (children.empty() && own.size() == 1) {
       out_ << iLead << node.name << "  " << DifferenceLine(own.front()) << "\n";
       return;
@@ -67,7 +67,7 @@ class TreePrinter {
     } else {
       std::string head = iLead + std::string(node.name) + "  " + std::to_string(total) +
                          (total == 1 ? " difference:" : " differences:");
-      out_ << WrapList(head, CountTexts(node.counts), width_, below_name + "    ");
+      out_ << WrapList(head, CountTexts(tree_.CountsOf(iNode)), width_, below_name + "    ");
     }
     for (const OwnDifference& difference : own) {
       out_ << below_name << DifferenceLine(difference) << "\n";
@@ -101,13 +101,13 @@ void WriteNode(const DiffTree& iTree, const Comparison& iComparison, int iNode,
   oOut.EndArray();
   std::vector<int> kinds;
   for (int k = 0; k < kDiffKinds; ++k) {
-    if (node.counts[k] > 0) kinds.push_back(k);
+    if (iTree.CountsOf(iNode)[k] > 0) kinds.push_back(k);
   }
   std::sort(kinds.begin(), kinds.end(), [](int a, int b) {
     return std::string(KindName(a)) < std::string(KindName(b));
   });
   oOut.Key("counts").BeginObject();
-  for (int k : kinds) oOut.Key(KindName(k)).Integer(node.counts[k]);
+  for (int k : kinds) oOut.Key(KindName(k)).Integer(iTree.CountsOf(iNode)[k]);
   oOut.EndObject();
   oOut.Key("differences").BeginArray();
   for (const OwnDifference& difference : OwnDifferences(node, iComparison)) {
@@ -126,7 +126,7 @@ void WriteNode(const DiffTree& iTree, const Comparison& iComparison, int iNode,
   } else {
     oOut.Null();
   }
-  oOut.Key("total").Integer(node.Total()).EndObject();
+  oOut.Key("total").Integer(iTree.Total(iNode)).EndObject();
 }
 
 }  // namespace
