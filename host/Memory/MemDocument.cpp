@@ -56,7 +56,7 @@ MemDocument* MemDocument::From(CATBaseUnknown* iObject) {
 }
 
 CATUnicodeString MemDocument::StorageName() const {
-  return CATUnicodeString(storage_);
+  return CATUnicodeString(std::string(Storage()));
 }
 
 HRESULT MemDocument::GetDocId(CATIDocId** oDocId) {

@@ -18,6 +18,7 @@
 
 #include "CATDocument.h"
 #include "CATFrmEditor.h"
+#include "MemTextBlock.h"
 
 class MemProduct;
 class MemSession;
@@ -42,9 +43,9 @@ class MemDocument : public CATDocument {
   static MemDocument* From(CATBaseUnknown* iObject);
 
   // The name people see in the window title ("BlackBox.CATProduct").
-  const std::string& Name() const { return name_is_storage_ ? storage_ : Names().name; }
+  std::string_view Name() const { return name_is_storage_ ? Storage() : Names().name; }
   // The storage name (a file path, or a VPM storage name of fixed fields).
-  const std::string& Storage() const { return storage_; }
+  std::string_view Storage() const { return storage_[0]; }
   // Identifier in the document environment ("" when the document has none)
   // and the display name the environment answers for it.
   const std::string& DocId() const { return Names().doc_id; }
@@ -100,7 +101,9 @@ class MemDocument : public CATDocument {
   static const NameData& NoNames();
 
   MemSession* session_ = nullptr;
-  std::string storage_;  // fixed once the document is opened
+  // Fixed once the document is opened. One block: a large session has a
+  // document per part.
+  MemTextBlock<1> storage_;
   std::unique_ptr<NameData> names_;  // null: every name text is empty
   bool name_is_storage_ = false;  // the name is the storage name
   bool pdm_ = false;

@@ -43,7 +43,7 @@ std::vector<CATDocument*> HostSession::ProductDocuments() {
 
 std::string HostSession::NameOf(CATDocument* iDocument) {
   const MemDocument* document = MemDocument::From(iDocument);
-  return document ? document->Name() : std::string();
+  return document ? std::string(document->Name()) : std::string();
 }
 
 CATDocument* HostSession::FindProductDocument(const std::string& iName) {

@@ -47,12 +47,40 @@ char* NewChunk() {
 
 bool MemPool::UsesHeap() { return kFromHeap; }
 
-MemPool& MemPool::OfSize(size_t iSize) {
+namespace {
+
+std::map<size_t, MemPool*>& Pools() {
   static std::map<size_t, MemPool*>* pools = new std::map<size_t, MemPool*>;
+  return *pools;
+}
+
+}  // namespace
+
+MemPool& MemPool::OfSize(size_t iSize) {
   size_t size = (iSize + 15) / 16 * 16;
-  MemPool*& pool = (*pools)[size];
+  MemPool*& pool = Pools()[size];
   if (pool == nullptr) pool = new MemPool(size);
   return *pool;
+}
+
+void MemPool::TrimAll() {
+  if (kFromHeap) return;
+  MemPrefault::Instance().Settle();
+  for (auto& entry : Pools()) entry.second->Trim();
+}
+
+void MemPool::Trim() {
+  if (next_ == nullptr || asked_ <= next_) return;
+  // Populating brought in whole huge pages: up to the end of the one that
+  // holds the last page asked for.
+  const auto huge_end = [](const char* iAt) {
+    return reinterpret_cast<char*>((reinterpret_cast<uintptr_t>(iAt) + kHugePage - 1) &
+                                   ~uintptr_t{kHugePage - 1});
+  };
+  char* from = huge_end(next_);
+  char* to = std::min(huge_end(asked_), end_);
+  if (from < to) ::madvise(from, to - from, MADV_DONTNEED);
+  asked_ = std::min(asked_, from);
 }
 
 void* MemPool::Allocate() {

@@ -43,6 +43,12 @@ class MemPool {
   // Gives back a block of this pool; null is ignored.
   void Free(void* iBlock);
 
+  // Gives back, in every pool, the pages made resident ahead of the next
+  // block beyond the huge page that block lies in. A session just loaded
+  // seldom makes many objects more; its commands then allocate elsewhere,
+  // and the pages asked ahead would stay resident unused.
+  static void TrimAll();
+
   // True when blocks come from the general heap (under AddressSanitizer).
   static bool UsesHeap();
 
@@ -53,6 +59,7 @@ class MemPool {
   // Asks for the pages after next_ to be made resident: as many bytes as
   // the pool has handed out, at most a few megabytes, within the chunk.
   void AskAhead();
+  void Trim();
   // Forgets the free list and starts again at the first chunk.
   // REQUIRES: no block is in use.
   void StartOver();

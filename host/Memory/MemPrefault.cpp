@@ -79,9 +79,20 @@ void MemPrefault::Run() {
       head_ = (head_ + 1) % kQueue;
       --size_;
     }
+    busy_ = true;
     lock.unlock();
     ::madvise(reinterpret_cast<void*>(from & ~uintptr_t{4095}), to - (from & ~uintptr_t{4095}),
               MADV_POPULATE_WRITE);
     lock.lock();
+    busy_ = false;
+    idle_.notify_all();
   }
+}
+
+void MemPrefault::Settle() {
+  if (!works_) return;
+  std::unique_lock<std::mutex> lock(mutex_);
+  head_ = 0;
+  size_ = 0;
+  idle_.wait(lock, [this] { return !busy_; });
 }

@@ -41,6 +41,12 @@ class MemPrefault {
   // range must be mapped readable and writable and stay mapped.
   void Want(const void* iFrom, const void* iTo);
 
+  // Forgets every request still waiting and returns once the thread has
+  // finished the piece it is populating: after it, nothing asked before is
+  // made resident any more, so that a writer can give back what it asked
+  // for and will not use.
+  void Settle();
+
   // Whether the system populates on request (false: Want does nothing).
   bool Works() const { return works_; }
 
@@ -59,6 +65,8 @@ class MemPrefault {
 
   std::mutex mutex_;
   std::condition_variable wake_;
+  std::condition_variable idle_;  // notified when a piece is done
+  bool busy_ = false;             // a piece is being populated
   Range queue_[kQueue];  // a ring: [head_, head_ + size_)
   size_t head_ = 0;
   size_t size_ = 0;

@@ -126,7 +126,7 @@ MemDocument* MemSession::NewShapeDocument(const std::string& iStorage) {
 MemDocument* MemSession::OpenShapeDocument(std::string_view iStorage) {
   MemDocument* document = new MemDocument;
   document->session_ = this;
-  document->storage_ = iStorage;
+  document->storage_.Set(0, iStorage);
   document->name_is_storage_ = true;
   environment_object_->AddRef();
   document->environment_ = environment_object_;

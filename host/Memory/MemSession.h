@@ -288,7 +288,7 @@ class MemSession : public CATFrmLayout {
   };
   struct StorageKeys {
     using Key = std::string_view;
-    static Key KeyOf(const MemDocument* iDocument) { return iDocument->storage_; }
+    static Key KeyOf(const MemDocument* iDocument) { return iDocument->Storage(); }
     static size_t Hash(const Key& iKey) { return std::hash<std::string_view>()(iKey); }
   };
   static std::string ReplacementKey(const std::string& iClink,

@@ -45,9 +45,9 @@ bool MemSession::CheckInvariants(std::string& oProblem) const {
   // Documents and their indexes.
   size_t with_id = 0;
   for (const MemDocument* document : documents_) {
-    const std::string name = "document '" + document->storage_ + "'";
+    const std::string name = "document '" + std::string(document->Storage()) + "'";
     check.Expect(document->session_ == this, name + " belongs to another session");
-    check.Expect(by_storage_.Find(document->storage_) == document,
+    check.Expect(by_storage_.Find(document->Storage()) == document,
                  name + " is not found by its storage name");
     if (!document->DocId().empty()) {
       ++with_id;

@@ -19,6 +19,7 @@
 #include "MemJsonPlace.h"
 #include "MemJsonText.h"
 #include "MemSession.h"
+#include "MemPool.h"
 #include "MemSessionFileInternal.h"
 
 using memfile::DerivedKind;
@@ -761,5 +762,6 @@ MemResult MemSession::LoadFromBuffer(const char* iData, size_t iSize,
   MemFaults::Clear();  // no earlier fault may hit the settings being applied
   ApplyGlobals();
   for (const MemFault& fault : faults) MemFaults::Add(fault);
+  MemPool::TrimAll();  // the products are made: what the pools asked ahead goes back
   return MemResult::Ok();
 }

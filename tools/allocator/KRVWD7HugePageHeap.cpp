@@ -63,7 +63,7 @@ class HugePageAllocator : public SysAllocator {
 
  private:
   static constexpr size_t kAlign = 4096;
-  static constexpr uintptr_t kAhead = uintptr_t{4} << 20;
+  static constexpr uintptr_t kAhead = uintptr_t{2} << 20;
 
   static uintptr_t RoundUp(uintptr_t iValue, size_t iAlignment) {
     return (iValue + iAlignment - 1) / iAlignment * iAlignment;
