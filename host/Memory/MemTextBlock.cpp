@@ -29,7 +29,7 @@ char* WriteLength(size_t iLength, char* oAt) {
 
 }  // namespace
 
-std::string_view Get(const char* iBlock, size_t iCount, size_t iIndex) {
+std::string_view GetAny(const char* iBlock, size_t iCount, size_t iIndex) {
   const char* at = iBlock;
   size_t skip = 0;
   size_t length = 0;

@@ -17,8 +17,19 @@
 #include <string_view>
 
 namespace memtext {
+// Text iIndex of the iCount texts of iBlock, for lengths of any size.
+std::string_view GetAny(const char* iBlock, size_t iCount, size_t iIndex);
 // Text iIndex of the iCount texts of iBlock. REQUIRES: iBlock != null.
-std::string_view Get(const char* iBlock, size_t iCount, size_t iIndex);
+inline std::string_view Get(const char* iBlock, size_t iCount, size_t iIndex) {
+  // Texts under 128 bytes, nearly all of them: a length is one byte.
+  const unsigned char* lengths = reinterpret_cast<const unsigned char*>(iBlock);
+  size_t skip = 0;
+  for (size_t i = 0; i < iCount; ++i) {
+    if (lengths[i] & 0x80) return GetAny(iBlock, iCount, iIndex);
+    if (i < iIndex) skip += lengths[i];
+  }
+  return std::string_view(iBlock + iCount + skip, lengths[iIndex]);
+}
 // A block of the iCount texts; null when they are all empty.
 std::unique_ptr<char[]> Make(const std::string_view* iTexts, size_t iCount);
 }  // namespace memtext
