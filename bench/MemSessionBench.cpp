@@ -30,11 +30,11 @@ void BuildSide(MemSession& ioSession, const std::string& iName, int iProducts,
                                     "P" + std::to_string(index));
       part->SetPosition(MemBuilder::Translation(index, 2.5 * p, -a));
       part->SetRevision("A");
-      part->UserProperties()["VPMVersion"] = "1";
+      part->UserProperties().Set("VPMVersion", "1");
       std::string id = MemBuilder::PrintableId(0x100, {0x1000000u + a, 0x2000000u + index});
       if (iBlackBox) {
-        part->Properties()["BBPrintableId"] = id;
-        part->Properties()["BBVpmEnv"] = "VPMENV  /VPMENV  /VPMENV  ";
+        part->Properties().Set("BBPrintableId", id);
+        part->Properties().Set("BBVpmEnv", "VPMENV  /VPMENV  /VPMENV  ");
       } else {
         part->Vpm().SetPrintableId(id);
         part->Vpm().SetEnv("VPMENV  /VPMENV  /VPMENV  ");

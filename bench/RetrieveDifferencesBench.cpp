@@ -68,8 +68,8 @@ Structure Generate(int iProducts) {
     const std::string asm_number = "ASM-" + std::to_string(a);
     MemProduct* bb_asm = session.NewComponent(bb_doc->Root(), "Asm." + std::to_string(a),
                                               asm_number, MemKind::kProduct);
-    bb_asm->Properties()["BBPrintableId"] = MemBuilder::PrintableId(1, {asm_clink});
-    bb_asm->Properties()["BBVpmEnv"] = "E1/E2";
+    bb_asm->Properties().Set("BBPrintableId", MemBuilder::PrintableId(1, {asm_clink}));
+    bb_asm->Properties().Set("BBVpmEnv", "E1/E2");
     MemProduct* psn_asm = session.NewComponent(psn_doc->Root(), "Asm." + std::to_string(a),
                                                asm_number, MemKind::kProduct);
     psn_asm->Vpm().SetPrintableId(MemBuilder::PrintableId(1, {asm_clink}));
@@ -82,12 +82,12 @@ Structure Generate(int iProducts) {
       const std::string name = "Part." + std::to_string(p);
       MemProduct* ref = session.NewReference(nullptr, "P-" + std::to_string(made),
                                              MemKind::kPart);
-      ref->UserProperties()["Version"] = "1";
+      ref->UserProperties().Set("Version", "1");
       const CATMathTransformation at = MemBuilder::Translation(made, 0, 0);
       if (kind != 1) {
         MemProduct* bb_part = session.NewInstance(bb_asm, ref, name);
-        bb_part->Properties()["BBPrintableId"] = MemBuilder::PrintableId(1, {asm_clink, clink});
-        bb_part->Properties()["BBVpmEnv"] = "E1/E2/E3";
+        bb_part->Properties().Set("BBPrintableId", MemBuilder::PrintableId(1, {asm_clink, clink}));
+        bb_part->Properties().Set("BBVpmEnv", "E1/E2/E3");
         bb_part->SetPosition(at);
       }
       if (kind == 0) {
@@ -100,12 +100,12 @@ Structure Generate(int iProducts) {
       if (kind == 1) ++out.added;
       if (kind == 2) {
         psn_ref = session.NewReference(psn_doc, ref->PartNumber(), MemKind::kPart);
-        psn_ref->UserProperties()["Version"] = "2";
+        psn_ref->UserProperties().Set("Version", "2");
       }
       if (kind == 3) psn_at = MemBuilder::Translation(made, 1, 0);
       if (kind == 4) {
         psn_ref = session.NewReference(nullptr, ref->PartNumber() + "-R", MemKind::kPart);
-        psn_ref->UserProperties()["Version"] = "1";
+        psn_ref->UserProperties().Set("Version", "1");
       }
       if (kind == 4 || kind == 5) {
         psn_clink = 0x800000 + made;

@@ -59,7 +59,7 @@ Pair Generate(int iProducts) {
   out.bb = session.FindDocument("BB.CATProduct");
   out.psn = session.FindDocument("PSN.CATProduct");
   out.psn->Root()->Vpm().SetPrintableId(MemBuilder::PrintableId(1, {}));
-  out.bb->Root()->Properties()["BBPSNPrintableId"] = MemBuilder::PrintableId(1, {});
+  out.bb->Root()->Properties().Set("BBPSNPrintableId", MemBuilder::PrintableId(1, {}));
   int made = 0;
   for (int a = 0; made < iProducts; ++a) {
     const uint64_t asm_clink = 0x100000 + a;
@@ -67,8 +67,8 @@ Pair Generate(int iProducts) {
     const std::string asm_number = "ASM-" + std::to_string(a);
     MemProduct* bb_asm =
         session.NewComponent(out.bb->Root(), asm_name, asm_number, MemKind::kProduct);
-    bb_asm->Properties()["BBPrintableId"] = MemBuilder::PrintableId(1, {asm_clink});
-    bb_asm->Properties()["BBVpmEnv"] = "E1/E2";
+    bb_asm->Properties().Set("BBPrintableId", MemBuilder::PrintableId(1, {asm_clink}));
+    bb_asm->Properties().Set("BBVpmEnv", "E1/E2");
     MemProduct* psn_asm =
         session.NewComponent(out.psn->Root(), asm_name, asm_number, MemKind::kProduct);
     psn_asm->Vpm().SetPrintableId(MemBuilder::PrintableId(1, {asm_clink}));
@@ -79,11 +79,11 @@ Pair Generate(int iProducts) {
       const std::string name = "Part." + std::to_string(p);
       MemProduct* ref =
           session.NewReference(nullptr, "P-" + std::to_string(made), MemKind::kPart);
-      ref->UserProperties()["Version"] = "1";
+      ref->UserProperties().Set("Version", "1");
       const CATMathTransformation at = MemBuilder::Translation(made, 0, 0);
       MemProduct* bb_part = session.NewInstance(bb_asm, ref, name);
-      bb_part->Properties()["BBPrintableId"] = MemBuilder::PrintableId(1, {asm_clink, clink});
-      bb_part->Properties()["BBVpmEnv"] = "E1/E2/E3";
+      bb_part->Properties().Set("BBPrintableId", MemBuilder::PrintableId(1, {asm_clink, clink}));
+      bb_part->Properties().Set("BBVpmEnv", "E1/E2/E3");
       bb_part->SetPosition(made % 100 == 3 ? MemBuilder::Translation(made, 1, 0) : at);
       MemProduct* psn_part = session.NewInstance(psn_asm, ref, name);
       psn_part->Vpm().SetPrintableId(MemBuilder::PrintableId(1, {asm_clink, clink}));

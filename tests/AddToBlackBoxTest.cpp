@@ -62,7 +62,7 @@ TEST_F(AddToBlackBoxTest, AddsThePickedProductAndEverythingBelowIt) {
     EXPECT_EQ(PathOf(added), node + "Asm.1");
     const MemProduct* bolt = pair.bbNode->FindChild("Asm.1")->FindChild("Bolt.1");
     ASSERT_NE(bolt, nullptr);
-    EXPECT_EQ(*bolt->FindProperty("BBPrintableId"), pair.psn["Bolt.1"]->Vpm().PrintableId());
+    EXPECT_EQ(bolt->FindProperty("BBPrintableId"), pair.psn["Bolt.1"]->Vpm().PrintableId());
     EXPECT_TRUE(UpToDate(pair));
     EXPECT_TRUE(krvwd7_test::Traced("<< KRVEWD7BlackBoxServices::AddToBlackBox"));
     session().Close();
@@ -127,7 +127,7 @@ TEST_F(AddToBlackBoxTest, AnotherVersionInTheBlackBoxRaisesErrId7) {
     SCOPED_TRACE(row.name);
     BlackBoxPair pair = krvwd7_test::MakeBlackBoxPair(session(), 1);
     // The black box's washer is elsewhere, under another identity.
-    pair.bb["Washer.1"]->Properties()["BBPrintableId"] = krvwd7_test::PairId({0xEE});
+    pair.bb["Washer.1"]->Properties().Set("BBPrintableId", krvwd7_test::PairId({0xEE}));
     row.change(pair.bb["Washer.1"]);
     const MemSnapshot before(session());
     CATBaseUnknown_var added;

@@ -77,10 +77,10 @@ TEST_F(IdentifyTest, TheRootAloneSelectsOnlyThePSNRoot) {
 
 TEST_F(IdentifyTest, AnEmptyStoredIdIsReplacedByTheVPMId) {
   BlackBoxPair pair = krvwd7_test::MakeBlackBoxPair(session(), 1);
-  pair.bb["Nut.1"]->Properties()["BBPrintableId"] = "";
+  pair.bb["Nut.1"]->Properties().Set("BBPrintableId", "");
   pair.bb["Nut.1"]->Vpm().SetPrintableId(pair.psn["Nut.1"]->Vpm().PrintableId());
   // Without either, the component is left out silently.
-  pair.bb["Bolt.1"]->Properties().erase("BBPrintableId");
+  pair.bb["Bolt.1"]->Properties().Erase("BBPrintableId");
   EXPECT_EQ(Identify(pair, {"Nut.1", "Bolt.1"}), S_OK);
   EXPECT_EQ(Selected(pair), "Nut.1");
   EXPECT_TRUE(krvwd7_test::Traced("   FAILED KRVWD7UtiVPMServices::GetPrintableId"));

@@ -30,7 +30,7 @@ TEST_F(IsUpToDateTest, ChecksAndAnswers) {
       {"up to date, type 2", 2, [](BlackBoxPair&) {}, S_OK, 1},
       {"moved bolt, type 1", 1, MoveBolt, S_OK, 0},
       {"version 1 black box", 1,
-       [](BlackBoxPair& p) { p.bbRoot->Properties().erase("BBVersion"); }, E_INVALIDARG, 1},
+       [](BlackBoxPair& p) { p.bbRoot->Properties().Erase("BBVersion"); }, E_INVALIDARG, 1},
       {"not a black box (neither marker parameter)", 1,
        [](BlackBoxPair&) { MemFaults::Add(MemFaultPoint::kGetParameter, S_FALSE, "BB"); },
        E_INVALIDARG, 1},
@@ -39,8 +39,8 @@ TEST_F(IsUpToDateTest, ChecksAndAnswers) {
       {"PSN not from VPM", 1, [](BlackBoxPair& p) { p.psnDocument->SetPdm(false); },
        E_INVALIDARG, 1},
       {"type 2 without the PSN node", 2,
-       [](BlackBoxPair& p) { p.bbRoot->Properties()["BBPSNPartNumber"] = "OTHER"; }, E_FAIL, 1},
-      {"unknown type", 1, [](BlackBoxPair& p) { p.bbRoot->Properties()["BBType"] = "3"; },
+       [](BlackBoxPair& p) { p.bbRoot->Properties().Set("BBPSNPartNumber", "OTHER"); }, E_FAIL, 1},
+      {"unknown type", 1, [](BlackBoxPair& p) { p.bbRoot->Properties().Set("BBType", "3"); },
        E_FAIL, 1},
   };
   KRVEWD7BlackBoxServices services;

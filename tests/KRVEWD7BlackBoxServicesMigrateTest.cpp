@@ -256,8 +256,8 @@ class VersioningTest : public MigrateTest {
                {"Engine.1", Id({0xE1})},
                {"Extra.1", MemBuilder::PrintableId(0x300, {}) + kRootId + "ABCDEF"}};
     for (const auto& row : ids) {
-      Find(row.path)->Properties()["BBPrintableId"] = row.id;
-      Find(row.path)->Properties()["BBVpmEnv"] = "ENV";
+      Find(row.path)->Properties().Set("BBPrintableId", row.id);
+      Find(row.path)->Properties().Set("BBVpmEnv", "ENV");
     }
   }
   // iOld with the old root id at its start replaced by the new one.

@@ -1,6 +1,5 @@
 // The black-box interface on assembly products: registration, attributes and
 // the stored form of the PSN file name.
-#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -111,7 +110,7 @@ TEST_F(KRVEWD7BlackBoxTest, IsABlackBoxByParametersOnly) {
     SCOPED_TRACE(row.what);
     MemProduct* instance = MemBuilder(MemSession::Current()).Assembly(root_, row.what, row.what);
     for (const char* name : row.parms) instance->AddParm(name, "v");
-    for (const char* name : row.props) instance->Reference()->Properties()[name] = "2";
+    for (const char* name : row.props) instance->Reference()->Properties().Set(name, "2");
     // Asked of the instance, answered by its reference.
     EXPECT_EQ(Get(BlackBox(instance), &KRVIWD7BlackBox::IsABlackBox), Answer(S_OK, row.expected));
   }
@@ -124,12 +123,12 @@ TEST_F(KRVEWD7BlackBoxTest, IsABlackBoxByParametersOnly) {
 
 TEST_F(KRVEWD7BlackBoxTest, Version) {
   KRVIWD7BlackBox_var bb = BlackBox(root_);
-  root_->Properties()["BBVersion"] = "2";
+  root_->Properties().Set("BBVersion", "2");
   EXPECT_EQ(Get(bb, &KRVIWD7BlackBox::GetVersion), Answer(E_FAIL, "0"));  // no black box
   root_->Properties().clear();
   ASSERT_EQ(bb->SetNote("note"), S_OK);
   EXPECT_EQ(Get(bb, &KRVIWD7BlackBox::GetVersion), Answer(S_FALSE, "1"));
-  root_->Properties()["BBVersion"] = "abc";
+  root_->Properties().Set("BBVersion", "abc");
   EXPECT_EQ(Get(bb, &KRVIWD7BlackBox::GetVersion), Answer(E_FAIL, "0"));
   EXPECT_EQ(bb->SetVersion(7), S_OK);  // the existing property is set
   EXPECT_EQ(PropertyOf(root_, "BBVersion"), "7");
@@ -144,7 +143,7 @@ TEST_F(KRVEWD7BlackBoxTest, Version) {
 TEST_F(KRVEWD7BlackBoxTest, Type) {
   KRVIWD7BlackBox_var bb = BlackBox(root_);
   ASSERT_EQ(bb->SetNote(""), S_OK);
-  root_->Properties()["BBType"] = "2";
+  root_->Properties().Set("BBType", "2");
   EXPECT_EQ(Type(bb), Answer(E_FAIL, "0:"));  // version 1 has no type
   root_->Properties().clear();
   EXPECT_EQ(bb->SetType(3, "PSN"), E_INVALIDARG);
@@ -153,11 +152,11 @@ TEST_F(KRVEWD7BlackBoxTest, Type) {
   ASSERT_EQ(bb->SetType(2, "PSN-ROOT"), S_OK);
   EXPECT_EQ(PropertyOf(root_, "BBType"), "2");
   EXPECT_EQ(Type(bb), Answer(S_OK, "2:PSN-ROOT"));
-  root_->Properties()["BBType"] = "1";
-  root_->Properties().erase("BBPSNPartNumber");
+  root_->Properties().Set("BBType", "1");
+  root_->Properties().Erase("BBPSNPartNumber");
   EXPECT_EQ(Type(bb), Answer(S_OK, "1:"));  // an absent part number is no failure
   // A negative part-number read (3rd GetProperty, after version and type).
-  root_->Properties()["BBPSNPartNumber"] = "PN";
+  root_->Properties().Set("BBPSNPartNumber", "PN");
   MemFaults::Add(MemFaultPoint::kGetProperty, E_FAIL, "", 3);
   EXPECT_EQ(Type(bb), Answer(E_FAIL, "1:"));
   // The part number is written even when the type's write fails.
@@ -200,7 +199,7 @@ TEST_F(KRVEWD7BlackBoxTest, InstancesAreReadNotWritten) {
   MemProduct* ref = sub_->Reference();
   ref->AddParm("BBNote", "note");
   ref->AddParm("BBPSNFilename", "E:\\x.psn");
-  const std::map<std::string, std::string> props = {
+  const MemTextMap props = {
       {"BBVersion", "2"}, {"BBType", "2"}, {"BBPSNPartNumber", "PN"},
       {"BBFlatten", "1"}, {"BBPSNPrintableId", "ID"}};
   ref->Properties() = props;

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "KRVWD7CoreServices.h"
@@ -97,9 +99,9 @@ class AddTest : public HostTest {
     for (const MemProduct* product : ProductsBelow(node_)) {
       std::string path;
       product->PathFrom(node_, path);
-      const std::string* id = product->FindProperty("BBPrintableId");
+      std::optional<std::string_view> id = product->FindProperty("BBPrintableId");
       out += path.substr(path.find('/')) + " " + product->PartNumber() + " " +
-             (id ? id->substr(id->size() - 4) : "-") + "\n";
+             (id ? std::string(id->substr(id->size() - 4)) : "-") + "\n";
     }
     return out;
   }
@@ -130,9 +132,9 @@ TEST_F(AddTest, MissingChainIsCreatedWithTheIdentityOfEachLevel) {
   ASSERT_NE(bb_piston, nullptr);
   EXPECT_EQ(bb_piston->Reference(), piston_->Reference());  // the part is shared
   EXPECT_EQ(bb_piston->Position(), piston_->Position());
-  EXPECT_EQ(*bb_piston->FindProperty("BBVpmEnv"), piston_->Vpm().Env());
+  EXPECT_EQ(bb_piston->FindProperty("BBVpmEnv"), piston_->Vpm().Env());
   MemProduct* bb_block = bb_piston->Father();
-  EXPECT_EQ(*bb_block->FindProperty("BBVpmEnv"), block_->Vpm().Env());
+  EXPECT_EQ(bb_block->FindProperty("BBVpmEnv"), block_->Vpm().Env());
   EXPECT_EQ(bb_block->Position(), block_->Position());
   EXPECT_EQ(bb_block->Document(), node_->Document());
   const std::vector<std::string> lines = KRVWD7UtiTracer::Lines();
@@ -173,7 +175,7 @@ TEST_F(AddTest, ProductAlreadyThereAnswers1WithIt) {
 }
 
 TEST_F(AddTest, FlattenedBlackBoxTakesLeavesDirectlyAndRefusesAssemblies) {
-  bb_->Properties()["BBFlatten"] = "1";
+  bb_->Properties().Set("BBFlatten", "1");
   CATBaseUnknown_var added;
   EXPECT_EQ(Add(piston_, added), S_OK);
   EXPECT_EQ(Add(block_, added), S_FALSE);
@@ -194,7 +196,7 @@ TEST_F(AddTest, ModelWithATwinIsPastedFromTheBlackBoxOtherwiseCopiedFromThePSN) 
   MemProduct* bb_twin = MemProduct::From(twin);
   EXPECT_EQ(bb_twin->Reference(), bb_sensor->Reference());  // pasted from the black box
   EXPECT_EQ(bb_twin->Position(), door_sensor_->Position());
-  EXPECT_EQ(*bb_twin->FindProperty("BBPrintableId"), door_sensor_->Vpm().PrintableId());
+  EXPECT_EQ(bb_twin->FindProperty("BBPrintableId"), door_sensor_->Vpm().PrintableId());
   // The pasting path of AddLeaf writes no exit line.
   EXPECT_EQ(TraceCount(">>KRVWD7CoreServices::AddLeaf()"), 1);
   EXPECT_EQ(TraceCount("<<KRVWD7CoreServices::AddLeaf()"), 0);

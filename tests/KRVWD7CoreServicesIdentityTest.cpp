@@ -2,6 +2,7 @@
 // properties, the part number, the node copy and the leaf refresh.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,7 +29,7 @@ class IdentityTest : public HostTest {
     psn_engine_->Vpm() = MemVpm{MemBuilder::PrintableId(1, {0xC01}), "VPMENV  /VPMENV  ", ""};
     psn_engine_->SetPosition(MemBuilder::Translation(1, 2, 3));
     psn_engine_->SetDefinition("7");
-    psn_engine_->Properties()["Note"] = "from PSN";
+    psn_engine_->Properties().Set("Note", "from PSN");
     psn_engine_->Graphic().color = "#FF0000";
     bb_doc_ = build.Document("BB.CATProduct", "BB", true);
     bb_engine_ = build.Add(bb_doc_->Root(), "Component.1", "", MemKind::kComponent);
@@ -159,7 +160,7 @@ TEST_F(IdentityTest, CopyPartNumberFailures) {
 // --- UpdateBBNodeFromPSN -----------------------------------------------------------
 
 TEST_F(IdentityTest, UpdateNodeCopiesEverythingAndTracesTheIdentity) {
-  bb_engine_->Properties()["BBPrintableId"] = "old";
+  bb_engine_->Properties().Set("BBPrintableId", "old");
   EXPECT_EQ(UpdateNode(1), S_OK);
   const std::string id = std::string(psn_engine_->Vpm().PrintableId());
   const std::vector<std::string> expected = {
@@ -205,7 +206,7 @@ TEST_F(IdentityTest, UpdateNodeRunsEveryCopyAndOnlyCopiesDecide) {
 }
 
 TEST_F(IdentityTest, UpdateNodeWithoutVpmIdentityLeavesTheStoredOne) {
-  bb_engine_->Properties()["BBPrintableId"] = "mine";
+  bb_engine_->Properties().Set("BBPrintableId", "mine");
   psn_engine_->Vpm().SetPrintableId({});
   EXPECT_EQ(UpdateNode(0), S_OK);
   EXPECT_EQ(PropertyOf(bb_engine_, "BBPrintableId"), "mine");
@@ -297,14 +298,14 @@ TEST_F(LeafTest, OtherPairsReplaceTheLeafWithoutCopy) {
     MemProduct* bb = build.Add(bb_engine_, "B" + tag + ".1", "BB-" + tag, row.bb_kind);
     build.Instance(bb_engine_, bb, "B" + tag + ".2");
     bb->SetPosition(MemBuilder::Translation(9, 9, 9));
-    bb->Properties()["BBPrintableId"] = "kept?";
+    bb->Properties().Set("BBPrintableId", "kept?");
     const CATBaseUnknown_var old_leaf = Handle(bb);  // outlives its removal
     EXPECT_EQ(Core::UpdateBBLeafFromPSN(old_leaf, Handle(psn), row.all_instances), S_OK);
     MemProduct* replacing = bb_engine_->FindChild("B" + tag + ".1");
     ASSERT_NE(replacing, nullptr);
     EXPECT_EQ(replacing->Reference(), psn->Reference());
     EXPECT_EQ(replacing->Position(), MemBuilder::Translation(9, 9, 9));  // kept
-    EXPECT_EQ(replacing->FindProperty("BBPrintableId"), nullptr);     // no copy
+    EXPECT_EQ(replacing->FindProperty("BBPrintableId"), std::nullopt);  // no copy
     EXPECT_EQ(bb_engine_->FindChild("B" + tag + ".2")->Reference() == psn->Reference(),
               row.all_instances);
     EXPECT_EQ(MemProduct::From(old_leaf), nullptr);  // taken out of the session

@@ -47,7 +47,7 @@ class LiteralAgreementTest : public HostTest {
     spec.assemblyShare = 25;
     spec.seed = 5;
     MemPSNPair pair = build.GeneratePSN(spec);
-    if (iFlattened) pair.bbRoot->Properties()["BBFlatten"] = "1";
+    if (iFlattened) pair.bbRoot->Properties().Set("BBFlatten", "1");
     int assemblies = 0, top = 0, leaves = 0;
     for (MemProduct* product : pair.psnProducts) {
       if (product->Children().empty()) {

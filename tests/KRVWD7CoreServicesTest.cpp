@@ -130,7 +130,7 @@ TEST_F(KRVWD7CoreServicesTest, RetrieveAssociatedPSNDoc) {
   EXPECT_EQ(Core::RetrieveAssociatedPSNDoc(Handle(root_), found), E_FAIL);
   EXPECT_EQ(found, nullptr);
 
-  root_->Properties()["BBPSNPrintableId"] = psn_id;
+  root_->Properties().Set("BBPSNPrintableId", psn_id);
   root_->Vpm().SetPrintableId(psn_id);  // its own root never counts
   MemBuilder build(session());
   MemDocument* other = build.Document("Other.CATProduct", "OTHER", true);

@@ -204,11 +204,11 @@ class KRVWD7PrdInfoReadTest : public krvwd7_test::LeakCheckedTest {
     bolt_->SetDefinition("Def");
     bolt_->SetNomenclature("Nom");
     bolt_->SetDescription("Desc");
-    bolt_->UserProperties()["Ver"] = "V7";
+    bolt_->UserProperties().Set("Ver", "V7");
     bolt_->SetPosition(MemBuilder::Translation(5, 0, 0));
     bolt_->Vpm() = MemVpm{MemBuilder::PrintableId(1, {2, 3}), "VPMENV/VPMENV", "MR"};
-    bolt_->Properties()["BBPrintableId"] = "STORED-ID";
-    bolt_->Properties()["BBVpmEnv"] = "STORED-ENV";
+    bolt_->Properties().Set("BBPrintableId", "STORED-ID");
+    bolt_->Properties().Set("BBVpmEnv", "STORED-ENV");
     asm_->Vpm() = MemVpm{MemBuilder::PrintableId(4, {2}), "VPMENV", ""};
   }
 

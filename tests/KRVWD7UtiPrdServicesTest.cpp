@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <memory>
 #include <string>
 
@@ -132,8 +131,7 @@ TEST_F(KRVWD7UtiPrdServicesTest, CopiesOfPropertiesKeepWhatTheFlagSays) {
   plate_->Properties() = {{"A", "plate"}};
   plate_->SetRevision("R2");
   ASSERT_EQ(Prd::CopyPropertiesOfInstanceProduct(H(plate_), H(bolt_), 0), S_OK);
-  EXPECT_EQ(plate_->Properties(), (std::map<std::string, std::string>{
-                                      {"A", "plate"}, {"B", "bolt"}}));
+  EXPECT_EQ(plate_->Properties(), (MemTextMap{{"A", "plate"}, {"B", "bolt"}}));
   EXPECT_EQ(plate_->InstanceName(), "Plate.1");
   ASSERT_EQ(Prd::CopyPropertiesOfReferenceProduct(H(nut_), H(plate_), 0), S_OK);
   EXPECT_EQ(nut_->Revision(), "");

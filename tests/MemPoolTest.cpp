@@ -1,6 +1,5 @@
-// The session's storage: the pools of small objects, the sorted text maps
-// of product properties, and the thread that makes memory resident ahead
-// of its use.
+// The session's storage: the pools of small objects and the thread that
+// makes memory resident ahead of its use.
 #include <gtest/gtest.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
@@ -10,10 +9,7 @@
 #include <cstring>
 #include <thread>
 #include <chrono>
-#include <map>
-#include <random>
 #include <set>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -21,7 +17,6 @@
 #include "MemPool.h"
 #include "MemPrefault.h"
 #include "MemSession.h"
-#include "MemTextMap.h"
 
 namespace {
 
@@ -109,7 +104,7 @@ TEST(MemPoolTest, ASessionLoadedAfterAnotherIsLaidOutInWalkOrder) {
                                             "A" + std::to_string(a));
       for (int p = 0; p < 50; ++p) {
         const std::string name = std::to_string(a * 50 + p);
-        build.Part(assembly, "Part" + name + ".1", "P" + name)->Properties()["Note"] = name;
+        build.Part(assembly, "Part" + name + ".1", "P" + name)->Properties().Set("Note", name);
       }
     }
     text = built.SaveToText();
@@ -200,41 +195,6 @@ TEST(MemPrefaultTest, AForkedChildIgnoresRequests) {
   ASSERT_EQ(::waitpid(child, &status, 0), child);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
   EXPECT_TRUE(prefault.Works());
-}
-
-// Random sets, inserts, erases and look-ups agree with a std::map at every
-// step, and iteration gives the same entries in the same order.
-TEST(MemTextMapTest, AgreesWithAMapUnderRandomEdits) {
-  std::mt19937 random(20261207);
-  MemTextMap map;
-  std::map<std::string, std::string> expected;
-  for (int step = 0; step < 5000; ++step) {
-    const std::string name = "k" + std::to_string(random() % 40);
-    const std::string value = std::to_string(step);
-    switch (random() % 4) {
-      case 0:
-        map[name] = value;
-        expected[name] = value;
-        break;
-      case 1:
-        ASSERT_EQ(map.emplace(name, value).second, expected.emplace(name, value).second) << step;
-        break;
-      case 2:
-        ASSERT_EQ(map.erase(name), expected.erase(name)) << step;
-        break;
-      default: {
-        auto it = expected.find(name);
-        ASSERT_EQ(map.count(name), expected.count(name)) << step;
-        if (it != expected.end()) {
-          ASSERT_EQ(map.at(name), it->second) << step;
-        }
-      }
-    }
-    ASSERT_EQ(map.size(), expected.size()) << step;
-  }
-  EXPECT_EQ(std::vector<MemTextMap::value_type>(map.begin(), map.end()),
-            std::vector<MemTextMap::value_type>(expected.begin(), expected.end()));
-  EXPECT_THROW(map.at("absent"), std::out_of_range);
 }
 
 }  // namespace

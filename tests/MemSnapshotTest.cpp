@@ -57,9 +57,9 @@ TEST_F(MemSnapshotTest, EachKindOfChange) {
       {"properties",
        [](BlackBoxPair& p) {
          auto& properties = p.bb["Nut.1"]->Properties();
-         properties["BBVpmEnv"] = "OTHER";
-         properties.erase("BBPrintableId");
-         properties["Extra"] = "";
+         properties.Set("BBVpmEnv", "OTHER");
+         properties.Erase("BBPrintableId");
+         properties.Set("Extra", "");
        },
        {"property BB:PSN.1/Asm.1/Nut.1 BBPrintableId " + krvwd7_test::PairId({0xA1, 0xC1}) +
             " -> (none)",
@@ -68,14 +68,14 @@ TEST_F(MemSnapshotTest, EachKindOfChange) {
       {"black-box attributes on the root",
        [](BlackBoxPair& p) {
          p.bbRoot->FindParm("BBNote")->set_value("new note");
-         p.bbRoot->Properties()["BBType"] = "1";
+         p.bbRoot->Properties().Set("BBType", "1");
        },
        {"parameter BB: BBNote test black box -> new note", "property BB: BBType 2 -> 1"}},
       {"reference attributes",
        [](BlackBoxPair& p) {
          MemSession::Current().SetPartNumber(p.psn["Nut.1"], "NUT-2");
          p.psn["Nut.1"]->SetRevision("B");
-         p.psn["Nut.1"]->UserProperties()["Version"] = "3";
+         p.psn["Nut.1"]->UserProperties().Set("Version", "3");
        },
        {"part number PSN:Asm.1/Nut.1 NUT -> NUT-2", "attribute PSN:Asm.1/Nut.1 revision  -> B",
         "user property PSN:Asm.1/Nut.1 Version (none) -> 3"}},

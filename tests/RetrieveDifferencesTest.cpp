@@ -99,7 +99,7 @@ class DifferencesTest : public krvwd7_test::LeakCheckedTest {
   MemProduct* Ref(const std::string& iPartNumber, const std::string& iVersion = "1",
                   MemKind iKind = MemKind::kPart) {
     MemProduct* ref = Session().NewReference(nullptr, iPartNumber, iKind);
-    ref->UserProperties()["Version"] = iVersion;
+    ref->UserProperties().Set("Version", iVersion);
     return ref;
   }
   // A black-box component: instance of iRef with its stored identity.
@@ -108,8 +108,8 @@ class DifferencesTest : public krvwd7_test::LeakCheckedTest {
                  const CATMathTransformation& iPosition = CATMathTransformation(),
                  const std::string& iRevision = "A") {
     MemProduct* product = Session().NewInstance(iFather, iRef, iName);
-    product->Properties()["BBPrintableId"] = iId;
-    product->Properties()["BBVpmEnv"] = iEnv;
+    product->Properties().Set("BBPrintableId", iId);
+    product->Properties().Set("BBVpmEnv", iEnv);
     product->Vpm().SetModelRevision(iRevision);
     product->SetPosition(iPosition);
     return product;
@@ -269,7 +269,7 @@ TEST_F(DifferencesTest, AltCustoOnlyWhenBothCompidsAreSetAndDiffer) {
   Psn(psn_, with_compid("P3", 0xC3), "Same.9", Id(3, {0xA3}));
   Bb(bb_, with_compid("B4", 0xC1), "Vers.1", Id(4, {0xA4}), "E1/E2");
   Psn(psn_, with_compid("P4", 0xC2), "Vers.9", Id(4, {0xA4}));
-  Session().FindByPartNumber("P4")->UserProperties()["Version"] = "2";
+  Session().FindByPartNumber("P4")->UserProperties().Set("Version", "2");
   Diff diff = Compare();
   EXPECT_EQ(diff.Text(), "ALTCUSTO Both.1>Both.9, VERSION Vers.1>Vers.9");
 }
@@ -422,7 +422,7 @@ TEST_F(DifferencesTest, Method1SamePartNumberClassification) {
       psn_bolt = Session().NewReference(Session().FindDocument("PSN.CATProduct"), "BOLT",
                                         MemKind::kPart);
       ASSERT_EQ(psn_bolt->PartNumber(), "BOLT");
-      psn_bolt->UserProperties()["Version"] = row.psn_version;
+      psn_bolt->UserProperties().Set("Version", row.psn_version);
     }
     Bb(bb_, bolt, "Bolt.1", Id(1, {0xA1}), "E1/E2", At(0), "A");
     PsnWithOrigin(psn_, psn_bolt, "Bolt.9", 1, {0xB1}, At(row.psn_x), row.psn_revision);

@@ -397,7 +397,7 @@ TEST_F(SessionFileTest, SaveAndLoadRoundTrip) {
   std::vector<MemDocument*> documents = session_.ProductDocuments();
   ASSERT_EQ(documents.size(), 2u);
   MemProduct* root = documents[0]->Root();
-  EXPECT_EQ(*root->FindProperty("BBType"), "2");
+  EXPECT_EQ(root->FindProperty("BBType"), "2");
   EXPECT_EQ(root->DisplayName(), "Car black box");
   EXPECT_EQ(documents[1]->Root()->DisplayName(), "PSN-ROOT");  // unnamed: its part number
   EXPECT_NE(first.find("\"name\": \"Car black box\""), std::string::npos);
@@ -416,7 +416,7 @@ TEST_F(SessionFileTest, SaveAndLoadRoundTrip) {
   EXPECT_EQ(bolt1->Reference(), bolt3->Reference());  // shared, written once
   EXPECT_EQ(bolt1->Vpm().ModelRevision(), "A");
   EXPECT_EQ(sub->FindChild("Bolt.2")->NodeType(), 9);
-  EXPECT_EQ(bolt1->UserProperties().at("Material"), "Steel");
+  EXPECT_EQ(bolt1->UserProperties().Find("Material"), "Steel");
   ASSERT_NE(session_.FindByPartNumber("SPARE"), nullptr);  // declared, unused, kept
   ASSERT_NE(session_.FindReplacing("00000000000000C1", "VPMENV  "), nullptr);
   EXPECT_EQ(session_.CurrentEditor(), documents[1]->Editor());

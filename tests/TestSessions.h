@@ -8,8 +8,10 @@
 #include <unistd.h>
 
 #include <map>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "CATDialog.h"
@@ -180,8 +182,8 @@ inline std::string ChildNames(const MemProduct* iProduct) {
 // "<no product>" for null.
 inline std::string PropertyOf(const MemProduct* iProduct, const std::string& iName) {
   if (iProduct == nullptr) return "<no product>";
-  const std::string* value = iProduct->FindProperty(iName);
-  return value ? *value : "<absent>";
+  std::optional<std::string_view> value = iProduct->FindProperty(iName);
+  return value ? std::string(*value) : "<absent>";
 }
 
 // The value of the knowledge parameter iName, "<absent>" when there is none.

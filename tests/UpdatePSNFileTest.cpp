@@ -189,9 +189,9 @@ TEST_F(UpdatePSNFileTest, CachedGraphicsUseTheSystemSeparator) {
 
 TEST_F(UpdatePSNFileTest, ShortIdentifiersGiveEmptyFields) {
   MemProduct* root = NewBlackBox(session(), "");
-  root->Properties()["BBPSNPrintableId"] = "0123456789";
+  root->Properties().Set("BBPSNPrintableId", "0123456789");
   MemProduct* short_id = NewComponent(session(), root, "C1", {}, "AB");
-  short_id->Properties()["BBPrintableId"] = "too short";
+  short_id->Properties().Set("BBPrintableId", "too short");
   const std::string target = folder_ / "new.psn";
   ASSERT_EQ(Update(target), S_OK);
   EXPECT_EQ(ReadFile(target), Beginning(target) +
@@ -218,7 +218,7 @@ TEST_F(UpdatePSNFileTest, ResultIsThatOfThePSNPrintableId) {
   MemProduct* root = NewBlackBox(session(), "");
   NewComponent(session(), root, "C1", {0xA}, "");
   const std::string target = folder_ / "new.psn";
-  root->Properties().erase("BBPSNPrintableId");
+  root->Properties().Erase("BBPSNPrintableId");
   EXPECT_EQ(Update(target), S_FALSE);
   EXPECT_EQ(LinesWith(ReadFile(target), "RootPart").size(), 1u);
   // A failing read: its result, and the file written all the same.

@@ -406,11 +406,6 @@ CATMathTransformation MemProduct::AbsolutePosition() const {
   return father->AbsolutePosition() * Position();
 }
 
-const std::string* MemProduct::FindProperty(const std::string& iName) const {
-  auto it = O().properties_.find(iName);
-  return it == O().properties_.end() ? nullptr : &it->second;
-}
-
 // --- Reference data -------------------------------------------------------------
 
 MemParm* MemProduct::FindParm(const std::string& iName) const {

@@ -34,6 +34,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -277,8 +278,11 @@ class MemProduct final : public CATIProduct {
   // Text properties of this object, by name.
   MemTextMap& Properties() { return O().properties_; }
   const MemTextMap& Properties() const { return O().properties_; }
-  // The property's value or null when absent (borrowed).
-  const std::string* FindProperty(const std::string& iName) const;
+  // The property's value, none when absent. The view is valid until this
+  // object's properties next change.
+  std::optional<std::string_view> FindProperty(std::string_view iName) const {
+    return O().properties_.Find(iName);
+  }
 
   MemVpm& Vpm() { return O().vpm_; }
   const MemVpm& Vpm() const { return O().vpm_; }

@@ -14,6 +14,7 @@
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
+#include <vector>
 
 #include "MemFaults.h"
 #include "MemJsonPlace.h"
@@ -260,17 +261,17 @@ class MemSessionLoader {
   }
 
   MemTextMap StringMap(const JObject& iObject, const JPath& iPath, std::string_view iKey) {
-    MemTextMap result;
     const Value* value = iObject.Find(iKey);
-    if (value == nullptr) return result;
+    if (value == nullptr) return MemTextMap();
     JPath path = Key(iPath, iKey);
     ExpectObject(*value, path);
     const JObject map(t_, *value, path);
-    result.reserve(map.size());
+    std::vector<std::pair<std::string, std::string>> entries;
+    entries.reserve(map.size());
     for (size_t i = 0; i < map.size(); ++i) {
-      result.emplace(std::string(map[i].key), AsString(map[i].value, Key(path, map[i].key)));
+      entries.emplace_back(std::string(map[i].key), AsString(map[i].value, Key(path, map[i].key)));
     }
-    return result;
+    return MemTextMap(entries.begin(), entries.end());
   }
 
   HRESULT ResultCode(Value iValue, const JPath& iPath) {
@@ -503,8 +504,8 @@ class MemSessionLoader {
     iReference->SetDefinition(OptString(iObject, iPath, "definition"));
     iReference->SetNomenclature(OptString(iObject, iPath, "nomenclature"));
     iReference->SetDescription(OptString(iObject, iPath, "description"));
-    for (const auto& entry : StringMap(iObject, iPath, "parameters")) {
-      iReference->AddParm(entry.first, entry.second);
+    for (const auto& [name, value] : StringMap(iObject, iPath, "parameters")) {
+      iReference->AddParm(std::string(name), std::string(value));
     }
     iReference->UserProperties() = StringMap(iObject, iPath, "userProperties");
     LoadShapes(iReference, iObject, iPath);

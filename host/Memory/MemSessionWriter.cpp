@@ -111,7 +111,7 @@ class MemSessionWriter {
            iDocument->Name() != iDocument->Storage();
   }
 
-  void Text(const char* iKey, std::string_view iValue) {
+  void Text(std::string_view iKey, std::string_view iValue) {
     out_.Key(iKey);
     out_.String(iValue);
   }
@@ -125,7 +125,7 @@ class MemSessionWriter {
   template <typename Map>
   void StringMap(const Map& iMap) {
     out_.BeginObject();
-    for (const auto& entry : iMap) Text(entry.first.c_str(), entry.second);
+    for (const auto& [name, value] : iMap) Text(name, value);
     out_.EndObject();
   }
 

@@ -1,6 +1,9 @@
 #include "MemSnapshot.h"
 
+#include <optional>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include "MemDocument.h"
 #include "MemProduct.h"
@@ -16,6 +19,13 @@ std::array<double, 12> Coefficients(const CATMathTransformation& iPosition) {
   std::array<double, 12> coef;
   iPosition.GetCoef(coef.data());
   return coef;
+}
+
+// The knowledge parameters of iProduct's reference, as texts by name.
+MemTextMap ParameterMap(const MemProduct* iProduct) {
+  std::vector<MemTextMap::Entry> entries;
+  for (const auto& [name, parm] : iProduct->Parms()) entries.emplace_back(name, parm->value());
+  return MemTextMap(entries.begin(), entries.end());
 }
 
 // One product of the session being compared, in depth-first order.
@@ -62,9 +72,7 @@ void MemSnapshot::Record(const MemDocument* iDocument, MemProduct* iProduct,
                        reference->Definition(),   reference->Nomenclature(),
                        reference->Description(),  reference->UserProperties(),
                        {}};
-    for (const auto& [name, parm] : reference->Parms()) {
-      recorded.parameters.emplace(name, parm->value());
-    }
+    recorded.parameters = ParameterMap(reference);
     references_.emplace(reference, std::move(recorded));
   }
   index_.emplace(iProduct, static_cast<int>(products_.size()));
@@ -180,9 +188,7 @@ class MemSnapshot::Comparison {
          now->Description());
     Map(iProduct, HostChange::Kind::kUserProperty, reference.userProperties,
         now->UserProperties());
-    MemTextMap parameters;
-    for (const auto& [name, parm] : now->Parms()) parameters.emplace(name, parm->value());
-    Map(iProduct, HostChange::Kind::kParameter, reference.parameters, parameters);
+    Map(iProduct, HostChange::Kind::kParameter, reference.parameters, ParameterMap(now));
     Map(iProduct, HostChange::Kind::kProperty, before.properties, now->Properties());
     if (before.position != now->Position()) {
       HostChange& change = Add(HostChange::Kind::kPosition, iProduct);
@@ -239,18 +245,20 @@ class MemSnapshot::Comparison {
     auto old_it = iOld.begin();
     auto new_it = iNew.begin();
     while (old_it != iOld.end() || new_it != iNew.end()) {
-      const bool take_old =
-          new_it == iNew.end() || (old_it != iOld.end() && old_it->first <= new_it->first);
-      const bool take_new =
-          old_it == iOld.end() || (new_it != iNew.end() && new_it->first <= old_it->first);
-      const std::string& name = take_old ? old_it->first : new_it->first;
-      const std::string* old_value = take_old ? &old_it->second : nullptr;
-      const std::string* new_value = take_new ? &new_it->second : nullptr;
+      std::optional<MemTextMap::Entry> old_entry, new_entry;
+      if (old_it != iOld.end()) old_entry = *old_it;
+      if (new_it != iNew.end()) new_entry = *new_it;
+      const bool take_old = !new_entry || (old_entry && old_entry->first <= new_entry->first);
+      const bool take_new = !old_entry || (new_entry && new_entry->first <= old_entry->first);
+      const std::string_view name = take_old ? old_entry->first : new_entry->first;
+      std::optional<std::string_view> old_value, new_value;
+      if (take_old) old_value = old_entry->second;
+      if (take_new) new_value = new_entry->second;
       if (!old_value || !new_value || *old_value != *new_value) {
         HostChange& change = Add(iKind, iProduct);
         change.name = name;
-        change.hadOld = old_value != nullptr;
-        change.hasNew = new_value != nullptr;
+        change.hadOld = old_value.has_value();
+        change.hasNew = new_value.has_value();
         if (old_value) change.oldValue = *old_value;
         if (new_value) change.newValue = *new_value;
       }

@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -167,8 +169,8 @@ void CopyReferenceData(MemProduct* ioTarget, const MemProduct* iSource) {
   ioTarget->SetDefinition(iSource->Definition());
   ioTarget->SetNomenclature(iSource->Nomenclature());
   ioTarget->SetDescription(iSource->Description());
-  for (const auto& entry : iSource->UserProperties()) {
-    ioTarget->UserProperties()[entry.first] = entry.second;
+  if (!iSource->UserProperties().empty()) {
+    ioTarget->UserProperties().SetAll(iSource->UserProperties());
   }
   for (const auto& entry : iSource->Parms()) {
     MemParm* parm = ioTarget->FindParm(entry.first);
@@ -216,9 +218,9 @@ HRESULT KRVWD7UtiPrdServices::GetProperty(const CATBaseUnknown_var& iProduct,
   HRESULT rc = S_OK;
   MemProduct* product = nullptr;
   if (!Enter(MemFaultPoint::kGetProperty, iProduct, iName, product, rc)) return rc;
-  const std::string* value = product->FindProperty(iName.ToStdString());
-  if (value == nullptr) return S_FALSE;
-  oValue = CATUnicodeString(*value);
+  std::optional<std::string_view> value = product->FindProperty(iName.ToStdString());
+  if (!value) return S_FALSE;
+  oValue = CATUnicodeString(std::string(*value));
   return S_OK;
 }
 
@@ -228,9 +230,9 @@ HRESULT KRVWD7UtiPrdServices::SetProperty(const CATBaseUnknown_var& iProduct,
   HRESULT rc = S_OK;
   MemProduct* product = nullptr;
   if (!Enter(MemFaultPoint::kSetProperty, iProduct, iName, product, rc)) return rc;
-  auto it = product->Properties().find(iName.ToStdString());
-  if (it == product->Properties().end()) return E_FAIL;
-  it->second = iValue.ToStdString();
+  const std::string& name = iName.ToStdString();
+  if (!product->FindProperty(name)) return E_FAIL;
+  product->Properties().Set(name, iValue.ToStdString());
   return S_OK;
 }
 
@@ -240,8 +242,7 @@ HRESULT KRVWD7UtiPrdServices::CreateProperty(const CATBaseUnknown_var& iProduct,
   HRESULT rc = S_OK;
   MemProduct* product = nullptr;
   if (!Enter(MemFaultPoint::kCreateProperty, iProduct, iName, product, rc)) return rc;
-  bool created =
-      product->Properties().emplace(iName.ToStdString(), iValue.ToStdString()).second;
+  bool created = product->Properties().Insert(iName.ToStdString(), iValue.ToStdString());
   return created ? S_OK : E_FAIL;
 }
 
@@ -283,10 +284,9 @@ HRESULT KRVWD7UtiPrdServices::GetPrdProperty(const CATBaseUnknown_var& iProduct,
   MemProduct* product = nullptr;
   // An empty name is a valid question: no name check.
   if (!Enter(MemFaultPoint::kGetPrdProperty, iProduct, product, rc)) return rc;
-  const auto& properties = product->UserProperties();
-  auto it = properties.find(iName.ToStdString());
-  if (it == properties.end()) return S_FALSE;
-  oValue = CATUnicodeString(it->second);
+  std::optional<std::string_view> value = product->UserProperties().Find(iName.ToStdString());
+  if (!value) return S_FALSE;
+  oValue = CATUnicodeString(std::string(*value));
   return S_OK;
 }
 
@@ -468,7 +468,7 @@ HRESULT KRVWD7UtiPrdServices::GetChildrenWithProperty(
   const std::string& value = iValue.ToStdString();
   std::vector<MemProduct*> matching;
   for (MemProduct* child : below) {
-    const std::string* found = child->FindProperty(name);
+    std::optional<std::string_view> found = child->FindProperty(name);
     if (found && *found == value) matching.push_back(child);
   }
   oChildren = MakeList(product, matching);
@@ -591,12 +591,13 @@ HRESULT KRVWD7UtiPrdServices::CopyPropertiesOfInstanceProduct(
       (iFlag || target->InstanceName().empty())) {
     target->SetInstanceName(source->InstanceName());
   }
-  for (const auto& entry : source->Properties()) {
-    if (iFlag) {
-      target->Properties()[entry.first] = entry.second;
-    } else {
-      target->Properties().emplace(entry.first, entry.second);
-    }
+  // Read without making object data; a target gets none for no properties.
+  const MemTextMap& properties = std::as_const(*source).Properties();
+  if (properties.empty()) return S_OK;
+  if (iFlag) {
+    target->Properties().SetAll(properties);
+  } else {
+    target->Properties().InsertAll(properties);
   }
   return S_OK;
 }

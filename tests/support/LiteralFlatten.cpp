@@ -177,8 +177,8 @@ class Draw {
 };
 
 void Identify(MemProduct* ioProduct, const std::vector<uint64_t>& iClinks) {
-  ioProduct->Properties()["BBPrintableId"] = MemBuilder::PrintableId(1, iClinks);
-  ioProduct->Properties()["BBVpmEnv"] = "E" + std::to_string(iClinks.size() + 1);
+  ioProduct->Properties().Set("BBPrintableId", MemBuilder::PrintableId(1, iClinks));
+  ioProduct->Properties().Set("BBVpmEnv", "E" + std::to_string(iClinks.size() + 1));
 }
 
 }  // namespace

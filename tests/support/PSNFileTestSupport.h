@@ -182,10 +182,10 @@ inline MemProduct* NewBlackBox(MemSession& ioSession, const std::string& iOldFil
   MemProduct* root = document->Root();
   root->AddParm("BBNote", "generated");
   if (!iOldFile.empty()) root->AddParm("BBPSNFilename", iOldFile);
-  root->Properties()["BBVersion"] = "2";
-  root->Properties()["BBType"] = "1";
-  root->Properties()["BBPSNPartNumber"] = "BB";
-  root->Properties()["BBPSNPrintableId"] = MemBuilder::PrintableId(0x1, {}, "PSNENV");
+  root->Properties().Set("BBVersion", "2");
+  root->Properties().Set("BBType", "1");
+  root->Properties().Set("BBPSNPartNumber", "BB");
+  root->Properties().Set("BBPSNPrintableId", MemBuilder::PrintableId(0x1, {}, "PSNENV"));
   ioSession.SetCurrentEditor(document->Editor());
   return root;
 }
@@ -197,7 +197,7 @@ inline MemProduct* NewComponent(MemSession& ioSession, MemProduct* iFather,
                                 const std::string& iName, const std::vector<uint64_t>& iLinks,
                                 const std::string& iStorage, bool iWithId = true) {
   MemProduct* component = ioSession.NewComponent(iFather, iName, iName, MemKind::kPart);
-  if (iWithId) component->Properties()["BBPrintableId"] = MemBuilder::PrintableId(0x10, iLinks);
+  if (iWithId) component->Properties().Set("BBPrintableId", MemBuilder::PrintableId(0x10, iLinks));
   if (!iStorage.empty()) {
     ioSession.ShapeDocument(iStorage);
     component->Reference()->AddShape(MemShape{"Default", iStorage, "/shapes/" + iName});
