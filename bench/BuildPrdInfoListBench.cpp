@@ -35,8 +35,8 @@ MemProduct* BuildStructure(int iProducts) {
     for (int p = 0; p < kPartsPerAssembly && made < iProducts; ++p, ++made) {
       MemProduct* part = build.Part(assembly, "Part." + std::to_string(p),
                                     "P-" + std::to_string(a) + "-" + std::to_string(p));
-      part->Vpm().PrintableId() =
-          MemBuilder::PrintableId(1000000 + made, {1, static_cast<uint64_t>(made)});
+      part->Vpm().SetPrintableId(
+          MemBuilder::PrintableId(1000000 + made, {1, static_cast<uint64_t>(made)}));
       part->Vpm().SetEnv("VPMENV/VPMENV");
     }
   }
