@@ -26,6 +26,9 @@ constexpr bool kFromHeap = false;
 constexpr size_t kChunk = size_t{8} << 20;
 constexpr size_t kHugePage = size_t{2} << 20;
 
+// iAt rounded up to the start of a huge page.
+uintptr_t HugePageUp(uintptr_t iAt) { return (iAt + kHugePage - 1) & ~(kHugePage - 1); }
+
 // A chunk of kChunk bytes aligned on a huge page, so that all of it can be
 // backed by huge pages. Null when the system refuses.
 char* NewChunk() {
@@ -33,7 +36,7 @@ char* NewChunk() {
                      MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (raw == MAP_FAILED) return nullptr;
   uintptr_t start = reinterpret_cast<uintptr_t>(raw);
-  uintptr_t aligned = (start + kHugePage - 1) & ~(kHugePage - 1);
+  uintptr_t aligned = HugePageUp(start);
   if (aligned > start) ::munmap(raw, aligned - start);
   uintptr_t tail = aligned + kChunk;
   uintptr_t end = start + kChunk + kHugePage;
@@ -74,8 +77,7 @@ void MemPool::Trim() {
   // Populating brought in whole huge pages: up to the end of the one that
   // holds the last page asked for.
   const auto huge_end = [](const char* iAt) {
-    return reinterpret_cast<char*>((reinterpret_cast<uintptr_t>(iAt) + kHugePage - 1) &
-                                   ~uintptr_t{kHugePage - 1});
+    return reinterpret_cast<char*>(HugePageUp(reinterpret_cast<uintptr_t>(iAt)));
   };
   char* from = huge_end(next_);
   char* to = std::min(huge_end(asked_), end_);

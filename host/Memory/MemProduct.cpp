@@ -132,6 +132,11 @@ class MemInSession : public MemFacet<CATIProductInSession> {
   }
 };
 
+// oText := iText, in oText's storage.
+void SetText(std::string_view iText, CATUnicodeString& oText) {
+  oText.BuildFromUTF8(iText.data(), iText.size());
+}
+
 // A new facet of iProduct, as its interface; the caller holds its one reference.
 template <class Facet>
 HRESULT NewFacet(MemProduct* iProduct, void** oPtr) {
@@ -632,7 +637,7 @@ HRESULT MemProduct::GetShapeFilePath(CATUnicodeString& oPath) {
   HRESULT rc = S_OK;
   if (MemFaults::Hit(MemFaultPoint::kShapeGetShapeFilePath, this, rc)) return rc;
   const MemShape* shape = ActiveShape();
-  oPath = CATUnicodeString(std::string(shape ? shape->Path() : std::string_view()));
+  SetText(shape ? shape->Path() : std::string_view(), oPath);
   return shape ? S_OK : S_FALSE;
 }
 
@@ -641,7 +646,7 @@ HRESULT MemProduct::GetShapeName(CATUnicodeString& oName) {
   HRESULT rc = S_OK;
   if (MemFaults::Hit(MemFaultPoint::kShapeGetShapeName, this, rc)) return rc;
   const MemShape* shape = ActiveShape();
-  oName = CATUnicodeString(std::string(shape ? shape->Name() : std::string_view()));
+  SetText(shape ? shape->Name() : std::string_view(), oName);
   return shape ? S_OK : S_FALSE;
 }
 
@@ -720,7 +725,7 @@ HRESULT MemProduct::ActivateShape(const CATUnicodeString& iShapeName,
   HRESULT rc = S_OK;
   if (MemFaults::Hit(MemFaultPoint::kActivateShape, this, rc)) return rc;
   const MemShape* active = ActiveShape();
-  oPrevious = CATUnicodeString(std::string(active ? active->Name() : std::string_view()));
+  SetText(active ? active->Name() : std::string_view(), oPrevious);
   if (iKind != 0) return E_INVALIDARG;
   if (!SetActiveShape(iShapeName.ToStdString())) return E_FAIL;
   std::vector<MemProduct*> products{this};

@@ -47,8 +47,15 @@ class CATUnicodeString {
   }
 
   // Replaces the text by the iLength UTF-8 bytes at iUtf8, in place: the
-  // storage is kept when it is large enough.
-  void BuildFromUTF8(const char* iUtf8, size_t iLength) { text_.assign(iUtf8, iLength); }
+  // storage is kept when it is large enough. iUtf8 may be null when
+  // iLength is 0.
+  void BuildFromUTF8(const char* iUtf8, size_t iLength) {
+    if (iLength == 0) {
+      text_.clear();
+    } else {
+      text_.assign(iUtf8, iLength);
+    }
+  }
 
   // The UTF-8 bytes, null terminated. Valid while this text lives and is
   // not changed.

@@ -214,13 +214,13 @@ HRESULT SwitchMode(MemFaultPoint iOp, const CATBaseUnknown_var& iProduct,
 HRESULT KRVWD7UtiPrdServices::GetProperty(const CATBaseUnknown_var& iProduct,
                                           const CATUnicodeString& iName,
                                           CATUnicodeString& oValue) {
-  oValue = CATUnicodeString();
+  oValue = "";  // in place: a list reads every product's properties into one text
   HRESULT rc = S_OK;
   MemProduct* product = nullptr;
   if (!Enter(MemFaultPoint::kGetProperty, iProduct, iName, product, rc)) return rc;
   std::optional<std::string_view> value = product->FindProperty(iName.ToStdString());
   if (!value) return S_FALSE;
-  oValue = CATUnicodeString(std::string(*value));
+  oValue.BuildFromUTF8(value->data(), value->size());
   return S_OK;
 }
 
@@ -279,14 +279,14 @@ HRESULT KRVWD7UtiPrdServices::CreateParameter(const CATBaseUnknown_var& iProduct
 HRESULT KRVWD7UtiPrdServices::GetPrdProperty(const CATBaseUnknown_var& iProduct,
                                              const CATUnicodeString& iName,
                                              CATUnicodeString& oValue) {
-  oValue = CATUnicodeString();
+  oValue = "";  // in place, as GetProperty
   HRESULT rc = S_OK;
   MemProduct* product = nullptr;
   // An empty name is a valid question: no name check.
   if (!Enter(MemFaultPoint::kGetPrdProperty, iProduct, product, rc)) return rc;
   std::optional<std::string_view> value = product->UserProperties().Find(iName.ToStdString());
   if (!value) return S_FALSE;
-  oValue = CATUnicodeString(std::string(*value));
+  oValue.BuildFromUTF8(value->data(), value->size());
   return S_OK;
 }
 

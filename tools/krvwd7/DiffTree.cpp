@@ -41,7 +41,7 @@ int DiffTree::Total(int iNode) const {
 
 // --- TextBlock -------------------------------------------------
 
-int DiffTree::TextBlock::Add(std::string_view iText) {
+std::string_view DiffTree::TextBlock::Copy(std::string_view iText) {
   if (iText.size() > free_) {
     const size_t size = std::max(kBlock, iText.size());
     blocks_.emplace_back(new char[size]);
@@ -49,9 +49,14 @@ int DiffTree::TextBlock::Add(std::string_view iText) {
     free_ = size;
   }
   std::copy(iText.begin(), iText.end(), next_);
-  texts_.emplace_back(next_, iText.size());
+  const std::string_view copy(next_, iText.size());
   next_ += iText.size();
   free_ -= iText.size();
+  return copy;
+}
+
+int DiffTree::TextBlock::Add(std::string_view iText) {
+  texts_.push_back(Copy(iText));
   return static_cast<int>(texts_.size()) - 1;
 }
 
@@ -116,7 +121,7 @@ DiffTree::DiffTree(const Comparison& iComparison) : comparison_(iComparison) {
 int DiffTree::AddNode(std::string_view iName, int iParent) {
   int index = static_cast<int>(nodes_.size());
   nodes_.emplace_back();
-  nodes_.back().name = names_[names_.Add(iName)];
+  nodes_.back().name = names_.Copy(iName);
   nodes_.back().parent = iParent;
   if (iParent >= 0) nodes_[iParent].children.push_back(index);
   return index;
@@ -211,20 +216,21 @@ void DiffTree::PlaceAdded() {
   std::vector<std::pair<int, int>> keyed;
   keyed.reserve(nodes_.size() + c.added.Size() + 1);
   KRVWD7UtiHashIndex psn_nodes(nodes_.size() + c.added.Size() + 1);
-  const auto path_of = [&](int iKey) {
-    return iKey > 0 ? PathIn(c.psnList[iKey], read_) : paths[-iKey];
+  const auto path_of = [&](int iKey, CATUnicodeString& oText) {
+    return iKey > 0 ? PathIn(c.psnList[iKey], oText) : paths[-iKey];
   };
   const auto find = [&](std::string_view iPath) {
-    return psn_nodes.Find(HashOf(iPath),
-                          [&](int iEntry) { return path_of(keyed[iEntry].first) == iPath; });
+    return psn_nodes.Find(HashOf(iPath), [&](int iEntry) {
+      return path_of(keyed[iEntry].first, read_) == iPath;
+    });
   };
   CATUnicodeString text;
   const auto enter = [&](int iKey, int iNode) {
-    const std::string_view path =
-        iKey > 0 ? PathIn(c.psnList[iKey], text) : paths[-iKey];
+    const std::string_view path = path_of(iKey, text);
     keyed.emplace_back(iKey, iNode);
-    psn_nodes.Insert(HashOf(path), static_cast<int>(keyed.size()) - 1,
-                     [&](int iEntry) { return path_of(keyed[iEntry].first) == path; });
+    psn_nodes.Insert(HashOf(path), static_cast<int>(keyed.size()) - 1, [&](int iEntry) {
+      return path_of(keyed[iEntry].first, read_) == path;
+    });
   };
   enter(-psn_root, psn_node_);
   for (size_t n = 0; n < nodes_.size(); ++n) {

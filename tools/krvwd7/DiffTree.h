@@ -75,6 +75,9 @@ class DiffTree {
   // dense from 0.
   class TextBlock {
    public:
+    // A copy of iText, kept with the block.
+    std::string_view Copy(std::string_view iText);
+    // A copy of iText, found again by the id answered.
     int Add(std::string_view iText);
     std::string_view operator[](int iId) const { return texts_[iId]; }
 
@@ -83,7 +86,7 @@ class DiffTree {
     std::vector<std::unique_ptr<char[]>> blocks_;
     char* next_ = nullptr;  // where the next text goes in the last block
     size_t free_ = 0;       // bytes left after it
-    std::vector<std::string_view> texts_;
+    std::vector<std::string_view> texts_;  // by id
   };
 
   int AddNode(std::string_view iName, int iParent);
